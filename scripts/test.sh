@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+BUILD=${WQ_BUILD_DIR:-build/asan}
+JOBS=${WQ_JOBS:-$(nproc)}
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWQ_SANITIZE=ON -DWQ_BUILD_TESTS=ON >/dev/null
+cmake --build "$BUILD" -j"$JOBS"
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# Tests never touch the user's session bus, display or sound card.
+unset DBUS_SESSION_BUS_ADDRESS DISPLAY
+cd "$BUILD"
+ctest --output-on-failure -j"$JOBS" --timeout 300
