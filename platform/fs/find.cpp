@@ -1,0 +1,163 @@
+// Find-first/next enumeration. FindFirstFileW takes a snapshot of the
+// matching names and sorts it in natural order; each entry is examined (stat)
+// only when it is delivered, so an entry removed meanwhile is skipped rather
+// than reported with stale data, and a folder removed mid-walk just ends it.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/base/utf.h"
+#include "platform/fs/fileapi.h"
+#include "platform/fs/handles.h"
+#include "platform/fs/names.h"
+#include "platform/fs/root.h"
+
+namespace {
+
+using wq::fs::detail::HandleObject;
+
+struct Entry {
+    std::u16string name;  // as the program sees it (invalid UTF-8 escaped)
+    std::string hostPath;
+};
+
+struct FindObject : HandleObject {
+    std::vector<Entry> entries;
+    size_t next = 0;
+};
+
+FILETIME ToFileTime(const timespec& ts) {
+    // 100-nanosecond intervals since 1601-01-01.
+    constexpr std::uint64_t kEpochDelta = 11644473600ULL;
+    const std::uint64_t secs = static_cast<std::uint64_t>(ts.tv_sec < 0 ? 0 : ts.tv_sec) + kEpochDelta;
+    const std::uint64_t v = secs * 10000000ULL + static_cast<std::uint64_t>(ts.tv_nsec) / 100;
+    return FILETIME{static_cast<DWORD>(v & 0xFFFFFFFFu), static_cast<DWORD>(v >> 32)};
+}
+
+// Fills the record when the entry still exists and is a folder or a regular
+// file (symlinks followed). FIFOs, sockets, device nodes, dangling or looping
+// links are not files of the device and are never delivered.
+bool FillRecord(const Entry& e, WIN32_FIND_DATAW* out) {
+    struct stat st {};
+    if (stat(e.hostPath.c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) return false;
+    if (e.name.size() >= static_cast<size_t>(MAX_PATH)) return false;
+    *out = WIN32_FIND_DATAW{};
+    DWORD attrs = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : 0;
+    if (!e.name.empty() && e.name[0] == u'.') attrs |= FILE_ATTRIBUTE_HIDDEN;
+    if ((st.st_mode & 0222) == 0) attrs |= FILE_ATTRIBUTE_READONLY;
+    out->dwFileAttributes = attrs == 0 ? FILE_ATTRIBUTE_NORMAL : attrs;
+    out->ftCreationTime = ToFileTime(st.st_ctim);
+    out->ftLastAccessTime = ToFileTime(st.st_atim);
+    out->ftLastWriteTime = ToFileTime(st.st_mtim);
+    const auto size = S_ISDIR(st.st_mode) ? 0ULL : static_cast<std::uint64_t>(st.st_size);
+    out->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    out->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
+    std::copy(e.name.begin(), e.name.end(), out->cFileName);
+    return true;
+}
+
+std::string JoinHost(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
+    if (dir.back() == '/') return dir + name;
+    return dir + "/" + name;
+}
+
+// Snapshot of the entries of hostDir whose names match mask.
+std::vector<Entry> ListMatching(const std::string& hostDir, std::u16string_view mask) {
+    std::vector<Entry> out;
+    DIR* d = opendir(hostDir.empty() ? "." : hostDir.c_str());
+    if (!d) return out;
+    while (dirent* de = readdir(d)) {
+        const std::string raw = de->d_name;
+        if (raw == "." || raw == "..") continue;
+        std::u16string name = wq::Utf8ToUtf16(raw);
+        if (!wq::fs::MatchesWildcard(mask, name)) continue;
+        out.push_back(Entry{std::move(name), JoinHost(hostDir, raw)});
+    }
+    closedir(d);
+    std::sort(out.begin(), out.end(),
+              [](const Entry& a, const Entry& b) { return wq::fs::NaturalCompare(a.name, b.name) < 0; });
+    return out;
+}
+
+// The single entry a pattern without wildcards names: "dir\name" probes name
+// in dir; "dir\" (a trailing separator) probes the folder dir itself. The
+// delivered name is the entry's real spelling on disk.
+std::vector<Entry> Probe(std::u16string_view pattern) {
+    std::u16string_view path = pattern;
+    while (!path.empty() && (path.back() == u'\\' || path.back() == u'/')) path.remove_suffix(1);
+    if (path.empty()) return {};  // the root itself has no entry
+    const auto host = wq::fs::ToHostPath(path, false);
+    if (!host) return {};
+    const size_t slash = host->rfind('/');
+    const std::string realName = slash == std::string::npos ? *host : host->substr(slash + 1);
+    if (realName.empty() || realName == "." || realName == "..") return {};
+    return {Entry{wq::Utf8ToUtf16(realName), *host}};
+}
+
+BOOL Fail(DWORD code) {
+    SetLastError(code);
+    return FALSE;
+}
+
+}  // namespace
+
+HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
+    if (!lpFileName || !lpFindFileData) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::u16string_view pattern(lpFileName);
+    const size_t sep = pattern.find_last_of(u"\\/");
+    const std::u16string_view mask = sep == std::u16string_view::npos ? pattern : pattern.substr(sep + 1);
+
+    auto find = std::make_shared<FindObject>();
+    if (mask.empty() || !wq::fs::HasWildcard(mask)) {
+        find->entries = Probe(pattern);
+    } else {
+        const std::u16string_view folder = sep == std::u16string_view::npos ? std::u16string_view() : pattern.substr(0, sep);
+        std::optional<std::string> host;
+        if (wq::fs::GetPathMode() == wq::fs::PathMode::Host) {
+            host = folder.empty() && sep != std::u16string_view::npos ? std::string("/") : wq::Utf16ToUtf8(folder);
+        } else {
+            host = wq::fs::ToHostPath(folder, false);
+        }
+        if (!host) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        find->entries = ListMatching(*host, mask);
+    }
+    while (find->next < find->entries.size()) {
+        if (FillRecord(find->entries[find->next++], lpFindFileData)) {
+            SetLastError(ERROR_SUCCESS);
+            return wq::fs::detail::AddHandle(std::move(find));
+        }
+    }
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+}
+
+BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
+    const auto find = wq::fs::detail::Lookup<FindObject>(hFindFile);
+    if (!find) return Fail(ERROR_INVALID_HANDLE);
+    if (!lpFindFileData) return Fail(ERROR_INVALID_PARAMETER);
+    while (find->next < find->entries.size()) {
+        if (FillRecord(find->entries[find->next++], lpFindFileData)) {
+            SetLastError(ERROR_SUCCESS);
+            return TRUE;
+        }
+    }
+    return Fail(ERROR_NO_MORE_FILES);
+}
+
+BOOL FindClose(HANDLE hFindFile) {
+    if (!wq::fs::detail::Lookup<FindObject>(hFindFile)) return Fail(ERROR_INVALID_HANDLE);
+    wq::fs::detail::RemoveHandle(hFindFile);
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
