@@ -118,9 +118,14 @@ CString& CString::TrimLeft() {
 // A small printf for UTF-16 formats. Numbers are formatted by vsnprintf one
 // conversion at a time; strings are copied as UTF-16.
 void CString::Format(const char16_t* fmt, ...) {
-    std::u16string out;
     va_list ap;
     va_start(ap, fmt);
+    FormatV(fmt, ap);
+    va_end(ap);
+}
+
+void CString::FormatV(const char16_t* fmt, va_list ap) {
+    std::u16string out;
     for (const char16_t* p = fmt; p && *p; ++p) {
         if (*p != u'%') {
             out.push_back(*p);
@@ -187,6 +192,5 @@ void CString::Format(const char16_t* fmt, ...) {
             default: out.push_back(conv); break;
         }
     }
-    va_end(ap);
     m_str = std::move(out);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <compare>
+#include <cstdarg>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,8 @@ public:
 
     // printf-style formatting; %s and %ls take const char16_t*, %S takes const char*.
     void Format(const char16_t* fmt, ...);
+    // The same with the arguments already collected (for printf-style wrappers).
+    void FormatV(const char16_t* fmt, va_list ap);
 
     CString& operator+=(const CString& o) { m_str += o.m_str; return *this; }
     CString& operator+=(const char16_t* s) { if (s) m_str += s; return *this; }
