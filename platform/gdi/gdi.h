@@ -242,8 +242,8 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
 // when the sizes differ), leaving a destination pixel untouched where the
 // source pixel equals crTransparent. hSrc is an HDC or an HBITMAP that is not
 // selected into any DC (cast to HANDLE).
-BOOL TransparentImage(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HANDLE hSrc, int xSrc,
-                      int ySrc, int wSrc, int hSrc, COLORREF crTransparent);
+BOOL TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy, HANDLE hSrc, LONG SrcX, LONG SrcY,
+                      LONG SrcCx, LONG SrcCy, COLORREF TransparentColor);
 BOOL TransparentBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc,
                     int wSrc, int hSrc, UINT crTransparent);
 

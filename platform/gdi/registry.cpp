@@ -1,0 +1,71 @@
+// Live-handle registry: a handle is looked up before it is used, so a deleted
+// or made-up handle fails the call instead of being dereferenced.
+#include <mutex>
+#include <unordered_set>
+
+#include "platform/gdi/objects.h"
+
+namespace wq::gdi {
+namespace {
+std::mutex g_lock;
+std::unordered_set<const void*>& Objects() {
+    static std::unordered_set<const void*> set;
+    return set;
+}
+std::unordered_set<const void*>& DCs() {
+    static std::unordered_set<const void*> set;
+    return set;
+}
+int g_stockCount = 0;
+}  // namespace
+
+void RegisterObject(GdiObject* o) {
+    std::lock_guard lock(g_lock);
+    Objects().insert(o);
+    if (o->stock) ++g_stockCount;
+}
+bool IsLiveObject(HGDIOBJ h) {
+    if (!h) return false;
+    std::lock_guard lock(g_lock);
+    return Objects().count(h) != 0;
+}
+void UnregisterObject(GdiObject* o) {
+    std::lock_guard lock(g_lock);
+    Objects().erase(o);
+}
+void RegisterDC(GdiDC* dc) {
+    std::lock_guard lock(g_lock);
+    DCs().insert(dc);
+}
+bool IsLiveDC(HDC dc) {
+    if (!dc) return false;
+    std::lock_guard lock(g_lock);
+    return DCs().count(dc) != 0;
+}
+void UnregisterDC(GdiDC* dc) {
+    std::lock_guard lock(g_lock);
+    DCs().erase(dc);
+}
+
+int LiveDCCount() {
+    std::lock_guard lock(g_lock);
+    return static_cast<int>(DCs().size());
+}
+int LiveObjectCount() {
+    std::lock_guard lock(g_lock);
+    return static_cast<int>(Objects().size()) - g_stockCount;
+}
+
+GdiDC* LookupDC(HDC dc) { return IsLiveDC(dc) ? reinterpret_cast<GdiDC*>(dc) : nullptr; }
+
+template <class T>
+static T* LookupKind(HGDIOBJ h, GdiKind kind) {
+    if (!IsLiveObject(h)) return nullptr;
+    return h->kind == kind ? static_cast<T*>(h) : nullptr;
+}
+GdiBitmap* LookupBitmap(HGDIOBJ h) { return LookupKind<GdiBitmap>(h, GdiKind::Bitmap); }
+GdiBrush* LookupBrush(HGDIOBJ h) { return LookupKind<GdiBrush>(h, GdiKind::Brush); }
+GdiPen* LookupPen(HGDIOBJ h) { return LookupKind<GdiPen>(h, GdiKind::Pen); }
+GdiFont* LookupFont(HGDIOBJ h) { return LookupKind<GdiFont>(h, GdiKind::Font); }
+
+}  // namespace wq::gdi
