@@ -1,0 +1,35 @@
+// Putting the top-level windows on a screen: an SDL2 window per visible
+// top-level window (scaled by an integer factor, default 2), or headless (no
+// display at all, for tests and automation). Mouse and touch become
+// WM_LBUTTONDOWN/UP/MOUSEMOVE in device pixels; closing an SDL window posts
+// WM_CLOSE to its window; keys go to the key hook (platform/win/presenter.h).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/base/wintypes.h"
+#include "platform/win/presenter.h"
+
+namespace wq::display {
+
+struct Options {
+    bool headless = false;
+    int scale = 2;               // integer factor from device pixels to screen pixels (1..8)
+    std::string screenshotPath;  // --screenshot FILE: saved by the caller when it is done
+};
+
+// Reads --headless, --scale N and --screenshot FILE from argv, removing them;
+// the other arguments stay in order. Unknown values keep the defaults.
+Options ParseOptions(int& argc, char** argv);
+
+// Creates and installs the presenter for `options`. When SDL cannot open a
+// display the result is nullptr and *error holds one line saying so and how to
+// run headless. The presenter stays installed for the object's lifetime.
+std::unique_ptr<win::Presenter> CreatePresenter(const Options& options, std::string* error);
+
+// Saves the current pixels of a top-level window as PNG. False with *error when
+// the window is not a top-level window of this process or the file cannot be written.
+bool SaveWindowPng(HWND hwnd, const std::string& path, std::string* error = nullptr);
+
+}  // namespace wq::display
