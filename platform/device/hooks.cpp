@@ -1,0 +1,191 @@
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/device/state.h"
+#include "platform/fs/root.h"
+
+namespace wq::device {
+
+namespace {
+
+struct State {
+    std::mutex mutex;
+    bool debug = [] {
+        const char* v = std::getenv("WQ_DEBUG");
+        return v && std::string(v) == "1";
+    }();
+    std::function<void(const std::string&)> debugSink;
+    std::string settingsPath;
+    std::string memPath;
+    std::shared_ptr<SettingsDb> file;
+    std::shared_ptr<SettingsDb> mem;
+    std::vector<Call> calls;
+    std::shared_ptr<CodecBackend> codec;
+    std::shared_ptr<OutputBackend> outputs;
+    MessageBoxImpl messageBox;
+};
+
+State& S() {
+    static State state;
+    return state;
+}
+
+// "<root>/NAND Flash/.wqaudio": the device's internal flash holds its
+// settings; the explorer never lists "NAND Flash", so the store stays out of
+// the title list.
+std::string DeviceStateDir() {
+    const std::string root = wq::fs::GetRoot();
+    if (root.empty()) return {};
+    const auto nand = wq::fs::ToHostPath(u"\\NAND Flash", false);
+    return (nand ? *nand : root + (root == "/" ? "" : "/") + "NAND Flash") + "/.wqaudio";
+}
+
+std::string DefaultSettingsPath() {
+    const std::string dir = DeviceStateDir();
+    return dir.empty() ? std::string() : dir + "/settings.db";
+}
+
+std::string DefaultMemPath() {
+    const char* run = std::getenv("XDG_RUNTIME_DIR");
+    if (run && *run) return std::string(run) + "/wqaudio/memsettings.db";
+    const std::string dir = DeviceStateDir();
+    return dir.empty() ? std::string() : dir + "/run/memsettings.db";
+}
+
+}  // namespace
+
+void EnableDebug(bool on) {
+    std::lock_guard lock(S().mutex);
+    S().debug = on;
+}
+
+bool DebugEnabled() {
+    std::lock_guard lock(S().mutex);
+    return S().debug;
+}
+
+void SetDebugSink(std::function<void(const std::string&)> sink) {
+    std::lock_guard lock(S().mutex);
+    S().debugSink = std::move(sink);
+}
+
+void InitFromArgs(int argc, const char* const* argv) {
+    for (int i = 1; i < argc && argv[i]; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--debug") EnableDebug(true);
+        else if (arg == "--settings" && i + 1 < argc && argv[i + 1]) SetSettingsPath(argv[++i]);
+        else if (arg.rfind("--settings=", 0) == 0) SetSettingsPath(arg.substr(11));
+    }
+}
+
+void SetSettingsPath(const std::string& path) {
+    std::lock_guard lock(S().mutex);
+    S().settingsPath = path;
+    S().file.reset();
+}
+
+std::string GetSettingsPath() {
+    std::lock_guard lock(S().mutex);
+    return S().settingsPath.empty() ? DefaultSettingsPath() : S().settingsPath;
+}
+
+void SetMemSettingsPath(const std::string& path) {
+    std::lock_guard lock(S().mutex);
+    S().memPath = path;
+    S().mem.reset();
+}
+
+std::string GetMemSettingsPath() {
+    std::lock_guard lock(S().mutex);
+    return S().memPath.empty() ? DefaultMemPath() : S().memPath;
+}
+
+int WriteMemSetting(const CString& section, const CString& key, DWORD value) {
+    return detail::MemSettings()->Write(section.str(), key.str(), SettingValue{REG_DWORD, value, {}}) ? 1 : 0;
+}
+
+int WriteMemSetting(const CString& section, const CString& key, const CString& value) {
+    return detail::MemSettings()->Write(section.str(), key.str(), SettingValue{REG_SZ, 0, value.str()}) ? 1 : 0;
+}
+
+std::vector<Call> CallLog() {
+    std::lock_guard lock(S().mutex);
+    return S().calls;
+}
+
+void ClearCallLog() {
+    std::lock_guard lock(S().mutex);
+    S().calls.clear();
+}
+
+std::shared_ptr<CodecBackend> SetCodecBackend(std::shared_ptr<CodecBackend> backend) {
+    std::lock_guard lock(S().mutex);
+    std::swap(S().codec, backend);
+    return backend;
+}
+
+std::shared_ptr<OutputBackend> SetOutputBackend(std::shared_ptr<OutputBackend> backend) {
+    std::lock_guard lock(S().mutex);
+    std::swap(S().outputs, backend);
+    return backend;
+}
+
+void SetMessageBoxImpl(MessageBoxImpl impl) {
+    std::lock_guard lock(S().mutex);
+    S().messageBox = std::move(impl);
+}
+
+namespace detail {
+
+std::shared_ptr<SettingsDb> FileSettings() {
+    const std::string path = GetSettingsPath();
+    std::lock_guard lock(S().mutex);
+    if (!S().file || S().file->Path() != path) S().file = std::make_shared<SettingsDb>(path);
+    return S().file;
+}
+
+std::shared_ptr<SettingsDb> MemSettings() {
+    const std::string path = GetMemSettingsPath();
+    std::lock_guard lock(S().mutex);
+    if (!S().mem || S().mem->Path() != path) S().mem = std::make_shared<SettingsDb>(path);
+    return S().mem;
+}
+
+void Record(std::string name, std::vector<std::int64_t> args, CString text) {
+    std::lock_guard lock(S().mutex);
+    S().calls.push_back(Call{std::move(name), std::move(args), std::move(text)});
+}
+
+std::shared_ptr<CodecBackend> Codec() {
+    std::lock_guard lock(S().mutex);
+    return S().codec;
+}
+
+std::shared_ptr<OutputBackend> Outputs() {
+    std::lock_guard lock(S().mutex);
+    return S().outputs;
+}
+
+MessageBoxImpl MessageBox() {
+    std::lock_guard lock(S().mutex);
+    return S().messageBox;
+}
+
+void WriteDebugLine(const std::string& line) {
+    std::function<void(const std::string&)> sink;
+    {
+        std::lock_guard lock(S().mutex);
+        if (!S().debug) return;
+        sink = S().debugSink;
+    }
+    if (sink) {
+        sink(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+}  // namespace detail
+
+}  // namespace wq::device

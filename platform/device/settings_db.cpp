@@ -1,0 +1,242 @@
+#include "platform/device/settings_db.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <vector>
+
+#include "platform/base/utf.h"
+#include "platform/device/common.h"
+
+namespace wq::device {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+constexpr const char* kCreateSchema =
+    "CREATE TABLE IF NOT EXISTS settings ("
+    " section TEXT NOT NULL COLLATE NOCASE,"
+    " key TEXT NOT NULL COLLATE NOCASE,"
+    " type INTEGER NOT NULL,"
+    " value,"
+    " PRIMARY KEY (section, key))";
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+bool MakeParentDirs(const std::string& path) {
+    for (size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1)) {
+        const std::string dir = path.substr(0, pos);
+        if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
+std::string UtcStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm {};
+    gmtime_r(&now, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%dT%H%M%SZ", &tm);
+    return buf;
+}
+
+bool IsCorruption(int rc) {
+    rc &= 0xFF;
+    return rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB;
+}
+
+// Runs sql and collects the first column of every row as text.
+int QueryColumn(sqlite3* db, const char* sql, std::vector<std::string>* out) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        const auto* text = sqlite3_column_text(st, 0);
+        out->push_back(text ? reinterpret_cast<const char*>(text) : "");
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) { m_rc = sqlite3_prepare_v2(db, sql, -1, &m_st, nullptr); }
+    ~Statement() { sqlite3_finalize(m_st); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    bool Ok() const { return m_rc == SQLITE_OK; }
+    int PrepareResult() const { return m_rc; }
+    void BindText(int i, const std::string& s) { sqlite3_bind_text(m_st, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT); }
+    void BindInt(int i, std::int64_t v) { sqlite3_bind_int64(m_st, i, v); }
+    int Step() { return sqlite3_step(m_st); }
+    sqlite3_stmt* Get() const { return m_st; }
+
+private:
+    sqlite3_stmt* m_st = nullptr;
+    int m_rc = SQLITE_OK;
+};
+
+}  // namespace
+
+SettingsDb::SettingsDb(std::string path) : m_path(std::move(path)) {}
+
+SettingsDb::~SettingsDb() {
+    std::lock_guard lock(m_mutex);
+    CloseConnection();
+}
+
+std::string SettingsDb::LastMovedAside() const {
+    std::lock_guard lock(m_mutex);
+    return m_movedAside;
+}
+
+void SettingsDb::CloseConnection() {
+    // A connection opened by the parent of a forked process belongs to the
+    // parent: the child must neither use nor close it (closing would drop
+    // the parent's file locks), so it is left alone.
+    if (m_db && m_pid == getpid()) sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+void SettingsDb::MoveAside(const std::string& why) {
+    CloseConnection();
+    std::string target = m_path + ".moved-" + UtcStamp();
+    for (int n = 2; FileExists(target); ++n) target = m_path + ".moved-" + UtcStamp() + "-" + std::to_string(n);
+    if (rename(m_path.c_str(), target.c_str()) != 0) {
+        const std::string msg = "settings: " + m_path + " " + why + " and could not be moved aside; running on defaults";
+        Dbg(u"%s", Utf8ToUtf16(msg).c_str());
+        m_movedAside.clear();
+        return;
+    }
+    // The journal belongs to the file it was written for: it moves along.
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        const std::string side = m_path + suffix;
+        if (FileExists(side)) rename(side.c_str(), (target + suffix).c_str());
+    }
+    m_movedAside = target;
+    const std::string msg = "settings: " + m_path + " " + why + "; moved to " + target + ", running on defaults";
+    Dbg(u"%s", Utf8ToUtf16(msg).c_str());
+}
+
+// Opens m_path and checks it is a settings database. Returns false when no
+// usable database is open afterwards.
+bool SettingsDb::OpenAndCheck(bool createIfMissing) {
+    if (FileExists(m_path) && access(m_path.c_str(), R_OK) != 0) {
+        MoveAside("cannot be read");
+        if (!m_movedAside.empty() && createIfMissing) return OpenAndCheck(true);
+        return false;
+    }
+    const int flags = SQLITE_OPEN_READWRITE | (createIfMissing ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(m_path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return false;
+    }
+    m_db = db;
+    m_pid = getpid();
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    m_readOnly = sqlite3_db_readonly(db, "main") == 1;
+
+    std::string problem;
+    std::vector<std::string> check;
+    rc = QueryColumn(db, "PRAGMA quick_check", &check);
+    if (IsCorruption(rc) || (rc == SQLITE_OK && (check.size() != 1 || check[0] != "ok"))) {
+        problem = "is not an intact database";
+    } else if (rc != SQLITE_OK) {
+        CloseConnection();  // busy or I/O trouble: not evidence of damage, try again later
+        return false;
+    } else {
+        std::vector<std::string> tables;
+        QueryColumn(db, "SELECT name FROM sqlite_master WHERE type = 'table'", &tables);
+        std::vector<std::string> columns;
+        QueryColumn(db, "SELECT name FROM pragma_table_info('settings') ORDER BY cid", &columns);
+        const std::vector<std::string> expected = {"section", "key", "type", "value"};
+        if (tables.empty()) {
+            if (!m_readOnly && sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+                CloseConnection();
+                return false;
+            }
+        } else if (columns != expected) {
+            problem = "has a different schema";
+        }
+    }
+    if (!problem.empty()) {
+        MoveAside(problem);
+        if (!m_movedAside.empty() && createIfMissing) return OpenAndCheck(true);
+        return false;
+    }
+    return true;
+}
+
+bool SettingsDb::EnsureOpen(Need need) {
+    if (m_db && m_pid != getpid()) m_db = nullptr;  // inherited across fork: not ours
+    if (m_db) return true;
+    if (!FileExists(m_path)) {
+        if (need == Need::Read) return false;  // nothing stored yet: reads answer absent
+        if (!MakeParentDirs(m_path)) return false;
+    }
+    return OpenAndCheck(need == Need::Write);
+}
+
+std::optional<SettingValue> SettingsDb::Read(std::u16string_view section, std::u16string_view key) {
+    std::lock_guard lock(m_mutex);
+    if (!EnsureOpen(Need::Read)) return std::nullopt;
+    Statement st(m_db, "SELECT type, value FROM settings WHERE section = ?1 AND key = ?2");
+    if (!st.Ok()) {
+        if (IsCorruption(st.PrepareResult())) MoveAside("is not an intact database");
+        return std::nullopt;
+    }
+    st.BindText(1, Utf16ToUtf8(section));
+    st.BindText(2, Utf16ToUtf8(key));
+    const int rc = st.Step();
+    if (rc != SQLITE_ROW) {
+        if (IsCorruption(rc)) MoveAside("is not an intact database");
+        return std::nullopt;
+    }
+    SettingValue v;
+    v.type = static_cast<std::uint32_t>(sqlite3_column_int64(st.Get(), 0));
+    if (v.type == REG_DWORD && sqlite3_column_type(st.Get(), 1) == SQLITE_INTEGER) {
+        v.number = static_cast<std::uint32_t>(sqlite3_column_int64(st.Get(), 1));
+        return v;
+    }
+    if (v.type == REG_SZ && sqlite3_column_type(st.Get(), 1) == SQLITE_TEXT) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st.Get(), 1));
+        const int bytes = sqlite3_column_bytes(st.Get(), 1);
+        v.text = Utf8ToUtf16(std::string_view(text ? text : "", static_cast<size_t>(bytes)));
+        return v;
+    }
+    return std::nullopt;  // a row someone else wrote with a type we do not know
+}
+
+bool SettingsDb::Write(std::u16string_view section, std::u16string_view key, const SettingValue& value) {
+    std::lock_guard lock(m_mutex);
+    if (!EnsureOpen(Need::Write) || m_readOnly) return false;
+    // One statement in autocommit mode is one transaction: durable once
+    // Step returns SQLITE_DONE, all-or-nothing if the process dies first.
+    Statement st(m_db,
+                 "INSERT INTO settings (section, key, type, value) VALUES (?1, ?2, ?3, ?4) "
+                 "ON CONFLICT (section, key) DO UPDATE SET type = excluded.type, value = excluded.value");
+    if (!st.Ok()) {
+        if (IsCorruption(st.PrepareResult())) MoveAside("is not an intact database");
+        return false;
+    }
+    st.BindText(1, Utf16ToUtf8(section));
+    st.BindText(2, Utf16ToUtf8(key));
+    st.BindInt(3, value.type);
+    if (value.type == REG_DWORD) st.BindInt(4, value.number);
+    else st.BindText(4, Utf16ToUtf8(value.text));
+    const int rc = st.Step();
+    if (IsCorruption(rc)) MoveAside("is not an intact database");
+    return rc == SQLITE_DONE;
+}
+
+}  // namespace wq::device
