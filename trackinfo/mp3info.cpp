@@ -1,9 +1,8 @@
 #include "trackinfo/mp3info.h"
 
 #include <array>
-#include <chrono>
-#include <thread>
 
+#include "platform/clock/clock.h"
 #include "platform/fs/fileapi.h"
 #include "trackinfo/mpeg_tables.h"
 
@@ -11,10 +10,6 @@ namespace wq::trackinfo {
 namespace {
 
 std::atomic<DWORD> g_openDelayMs{kDefaultOpenDelayMs};
-
-// FIXME: switch to the platform Sleep once platform/clock provides it, so that
-// tests on the virtual clock do not spend real time here.
-void WaitMs(DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace
 
@@ -71,7 +66,7 @@ void CMP3Info::Clear() {
 int CMP3Info::Open(const CString& strPath) {
     Clear();
     m_bBusy = true;
-    if (DWORD delay = wq::trackinfo::GetOpenDelay(); delay > 0) wq::trackinfo::WaitMs(delay);
+    if (DWORD delay = wq::trackinfo::GetOpenDelay(); delay > 0) Sleep(delay);
 
     HANDLE hFile = CreateFileW(strPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE || hFile == nullptr) {
