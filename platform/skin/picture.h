@@ -1,0 +1,49 @@
+// A skin picture: a BMP, JPEG or PNG file of the device, decoded once and
+// drawn opaquely, with the magenta colour key, or in part. Shared between the
+// skin manager and its controls (a list draws the background under itself).
+//
+// Guarantees: a picture that could not be loaded (missing file, a folder
+// named like a picture, truncated or oversized data) reports why through
+// Load's result and draws nothing; it never throws.
+// Thread: the GUI thread.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/base/wintypes.h"
+
+namespace wq::skin {
+
+// The transparent colour of every skin picture drawn with the colour key.
+constexpr COLORREF kColourKey = 0xFF00FF;
+
+class Picture {
+public:
+    Picture();
+    ~Picture();
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    // Decodes the device file; false (with a sentence in *why) when it cannot
+    // be read or decoded. A failed load leaves no picture.
+    bool Load(const std::u16string& devicePath, std::string* why = nullptr);
+    void Release();
+    bool IsLoaded() const;
+    int Width() const;
+    int Height() const;
+    const std::u16string& Path() const { return m_path; }
+
+    // Draws the source rectangle src of the picture onto dest (scaled when the
+    // sizes differ). With keyed, magenta pixels leave the target alone.
+    void Draw(HDC hdc, const RECT& dest, const RECT& src, bool keyed) const;
+    // The whole picture at (x, y), unscaled.
+    void Draw(HDC hdc, int x, int y, bool keyed) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    std::u16string m_path;
+};
+
+}  // namespace wq::skin
