@@ -1,0 +1,89 @@
+// The desktop bus: windows of other processes over the D-Bus session bus.
+//
+// Each program opens its own connection to the session bus and runs it on a
+// dedicated thread with its own GLib main context, never on the GUI thread. A
+// published window name N is the well-known bus name org.wqaudio.Window.<N'>
+// owned by the program, whose object /org/wqaudio/Window/<N'> carries the
+// org.wqaudio.Window interface (N' = WindowElement(N), see names.h;
+// docs/ipc.md lists every method). Two programs asking for the same name queue
+// on the bus: the first keeps it, the next gets it when the first lets go.
+//
+// Thread rules: Find, Send, Post, BringToFront, Publish, Withdraw and the
+// destructor are called on the GUI thread (the thread that runs the Host's
+// tasks). Incoming calls are answered on the bus thread after the GUI thread
+// has run them through the Host.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/base/wintypes.h"
+#include "platform/ipc/host.h"
+#include "platform/win/remote.h"
+
+extern "C" {
+typedef struct _GVariant GVariant;
+}
+
+namespace wq::ipc {
+
+struct BusOptions {
+    // How long Send and BringToFront wait for the other program's GUI thread.
+    DWORD sendTimeoutMs = 5000;
+    // Incoming messages accepted but not yet run by the GUI thread; beyond this
+    // a sent message is refused (its sender sees 0) and a posted one dropped.
+    int maxPending = 256;
+    // Bus address; empty means the session bus of this user (the environment's
+    // DBUS_SESSION_BUS_ADDRESS or the user's runtime folder).
+    std::string address;
+};
+
+class AutomationHost;
+
+class Bus final : public wq::win::RemoteWindows {
+public:
+    // Connects and starts the bus thread. Without a reachable session bus it
+    // says so once (the program then runs alone) and returns nullptr.
+    static std::unique_ptr<Bus> Create(Host& host, BusOptions options = {});
+    ~Bus() override;
+    Bus(const Bus&) = delete;
+    Bus& operator=(const Bus&) = delete;
+
+    std::uint64_t Find(std::u16string_view name) override;
+    LRESULT Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam, bool* delivered) override;
+    bool Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool BringToFront(std::uint64_t id, UINT swpFlags) override;
+    void Publish(HWND hwnd, std::u16string_view name) override;
+    void Withdraw(HWND hwnd) override;
+
+    // This connection's unique bus name (":1.42"), and the unique name of the
+    // program behind a Find id (empty for an unknown id).
+    std::string UniqueName() const;
+    std::string OwnerOf(std::uint64_t id) const;
+
+    // Exports org.wqaudio.Automation at /org/wqaudio/Automation, answered by
+    // `host` on the GUI thread (see automation.h). Only programs started for
+    // automation call this; `host` must outlive the bus. Nothing else exports it.
+    bool EnableAutomation(AutomationHost& host);
+
+    // Calls `method` of `iface` at `path` (nullptr: the window's own object) in
+    // the program behind `id` and waits for the answer as Send does, handling
+    // messages sent to this program meanwhile. `args` is a GVariant tuple (a
+    // floating one is consumed). Returns the reply, which the caller unrefs, or
+    // nullptr with the bus's error text in `error`.
+    GVariant* Call(std::uint64_t id, const char* path, const char* iface, const char* method,
+                           GVariant* args, const char* replyType, std::string* error);
+
+    struct Impl;
+
+private:
+    explicit Bus(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
+};
+
+// Says `text` on the program's debug output, once per distinct text.
+void SayOnce(const std::string& text);
+
+}  // namespace wq::ipc

@@ -1,0 +1,70 @@
+#include "tests/platform/ipc/private_bus.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace wq::ipc::test {
+namespace {
+
+std::string g_address;
+
+class PrivateBus : public ::testing::Environment {
+public:
+    void SetUp() override {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        m_pid = fork();
+        ASSERT_GE(m_pid, 0);
+        if (m_pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            close(fds[0]);
+            const std::string printTo = "--print-address=" + std::to_string(fds[1]);
+            execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile", printTo.c_str(),
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string line;
+        char c = 0;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') line += c;
+        close(fds[0]);
+        ASSERT_FALSE(line.empty()) << "dbus-daemon did not start";
+        g_address = line;
+        setenv("DBUS_SESSION_BUS_ADDRESS", line.c_str(), 1);
+    }
+    void TearDown() override {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t m_pid = -1;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new PrivateBus);
+
+}  // namespace
+
+const std::string& PrivateBusAddress() { return g_address; }
+
+int RunCommand(const std::string& command, std::string* out) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    std::string text;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+    const int status = pclose(pipe);
+    if (out) *out = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace wq::ipc::test

@@ -1,0 +1,18 @@
+// Every test executable of this folder runs on its own dbus-daemon, started
+// before the first test and stopped after the last (or when the test process
+// dies). DBUS_SESSION_BUS_ADDRESS points at it for this process and its
+// children only; the machine's own bus is never touched.
+#pragma once
+
+#include <string>
+
+namespace wq::ipc::test {
+
+// The private bus's address ("unix:path=/tmp/dbus-...").
+const std::string& PrivateBusAddress();
+
+// Runs `command` through /bin/sh with the private bus in its environment,
+// returns its exit status and fills `out` with its standard output.
+int RunCommand(const std::string& command, std::string* out = nullptr);
+
+}  // namespace wq::ipc::test
