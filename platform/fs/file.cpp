@@ -89,7 +89,12 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMod
     if (!disp || (disp->needsWrite && !wantWrite)) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
 
     const auto host = wq::fs::ToHostPath(lpFileName, wantWrite);
-    if (!host) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    if (!host) {
+        // Only the last component missing means the file is missing; a
+        // missing or refused folder on the way means the path is.
+        const bool folderExists = !wantWrite && wq::fs::ToHostPath(lpFileName, true).has_value();
+        return Fail(folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    }
 
     // Refuse anything but a regular file before opening: truncating or
     // opening a device node can have effects of its own.

@@ -106,9 +106,10 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData);
 BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
 BOOL FindClose(HANDLE hFindFile);
 
-// Opening. Only regular files are opened (a symlink is followed for reading
-// while its target stays inside the root, never when it points out of the
-// root for writing). Template and flags are accepted and ignored.
+// Opening. Only regular files are opened. Symlinks are followed for reading
+// wherever they point (a music folder linked into the root plays), but a file
+// opened for writing must really lie inside the root. Sharing modes, flags and
+// template are accepted and ignored (the host has no mandatory sharing).
 HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);

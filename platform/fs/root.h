@@ -2,7 +2,7 @@
 // "\NAND Flash\skin\Common" and "SDMMC Card\AUDIO\x.mp3" map below it; the
 // leading backslash is optional and every component is matched against the
 // real directory entries case-insensitively (exact spelling wins when both
-// exist). "." and ".." components are refused, and so is any path whose
+// exist). "." and ".." components are refused, and so is a write whose
 // resolved location leaves the root.
 // Thread: SetRoot/SetPathMode at start-up on the main thread; the rest from
 // any thread.
@@ -40,10 +40,11 @@ enum class PathMode { Device, Host };
 void SetPathMode(PathMode mode);
 PathMode GetPathMode();
 
-// The host path a device path stands for. For reading every existing
-// component must resolve (symlinks inside the root are followed). For writing
-// the last component may be missing (it is then created under the name
-// given), and a symlink whose target leaves the root is refused. nullopt when
+// The host path a device path stands for. For reading every component must
+// exist; symlinks are followed wherever they point. For writing the last
+// component may be missing (it is then created under the name given), and the
+// resolved location must lie inside the root, so a symlink pointing out of it
+// is refused. nullopt when
 // the path is refused or a folder on the way is missing.
 std::optional<std::string> ToHostPath(std::u16string_view devicePath, bool forWrite);
 

@@ -1,0 +1,59 @@
+// A device root in a fresh temporary folder, made current for the test and
+// removed afterwards (permissions restored first so removal cannot fail).
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/fs/root.h"
+
+namespace wq::test {
+
+class TempRoot {
+public:
+    TempRoot() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "wqroot-XXXXXX").string();
+        if (!mkdtemp(tmpl.data())) std::abort();
+        m_path = tmpl;
+        wq::fs::SetPathMode(wq::fs::PathMode::Device);
+        if (!wq::fs::SetRoot(m_path)) std::abort();
+    }
+    ~TempRoot() {
+        std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(
+                 m_path, std::filesystem::directory_options::skip_permission_denied, ec);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            if (!it->is_symlink(ec)) chmod(it->path().c_str(), 0755);
+        }
+        chmod(m_path.c_str(), 0755);
+        std::filesystem::remove_all(m_path, ec);
+    }
+    TempRoot(const TempRoot&) = delete;
+    TempRoot& operator=(const TempRoot&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string Host(const std::string& relative) const { return m_path + "/" + relative; }
+
+    // Creates the folders on the way and a file holding content.
+    std::string MakeFile(const std::string& relative, const std::string& content = "") const {
+        const std::string full = Host(relative);
+        std::filesystem::create_directories(std::filesystem::path(full).parent_path());
+        std::ofstream(full, std::ios::binary) << content;
+        return full;
+    }
+    std::string MakeDir(const std::string& relative) const {
+        const std::string full = Host(relative);
+        std::filesystem::create_directories(full);
+        return full;
+    }
+
+private:
+    std::string m_path;
+};
+
+}  // namespace wq::test
