@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdint>
 #include <set>
 
@@ -331,6 +332,51 @@ Parsed ParseTemplate(std::string_view raw) {
     }
     result.ok = true;
     return result;
+}
+
+std::string Describe(const Parsed& parsed) {
+    std::string out = parsed.ok ? "skin\n" : "not a skin\n";
+    const SkinTemplate& t = parsed.skin;
+    if (parsed.ok) {
+        out += "background " + Utf16ToUtf8(t.background) + "\n";
+        if (t.hasFace) out += "face " + std::to_string(t.face.cx) + "x" + std::to_string(t.face.cy) + "\n";
+    }
+    auto rect = [](const RECT& r) {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+               std::to_string(r.bottom - r.top);
+    };
+    auto pic = [](const char* key, const std::u16string& v) {
+        return v.empty() ? std::string() : std::string(" ") + key + "=" + Utf16ToUtf8(v);
+    };
+    auto colour = [](COLORREF c) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+        return std::string(buf);
+    };
+    for (const ElementSpec& e : t.elements) {
+        out += "line " + std::to_string(e.line) + ": " + KindName(e.kind) + " " + std::to_string(e.id) + " " +
+               rect(e.rect);
+        switch (e.kind) {
+            case ElementKind::Button:
+                out += pic("normal", e.normal) + pic("pressed", e.pressed) + (e.autoRepeat ? " repeat" : "");
+                break;
+            case ElementKind::Slider:
+                out += std::string(e.orientation == Orientation::Vertical ? " vertical" : " horizontal") +
+                       pic("thumb", e.thumb) + pic("track", e.track) + pic("fill", e.fill);
+                break;
+            case ElementKind::List:
+                out += " rowheight=" + std::to_string(e.rowHeight) + pic("selection", e.selection) +
+                       " selcolor=" + colour(e.selectionColor) + " textcolor=" + colour(e.textColor);
+                break;
+            case ElementKind::Custom: break;
+        }
+        out += "\n";
+    }
+    for (const Problem& p : parsed.problems) {
+        out += "problem " + (p.line > 0 ? "line " + std::to_string(p.line) : std::string("file")) + ": " + p.message +
+               "\n";
+    }
+    return out;
 }
 
 std::u16string FolderOf(std::u16string_view devicePath) {

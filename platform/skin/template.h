@@ -82,6 +82,10 @@ struct Parsed {
 // with its byte-order mark is accepted too).
 Parsed ParseTemplate(std::string_view text);
 
+// A stable, line-per-element description of a parsed template (the checker
+// prints it; the parser's text goldens compare it).
+std::string Describe(const Parsed& parsed);
+
 // The keywords the parser knows, in the order the documentation lists them;
 // the tests walk this table against docs/skin-format.md.
 std::vector<std::string_view> TemplateKeywords();
