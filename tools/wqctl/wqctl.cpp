@@ -1,0 +1,314 @@
+// wqctl: finds the player's sibling windows on the desktop bus and talks to
+// them as the launcher, the navigation program or a test would. It uses the
+// same bus code as the player (platform/ipc), with an Inbox in place of the
+// window system. `wqctl --help` lists every command.
+#include <gio/gio.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/base/utf.h"
+#include "platform/ipc/bus.h"
+#include "platform/ipc/inbox.h"
+#include "platform/ipc/names.h"
+
+namespace {
+
+using wq::ipc::Bus;
+using wq::ipc::Message;
+
+constexpr const char* kHelp = R"(usage: wqctl [--timeout MS] [--to NAME] COMMAND [ARGS]
+
+Talks to the windows of wqaudio and its sibling programs over the D-Bus
+session bus (see docs/ipc.md). Window names compare case-insensitively.
+MSG is a number below 0xC000 (decimal or 0x...), one of WM_CLOSE, WM_COMMAND,
+WM_USER, or a registered message name such as WQ:MSG:KEYDOWN. WPARAM and
+LPARAM are decimal or 0x... numbers and default to 0; LPARAM may be negative.
+
+Windows and messages:
+  find NAME                        print the bus name of the program that owns
+                                   window NAME; exit 1 when there is none
+                                     wqctl find WQAudio
+  send NAME MSG [WPARAM [LPARAM]]  SendMessage: wait for the handler, print its result
+                                     wqctl send WQAudio WQ:MSG:KEYDOWN 38
+                                     wqctl send WQAudio WM_COMMAND 2009
+  post NAME MSG [WPARAM [LPARAM]]  PostMessage: queue it and return at once
+                                     wqctl post WQMain WQ:MSG:APP_EXECUTE 3 0
+  raise NAME [FLAGS]               SetWindowPos with FLAGS (default 0x43) and
+                                   SetForegroundWindow on window NAME
+                                     wqctl raise WQAudio
+  serve NAME [COUNT]               own window NAME and print each message it
+                                   receives as one line "MSG WPARAM LPARAM" (MSG is
+                                   the registered name or the number), answering
+                                   sent ones with 1; stops after COUNT messages,
+                                   or on Ctrl-C. Stands in for the launcher:
+                                     wqctl serve WQMain
+
+Launcher keys and storage events ("WQ:MSG:KEYDOWN" sent to WQAudio, or to --to):
+  play (126)  up (38)  down (40)  front (121)  close (128)  pause (129)
+  card-in (130)  card-out (131)  usb-in (117)  usb-out (118)
+                                     wqctl pause
+Navigation program ("BMSG_MARLO" sent to WQAudio):
+  marlo CODE                       CODE: guide (0, voice guidance starts),
+                                   guide-end (771), quiet (3), loud (4), or a number
+                                     wqctl marlo guide
+Audio taken by another program ("WQ:MSG:M_RUN_STATE" sent to WQAudio):
+  run-state N                      N != 0: another program takes the audio; 0: released
+                                     wqctl run-state 1
+
+Automation (only a player started with --automation answers these):
+  tap X Y                          pen down and up at window coordinates
+                                     wqctl tap 240 117
+  drag X1 Y1 X2 Y2                 pen down at X1,Y1, moves, pen up at X2,Y2
+                                     wqctl drag 100 200 300 200
+  screenshot NAME FILE.png         save window NAME's pixels as a PNG file
+                                     wqctl screenshot WQAudio shot.png
+  state NAME                       print window NAME and its children as JSON
+                                     wqctl state WQAudio
+
+Options:
+  --timeout MS   how long send, raise and automation wait for an answer (5000)
+  --to NAME      target window of the shortcuts, tap and drag (WQAudio)
+  --help         this text
+Exit status: 0 done, 1 no such window or no answer, 2 usage error.
+)";
+
+struct Key {
+    const char* name;
+    WPARAM code;
+};
+constexpr Key kKeys[] = {
+    {"play", 126},    {"up", 38},        {"down", 40},     {"front", 121},   {"close", 128},
+    {"pause", 129},   {"card-in", 130},  {"card-out", 131}, {"usb-in", 117}, {"usb-out", 118},
+};
+constexpr Key kMarlo[] = {{"guide", 0}, {"guide-end", 771}, {"quiet", 3}, {"loud", 4}};
+struct Named {
+    const char* name;
+    UINT number;
+};
+constexpr Named kNumbers[] = {{"WM_CLOSE", WM_CLOSE}, {"WM_COMMAND", WM_COMMAND}, {"WM_USER", WM_USER}};
+
+std::atomic<bool> g_stop{false};
+
+int Usage(const std::string& why) {
+    std::fprintf(stderr, "wqctl: %s (see wqctl --help)\n", why.c_str());
+    return 2;
+}
+
+std::optional<long long> Number(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text.c_str(), &end, 0);
+    if (errno || *end) return std::nullopt;
+    return v;
+}
+
+// The program's side of the bus: an inbox run by the main thread; when
+// serving, every delivered message becomes one flushed output line.
+class Tool : public wq::ipc::InboxHost {
+public:
+    int served = 0;
+    LRESULT Deliver(HWND, const Message& m) override {
+        const std::string name = m.name.empty() ? std::to_string(m.number) : wq::Utf16ToUtf8(m.name);
+        std::printf("%s %llu %lld\n", name.c_str(), static_cast<unsigned long long>(m.wParam),
+                    static_cast<long long>(m.lParam));
+        std::fflush(stdout);
+        ++served;
+        return 1;
+    }
+    bool BringToFront(HWND, UINT flags) override {
+        std::fprintf(stderr, "wqctl: raised with flags 0x%x\n", flags);
+        return true;
+    }
+};
+
+struct Context {
+    Tool tool;
+    std::unique_ptr<Bus> bus;
+    std::string to = "WQAudio";
+};
+
+std::uint64_t FindOrSay(Context& c, const std::string& name) {
+    const std::uint64_t id = c.bus->Find(wq::Utf8ToUtf16(name));
+    if (!id) std::fprintf(stderr, "wqctl: no window \"%s\" on the bus\n", name.c_str());
+    return id;
+}
+
+// MSG: a known WM_ name, a number below 0xC000, or a registered message name.
+std::optional<UINT> MessageId(Context& c, const std::string& text) {
+    for (const auto& n : kNumbers)
+        if (g_ascii_strcasecmp(n.name, text.c_str()) == 0) return n.number;
+    if (auto v = Number(text)) {
+        if (*v < 0 || *v >= 0xC000) return std::nullopt;
+        return static_cast<UINT>(*v);
+    }
+    const UINT id = c.tool.messages().Register(wq::Utf8ToUtf16(text));
+    return id ? std::optional<UINT>(id) : std::nullopt;
+}
+
+int SendOrPost(Context& c, bool send, const std::string& window, const std::string& msgText, long long wParam,
+               long long lParam) {
+    const auto msg = MessageId(c, msgText);
+    if (!msg) return Usage("MSG must be a registered name or a number below 0xC000: " + msgText);
+    const std::uint64_t id = FindOrSay(c, window);
+    if (!id) return 1;
+    if (!send) return c.bus->Post(id, *msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)) ? 0 : 1;
+    bool delivered = false;
+    const LRESULT r = c.bus->Send(id, *msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), &delivered);
+    if (!delivered) {
+        std::fprintf(stderr, "wqctl: \"%s\" did not answer\n", window.c_str());
+        return 1;
+    }
+    std::printf("%lld\n", static_cast<long long>(r));
+    return 0;
+}
+
+int Serve(Context& c, const std::string& window, long long count) {
+    const std::u16string name = wq::Utf8ToUtf16(window);
+    if (wq::ipc::WindowElement(name).empty()) return Usage("serve needs a window name");
+    std::signal(SIGINT, [](int) { g_stop = true; });
+    std::signal(SIGTERM, [](int) { g_stop = true; });
+    c.bus->Publish(reinterpret_cast<HWND>(1), name);
+    std::fprintf(stderr, "wqctl: serving \"%s\" as %s\n", window.c_str(), c.bus->UniqueName().c_str());
+    while (!g_stop && (count <= 0 || c.tool.served < count)) c.tool.inbox().RunOne(100);
+    c.bus->Withdraw(reinterpret_cast<HWND>(1));
+    return 0;
+}
+
+// Calls the automation interface of the program that owns `window`.
+GVariant* Automation(Context& c, const std::string& window, const char* method, GVariant* args,
+                     const char* replyType) {
+    const std::uint64_t id = FindOrSay(c, window);
+    if (!id) {
+        g_variant_unref(g_variant_ref_sink(args));
+        return nullptr;
+    }
+    std::string error;
+    GVariant* reply =
+        c.bus->Call(id, wq::ipc::kAutomationPath, wq::ipc::kAutomationInterface, method, args, replyType, &error);
+    if (!reply) std::fprintf(stderr, "wqctl: %s failed: %s\n", method, error.c_str());
+    return reply;
+}
+
+int Run(Context& c, std::vector<std::string> a) {
+    if (a.empty()) return Usage("no command");
+    const std::string cmd = a[0];
+    auto num = [&](size_t i, long long fallback) -> std::optional<long long> {
+        return i < a.size() ? Number(a[i]) : std::optional<long long>(fallback);
+    };
+    for (const auto& k : kKeys)
+        if (cmd == k.name)
+            return a.size() == 1 ? SendOrPost(c, true, c.to, "WQ:MSG:KEYDOWN", static_cast<long long>(k.code), 0)
+                                 : Usage(cmd + " takes no arguments");
+    if (cmd == "marlo" && a.size() == 2) {
+        std::optional<long long> code = Number(a[1]);
+        for (const auto& k : kMarlo)
+            if (a[1] == k.name) code = static_cast<long long>(k.code);
+        return code ? SendOrPost(c, true, c.to, "BMSG_MARLO", *code, 0) : Usage("unknown marlo code " + a[1]);
+    }
+    if (cmd == "run-state" && a.size() == 2) {
+        const auto n = Number(a[1]);
+        return n ? SendOrPost(c, true, c.to, "WQ:MSG:M_RUN_STATE", *n, 0) : Usage("run-state takes a number");
+    }
+    if (cmd == "find" && a.size() == 2) {
+        const std::uint64_t id = FindOrSay(c, a[1]);
+        if (id) std::printf("%s\n", c.bus->OwnerOf(id).c_str());
+        return id ? 0 : 1;
+    }
+    if ((cmd == "send" || cmd == "post") && a.size() >= 3 && a.size() <= 5) {
+        const auto w = num(3, 0), l = num(4, 0);
+        if (!w || !l) return Usage("WPARAM and LPARAM are numbers");
+        return SendOrPost(c, cmd == "send", a[1], a[2], *w, *l);
+    }
+    if (cmd == "raise" && (a.size() == 2 || a.size() == 3)) {
+        const auto flags = num(2, 0x43);
+        if (!flags) return Usage("FLAGS is a number");
+        const std::uint64_t id = FindOrSay(c, a[1]);
+        return id && c.bus->BringToFront(id, static_cast<UINT>(*flags)) ? 0 : 1;
+    }
+    if (cmd == "serve" && (a.size() == 2 || a.size() == 3)) {
+        const auto count = num(2, 0);
+        return count ? Serve(c, a[1], *count) : Usage("COUNT is a number");
+    }
+    if ((cmd == "tap" && a.size() == 3) || (cmd == "drag" && a.size() == 5)) {
+        std::vector<gint32> v;
+        for (size_t i = 1; i < a.size(); ++i) {
+            const auto n = Number(a[i]);
+            if (!n) return Usage("coordinates are numbers");
+            v.push_back(static_cast<gint32>(*n));
+        }
+        GVariant* args = cmd == "tap" ? g_variant_new("(sii)", c.to.c_str(), v[0], v[1])
+                                      : g_variant_new("(siiii)", c.to.c_str(), v[0], v[1], v[2], v[3]);
+        GVariant* reply = Automation(c, c.to, cmd == "tap" ? "Tap" : "Drag", args, "(b)");
+        if (!reply) return 1;
+        gboolean done = FALSE;
+        g_variant_get(reply, "(b)", &done);
+        g_variant_unref(reply);
+        return done ? 0 : 1;
+    }
+    if (cmd == "screenshot" && a.size() == 3) {
+        GVariant* reply = Automation(c, a[1], "Screenshot", g_variant_new("(s)", a[1].c_str()), "(ay)");
+        if (!reply) return 1;
+        GVariant* bytes = g_variant_get_child_value(reply, 0);
+        gsize n = 0;
+        const auto* data = static_cast<const char*>(g_variant_get_fixed_array(bytes, &n, 1));
+        std::ofstream out(a[2], std::ios::binary);
+        out.write(data, static_cast<std::streamsize>(n));
+        const bool ok = static_cast<bool>(out);
+        g_variant_unref(bytes);
+        g_variant_unref(reply);
+        if (!ok) std::fprintf(stderr, "wqctl: cannot write %s\n", a[2].c_str());
+        return ok ? 0 : 1;
+    }
+    if (cmd == "state" && a.size() == 2) {
+        GVariant* reply = Automation(c, a[1], "State", g_variant_new("(s)", a[1].c_str()), "(s)");
+        if (!reply) return 1;
+        const gchar* json = nullptr;
+        g_variant_get(reply, "(&s)", &json);
+        std::printf("%s\n", json);
+        g_variant_unref(reply);
+        return 0;
+    }
+    return Usage("unknown command or wrong arguments: " + cmd);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Context c;
+    wq::ipc::BusOptions options;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if ((a == "--timeout" || a == "--to") && i + 1 < argc) {
+            const std::string v = argv[++i];
+            if (a == "--to") {
+                c.to = v;
+            } else {
+                const auto ms = Number(v);
+                if (!ms || *ms <= 0 || *ms > 600000) return Usage("--timeout takes 1 to 600000 ms");
+                options.sendTimeoutMs = static_cast<DWORD>(*ms);
+            }
+            continue;
+        }
+        args.push_back(a);
+    }
+    if (args.empty()) return Usage("no command");
+    c.bus = Bus::Create(c.tool, options);
+    if (!c.bus) return 1;
+    const int status = Run(c, args);
+    std::fflush(stdout);
+    c.bus.reset();
+    return status;
+}
