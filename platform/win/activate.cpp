@@ -1,0 +1,112 @@
+// Activation, focus and mouse capture.
+#include "platform/win/internal.h"
+#include "platform/win/remote.h"
+
+namespace wq::win::detail {
+
+// Sends WA_INACTIVE to the window losing activation, then `how` to the one
+// gaining it, each with the other window in lParam. Nothing when already active.
+void Activate(HWND hwnd, int how) {
+    State& s = S();
+    if (hwnd == s.active) return;
+    HWND old = s.active;
+    s.active = hwnd;
+    if (old && Find(old)) CallWindow(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
+    if (hwnd && Find(hwnd) && s.active == hwnd) {
+        CallWindow(hwnd, WM_ACTIVATE, static_cast<WPARAM>(how), reinterpret_cast<LPARAM>(old));
+    }
+}
+
+// After `hidden` lost activation: its owner when it can take it, else the
+// topmost visible enabled top-level window.
+void ActivateAfterHide(HWND hidden) {
+    State& s = S();
+    if (s.active) return;
+    HWND owner = nullptr;
+    if (Window* w = Find(hidden)) owner = w->owner;
+    if (owner && IsWindowVisible(owner) && IsWindowEnabled(owner)) {
+        Activate(owner, WA_ACTIVE);
+        return;
+    }
+    for (HWND t : s.topLevels) {
+        if (t != hidden && IsWindowVisible(t) && IsWindowEnabled(t)) {
+            Activate(t, WA_ACTIVE);
+            return;
+        }
+    }
+}
+
+}  // namespace wq::win::detail
+
+using namespace wq::win::detail;
+
+HWND SetActiveWindow(HWND hwnd) {
+    State& s = S();
+    HWND previous = s.active;
+    Window* w = Find(hwnd);
+    if (!w || w->parent || !s.foreground) return previous;
+    if (w->style & WS_DISABLED) return previous;
+    Activate(hwnd, WA_ACTIVE);
+    return previous;
+}
+
+HWND GetActiveWindow() { return S().active; }
+
+HWND GetForegroundWindow() { return S().foreground ? S().active : nullptr; }
+
+BOOL SetForegroundWindow(HWND hwnd) {
+    if (IsRemote(hwnd)) {
+        wq::win::RemoteWindows* remote = wq::win::GetRemoteWindows();
+        return (remote && remote->BringToFront(RemoteId(hwnd), SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW)) ? TRUE : FALSE;
+    }
+    Window* w = Find(hwnd);
+    if (!w) return FALSE;
+    HWND top = TopLevelOf(hwnd);
+    S().foreground = true;
+    BringWindowToTop(top);
+    if (IsWindowEnabled(top)) Activate(top, WA_ACTIVE);
+    return TRUE;
+}
+
+HWND SetFocus(HWND hwnd) {
+    State& s = S();
+    HWND previous = s.focus;
+    if (hwnd && !Find(hwnd)) return nullptr;
+    if (hwnd == previous) return previous;
+    s.focus = hwnd;
+    if (previous && Find(previous)) CallWindow(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (hwnd && Find(hwnd)) CallWindow(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    return previous;
+}
+
+HWND GetFocus() { return S().focus; }
+
+HWND SetCapture(HWND hwnd) {
+    State& s = S();
+    HWND previous = s.capture;
+    if (!Find(hwnd)) return previous;
+    s.capture = hwnd;
+    if (previous && previous != hwnd && Find(previous)) {
+        CallWindow(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+    }
+    return previous;
+}
+
+BOOL ReleaseCapture() {
+    State& s = S();
+    HWND previous = s.capture;
+    s.capture = nullptr;
+    if (previous && Find(previous)) CallWindow(previous, WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}
+
+HWND GetCapture() { return S().capture; }
+
+namespace wq::win {
+
+// Whether this program is the foreground program; the desktop bus sets it when
+// another program comes to the front. While in the background, SetActiveWindow
+// does nothing.
+void SetProgramForeground(bool foreground) { S().foreground = foreground; }
+
+}  // namespace wq::win

@@ -1,0 +1,81 @@
+// Registered window messages and the installed transport to other processes.
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <deque>
+
+#include "platform/win/internal.h"
+#include "platform/win/remote.h"
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::unordered_map<std::u16string, UINT> byName;  // lower-case name
+    // index = id - 0xC000, spelled as first registered; a deque never moves its
+    // elements, so the views GetRegisteredMessageName hands out stay valid.
+    std::deque<std::u16string> names;
+};
+
+// Function-local so that registration works during static initialisation.
+Registry& TheRegistry() {
+    static Registry registry;
+    return registry;
+}
+
+std::u16string Fold(std::u16string_view s) {
+    std::u16string r(s);
+    for (auto& c : r) {
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    }
+    return r;
+}
+
+wq::win::RemoteWindows* g_remote = nullptr;
+
+}  // namespace
+
+UINT RegisterWindowMessageW(LPCWSTR name) {
+    if (!name || !name[0]) return 0;
+    Registry& r = TheRegistry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    const std::u16string key = Fold(name);
+    auto it = r.byName.find(key);
+    if (it != r.byName.end()) return it->second;
+    if (r.names.size() >= 0x4000) return 0;  // 0xC000..0xFFFF are all taken
+    const UINT id = static_cast<UINT>(0xC000 + r.names.size());
+    r.names.emplace_back(name);
+    r.byName.emplace(key, id);
+    return id;
+}
+
+namespace wq::win {
+
+std::u16string_view GetRegisteredMessageName(UINT msg) {
+    Registry& r = TheRegistry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    if (msg < 0xC000 || msg - 0xC000 >= r.names.size()) return {};
+    return r.names[msg - 0xC000];
+}
+
+void SetRemoteWindows(RemoteWindows* remote) {
+    using namespace detail;
+    State& s = S();
+    if (g_remote) {
+        for (HWND t : s.topLevels) {
+            if (Window* w = Find(t)) Withdraw(w);
+        }
+    }
+    g_remote = remote;
+    s.remoteById.clear();
+    s.remoteByHandle.clear();
+    if (remote) {
+        for (HWND t : s.topLevels) {
+            if (Window* w = Find(t)) Publish(w);
+        }
+    }
+}
+
+RemoteWindows* GetRemoteWindows() { return g_remote; }
+
+}  // namespace wq::win
