@@ -190,6 +190,9 @@ constexpr int PLANES = 14;
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 #define HGDI_ERROR (reinterpret_cast<HGDIOBJ>(static_cast<std::intptr_t>(-1)))
 
+// The handle objects need LOGFONTW above.
+#include "platform/gdi/handles.h"  // IWYU pragma: export
+
 // ---- device contexts --------------------------------------------------------
 
 // A memory DC compatible with hdc (or the screen when NULL). It starts with a

@@ -1,67 +1,8 @@
-// Internal to platform/gdi: the objects behind the drawing handles and the
-// registry that decides whether a handle is alive.
+// Internal to platform/gdi: the registry that decides whether a handle is
+// alive, and helpers shared by the drawing files.
 #pragma once
 
-#include <memory>
-#include <optional>
-
 #include "platform/gdi/gdi.h"
-
-namespace wq::gdi {
-class FontFace;
-}
-
-enum class GdiKind { Bitmap, Brush, Pen, Font };
-
-struct GdiObject {
-    explicit GdiObject(GdiKind k) : kind(k) {}
-    virtual ~GdiObject() = default;
-    GdiKind kind;
-    bool stock = false;
-    int selectCount = 0;  // DCs this object is selected into
-};
-
-struct GdiBitmap : GdiObject {
-    GdiBitmap() : GdiObject(GdiKind::Bitmap) {}
-    wq::gdi::Surface surface;
-    int bitsPixel = 32;  // 1 for monochrome bitmaps (stored as 32-bit black/white)
-};
-
-struct GdiBrush : GdiObject {
-    GdiBrush() : GdiObject(GdiKind::Brush) {}
-    bool hollow = false;
-    COLORREF color = 0;
-};
-
-struct GdiPen : GdiObject {
-    GdiPen() : GdiObject(GdiKind::Pen) {}
-    int style = PS_SOLID;
-    int width = 1;
-    COLORREF color = 0;
-};
-
-struct GdiFont : GdiObject {
-    GdiFont() : GdiObject(GdiKind::Font) {}
-    LOGFONTW logfont;
-    std::shared_ptr<wq::gdi::FontFace> face;  // resolved at creation, shared by equal fonts
-};
-
-struct GdiDC {
-    bool memory = false;
-    wq::gdi::Surface* surface = nullptr;  // surface DCs: the window's; memory DCs: the bitmap's
-    POINT origin;                          // logical (0,0) in surface coordinates
-    RECT clip;                             // surface DCs: visible area in surface coordinates
-    std::optional<RECT> userClip;          // IntersectClipRect, logical coordinates
-    HBITMAP bitmap = nullptr;
-    HBRUSH brush = nullptr;
-    HPEN pen = nullptr;
-    HFONT font = nullptr;
-    int bkMode = OPAQUE;
-    COLORREF bkColor = RGB(255, 255, 255);
-    COLORREF textColor = RGB(0, 0, 0);
-    int stretchMode = BLACKONWHITE;
-    POINT pos;
-};
 
 namespace wq::gdi {
 
