@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <vector>
 
@@ -15,7 +17,17 @@ namespace wq::device {
 
 namespace {
 
+// How long a write waits for another program's transaction before it fails.
 constexpr int kBusyTimeoutMs = 10000;
+
+// Waits 1 ms per retry instead of SQLite's default back-off (which sleeps up
+// to 100 ms at a time), so writers taking turns keep the lock busy rather
+// than the clock. Returns 0 to give up once the timeout has passed.
+int RetryWhileBusy(void*, int attempt) {
+    if (attempt >= kBusyTimeoutMs) return 0;
+    usleep(1000);
+    return 1;
+}
 
 constexpr const char* kCreateSchema =
     "CREATE TABLE IF NOT EXISTS settings ("
@@ -45,6 +57,21 @@ std::string UtcStamp() {
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y%m%dT%H%M%SZ", &tm);
     return buf;
+}
+
+// "file:<path>?immutable=1" with the path percent-encoded for a URI.
+std::string ImmutableUri(const std::string& path) {
+    std::string uri = "file:";
+    for (const unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') {
+            uri += static_cast<char>(c);
+        } else {
+            char buf[4];
+            std::snprintf(buf, sizeof buf, "%%%02X", c);
+            uri += buf;
+        }
+    }
+    return uri + "?immutable=1";
 }
 
 bool IsCorruption(int rc) {
@@ -142,13 +169,26 @@ bool SettingsDb::OpenAndCheck(bool createIfMissing) {
     }
     m_db = db;
     m_pid = getpid();
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_handler(db, RetryWhileBusy, nullptr);
     sqlite3_extended_result_codes(db, 1);
     m_readOnly = sqlite3_db_readonly(db, "main") == 1;
 
     std::string problem;
     std::vector<std::string> check;
     rc = QueryColumn(db, "PRAGMA quick_check", &check);
+    if (((rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_READONLY) && m_readOnly) {
+        // A write-ahead-log database in a folder we may not write cannot get
+        // its shared-memory file; nobody can change it here, so read it as
+        // an immutable file instead.
+        CloseConnection();
+        if (sqlite3_open_v2(ImmutableUri(m_path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+            sqlite3_close_v2(db);
+            return false;
+        }
+        m_db = db;
+        check.clear();
+        rc = QueryColumn(db, "PRAGMA quick_check", &check);
+    }
     if (IsCorruption(rc) || (rc == SQLITE_OK && (check.size() != 1 || check[0] != "ok"))) {
         problem = "is not an intact database";
     } else if (rc != SQLITE_OK) {
@@ -168,6 +208,14 @@ bool SettingsDb::OpenAndCheck(bool createIfMissing) {
         } else if (columns != expected) {
             problem = "has a different schema";
         }
+    }
+    if (problem.empty() && !m_readOnly) {
+        // Write-ahead logging: a commit appends to the log without waiting
+        // for the disk, and readers never block the writer. A killed process
+        // still leaves every committed value (the log is in the file system);
+        // only a power cut may lose the last few commits, never consistency.
+        sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
     }
     if (!problem.empty()) {
         MoveAside(problem);

@@ -1,0 +1,131 @@
+// The recorded device calls, their hooks, ParsePath and Dbg.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/device/common.h"
+#include "platform/device/hooks.h"
+#include "platform/device/messagedlg.h"
+
+namespace {
+
+using wq::device::Call;
+
+TEST(DeviceCalls, AreRecordedInOrderWithTheirArguments) {
+    wq::device::ClearCallLog();
+    CCommon::SetInterfaceEnable(0);
+    CCommon::SetSpkOnOff(1);
+    CCommon::SetOutMute(0);
+    CCommon::SetOutVolume(7967);
+    CCommon::SetEarOutVolume(514);
+    CCommon::SetAuxOutMute(true);
+    CCommon::PlayBtnSound();
+    CCommon::Set3DControl(0, 10);
+    CCommon::SetInterfaceEnable(1);
+    const std::vector<Call> expected = {
+        {"SetInterfaceEnable", {0}, {}}, {"SetSpkOnOff", {1}, {}},    {"SetOutMute", {0}, {}},
+        {"SetOutVolume", {7967}, {}},    {"SetEarOutVolume", {514}, {}}, {"SetAuxOutMute", {1}, {}},
+        {"PlayBtnSound", {}, {}},        {"Set3DControl", {0, 10}, {}},  {"SetInterfaceEnable", {1}, {}},
+    };
+    EXPECT_EQ(wq::device::CallLog(), expected);
+    wq::device::ClearCallLog();
+    EXPECT_TRUE(wq::device::CallLog().empty());
+}
+
+// Records what reached the backends: stands in for the audio hardware.
+struct RecordingBackends : wq::device::CodecBackend, wq::device::OutputBackend {
+    bool Apply3DControl(int control, int preset) override {
+        applied.push_back({control, preset});
+        return preset <= 10;
+    }
+    void SetOutVolume(DWORD level) override { volumes.push_back(level); }
+    void PlayBtnSound() override { ++clicks; }
+    std::vector<std::pair<int, int>> applied;
+    std::vector<DWORD> volumes;
+    int clicks = 0;
+};
+
+TEST(DeviceCalls, ReachTheInstalledBackends) {
+    EXPECT_EQ(CCommon::Set3DControl(0, 3), FALSE) << "no codec installed";
+    auto backends = std::make_shared<RecordingBackends>();
+    wq::device::SetCodecBackend(backends);
+    wq::device::SetOutputBackend(backends);
+    EXPECT_EQ(CCommon::Set3DControl(0, 3), TRUE);
+    EXPECT_EQ(CCommon::Set3DControl(0, 11), FALSE);  // the codec refused it
+    CCommon::SetOutVolume(4369);
+    CCommon::PlayBtnSound();
+    CCommon::SetEarOutVolume(1);  // not driven by this backend: recorded only
+    EXPECT_EQ(backends->applied, (std::vector<std::pair<int, int>>{{0, 3}, {0, 11}}));
+    EXPECT_EQ(backends->volumes, std::vector<DWORD>{4369});
+    EXPECT_EQ(backends->clicks, 1);
+    EXPECT_EQ(wq::device::SetCodecBackend(nullptr), backends);
+    wq::device::SetOutputBackend(nullptr);
+    EXPECT_EQ(CCommon::Set3DControl(0, 3), FALSE);
+}
+
+TEST(DeviceCalls, MessageBoxRecordsAndUsesTheInstalledWindow) {
+    wq::device::ClearCallLog();
+    const CString text(u"저장장치를 인식중 입니다.\n\n잠시만 기다려 주십시요.");
+    EXPECT_EQ(CMessageDlg::WQMessageBox(text, 7, nullptr), IDOK);
+    CString shown;
+    wq::device::SetMessageBoxImpl([&](const CString& t, UINT style, HWND) {
+        shown = t;
+        return static_cast<int>(style) == 7 ? IDCANCEL : IDOK;
+    });
+    EXPECT_EQ(CMessageDlg::WQMessageBox(text, 7, nullptr), IDCANCEL);
+    EXPECT_EQ(shown, text);
+    wq::device::SetMessageBoxImpl(nullptr);
+    const auto log = wq::device::CallLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1].name, "WQMessageBox");
+    EXPECT_EQ(log[1].args, (std::vector<std::int64_t>{7, 0}));
+    EXPECT_EQ(log[1].text, text);
+}
+
+TEST(ParsePath, SplitsFolderNameAndExtension) {
+    struct Case {
+        const char16_t* path;
+        const char16_t* folder;
+        const char16_t* name;
+        const char16_t* ext;
+    };
+    const Case cases[] = {
+        {u"SDMMC Card\\AUDIO\\x.mp3", u"SDMMC Card\\AUDIO", u"x.mp3", u"mp3"},
+        {u"\\SDMMC Card\\song.final.wma", u"\\SDMMC Card", u"song.final.wma", u"wma"},
+        {u"x.mp3", u"", u"x.mp3", u"mp3"},
+        {u"\\top", u"", u"top", u""},
+        {u"dir.v2\\noext", u"dir.v2", u"noext", u""},  // a dot in the folder is not an extension
+        {u"a\\b\\", u"a\\b", u"", u""},
+        {u"", u"", u"", u""},
+    };
+    for (const auto& c : cases) {
+        CString folder(u"stale"), name(u"stale"), ext(u"stale");
+        CCommon::ParsePath(c.path, folder, name, ext);
+        EXPECT_EQ(folder, CString(c.folder)) << CString(c.path).ToUtf8();
+        EXPECT_EQ(name, CString(c.name)) << CString(c.path).ToUtf8();
+        EXPECT_EQ(ext, CString(c.ext)) << CString(c.path).ToUtf8();
+    }
+    // The title of a file without a tag: the name less its last four characters.
+    CString folder, name, ext;
+    CCommon::ParsePath(u"SDMMC Card\\AUDIO\\노래 01.mp3", folder, name, ext);
+    EXPECT_EQ(name.Left(name.GetLength() - 4), CString(u"노래 01"));
+}
+
+TEST(DebugOutput, FormatsWhenEnabledAndIsSilentOtherwise) {
+    std::vector<std::string> lines;
+    wq::device::SetDebugSink([&](const std::string& l) { lines.push_back(l); });
+    wq::device::EnableDebug(false);
+    Dbg(u"OnBtnPlay -------- %d", 1);
+    EXPECT_TRUE(lines.empty());
+    const char* argv[] = {"wqaudio", "--debug"};
+    wq::device::InitFromArgs(2, argv);
+    EXPECT_TRUE(wq::device::DebugEnabled());
+    Dbg(u"OnBtnPlay -------- %d", 1);
+    Dbg(u"%s [%x] %S", u"이름", 0x10u, "utf8");
+    Dbg(nullptr);
+    EXPECT_EQ(lines, (std::vector<std::string>{"OnBtnPlay -------- 1", "이름 [10] utf8"}));
+    wq::device::EnableDebug(false);
+    wq::device::SetDebugSink(nullptr);
+}
+
+}  // namespace
