@@ -1,0 +1,206 @@
+#include "platform/media/soundtap.h"
+
+#include <gst/audio/audio.h>
+#include <gst/gst.h>
+
+namespace wq::media {
+namespace {
+
+thread_local BlockTiming tCurrentTiming;
+
+// A private identifier that only objects of this class answer, so that
+// FromBaseFilter recognises them behind any IBaseFilter pointer.
+constexpr IID kIID_SoundFilterObject = {0x3D1B6E0A, 0x7C5F, 0x4E55, {0x9B, 0x21, 0x57, 0x51, 0x51, 0x41, 0x50, 0x00}};
+
+}  // namespace
+
+// Per-pad state of the tap; lives as the probes' user data.
+struct SoundFilter::Tap {
+    SoundFilter* filter;
+    std::shared_ptr<TapProgress> progress;
+    GstSegment segment;
+    WAVEFORMATEX format{};
+    bool hasFormat = false;
+
+    Tap(SoundFilter* f, std::shared_ptr<TapProgress> p) : filter(f), progress(std::move(p)) {
+        filter->AddRef();
+        gst_segment_init(&segment, GST_FORMAT_TIME);
+    }
+    ~Tap() { filter->Release(); }
+
+    static void Destroy(gpointer p) { delete static_cast<Tap*>(p); }
+
+    void OnCaps(GstCaps* caps) {
+        GstAudioInfo info;
+        if (!gst_audio_info_from_caps(&info, caps) || GST_AUDIO_INFO_FORMAT(&info) != GST_AUDIO_FORMAT_S16) return;
+        format.wFormatTag = WAVE_FORMAT_PCM;
+        format.nChannels = static_cast<WORD>(GST_AUDIO_INFO_CHANNELS(&info));
+        format.nSamplesPerSec = static_cast<DWORD>(GST_AUDIO_INFO_RATE(&info));
+        format.wBitsPerSample = 16;
+        format.nBlockAlign = static_cast<WORD>(2 * format.nChannels);
+        format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+        format.cbSize = 0;
+        hasFormat = true;
+        std::lock_guard<std::mutex> g(filter->lock_);
+        filter->format_ = format;
+        filter->hasFormat_ = true;
+    }
+
+    // The play time of a buffer starting at `pts`, from the pad's element.
+    BlockTiming TimingOf(GstPad* pad, GstClockTime pts) const {
+        BlockTiming t;
+        if (!GST_CLOCK_TIME_IS_VALID(pts)) return t;
+        const guint64 stream = gst_segment_to_stream_time(&segment, GST_FORMAT_TIME, pts);
+        if (GST_CLOCK_TIME_IS_VALID(stream)) t.mediaTime = static_cast<LONGLONG>(stream / 100);
+        GstElement* parent = GST_ELEMENT(gst_pad_get_parent(pad));
+        if (!parent) return t;
+        if (GST_STATE(parent) == GST_STATE_PLAYING) {
+            GstClock* clock = gst_element_get_clock(parent);
+            const guint64 running = gst_segment_to_running_time(&segment, GST_FORMAT_TIME, pts);
+            if (clock && GST_CLOCK_TIME_IS_VALID(running)) {
+                GstElement* top = parent;
+                gst_object_ref(top);
+                while (GstObject* up = gst_object_get_parent(GST_OBJECT(top))) {
+                    gst_object_unref(top);
+                    top = GST_ELEMENT(up);
+                }
+                GstClockTime latency = GST_IS_PIPELINE(top) ? gst_pipeline_get_latency(GST_PIPELINE(top)) : 0;
+                if (!GST_CLOCK_TIME_IS_VALID(latency)) latency = 0;
+                const auto now = std::chrono::steady_clock::now();
+                const gint64 due = static_cast<gint64>(gst_element_get_base_time(top) + running + latency);
+                const gint64 delay = due - static_cast<gint64>(gst_clock_get_time(clock));
+                t.playAt = now + std::chrono::nanoseconds(delay);
+                t.hasPlayTime = true;
+                gst_object_unref(top);
+            }
+            if (clock) gst_object_unref(clock);
+        }
+        gst_object_unref(parent);
+        return t;
+    }
+
+    // Streaming thread. Calls the registered callback; never blocks on the GUI.
+    void OnBuffer(GstPad* pad, GstBuffer* buffer) {
+        const GstClockTime pts = GST_BUFFER_PTS(buffer);
+        if (GST_CLOCK_TIME_IS_VALID(pts) && GST_BUFFER_DURATION_IS_VALID(buffer)) {
+            const guint64 end = gst_segment_to_stream_time(&segment, GST_FORMAT_TIME, pts + GST_BUFFER_DURATION(buffer));
+            if (GST_CLOCK_TIME_IS_VALID(end)) {
+                const std::int64_t e = static_cast<std::int64_t>(end);
+                const std::int64_t suppress = progress->suppressUntil.load();
+                if (suppress >= 0) {
+                    if (e <= suppress + static_cast<std::int64_t>(GST_MSECOND)) return;  // heard once already
+                    progress->suppressUntil.store(-1);
+                }
+                progress->deliveredEnd.store(e);
+            }
+        }
+        SoundCallbackInfo cb;
+        {
+            std::lock_guard<std::mutex> g(filter->lock_);
+            cb = filter->info_;
+        }
+        if (!cb.callback || !hasFormat) return;
+        GstMapInfo map;
+        if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return;
+        tCurrentTiming = TimingOf(pad, GST_BUFFER_PTS(buffer));
+        WAVEFORMATEX fmt = format;  // the callback gets its own copy to read
+        // The samples are read-only: the callback's signature predates const.
+        cb.callback(cb.context, reinterpret_cast<short*>(map.data), static_cast<int>(map.size), &fmt);
+        tCurrentTiming = BlockTiming{};
+        gst_buffer_unmap(buffer, &map);
+    }
+};
+
+BlockTiming CurrentBlockTiming() { return tCurrentTiming; }
+
+HRESULT SoundFilter::Create(REFIID riid, void** ppv) {
+    auto* f = new SoundFilter;
+    const HRESULT hr = f->QueryInterface(riid, ppv);
+    f->Release();
+    return hr;
+}
+
+HRESULT SoundFilter::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IBaseFilter || riid == kIID_SoundFilterObject) {
+        *ppv = static_cast<IBaseFilter*>(this);
+    } else if (riid == IID_IWQASoundFilter) {
+        *ppv = static_cast<IWQASoundFilter*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG SoundFilter::Release() {
+    const ULONG n = refs_.Drop();
+    if (n == 0) delete this;
+    return n;
+}
+
+HRESULT SoundFilter::GetClassID(CLSID* pClassID) {
+    if (!pClassID) return E_POINTER;
+    *pClassID = CLSID_WQASoundFilter;
+    return S_OK;
+}
+
+HRESULT SoundFilter::GetSampleCallback(SoundCallbackInfo* pInfo) {
+    if (!pInfo) return E_POINTER;
+    std::lock_guard<std::mutex> g(lock_);
+    *pInfo = info_;
+    return S_OK;
+}
+
+HRESULT SoundFilter::GetStreamFormat(WAVEFORMATEX* pFormat) {
+    if (!pFormat) return E_POINTER;
+    std::lock_guard<std::mutex> g(lock_);
+    *pFormat = format_;
+    return hasFormat_ ? S_OK : S_FALSE;
+}
+
+HRESULT SoundFilter::SetSampleCallback(SoundCallbackInfo* pInfo) {
+    std::lock_guard<std::mutex> g(lock_);
+    info_ = (pInfo && pInfo->callback) ? *pInfo : SoundCallbackInfo{};
+    return S_OK;
+}
+
+SoundFilter* SoundFilter::FromBaseFilter(IBaseFilter* filter) {
+    if (!filter) return nullptr;
+    void* p = nullptr;
+    if (FAILED(filter->QueryInterface(kIID_SoundFilterObject, &p))) return nullptr;
+    auto* self = static_cast<SoundFilter*>(static_cast<IBaseFilter*>(p));
+    self->Release();
+    return self;
+}
+
+void SoundFilter::AttachTo(GstPad* pad, std::shared_ptr<TapProgress> progress) {
+    auto* tap = new Tap(this, std::move(progress));
+    // One probe for buffers and serialized events keeps caps, segment and
+    // buffers in stream order on the streaming thread.
+    gst_pad_add_probe(
+        pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+        [](GstPad* p, GstPadProbeInfo* info, gpointer data) -> GstPadProbeReturn {
+            auto* t = static_cast<Tap*>(data);
+            if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
+                t->OnBuffer(p, GST_PAD_PROBE_INFO_BUFFER(info));
+            } else if (GstEvent* ev = GST_PAD_PROBE_INFO_EVENT(info)) {
+                if (GST_EVENT_TYPE(ev) == GST_EVENT_CAPS) {
+                    GstCaps* caps = nullptr;
+                    gst_event_parse_caps(ev, &caps);
+                    t->OnCaps(caps);
+                } else if (GST_EVENT_TYPE(ev) == GST_EVENT_SEGMENT) {
+                    const GstSegment* seg = nullptr;
+                    gst_event_parse_segment(ev, &seg);
+                    gst_segment_copy_into(seg, &t->segment);
+                } else if (GST_EVENT_TYPE(ev) == GST_EVENT_FLUSH_STOP) {
+                    gst_segment_init(&t->segment, GST_FORMAT_TIME);
+                }
+            }
+            return GST_PAD_PROBE_OK;
+        },
+        tap, &Tap::Destroy);
+}
+
+}  // namespace wq::media
