@@ -1,0 +1,215 @@
+// CScrollTextWnd in a real window: composition, the centred fit, 5 pixels
+// per paint, re-entry from the right edge, EnableScroll, SetText restarting
+// the scroll, and the captured background.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "graphics/scrolltext.h"
+#include "platform/gdi/gdi.h"
+#include "platform/win/presenter.h"
+#include "platform/win/testing.h"
+#include "platform/win/wnd.h"
+
+namespace {
+
+constexpr std::uint32_t kParentBg = 0x204060;  // surface pixel 0x00RRGGBB
+const CRect kArea(50, 20, 250, 40);            // the control: 200 x 20
+
+// A parent that paints a plain face, like a skinned window.
+class Parent : public CWnd {
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_PAINT) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(&ps);
+            HBRUSH b = CreateSolidBrush(wq::gdi::ColorrefFromPixel(kParentBg));
+            RECT all{0, 0, 300, 60};
+            FillRect(dc, &all, b);
+            DeleteObject(reinterpret_cast<HGDIOBJ>(b));
+            EndPaint(&ps);
+            return 0;
+        }
+        if (msg == WM_ERASEBKGND) return 1;
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+};
+
+class ScrollTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(parent.Create(u"Parent", u"Parent", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 60}, nullptr, 0));
+        wq::win::PumpPending();
+        ASSERT_TRUE(text.Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 0, 0), &parent, 2102));
+        HDC dc = parent.GetDC();
+        ASSERT_TRUE(text.CaptureBackground(dc, kArea));
+        parent.ReleaseDC(dc);
+        text.MoveWindow(&kArea, TRUE);
+        wq::win::PumpPending();
+    }
+    std::uint32_t Pixel(int x, int y) const {
+        return wq::win::GetWindowSurface(parent.m_hWnd)->At(kArea.left + x, kArea.top + y);
+    }
+    // Columns of the control (0..199) that hold a pixel other than the background.
+    std::pair<int, int> InkColumns() const {
+        int first = 1000, last = -1;
+        for (int y = 0; y < kArea.Height(); ++y) {
+            for (int x = 0; x < kArea.Width(); ++x) {
+                if (Pixel(x, y) != kParentBg) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+            }
+        }
+        return {first, last};
+    }
+    // The width the control measures for `s` (its font: bold 굴림, height 15).
+    static int Measure(const std::u16string& s) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HFONT f = CreateFontW(15, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0x20, u"굴림");
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(f));
+        SIZE sz{};
+        GetTextExtentPoint32W(dc, s.c_str(), static_cast<int>(s.size()), &sz);
+        SelectObject(dc, old);
+        DeleteObject(reinterpret_cast<HGDIOBJ>(f));
+        DeleteDC(dc);
+        return sz.cx;
+    }
+    static std::u16string TextAbout(int pixels) {
+        std::u16string s;
+        while (Measure(s) < pixels) s += u"Wave 노래 ";
+        return s;
+    }
+    void Paint() {
+        text.Invalidate(FALSE);
+        wq::win::PumpPending();
+    }
+
+    wq::win::TestSession session;
+    Parent parent;
+    CScrollTextWnd text;
+};
+
+TEST_F(ScrollTextTest, ComposesPrefixAndTextAndShowsOnlyTheBackgroundWhenEmpty) {
+    text.SetPrefix(u"Artist");
+    text.SetText(u"Song");
+    EXPECT_EQ(text.GetShownText(), CString(u"Artist - Song"));
+    text.SetPrefix(u"");
+    text.SetText(u"Song");
+    EXPECT_EQ(text.GetShownText(), CString(u"Song"));
+    text.SetPrefix(u"Artist");
+    text.SetText(u"");
+    EXPECT_EQ(text.GetShownText(), CString(u"Artist"));
+    text.SetPrefix(u"Other");
+    EXPECT_EQ(text.GetShownText(), CString(u"Artist")) << "the prefix alone changes nothing shown";
+    text.SetPrefix(u"");
+    text.SetText(u"");
+    EXPECT_EQ(text.GetShownText(), CString(u""));
+    wq::win::PumpPending();
+    EXPECT_EQ(InkColumns().second, -1) << "only the captured background";
+    EXPECT_EQ(text.GetScrollTimer(), 0u);
+}
+
+TEST_F(ScrollTextTest, NarrowTextIsCentredAndNeverScrolls) {
+    text.SetTextColor(0x00FFFF);
+    text.SetText(u"Song");
+    wq::win::PumpPending();
+    const auto [first, last] = InkColumns();
+    ASSERT_GE(last, 0);
+    const int w = Measure(u"Song");
+    EXPECT_NEAR(first, (200 - w) / 2, 2);
+    EXPECT_NEAR(199 - last, 200 - (200 - w) / 2 - w, 3);
+    bool yellow = false;
+    for (int x = first; x <= last; ++x) {
+        for (int y = 0; y < 20; ++y) yellow = yellow || Pixel(x, y) == 0xFFFF00;
+    }
+    EXPECT_TRUE(yellow) << "drawn in the text colour";
+    EXPECT_EQ(text.GetScrollTimer(), 0u);
+    ASSERT_TRUE(wq::win::RunFor(2000).ok);
+    EXPECT_EQ(text.GetScrollOffset(), 0);
+    EXPECT_EQ(InkColumns(), std::make_pair(first, last));
+
+    // Format 0 (the explorer's left alignment) starts at the left edge.
+    text.SetFormat(0);
+    text.SetText(u"Song");
+    wq::win::PumpPending();
+    EXPECT_LE(InkColumns().first, 2);
+}
+
+TEST_F(ScrollTextTest, WideTextMovesFivePixelsPerPaintAndReentersFromTheRight) {
+    const std::u16string s = TextAbout(300);
+    const int w = Measure(s);
+    ASSERT_GT(w, 200);
+    text.SetText(s.c_str());
+    wq::win::PumpPending();
+    EXPECT_EQ(text.GetScrollOffset(), 5);
+    EXPECT_NE(text.GetScrollTimer(), 0u);
+    // The timer drives the following paints, one step about every 200 ms.
+    int expected = 5;
+    while (expected <= w) {
+        ASSERT_TRUE(wq::win::RunFor(200).ok);
+        expected += 5;
+        ASSERT_EQ(text.GetScrollOffset(), expected);
+    }
+    // The offset has passed the text's width: the next paint restarts it at
+    // the right edge, so nothing of it is visible yet.
+    ASSERT_TRUE(wq::win::RunFor(200).ok);
+    EXPECT_EQ(text.GetScrollOffset(), -200);
+    EXPECT_EQ(InkColumns().second, -1);
+    ASSERT_TRUE(wq::win::RunFor(200).ok);
+    EXPECT_EQ(text.GetScrollOffset(), -195);
+    const auto [first, last] = InkColumns();
+    EXPECT_GE(first, 195);
+    EXPECT_GE(last, 195);
+}
+
+TEST_F(ScrollTextTest, DisablingScrollResetsTheOffsetAndDrawsWithTheFormat) {
+    text.SetText(TextAbout(300).c_str());
+    wq::win::PumpPending();
+    ASSERT_TRUE(wq::win::RunFor(1000).ok);
+    ASSERT_GT(text.GetScrollOffset(), 5);
+    text.EnableScroll(FALSE);
+    EXPECT_EQ(text.GetScrollOffset(), 0);
+    Paint();
+    EXPECT_EQ(text.GetScrollOffset(), 0);
+    EXPECT_EQ(text.GetScrollTimer(), 0u) << "the paint stopped the scroll timer";
+    ASSERT_TRUE(wq::win::RunFor(2000).ok);
+    EXPECT_EQ(text.GetScrollOffset(), 0);
+    // Centred but too wide: ink reaches both edges.
+    const auto [first, last] = InkColumns();
+    EXPECT_LE(first, 2);
+    EXPECT_GE(last, 197);
+
+    text.EnableScroll(TRUE);
+    wq::win::PumpPending();
+    EXPECT_EQ(text.GetScrollOffset(), 5);
+}
+
+TEST_F(ScrollTextTest, SetTextWithTheSameTextRestartsTheScroll) {
+    const std::u16string s = TextAbout(300);
+    text.SetText(s.c_str());
+    wq::win::PumpPending();
+    ASSERT_TRUE(wq::win::RunFor(1000).ok);
+    ASSERT_GT(text.GetScrollOffset(), 20);
+    text.SetText(s.c_str());
+    EXPECT_EQ(text.GetScrollOffset(), 0);
+    wq::win::PumpPending();
+    EXPECT_EQ(text.GetScrollOffset(), 5);
+}
+
+TEST_F(ScrollTextTest, DestroyingStopsTheTimersAndKeepsTheObjectUsable) {
+    text.SetText(TextAbout(300).c_str());
+    wq::win::PumpPending();
+    ASSERT_NE(text.GetScrollTimer(), 0u);
+    HWND h = text.m_hWnd;
+    EXPECT_TRUE(text.DestroyWindow());
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(text.GetScrollTimer(), 0u);
+    ASSERT_TRUE(wq::win::RunFor(2000).ok);
+    text.SetText(u"after");  // no window: nothing to paint, nothing breaks
+    EXPECT_EQ(text.GetShownText(), CString(u"after"));
+    EXPECT_FALSE(text.CaptureBackground(nullptr, kArea));
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// Checking a template and rendering its face. See check.h.
+#include "tools/skincheck/check.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/base/utf.h"
+#include "platform/gdi/gdi.h"
+#include "tools/skincheck/requirements.h"
+
+namespace skincheck {
+
+namespace {
+
+using wq::skin::ElementKind;
+using wq::skin::ElementSpec;
+
+const char* KindName(ElementKind k) {
+    switch (k) {
+        case ElementKind::Button: return "button";
+        case ElementKind::Slider: return "slider";
+        case ElementKind::List: return "list";
+        case ElementKind::Custom: return "custom area";
+    }
+    return "?";
+}
+
+std::string Name(const ElementSpec& e) { return std::string(KindName(e.kind)) + " " + std::to_string(e.id); }
+
+std::string Lower(std::u16string s) {
+    for (char16_t& c : s) {
+        if (c < 128) c = static_cast<char16_t>(std::tolower(c));
+    }
+    return wq::Utf16ToUtf8(s);
+}
+
+bool Interactive(const ElementSpec& e) { return e.kind != ElementKind::Custom; }
+
+}  // namespace
+
+Window WindowFromPath(const std::u16string& templatePath) {
+    const size_t cut = templatePath.find_last_of(u"\\/");
+    const std::string file = Lower(cut == std::u16string::npos ? templatePath : templatePath.substr(cut + 1));
+    size_t n = 0;
+    const WindowNeeds* all = AllWindows(&n);
+    for (size_t i = 0; i < n; ++i) {
+        if (file == wq::Utf16ToUtf8(std::u16string(all[i].file))) return all[i].window;
+    }
+    return Window::Unknown;
+}
+
+Window WindowFromName(const std::string& name) {
+    size_t n = 0;
+    const WindowNeeds* all = AllWindows(&n);
+    for (size_t i = 0; i < n; ++i) {
+        if (name == all[i].name) return all[i].window;
+    }
+    return Window::Unknown;
+}
+
+Report Check(CSkinManager& skin, const std::u16string& templatePath, Window window) {
+    Report report;
+    report.loaded = skin.Load(templatePath.c_str()) != FALSE;
+    for (const wq::skin::Problem& p : skin.GetProblems()) report.findings.push_back({p.line, p.message});
+    if (!report.loaded) return report;
+
+    const std::vector<ElementSpec>& elements = skin.GetTemplate().elements;
+    report.controls = static_cast<int>(elements.size());
+    const CSize face = skin.GetFaceSize();
+    const WindowNeeds* needs = NeedsOf(window);
+    if (needs && (face.cx != needs->face.cx || face.cy != needs->face.cy)) {
+        report.findings.push_back({0, "the face is " + std::to_string(face.cx) + "x" + std::to_string(face.cy) +
+                                          "; the " + std::string(needs->name) + " window is " +
+                                          std::to_string(needs->face.cx) + "x" + std::to_string(needs->face.cy)});
+    }
+    const CRect faceRect(0, 0, face.cx, face.cy);
+    for (size_t i = 0; i < elements.size(); ++i) {
+        const ElementSpec& e = elements[i];
+        const CRect r(e.rect);
+        CRect inside;
+        inside.IntersectRect(&r, &faceRect);
+        if (inside != r) report.findings.push_back({e.line, Name(e) + " lies (partly) outside the face"});
+        for (size_t j = 0; j < i; ++j) {
+            const ElementSpec& o = elements[j];
+            if (Interactive(e) != Interactive(o)) continue;  // areas may lie on controls
+            CRect both;
+            const CRect ro(o.rect);
+            if (both.IntersectRect(&r, &ro)) {
+                report.findings.push_back(
+                    {e.line, Name(e) + " overlaps " + Name(o) + " of line " + std::to_string(o.line)});
+            }
+        }
+    }
+    if (needs) {
+        for (size_t i = 0; i < needs->count; ++i) {
+            const Need& need = needs->needs[i];
+            for (UINT id = need.first; id <= need.last; ++id) {
+                const ElementSpec* e = skin.GetTemplate().Find(id);
+                if (!e) {
+                    report.findings.push_back({0, "the " + std::string(needs->name) + " window needs " +
+                                                      KindName(need.kind) + " " + std::to_string(id) +
+                                                      "; the template has none"});
+                } else if (e->kind != need.kind) {
+                    report.findings.push_back({e->line, "id " + std::to_string(id) + " is a " + KindName(e->kind) +
+                                                            "; the " + std::string(needs->name) +
+                                                            " window needs a " + KindName(need.kind)});
+                }
+            }
+        }
+    }
+    std::stable_sort(report.findings.begin(), report.findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    return report;
+}
+
+bool Render(CSkinManager& skin, const std::string& pngPath, bool frameAreas, std::string* error) {
+    const CSize face = skin.GetFaceSize();
+    if (!skin.IsLoaded() || face.cx <= 0 || face.cy <= 0) {
+        if (error) *error = "no skin loaded";
+        return false;
+    }
+    for (const ElementSpec& e : skin.GetTemplate().elements) {
+        CSkinListBox* list = e.kind == ElementKind::List ? skin.GetList(e.id) : nullptr;
+        if (!list) continue;
+        // Rows as the player shows them: parent and folders yellow, files black.
+        const char16_t* rows[] = {u"[..]", u"[앨범 Album]", u"01 봄날 - Spring Day.mp3", u"02 Yesterday.mp3",
+                                  u"03 노래.wma"};
+        list->ResetContent();
+        for (const char16_t* r : rows) list->AddString(r);
+        list->SetItemColor(0, 0x00FFFF);
+        list->SetItemColor(1, 0x00FFFF);
+        list->SetMargin(11, 10);
+        list->SetCurSel(2);
+    }
+    HDC mem = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateBitmap(face.cx, face.cy, 1, 32, nullptr);
+    HGDIOBJ old = SelectObject(mem, reinterpret_cast<HGDIOBJ>(bmp));
+    skin.Draw(mem, nullptr);
+    if (frameAreas) {
+        HBRUSH pen = CreateSolidBrush(RGB(0xFF, 0x40, 0x40));
+        for (const ElementSpec& e : skin.GetTemplate().elements) {
+            if (e.kind == ElementKind::Custom) FrameRect(mem, &e.rect, pen);
+        }
+        DeleteObject(reinterpret_cast<HGDIOBJ>(pen));
+    }
+    SelectObject(mem, old);
+    const wq::gdi::Surface* surface = wq::gdi::GetBitmapSurface(bmp);
+    const bool ok = surface && wq::gdi::SavePng(*surface, pngPath, error);
+    DeleteObject(reinterpret_cast<HGDIOBJ>(bmp));
+    DeleteDC(mem);
+    return ok;
+}
+
+}  // namespace skincheck
