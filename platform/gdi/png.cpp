@@ -39,8 +39,10 @@ void SetError(std::string* error, const char* text) {
     if (error) *error = text;
 }
 
-// The decoding proper; pixel rows go straight into out->pixels.
-bool Decode(png_structp png, png_infop info, MemoryReader* reader, Surface* out, int maxSide, char* message) {
+// The decoding proper; pixel rows go straight into out->pixels. Everything
+// with a destructor lives in the caller, so an error's longjmp skips none.
+bool Decode(png_structp png, png_infop info, MemoryReader* reader, Surface* out, std::vector<png_bytep>* rows,
+            int maxSide, char* message) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, reader, ReadFromMemory);
     png_set_user_limits(png, static_cast<png_uint_32>(maxSide), static_cast<png_uint_32>(maxSide));
@@ -55,7 +57,7 @@ bool Decode(png_structp png, png_infop info, MemoryReader* reader, Surface* out,
     if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colour == PNG_COLOR_TYPE_GRAY || colour == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
     if (colour == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
-    if (depth == 16) png_set_strip_16(png);
+    if (depth == 16) png_set_scale_16(png);  // rounds, where stripping would truncate
     png_set_strip_alpha(png);
     png_set_bgr(png);
     png_set_filler(png, 0, PNG_FILLER_AFTER);  // B, G, R, 0: one little-endian 0x00RRGGBB word
@@ -66,9 +68,9 @@ bool Decode(png_structp png, png_infop info, MemoryReader* reader, Surface* out,
         return false;
     }
     out->Resize(static_cast<int>(w), static_cast<int>(h));
-    std::vector<png_bytep> rows(h);
-    for (png_uint_32 y = 0; y < h; ++y) rows[y] = reinterpret_cast<png_bytep>(&out->pixels[static_cast<size_t>(y) * w]);
-    png_read_image(png, rows.data());
+    rows->resize(h);
+    for (png_uint_32 y = 0; y < h; ++y) (*rows)[y] = reinterpret_cast<png_bytep>(&out->pixels[static_cast<size_t>(y) * w]);
+    png_read_image(png, rows->data());
     png_read_end(png, nullptr);
     return true;
 }
@@ -90,7 +92,8 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Surface* out, int max
     }
     MemoryReader reader{data, size, 0};
     Surface decoded;
-    bool ok = Decode(png, info, &reader, &decoded, maxSide, message);
+    std::vector<png_bytep> rows;  // owned here: a longjmp must not skip its destructor
+    bool ok = Decode(png, info, &reader, &decoded, &rows, maxSide, message);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!ok) {
         SetError(error, message);

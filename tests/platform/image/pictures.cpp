@@ -1,0 +1,163 @@
+#include "tests/platform/image/pictures.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/fs/root.h"
+
+namespace wq::image::test {
+namespace {
+
+void Put16(std::vector<std::uint8_t>& b, unsigned v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+
+}  // namespace
+
+gdi::Surface Pattern(int w, int h, const std::vector<std::uint32_t>& colours) {
+    gdi::Surface s;
+    s.Resize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            s.pixels[static_cast<size_t>(y * w + x)] = colours[static_cast<size_t>(x + 2 * y) % colours.size()];
+    return s;
+}
+
+std::vector<std::uint8_t> MakeBmp(const gdi::Surface& pic, int bpp, BmpLayout layout) {
+    std::vector<std::uint32_t> palette;
+    if (bpp <= 8) {
+        for (std::uint32_t p : pic.pixels)
+            if (std::find(palette.begin(), palette.end(), p) == palette.end()) palette.push_back(p);
+        palette.resize(static_cast<size_t>(1) << bpp, 0);
+    }
+    auto index = [&](std::uint32_t p) {
+        return static_cast<unsigned>(std::find(palette.begin(), palette.end(), p) - palette.begin());
+    };
+    bool core = layout == BmpLayout::CoreHeader;
+    bool rle = layout == BmpLayout::Rle8;
+    std::vector<std::uint8_t> pixels;
+    for (int row = 0; row < pic.height; ++row) {
+        int y = layout == BmpLayout::TopDown ? row : pic.height - 1 - row;
+        if (rle) {
+            // One encoded run per pixel, end of line after each row.
+            for (int x = 0; x < pic.width; ++x) {
+                pixels.push_back(1);
+                pixels.push_back(static_cast<std::uint8_t>(index(pic.At(x, y))));
+            }
+            pixels.push_back(0);
+            pixels.push_back(0);
+            continue;
+        }
+        std::vector<std::uint8_t> line;
+        unsigned bits = 0, acc = 0;
+        for (int x = 0; x < pic.width; ++x) {
+            std::uint32_t p = pic.At(x, y);
+            unsigned r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            switch (bpp) {
+                case 1:
+                case 4:
+                case 8:
+                    acc = (acc << bpp) | index(p);
+                    bits += static_cast<unsigned>(bpp);
+                    if (bits == 8) {
+                        line.push_back(static_cast<std::uint8_t>(acc));
+                        acc = bits = 0;
+                    }
+                    break;
+                case 16: Put16(line, ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3)); break;
+                case 24:
+                    line.push_back(static_cast<std::uint8_t>(b));
+                    line.push_back(static_cast<std::uint8_t>(g));
+                    line.push_back(static_cast<std::uint8_t>(r));
+                    break;
+                case 32: Put32(line, p); break;
+            }
+        }
+        if (bits) line.push_back(static_cast<std::uint8_t>(acc << (8 - bits)));
+        while (line.size() % 4) line.push_back(0);
+        pixels.insert(pixels.end(), line.begin(), line.end());
+    }
+    if (rle) {
+        pixels.push_back(0);
+        pixels.push_back(1);
+    }
+    std::uint32_t infoSize = core ? 12 : 40;
+    std::uint32_t paletteBytes = static_cast<std::uint32_t>(palette.size()) * (core ? 3 : 4);
+    std::uint32_t offset = 14 + infoSize + paletteBytes;
+    std::vector<std::uint8_t> out{'B', 'M'};
+    Put32(out, offset + static_cast<std::uint32_t>(pixels.size()));
+    Put32(out, 0);
+    Put32(out, offset);
+    Put32(out, infoSize);
+    int height = layout == BmpLayout::TopDown ? -pic.height : pic.height;
+    if (core) {
+        Put16(out, static_cast<unsigned>(pic.width));
+        Put16(out, static_cast<unsigned>(height));
+        Put16(out, 1);
+        Put16(out, static_cast<unsigned>(bpp));
+    } else {
+        Put32(out, static_cast<std::uint32_t>(pic.width));
+        Put32(out, static_cast<std::uint32_t>(height));
+        Put16(out, 1);
+        Put16(out, static_cast<unsigned>(bpp));
+        Put32(out, rle ? 1 : 0);
+        Put32(out, static_cast<std::uint32_t>(pixels.size()));
+        Put32(out, 2835);
+        Put32(out, 2835);
+        Put32(out, static_cast<std::uint32_t>(palette.size()));
+        Put32(out, 0);
+    }
+    for (std::uint32_t p : palette) {
+        out.push_back(static_cast<std::uint8_t>(p));
+        out.push_back(static_cast<std::uint8_t>(p >> 8));
+        out.push_back(static_cast<std::uint8_t>(p >> 16));
+        if (!core) out.push_back(0);
+    }
+    out.insert(out.end(), pixels.begin(), pixels.end());
+    return out;
+}
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(f.good()) << "cannot write " << path;
+}
+
+std::vector<std::uint8_t> ReadHostFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool HaveFfmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
+
+bool Ffmpeg(const std::string& args) {
+    return std::system(("ffmpeg -nostdin -loglevel error -y " + args).c_str()) == 0;
+}
+
+TempRoot::TempRoot() {
+    static int counter = 0;
+    m_path = (std::filesystem::temp_directory_path() /
+              ("wq_image_root_" + std::to_string(getpid()) + "_" + std::to_string(counter++)))
+                 .string();
+    std::filesystem::create_directories(m_path);
+    std::string error;
+    EXPECT_TRUE(wq::fs::SetRoot(m_path, &error)) << error;
+}
+
+TempRoot::~TempRoot() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+}  // namespace wq::image::test
