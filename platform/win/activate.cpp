@@ -17,23 +17,28 @@ void Activate(HWND hwnd, int how) {
     }
 }
 
-// After `hidden` lost activation: its owner when it can take it, else the
-// topmost visible enabled top-level window.
+// Moves the activation away from `hidden` (which is being hidden or destroyed):
+// to its owner when it can take it, else to the topmost visible enabled
+// top-level window, else to nothing.
 void ActivateAfterHide(HWND hidden) {
     State& s = S();
-    if (s.active) return;
-    HWND owner = nullptr;
-    if (Window* w = Find(hidden)) owner = w->owner;
-    if (owner && IsWindowVisible(owner) && IsWindowEnabled(owner)) {
-        Activate(owner, WA_ACTIVE);
-        return;
-    }
-    for (HWND t : s.topLevels) {
-        if (t != hidden && IsWindowVisible(t) && IsWindowEnabled(t)) {
-            Activate(t, WA_ACTIVE);
-            return;
+    if (s.active != hidden) return;
+    auto usable = [hidden](HWND h) {
+        Window* w = Find(h);
+        return h != hidden && w && !w->destroying && IsWindowVisible(h) && IsWindowEnabled(h);
+    };
+    HWND next = nullptr;
+    if (Window* w = Find(hidden); w && w->owner && usable(w->owner)) {
+        next = w->owner;
+    } else {
+        for (HWND t : s.topLevels) {
+            if (usable(t)) {
+                next = t;
+                break;
+            }
         }
     }
+    Activate(next, WA_ACTIVE);
 }
 
 }  // namespace wq::win::detail

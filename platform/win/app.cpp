@@ -18,10 +18,12 @@ int CWinThread::Run() {
     return ExitInstance();
 }
 
-CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName) { g_app = this; }
+// The program has one application object; a test may construct another for a
+// while, which then hides the first until it is destroyed.
+CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName), m_pPreviousApp(g_app) { g_app = this; }
 
 CWinApp::~CWinApp() {
-    if (g_app == this) g_app = nullptr;
+    if (g_app == this) g_app = m_pPreviousApp;
 }
 
 CWinApp* AfxGetApp() { return g_app; }

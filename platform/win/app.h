@@ -31,6 +31,9 @@ public:
     CString m_lpCmdLine;
     LPCTSTR m_pszAppName = nullptr;
     HINSTANCE m_hInstance = nullptr;
+
+private:
+    CWinApp* m_pPreviousApp = nullptr;
 };
 
 CWinApp* AfxGetApp();

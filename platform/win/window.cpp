@@ -20,7 +20,6 @@ std::u16string Lower(std::u16string_view s) {
     return r;
 }
 
-void RemoveFromList(std::vector<HWND>& list, HWND h) { list.erase(std::remove(list.begin(), list.end(), h), list.end()); }
 
 }  // namespace
 
@@ -270,10 +269,7 @@ BOOL DestroyWindow(HWND hwnd) {
     if (!w->parent) {
         Withdraw(w);
         if (wasVisible && s.presenter) s.presenter->WindowHidden(hwnd);
-        if (s.active == hwnd) {
-            s.active = nullptr;
-            ActivateAfterHide(hwnd);
-        }
+        ActivateAfterHide(hwnd);
     } else if (wasVisible) {
         RECT r = w->rect;
         InvalidateInternal(w->parent, &r, true);
@@ -344,11 +340,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
                 InvalidateInternal(w->parent, &r, true);
             } else {
                 if (s.presenter) s.presenter->WindowHidden(hwnd);
-                if (s.active == hwnd) {
-                    s.active = nullptr;
-                    CallWindow(hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
-                    ActivateAfterHide(hwnd);
-                }
+                ActivateAfterHide(hwnd);
             }
         }
     }
