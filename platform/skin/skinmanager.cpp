@@ -65,6 +65,7 @@ void CSkinManager::Unload() {
     m_background.Release();
     m_template = {};
     m_bLoaded = FALSE;
+    ++m_generation;
 }
 
 void CSkinManager::Report(int line, std::string message) {
@@ -251,8 +252,9 @@ bool CSkinManager::Notify(UINT nID, UINT nCode, LPARAM lParam) {
     HWND owner = GetOwnerHwnd();
     if (!owner) return true;
     std::shared_ptr<bool> alive = m_alive;
+    const unsigned generation = m_generation;
     ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(nID), static_cast<WORD>(nCode)), lParam);
-    return *alive;
+    return *alive && m_generation == generation;
 }
 
 // ---- repeat timers -----------------------------------------------------------------------------

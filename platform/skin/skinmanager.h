@@ -78,7 +78,8 @@ public:
     // reported like template problems. `line` is 0 outside Load.
     bool LoadPicture(wq::skin::Picture& picture, const std::u16string& name, int line);
     // Sends WM_COMMAND(MAKEWPARAM(id, code), lParam) to the owner. Returns
-    // false when the manager was destroyed by the handler.
+    // false when the handler destroyed the manager or reloaded the skin (the
+    // calling control is then gone).
     bool Notify(UINT nID, UINT nCode, LPARAM lParam = 0);
     // Marks part of the owner's face for repainting (no erase).
     void Invalidate(const RECT& rect);
@@ -111,4 +112,6 @@ private:
     // Cleared when the manager is destroyed; lets Notify see that a handler
     // deleted it.
     std::shared_ptr<bool> m_alive;
+    // Counts loads and unloads; a control's notification compares it.
+    unsigned m_generation = 0;
 };

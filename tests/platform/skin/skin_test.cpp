@@ -362,11 +362,11 @@ TEST_F(SkinTest, ItemColourYellowDrawsThatRowsTextYellow) {
 
 TEST_F(SkinTest, SetSkinBitmapSwitchesFacesByRelativeOrDevicePath) {
     LoadDefault();
-    root.Write("skin/IMG/red_N_bt.bmp", FramedFace(30, 20, 0xC00000));
+    root.Write("skin/img/Red_N_bt.bmp", FramedFace(30, 20, 0xC00000));
     root.Write("other/yellow.bmp", FramedFace(30, 20, 0xC0C000));
     CSkinButton* b = owner.skin->GetButton(100);
     // Relative to the template's folder, with a leading backslash and another case.
-    EXPECT_TRUE(b->SetSkinBitmap(u"\\img\\RED_N_BT.bmp", 0));
+    EXPECT_TRUE(b->SetSkinBitmap(u"\\IMG\\RED_N_BT.bmp", 0));
     wq::win::PumpPending();
     EXPECT_EQ(Pixel(owner, 20, 20), 0xC00000u);
     EXPECT_TRUE(b->SetSkinBitmap(u"\\other\\yellow.bmp", 0));
