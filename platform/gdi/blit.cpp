@@ -30,6 +30,27 @@ void StretchPixels(Surface& to, const RECT& clip, int dx, int dy, int dw, int dh
     bool flipX = ex.flipped != sxe.flipped, flipY = ey.flipped != sye.flipped;
     RECT area = Intersect(clip, RECT{ex.start, ey.start, ex.start + ex.size, ey.start + ey.size});
     if (IsEmpty(area)) return;
+    if (ex.size == sxe.size && ey.size == sye.size && !flipX && !flipY) {
+        // Unscaled (BitBlt, most keyed draws): rows copied straight, limited to
+        // the part that lies inside the source surface.
+        int shiftX = sxe.start - ex.start, shiftY = sye.start - ey.start;
+        area = Intersect(area, RECT{-shiftX, -shiftY, from.width - shiftX, from.height - shiftY});
+        for (int y = area.top; y < area.bottom; ++y) {
+            const std::uint32_t* src = &from.pixels[static_cast<size_t>(y + shiftY) * static_cast<size_t>(from.width) +
+                                                    static_cast<size_t>(area.left + shiftX)];
+            std::uint32_t* dst = &to.pixels[static_cast<size_t>(y) * static_cast<size_t>(to.width) +
+                                            static_cast<size_t>(area.left)];
+            int n = area.right - area.left;
+            if (!key) {
+                std::copy_n(src, n, dst);
+                continue;
+            }
+            const std::uint32_t k = *key;
+            for (int i = 0; i < n; ++i)
+                if (src[i] != k) dst[i] = src[i];
+        }
+        return;
+    }
     // Precompute the source column of each destination column (or -1 when it lies
     // outside the source surface, which leaves the destination alone).
     std::vector<int> columns(static_cast<size_t>(area.right - area.left));
