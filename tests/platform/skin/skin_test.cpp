@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/base/utf.h"
+#include "platform/device/hooks.h"
 #include "platform/gdi/gdi.h"
 #include "platform/skin/skinmanager.h"
 #include "platform/win/testing.h"
@@ -462,7 +463,16 @@ TEST_F(SkinTest, BadLinesAndBrokenPicturesAreSkippedAndTheRestWorks) {
                "button 8 50 40 30 20 normal=img\\cut.jpg\n"                  // 12 truncated JPEG
                "button 9 90 40 30 20 normal=img\\good.jpg pressed=img\\nope.bmp\n"  // 13 missing
                "slider 10 horizontal 10 70 100 10 thumb=img\\giant.bmp\n");   // 14
-    ASSERT_TRUE(owner.skin->Load(u"\\skin\\bad.tpl"));
+    std::vector<std::string> debugLines;
+    wq::device::EnableDebug(true);
+    wq::device::SetDebugSink([&](const std::string& line) { debugLines.push_back(line); });
+    const BOOL loaded = owner.skin->Load(u"\\skin\\bad.tpl");
+    wq::device::SetDebugSink(nullptr);
+    wq::device::EnableDebug(false);
+    ASSERT_TRUE(loaded);
+    // Each problem is also a debug line naming the template and the line.
+    ASSERT_EQ(debugLines.size(), owner.skin->GetProblems().size());
+    EXPECT_NE(debugLines[0].find("bad.tpl: line 3: "), std::string::npos) << debugLines[0];
     std::vector<int> lines;
     for (const wq::skin::Problem& p : owner.skin->GetProblems()) lines.push_back(p.line);
     EXPECT_EQ(lines, (std::vector<int>{3, 4, 5, 7, 8, 9, 10, 11, 12, 13, 14}));
