@@ -1,0 +1,192 @@
+// The desktop bus under the real window system: FindWindow, SendMessage,
+// PostMessage and SetForegroundWindow reach another program (wqctl), and
+// other programs reach this program's window procedures and automation.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/surface.h"
+#include "platform/ipc/desktop.h"
+#include "platform/ipc/state.h"
+#include "platform/win/testing.h"
+#include "platform/win/winapi.h"
+#include "tests/platform/ipc/child.h"
+#include "tests/platform/ipc/private_bus.h"
+
+namespace wq::ipc::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Seen {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Seen> g_seen;
+UINT g_keydown = RegisterWindowMessageW(u"WQ:MSG:KEYDOWN");  // before any message arrives, as the player does
+
+LRESULT PlayerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == g_keydown || msg == WM_CLOSE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_MOUSEMOVE) {
+        g_seen.push_back({msg, wParam, lParam});
+        return msg == g_keydown ? static_cast<LRESULT>(wParam) + 1 : 0;
+    }
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT all{0, 0, 100, 50};
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(dc, &all, red);
+        DeleteObject(red);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+class DesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wq::win::SetWatchdog(0, 10000);  // other programs answer in real time
+        m_desktop = DesktopBus::Start();
+        ASSERT_TRUE(m_desktop) << "no private bus";
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = PlayerProc;
+        wc.lpszClassName = u"WQTestPlayer";
+        RegisterClassW(&wc);
+        g_seen.clear();
+    }
+    void TearDown() override { m_desktop.reset(); }
+
+    HWND MakePlayer(const char16_t* name) {
+        HWND hwnd = CreateWindowExW(0, u"WQTestPlayer", name, WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr, nullptr,
+                                    nullptr);
+        return hwnd;
+    }
+    // Runs the loop until `child` exits, then returns its output line.
+    std::string Drive(Child& child) {
+        std::string line;
+        auto r = wq::win::RunUntil([&] { return child.Wait(1) != -1; }, 600000);
+        EXPECT_TRUE(r.ok) << r.message;
+        auto got = child.ReadLine(100);
+        return got ? *got : std::string();
+    }
+
+    wq::win::TestSession m_session;
+    std::unique_ptr<DesktopBus> m_desktop;
+};
+
+TEST_F(DesktopTest, TheLauncherIsFoundAndToldOfStartUpAndShutdown) {
+    Child serve({WQCTL_PATH, "serve", "WQMain"});
+    HWND main = nullptr;
+    for (int i = 0; i < 500 && !main; ++i, std::this_thread::sleep_for(10ms)) main = FindWindowW(nullptr, u"wqmain");
+    ASSERT_NE(main, nullptr) << "FindWindow never saw wqctl serve WQMain";
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(FindWindowW(nullptr, u"WQMai"), nullptr);
+
+    EXPECT_TRUE(PostMessageW(main, RegisterWindowMessageW(u"WQ:MSG:APP_EXECUTE"), 3, 0));
+    EXPECT_EQ(serve.ReadLine(5000), "WQ:MSG:APP_EXECUTE 3 0");
+    EXPECT_EQ(SendMessageW(main, RegisterWindowMessageW(u"WQ:MSG:M_LOAD_COMPLETE"), 3, 0), 1);
+    EXPECT_EQ(serve.ReadLine(5000), "WQ:MSG:M_LOAD_COMPLETE 3 0");
+    EXPECT_EQ(SendMessageW(main, RegisterWindowMessageW(u"WQ:MSG:APP_EXIT"), 3, static_cast<LPARAM>(-1)), 1);
+    EXPECT_EQ(SendMessageW(main, RegisterWindowMessageW(u"WQ:MSG:M_CLOSE_COMPLETE"), 3, 0), 1);
+    EXPECT_EQ(serve.ReadLine(5000), "WQ:MSG:APP_EXIT 3 -1");
+    EXPECT_EQ(serve.ReadLine(5000), "WQ:MSG:M_CLOSE_COMPLETE 3 0");
+    EXPECT_TRUE(SetForegroundWindow(main));
+    EXPECT_EQ(serve.Stop(), 0);
+    EXPECT_EQ(SendMessageW(main, WM_CLOSE, 0, 0), 0);  // gone: not delivered
+}
+
+TEST_F(DesktopTest, OtherProgramsReachTheWindowProcedureByName) {
+    HWND other = MakePlayer(u"Other");
+    HWND player = MakePlayer(u"WQAudio");
+    SetForegroundWindow(other);
+    {
+        Child send({WQCTL_PATH, "send", "wqaudio", "WQ:MSG:KEYDOWN", "38"});
+        EXPECT_EQ(Drive(send), "39");  // handled under this program's own id for the name
+    }
+    {
+        Child close({WQCTL_PATH, "send", "WQAudio", "WM_CLOSE"});
+        EXPECT_EQ(Drive(close), "0");
+    }
+    ASSERT_EQ(g_seen.size(), 2u);
+    EXPECT_EQ(g_seen[0].msg, g_keydown);
+    EXPECT_EQ(g_seen[0].wParam, 38u);
+    EXPECT_EQ(g_seen[1].msg, WM_CLOSE);
+    EXPECT_TRUE(IsWindow(player));  // this procedure ignores WM_CLOSE
+    {
+        Child raise({WQCTL_PATH, "raise", "WQAudio"});
+        Drive(raise);
+    }
+    EXPECT_EQ(GetForegroundWindow(), player);
+
+    // Renamed, then destroyed: the old name is gone at once.
+    SetWindowTextW(player, u"WQAudio2");
+    EXPECT_NE(wq::ipc::test::RunCommand(std::string(WQCTL_PATH) + " find WQAudio 2>/dev/null"), 0);
+    EXPECT_EQ(wq::ipc::test::RunCommand(std::string(WQCTL_PATH) + " find WQAudio2 >/dev/null 2>&1"), 0);
+    DestroyWindow(player);
+    EXPECT_NE(wq::ipc::test::RunCommand(std::string(WQCTL_PATH) + " find WQAudio2 2>/dev/null"), 0);
+    DestroyWindow(other);
+}
+
+TEST_F(DesktopTest, AutomationTapsDragsAndReadsTheWindow) {
+    HWND player = MakePlayer(u"WQAudio");
+    HWND child = CreateWindowExW(0, u"STATIC", u"label", WS_CHILD | WS_VISIBLE, 10, 5, 30, 20, player,
+                                 reinterpret_cast<HMENU>(std::uintptr_t{2008}), nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    SetControlLister([player](HWND w) {
+        std::vector<ControlState> c;
+        if (w == player) c.push_back({2002, "button", RECT{50, 0, 70, 20}, std::nullopt, u"play_n.bmp"});
+        return c;
+    });
+    {
+        Child refused({WQCTL_PATH, "tap", "60", "30"});
+        EXPECT_EQ(Drive(refused), "");
+    }
+    EXPECT_TRUE(g_seen.empty());
+    ASSERT_TRUE(m_desktop->EnableAutomation());
+    {
+        Child tap({WQCTL_PATH, "tap", "60", "30"});
+        Drive(tap);
+    }
+    ASSERT_EQ(g_seen.size(), 2u);
+    EXPECT_EQ(g_seen[0].msg, UINT{WM_LBUTTONDOWN});
+    EXPECT_EQ(g_seen[0].lParam, MAKELPARAM(60, 30));
+    EXPECT_EQ(g_seen[1].msg, UINT{WM_LBUTTONUP});
+    g_seen.clear();
+    {
+        Child drag({WQCTL_PATH, "drag", "60", "30", "100", "30"});
+        Drive(drag);
+    }
+    ASSERT_GE(g_seen.size(), 7u);  // down, a move every 8 px or less, up
+    EXPECT_EQ(g_seen.front().msg, UINT{WM_LBUTTONDOWN});
+    EXPECT_EQ(g_seen.back().msg, UINT{WM_LBUTTONUP});
+    EXPECT_EQ(g_seen.back().lParam, MAKELPARAM(100, 30));
+    for (size_t i = 1; i + 1 < g_seen.size(); ++i) EXPECT_EQ(g_seen[i].msg, UINT{WM_MOUSEMOVE});
+
+    const std::string file = testing::TempDir() + "desktop_shot.png";
+    {
+        Child shot({WQCTL_PATH, "screenshot", "WQAudio", file});
+        Drive(shot);
+    }
+    gdi::Surface png;
+    ASSERT_TRUE(gdi::LoadPng(file, &png));
+    EXPECT_EQ(png.width, 100);
+    EXPECT_EQ(png.height, 50);
+    EXPECT_EQ(png.At(90, 45), 0xFF0000u);  // painted by the window itself
+
+    Child state({WQCTL_PATH, "state", "WQAudio"});
+    const std::string json = Drive(state);
+    EXPECT_NE(json.find(R"("name":"WQAudio","id":0)"), std::string::npos) << json;
+    EXPECT_NE(json.find(R"("rect":[0,0,100,50],"visible":true)"), std::string::npos) << json;
+    EXPECT_NE(json.find(R"("name":"label","id":2008)"), std::string::npos) << json;
+    EXPECT_NE(json.find(R"("rect":[10,5,40,25])"), std::string::npos) << json;
+    EXPECT_NE(json.find(R"({"id":2002,"kind":"button","rect":[50,0,70,20],"picture":"play_n.bmp"})"),
+              std::string::npos)
+        << json;
+    SetControlLister(nullptr);
+}
+
+}  // namespace
+}  // namespace wq::ipc::test
