@@ -34,6 +34,8 @@ DWORD Bits(DWORD value, int high, int low) {
 
 }  // namespace
 
+static_assert(sizeof(std::atomic<bool>) == 1, "the busy flag is an 8-bit boolean");
+
 CMP3Info::CMP3Info(const CString& strPath) {
     Clear();
     if (!strPath.IsEmpty()) Open(strPath);

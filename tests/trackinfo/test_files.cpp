@@ -51,6 +51,35 @@ Bytes Id3v1Tag(const std::string& title, const std::string& artist, const std::s
     return tag;
 }
 
+void WriteBmp(const std::string& path, int width, int height, const std::vector<std::uint32_t>& pixels) {
+    const int stride = (width * 3 + 3) & ~3;
+    const std::uint32_t dataSize = static_cast<std::uint32_t>(stride * height);
+    Bytes out(54 + dataSize, 0);
+    auto put32 = [&out](size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(out.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(width));
+    put32(22, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
+    out[26] = 1;
+    out[28] = 24;
+    put32(34, dataSize);
+    for (int y = 0; y < height; ++y) {
+        size_t row = 54 + static_cast<size_t>(stride) * static_cast<size_t>(height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t p = pixels[static_cast<size_t>(y * width + x)];
+            out[row + 3 * x] = static_cast<std::uint8_t>(p);
+            out[row + 3 * x + 1] = static_cast<std::uint8_t>(p >> 8);
+            out[row + 3 * x + 2] = static_cast<std::uint8_t>(p >> 16);
+        }
+    }
+    WriteBytes(path, out);
+}
+
 bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
 
 bool MakeMp3WithLame(const std::string& path, const std::string& lameArgs, int inputRate, int channels) {

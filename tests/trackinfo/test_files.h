@@ -35,6 +35,9 @@ CString Wide(const std::string& utf8);
 Bytes Id3v1Tag(const std::string& title, const std::string& artist, const std::string& album = "",
                const std::string& year = "", const std::string& comment = "", int track = 0, int genre = 255);
 
+// Writes an uncompressed 24-bit BMP; pixels are 0x00RRGGBB, top row first.
+void WriteBmp(const std::string& path, int width, int height, const std::vector<std::uint32_t>& pixels);
+
 // Runs a shell command; true when it exited with status 0.
 bool Run(const std::string& command);
 

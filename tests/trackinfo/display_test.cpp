@@ -1,0 +1,245 @@
+// Pixel tests of the time and track-info overlays: a painted parent window, the
+// controls placed over it, every pixel of the result compared with the
+// background plus the expected glyphs. Skin pictures are made by the test in
+// a temporary device root.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/fs/root.h"
+#include "platform/gdi/gdi.h"
+#include "platform/image/ravimage.h"
+#include "platform/win/afxwin.h"
+#include "platform/win/presenter.h"
+#include "platform/win/testing.h"
+#include "tests/trackinfo/test_files.h"
+#include "trackinfo/playtimewnd.h"
+#include "trackinfo/playtimewnd_layout.h"
+#include "trackinfo/trackinfownd.h"
+
+namespace wq::trackinfo::test {
+namespace {
+
+constexpr std::uint32_t kMagenta = 0xFF00FF;
+constexpr int kParentW = 160;
+constexpr int kParentH = 40;
+const CRect kTimeRect(7, 4, 67, 14);
+const CRect kInfoRect(10, 20, 150, 34);
+
+std::uint32_t Background(int x, int y) { return ((x * 7) & 0xFF) << 16 | ((y * 13) & 0xFF) << 8 | 0x40; }
+
+// Glyph d of the strip: colour unique per digit, column and row; the last
+// column is transparent on even rows.
+std::uint32_t StripPixel(int x, int y) {
+    int d = x / 5, col = x % 5;
+    if (col == 4 && y % 2 == 0) return kMagenta;
+    return std::uint32_t(d * 25 + 5) << 16 | std::uint32_t(col * 40 + 20) << 8 | std::uint32_t(y * 30 + 10);
+}
+std::uint32_t ColonPixel(int x, int y) { return y == 0 ? kMagenta : 0xA0B0C0 + std::uint32_t(x * 8 + y); }
+std::uint32_t SlashPixel(int x, int y) { return (x + y) % 3 == 0 ? kMagenta : 0x305070 + std::uint32_t(x * 8 + y); }
+
+std::vector<std::uint32_t> Picture(int w, int h, std::uint32_t (*pixel)(int, int)) {
+    std::vector<std::uint32_t> p;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) p.push_back(pixel(x, y));
+    return p;
+}
+
+class DisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        img = root.path() + "/NAND Flash/skin/WQAudio/img";
+        std::filesystem::create_directories(img);
+        WriteBmp(img + "/EQ_num.bmp", 50, 6, Picture(50, 6, StripPixel));
+        WriteBmp(img + "/EQ_colon.bmp", 2, 6, Picture(2, 6, ColonPixel));
+        WriteBmp(img + "/EQ_slash.bmp", 5, 6, Picture(5, 6, SlashPixel));
+        ASSERT_TRUE(fs::SetRoot(root.path()));
+        fs::SetPathMode(fs::PathMode::Device);
+        ravimage_InitialImageLibrary();
+        ASSERT_TRUE(parent.CreateEx(0, nullptr, u"Player", WS_POPUP | WS_VISIBLE, CRect(0, 0, kParentW, kParentH),
+                                    nullptr, 0));
+        HDC dc = parent.GetDC();
+        for (int y = 0; y < kParentH; ++y)
+            for (int x = 0; x < kParentW; ++x) SetPixel(dc, x, y, gdi::ColorrefFromPixel(Background(x, y)));
+        parent.ReleaseDC(dc);
+    }
+    void TearDown() override {
+        parent.DestroyWindow();
+        ravimage_UnInitializeImageLibrary();
+    }
+
+    // Captures, composes, places and paints a control the way the player does.
+    template <class Control>
+    void Place(Control& control, const CRect& rc) {
+        HDC dc = parent.GetDC();
+        ASSERT_TRUE(control.CaptureBackground(dc, rc));
+        parent.ReleaseDC(dc);
+        control.Compose();
+        control.MoveWindow(&rc);
+        Repaint(control);
+    }
+    void Repaint(CWnd& control) {
+        control.Invalidate();
+        win::PumpPending();
+    }
+    const gdi::Surface& Screen() { return *win::GetWindowSurface(parent.m_hWnd); }
+
+    // The parent's pixels as they should be with `text` ("mm:ss/mm:ss")
+    // drawn at the time control's place; `colon` false for a missing colon.
+    gdi::Surface ExpectedTime(const std::string& text, bool colon = true) {
+        static const int kX[11] = {0, 5, 12, 15, 20, 23, 30, 35, 42, 46, 51};
+        gdi::Surface s;
+        s.Resize(kParentW, kParentH);
+        for (int y = 0; y < kParentH; ++y)
+            for (int x = 0; x < kParentW; ++x) s.pixels[size_t(y * kParentW + x)] = Background(x, y);
+        auto blit = [&](int at, int w, int srcX, std::uint32_t (*pixel)(int, int)) {
+            for (int y = 0; y < 6; ++y)
+                for (int x = 0; x < w; ++x) {
+                    std::uint32_t p = pixel(srcX + x, y);
+                    if (p != kMagenta) s.pixels[size_t((kTimeRect.top + 2 + y) * kParentW + kTimeRect.left + at + x)] = p;
+                }
+        };
+        for (size_t i = 0; i < 11; ++i) {
+            char c = text[i];
+            if (c >= '0' && c <= '9') blit(kX[i], 5, 5 * (c - '0'), StripPixel);
+            if (c == ':' && colon) blit(kX[i], 2, 0, ColonPixel);
+            if (c == '/') blit(kX[i], 5, 0, SlashPixel);
+        }
+        return s;
+    }
+    // Every pixel of the parent compared; the first difference is reported.
+    ::testing::AssertionResult ScreenIs(const gdi::Surface& want) {
+        const gdi::Surface& got = Screen();
+        int bad = 0;
+        std::string first;
+        for (int y = 0; y < kParentH; ++y)
+            for (int x = 0; x < kParentW; ++x)
+                if (got.At(x, y) != want.At(x, y) && bad++ == 0) {
+                    char b[96];
+                    snprintf(b, sizeof b, "(%d,%d) is %06x, want %06x", x, y, got.At(x, y), want.At(x, y));
+                    first = b;
+                }
+        if (bad == 0) return ::testing::AssertionSuccess();
+        // Both pictures go to the working folder (the build folder under ctest).
+        static int failure = 0;
+        std::string stem = std::filesystem::current_path().string() + "/trackinfo-" + std::to_string(++failure);
+        gdi::SavePng(got, stem + "-actual.png");
+        gdi::SavePng(want, stem + "-expected.png");
+        return ::testing::AssertionFailure() << bad << " pixels differ, first " << first << "; see " << stem
+                                             << "-actual.png and -expected.png";
+    }
+
+    TempDir root;
+    std::string img;
+    win::TestSession session;
+    CWnd parent;
+};
+
+TEST(TimeLayout, HoursAreDroppedAndDivisionsAreUnsigned) {
+    auto digits = [](CTimeSpan e, CTimeSpan t) {
+        std::string s;
+        for (const PlacedGlyph& g : LayOutTimes(e, t))
+            s += g.glyph == TimeGlyph::Digit ? char('0' + g.digit) : g.glyph == TimeGlyph::Colon ? ':' : '/';
+        return s;
+    };
+    EXPECT_EQ("00:00/00:00", digits(0, 0));
+    EXPECT_EQ("02:05/02:05", digits(125, 3725));
+    EXPECT_EQ("59:59/00:00", digits(3599 + 7200, 360000));
+    EXPECT_EQ("28:15/00:59", digits(-1, 59)) << "-1 is 4294967295 seconds";
+}
+
+TEST_F(DisplayTest, TimeShowsElapsedAndTotalWithSkinGlyphs) {
+    CPlayTimeWnd time;
+    time.SetElapsed(42);
+    time.SetTotal(42);
+    ASSERT_TRUE(time.Create(nullptr, u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 1, 1), &parent, 2100));
+    EXPECT_EQ(CTimeSpan(0), time.GetElapsed()) << "creation clears both times";
+    EXPECT_EQ(CTimeSpan(0), time.GetTotal());
+    Place(time, kTimeRect);
+    EXPECT_TRUE(ScreenIs(ExpectedTime("00:00/00:00")));
+
+    time.SetElapsed(125);
+    time.SetTotal(3725);
+    time.Compose();
+    Repaint(time);
+    EXPECT_TRUE(ScreenIs(ExpectedTime("02:05/02:05")));
+
+    // Stopping: elapsed back to 0, the total stays; nothing of 02:05 remains.
+    time.SetElapsed(0);
+    time.Compose();
+    Repaint(time);
+    EXPECT_TRUE(ScreenIs(ExpectedTime("00:00/02:05")));
+
+    // A repaint of the parent over the control is repaired from the buffer.
+    parent.Invalidate();
+    win::PumpPending();
+    EXPECT_TRUE(ScreenIs(ExpectedTime("00:00/02:05")));
+}
+
+TEST_F(DisplayTest, MissingPictureIsSkippedAndDestroyReleasesEverything) {
+    std::filesystem::remove(img + "/EQ_colon.bmp");
+    const int dcs = gdi::LiveDCCount(), objects = gdi::LiveObjectCount();
+    {
+        CPlayTimeWnd time;
+        CTrackInfoWnd info;
+        ASSERT_TRUE(time.Create(nullptr, u"", WS_CHILD | WS_VISIBLE, kTimeRect, &parent, 2100));
+        ASSERT_TRUE(info.Create(nullptr, u"", WS_CHILD | WS_VISIBLE, kInfoRect, &parent, 2101));
+        time.SetElapsed(61);
+        time.SetTotal(600);
+        Place(time, kTimeRect);
+        EXPECT_TRUE(ScreenIs(ExpectedTime("01:01/10:00", false)));
+        Place(info, kInfoRect);
+        EXPECT_TRUE(time.DestroyWindow());
+        EXPECT_TRUE(info.DestroyWindow());
+        EXPECT_EQ(nullptr, time.m_hWnd);
+    }
+    EXPECT_EQ(dcs, gdi::LiveDCCount());
+    EXPECT_EQ(objects, gdi::LiveObjectCount());
+}
+
+TEST_F(DisplayTest, TrackInfoTextAndItsPixels) {
+    CTrackInfoWnd info;
+    EXPECT_EQ(CString(u"000 Kbps / 00 Khz"), info.GetText());
+    info.SetBitRate(128);
+    info.SetSampleRate(44100);
+    EXPECT_EQ(CString(u"128 Kbps / 44 Khz"), info.GetText());
+    info.SetBitRate(64);
+    info.SetSampleRate(22050);
+    EXPECT_EQ(22, info.GetSampleRate());
+    EXPECT_EQ(CString(u"064 Kbps / 22 Khz"), info.GetText());
+
+    ASSERT_TRUE(info.Create(nullptr, u"", WS_CHILD | WS_VISIBLE, kInfoRect, &parent, 2101));
+    Place(info, kInfoRect);
+    const gdi::Surface at22 = Screen();
+    // Drawn: white text inside the control only, lighter than the background
+    // wherever it touched it (white on a transparent background).
+    int white = 0, changed = 0;
+    for (int y = 0; y < kParentH; ++y)
+        for (int x = 0; x < kParentW; ++x) {
+            std::uint32_t p = at22.At(x, y), b = Background(x, y);
+            if (p == b) continue;
+            ++changed;
+            ASSERT_TRUE(kInfoRect.PtInRect(CPoint(x, y))) << "drawn outside the control at " << x << "," << y;
+            for (int shift : {0, 8, 16}) EXPECT_GE((p >> shift) & 0xFF, (b >> shift) & 0xFF) << x << "," << y;
+            white += ((p >> 16) & 0xFF) >= 0xC0 && ((p >> 8) & 0xFF) >= 0xC0 && (p & 0xFF) >= 0xC0;
+        }
+    EXPECT_GT(white, 40) << "the text is drawn in white; " << changed << " pixels changed";
+    EXPECT_LT(changed, kInfoRect.Width() * kInfoRect.Height() / 2) << "no opaque text box";
+
+    info.SetSampleRate(8000);
+    EXPECT_EQ(CString(u"064 Kbps / 08 Khz"), info.GetText());
+    info.Compose();
+    Repaint(info);
+    const gdi::Surface at08 = Screen();
+    EXPECT_NE(at22.pixels, at08.pixels);
+
+    // Each compose starts from the background: back to 22 kHz gives the same pixels.
+    info.SetSampleRate(22050);
+    info.Compose();
+    Repaint(info);
+    EXPECT_TRUE(ScreenIs(at22));
+}
+
+}  // namespace
+}  // namespace wq::trackinfo::test
