@@ -91,11 +91,24 @@ gboolean QuitLoop(gpointer data) {
 
 }  // namespace
 
+namespace {
+std::mutex g_sayMutex;
+std::function<void(const std::string&)> g_say;
+}  // namespace
+
+void SetSayHook(std::function<void(const std::string& text)> hook) {
+    std::lock_guard lock(g_sayMutex);
+    g_say = std::move(hook);
+}
+
 void SayOnce(const std::string& text) {
-    static std::mutex mutex;
     static std::set<std::string> said;
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(g_sayMutex);
     if (!said.insert(text).second) return;
+    if (g_say) {
+        g_say(text);
+        return;
+    }
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
 }

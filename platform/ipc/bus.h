@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -83,7 +84,10 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-// Says `text` on the program's debug output, once per distinct text.
+// Says `text` on the program's debug output, once per distinct text. The
+// output is standard error until a program installs its own (the desktop bus
+// of a program with windows installs Dbg). Any thread.
 void SayOnce(const std::string& text);
+void SetSayHook(std::function<void(const std::string& text)> hook);
 
 }  // namespace wq::ipc

@@ -1,5 +1,7 @@
 #include "platform/ipc/desktop.h"
 
+#include "platform/base/utf.h"
+#include "platform/device/common.h"
 #include "platform/ipc/win_automation.h"
 #include "platform/ipc/win_host.h"
 #include "platform/win/remote.h"
@@ -13,6 +15,7 @@ struct DesktopBus::Parts {
 };
 
 std::unique_ptr<DesktopBus> DesktopBus::Start(BusOptions options) {
+    SetSayHook([](const std::string& text) { Dbg(u"%s", Utf8ToUtf16(text).c_str()); });
     auto parts = std::make_unique<Parts>();
     parts->bus = Bus::Create(parts->host, std::move(options));
     if (!parts->bus) return nullptr;

@@ -5,10 +5,12 @@
 
 #include <map>
 
+#include "platform/device/hooks.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/surface.h"
 #include "platform/ipc/desktop.h"
 #include "platform/ipc/state.h"
+#include "platform/win/remote.h"
 #include "platform/win/testing.h"
 #include "platform/win/winapi.h"
 #include "tests/platform/ipc/child.h"
@@ -186,6 +188,28 @@ TEST_F(DesktopTest, AutomationTapsDragsAndReadsTheWindow) {
               std::string::npos)
         << json;
     SetControlLister(nullptr);
+}
+
+TEST(DesktopAlone, WithoutASessionBusTheProgramRunsAloneAndSaysSoOnceThroughDbg) {
+    wq::win::TestSession session;
+    std::vector<std::string> said;
+    wq::device::SetDebugSink([&](const std::string& line) { said.push_back(line); });
+    wq::device::EnableDebug(true);
+    BusOptions nowhere;
+    nowhere.address = "unix:path=/nonexistent/wq-no-bus";
+    EXPECT_EQ(DesktopBus::Start(nowhere), nullptr);
+    EXPECT_EQ(DesktopBus::Start(nowhere), nullptr);
+    wq::device::EnableDebug(false);
+    wq::device::SetDebugSink(nullptr);
+    EXPECT_EQ(wq::win::GetRemoteWindows(), nullptr);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("running alone"), std::string::npos) << said[0];
+    // The window system goes on alone: its own windows are found, no others.
+    HWND local = CreateWindowExW(0, u"STATIC", u"WQAudio", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, u"wqaudio"), local);
+    EXPECT_EQ(FindWindowW(nullptr, u"WQMain"), nullptr);
+    SetWindowTextW(local, u"WQVol");
+    DestroyWindow(local);
 }
 
 }  // namespace
