@@ -156,7 +156,8 @@ FontFace::~FontFace() = default;
 
 std::shared_ptr<FontFace> FontFace::Resolve(const LOGFONTW& lf) {
     std::lock_guard lock(g_fontLock);
-    static std::map<std::tuple<std::string, int, int, bool, bool, bool, bool>, std::weak_ptr<FontFace>> cache;
+    using Key = std::tuple<std::string, int, int, bool, bool, bool, bool>;
+    static auto& cache = *new std::map<Key, std::weak_ptr<FontFace>>;  // outlives static fonts
     std::string family = FamilyFor(lf);
     bool bold = lf.lfWeight >= 600;
     bool italic = lf.lfItalic != 0;

@@ -8,13 +8,15 @@
 namespace wq::gdi {
 namespace {
 std::mutex g_lock;
+// Never destroyed: objects held by other static objects are still checked
+// during program exit.
 std::unordered_set<const void*>& Objects() {
-    static std::unordered_set<const void*> set;
-    return set;
+    static auto* set = new std::unordered_set<const void*>;
+    return *set;
 }
 std::unordered_set<const void*>& DCs() {
-    static std::unordered_set<const void*> set;
-    return set;
+    static auto* set = new std::unordered_set<const void*>;
+    return *set;
 }
 int g_stockCount = 0;
 }  // namespace

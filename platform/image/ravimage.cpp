@@ -16,9 +16,11 @@ struct Table {
     HRAVIMAGE next = 1;
 };
 
+// Never destroyed: image objects that are static or owned by the application
+// object still release their pictures during program exit.
 Table& Images() {
-    static Table table;
-    return table;
+    static auto* table = new Table;
+    return *table;
 }
 
 std::shared_ptr<const wq::gdi::Surface> Find(HRAVIMAGE image) {
