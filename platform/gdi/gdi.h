@@ -328,8 +328,11 @@ BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR l
 BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR lpString, int c);
 BOOL TextOut(HDC hdc, int x, int y, LPCWSTR lpString, int c);
 // Formats text in *lprc. cchText -1 means up to the terminating zero. Without
-// DT_SINGLELINE, CR/LF start new lines. Returns the height of the text drawn;
-// DT_CALCRECT only measures (sets lprc's right and bottom).
+// DT_SINGLELINE, CR/LF start new lines; with it, DT_VCENTER and DT_BOTTOM place
+// the line vertically. Clipped to *lprc unless DT_NOCLIP. Returns the height
+// of the text drawn; DT_CALCRECT only measures (sets lprc's right and bottom).
+// DT_WORDBREAK, DT_EXPANDTABS and DT_END_ELLIPSIS are accepted and ignored:
+// lines are never wrapped or shortened.
 int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
 int DrawText(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
 

@@ -153,6 +153,31 @@ TEST(ImagePng, FilesWrittenByFfmpegMatchTheirSource) {
     }
 }
 
+// RLE data that runs past its row, jumps (delta) outside the picture or never
+// ends: the decoder may refuse it or clip it, but must stay inside its buffer
+// (the sanitizer build turns any stray write into a failure).
+TEST(ImageBmp, RunLengthDataThatOverrunsThePictureStaysInBounds) {
+    gdi::Surface pic = Pattern(4, 2, {kRed, kWhite});
+    const std::vector<std::vector<std::uint8_t>> streams = {
+        {255, 0, 255, 1, 0, 1},          // runs far longer than a row
+        {0, 2, 200, 200, 5, 1, 0, 1},    // delta jump past the bottom right
+        {0, 4, 1, 0, 0, 1},              // absolute run whose bytes are missing
+        {3, 1},                          // no end-of-bitmap marker
+        {0, 2, 3, 0, 0, 0, 0, 0, 0, 0},  // delta past the right edge, then end of line
+    };
+    for (size_t i = 0; i < streams.size(); ++i) {
+        auto bytes = MakeBmp(pic, 8, BmpLayout::Rle8);
+        std::uint32_t offset = bytes[10] | (bytes[11] << 8);
+        bytes.resize(offset);
+        bytes.insert(bytes.end(), streams[i].begin(), streams[i].end());
+        gdi::Surface out;
+        if (Decode(bytes.data(), bytes.size(), &out, nullptr)) {
+            EXPECT_EQ(out.width, 4) << "stream " << i;
+            EXPECT_EQ(out.height, 2) << "stream " << i;
+        }
+    }
+}
+
 #ifdef WQ_HAVE_MALLOC_HOOKS
 std::atomic<bool> g_recording{false};
 std::atomic<size_t> g_largest{0};
