@@ -56,7 +56,7 @@ TEST_F(EncodedTest, VbrShowsTheFirstFrame) {
     CMP3Info info;
     ASSERT_EQ(1, info.Open(Wide(path)));
     CMP3Info first;
-    first.DecodeHeader((DWORD(bytes[0]) << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3]);
+    first.DecodeHeader(BigEndianAt(bytes, 0));
     EXPECT_EQ(first.GetBitRate(), info.GetBitRate());
     EXPECT_GT(info.GetBitRate(), 0);
     EXPECT_EQ(44100, info.GetSampleRate());
@@ -81,7 +81,7 @@ TEST_F(EncodedTest, Id3v2InFrontIsScannedLikeAudio) {
     CMP3Info info;
     ASSERT_EQ(1, info.Open(Wide(path)));
     CMP3Info want;
-    want.DecodeHeader((DWORD(bytes[at]) << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3]);
+    want.DecodeHeader(BigEndianAt(bytes, static_cast<size_t>(at)));
     EXPECT_EQ(want.m_nVersion, info.m_nVersion);
     EXPECT_EQ(want.m_nLayer, info.m_nLayer);
     EXPECT_EQ(want.GetBitRate(), info.GetBitRate());

@@ -1,5 +1,5 @@
-// ID3v1 tags, the code page of their text, Open's result and record, and
-// files that are malformed, vanish or are huge.
+// ID3v1 tags and the code page of their text; Open's result and record on
+// files that are missing, malformed, vanish after opening or are huge.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <random>
 
 #include "platform/clock/clock.h"
@@ -21,6 +20,12 @@ namespace wq::trackinfo::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using Texts = std::vector<std::u16string>;
+
+// title, artist, album, year, comment
+Texts TextsOf(const CMP3Info& i) {
+    return {i.m_strTitle.str(), i.m_strArtist.str(), i.m_strAlbum.str(), i.m_strYear.str(), i.m_strComment.str()};
+}
 
 class TagTest : public ::testing::Test {
 protected:
@@ -36,84 +41,68 @@ protected:
     int OpenWithTail(const Bytes& tail, CMP3Info* info) {
         Bytes file(300, 0);
         file.insert(file.end(), tail.begin(), tail.end());
-        std::string path = dir.File("t.mp3");
-        WriteBytes(path, file);
-        return info->Open(Wide(path));
+        WriteBytes(dir.File("t.mp3"), file);
+        return info->Open(Wide(dir.File("t.mp3")));
     }
-    void ExpectCleared(const CMP3Info& info) {
-        EXPECT_TRUE(info.m_strPath.IsEmpty() && info.m_strTitle.IsEmpty() && info.m_strArtist.IsEmpty() &&
-                    info.m_strAlbum.IsEmpty() && info.m_strComment.IsEmpty() && info.m_strYear.IsEmpty());
-        EXPECT_EQ(0u, info.m_dwFlags);
-        EXPECT_EQ(0, info.m_nTrack);
-        EXPECT_EQ(255, info.m_nGenre);
-        EXPECT_EQ(0, info.m_nVersion + info.m_nLayer + info.m_nProtection + info.m_nBitRate + info.m_nSampleRate +
-                         info.m_nChannelMode + info.m_nEmphasis + info.m_nCopyright + info.m_nOriginal);
+    void ExpectCleared(const CMP3Info& i) {
+        EXPECT_EQ(Texts(5), TextsOf(i));
+        EXPECT_TRUE(i.m_strPath.IsEmpty());
+        EXPECT_EQ((std::vector<int>{0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+                  (std::vector<int>{int(i.m_dwFlags), i.m_nTrack, i.m_nGenre, i.m_nVersion, i.m_nLayer, i.m_nProtection,
+                                    i.m_nBitRate, i.m_nSampleRate, i.m_nChannelMode, i.m_nEmphasis, i.m_nCopyright,
+                                    i.m_nOriginal}));
     }
-
     TempDir dir;
 };
 
 TEST_F(TagTest, ReadsEveryFieldOfV1AndV11) {
     CMP3Info info;
     ASSERT_EQ(1, OpenWithTail(Id3v1Tag("Song", "Band  ", "Album", "1999", "nice", 7, 17), &info));
-    EXPECT_EQ(CString(u"Song"), info.GetTitle());
-    EXPECT_EQ(CString(u"Band  "), info.GetArtist()) << "trailing blanks stay";
-    EXPECT_EQ(CString(u"Album"), info.m_strAlbum);
-    EXPECT_EQ(CString(u"1999"), info.m_strYear);
-    EXPECT_EQ(CString(u"nice"), info.m_strComment);
+    EXPECT_EQ((Texts{u"Song", u"Band  ", u"Album", u"1999", u"nice"}), TextsOf(info)) << "trailing blanks stay";
     EXPECT_EQ(7, info.m_nTrack);
     EXPECT_EQ(17, info.m_nGenre);
     EXPECT_EQ(CMP3Info::kFlagTag, info.m_dwFlags);
 
-    // Full-width fields without terminators; a 30-byte comment is not v1.1.
-    std::string thirty(30, 'x'), comment(30, 'c');
-    ASSERT_EQ(1, OpenWithTail(Id3v1Tag(thirty, thirty, thirty, "20245", comment), &info));
-    EXPECT_EQ(30, info.GetTitle().GetLength());
-    EXPECT_EQ(30, info.GetArtist().GetLength());
-    EXPECT_EQ(30, info.m_strAlbum.GetLength());
-    EXPECT_EQ(CString(u"2024"), info.m_strYear);
-    EXPECT_EQ(30, info.m_strComment.GetLength());
+    // Fields filling their width have no terminator; a 30-byte comment is not v1.1.
+    std::string x30(30, 'x'), c30(30, 'c');
+    ASSERT_EQ(1, OpenWithTail(Id3v1Tag(x30, x30, x30, "20245", c30), &info));
+    std::u16string w30(30, u'x');
+    EXPECT_EQ((Texts{w30, w30, w30, u"2024", std::u16string(30, u'c')}), TextsOf(info));
     EXPECT_EQ(0, info.m_nTrack);
     EXPECT_EQ(255, info.m_nGenre);
 }
 
-TEST_F(TagTest, NoTagLeavesTextAndFlagClear) {
+TEST_F(TagTest, NoTagLeavesTheRecordCleared) {
     CMP3Info info;
     Bytes lower = Id3v1Tag("Song", "Band");
     lower[0] = 't', lower[1] = 'a', lower[2] = 'g';
     ASSERT_EQ(1, OpenWithTail(lower, &info));
-    EXPECT_TRUE(info.GetTitle().IsEmpty());
-    EXPECT_EQ(0u, info.m_dwFlags & CMP3Info::kFlagTag);
+    EXPECT_EQ(Texts(5), TextsOf(info));
+    EXPECT_EQ(0u, info.m_dwFlags);
 
-    std::string path = dir.File("hundred.mp3");
     Bytes hundred(100, 'A');
     hundred[0] = 'T', hundred[1] = 'A', hundred[2] = 'G';
-    WriteBytes(path, hundred);
-    ASSERT_EQ(1, info.Open(Wide(path)));
-    EXPECT_TRUE(info.GetTitle().IsEmpty() && info.GetArtist().IsEmpty());
+    WriteBytes(dir.File("hundred.mp3"), hundred);
+    ASSERT_EQ(1, info.Open(Wide(dir.File("hundred.mp3"))));
+    EXPECT_EQ(Texts(5), TextsOf(info));
     EXPECT_EQ(0u, info.m_dwFlags);
-    EXPECT_EQ(Wide(path), info.m_strPath);
+    EXPECT_EQ(Wide(dir.File("hundred.mp3")), info.m_strPath);
 }
 
 TEST_F(TagTest, TextComesFromTheAnsiCodePage) {
-    // "안녕하세요" and "가수" in CP949, written byte by byte.
-    const std::string title = "\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4";
-    const std::string artist = "\xB0\xA1\xBC\xF6";
+    // "안녕하세요" and "가수" in CP949, byte by byte.
     CMP3Info info;
-    ASSERT_EQ(1, OpenWithTail(Id3v1Tag(title, artist), &info));
+    ASSERT_EQ(1, OpenWithTail(Id3v1Tag("\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4", "\xB0\xA1\xBC\xF6"), &info));
     EXPECT_EQ(CString(u"안녕하세요"), info.GetTitle());
     EXPECT_EQ(CString(u"가수"), info.GetArtist());
 
-    // A lead byte cut off by the field's end, and a byte that is no
-    // character, stay as escapes of themselves; the text around them decodes.
-    std::string cut(29, 'a');
-    cut += '\xB0';
-    ASSERT_EQ(1, OpenWithTail(Id3v1Tag(cut, "A\xFF" "B"), &info));
+    // A lead byte cut off by the field's end and a byte that is no character
+    // stay as escapes of themselves; the text around them decodes.
+    ASSERT_EQ(1, OpenWithTail(Id3v1Tag(std::string(29, 'a') + "\xB0", "A\xFF" "B"), &info));
     EXPECT_EQ(CString(std::u16string(29, u'a') + u'\xDCB0'), info.GetTitle());
     EXPECT_EQ(CString(u"A\xDCFF" u"B"), info.GetArtist());
 
     ASSERT_TRUE(SetAnsiCodePage("CP1252"));
-    EXPECT_EQ("CP1252", GetAnsiCodePage());
     ASSERT_EQ(1, OpenWithTail(Id3v1Tag("Caf\xE9", "x"), &info));
     EXPECT_EQ(CString(u"Café"), info.GetTitle());
     EXPECT_FALSE(SetAnsiCodePage("NO-SUCH-CODEPAGE"));
@@ -131,18 +120,16 @@ TEST_F(TagTest, OpenClearsStoresPathAndWaits) {
     ExpectCleared(info);
     EXPECT_EQ(0, info.Open(Wide(dir.path())));  // a folder
     ExpectCleared(info);
-    std::string fifo = dir.File("fifo.mp3");
-    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    ASSERT_EQ(0, mkfifo(dir.File("fifo.mp3").c_str(), 0600));
     auto start = Clock::now();
-    EXPECT_EQ(0, info.Open(Wide(fifo)));
+    EXPECT_EQ(0, info.Open(Wide(dir.File("fifo.mp3"))));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << "a FIFO is refused, not waited on";
 
-    // The constructor opens a non-empty path itself.
-    CMP3Info constructed(Wide(dir.File("t.mp3")));
+    CMP3Info constructed(Wide(dir.File("t.mp3")));  // a non-empty path is opened at once
     EXPECT_EQ(CString(u"Song"), constructed.GetTitle());
     EXPECT_FALSE(constructed.m_bBusy);
 
-    // The player's Open waits 100 ms on the program's clock before reading.
+    // The player's Open waits 100 ms on the program's clock, also when it fails.
     SetOpenDelay(kDefaultOpenDelayMs);
     clock::ScopedVirtualClock virtualTime;
     EXPECT_EQ(1, info.Open(Wide(dir.File("t.mp3"))));
@@ -150,25 +137,24 @@ TEST_F(TagTest, OpenClearsStoresPathAndWaits) {
     EXPECT_EQ(200u, virtualTime.clock().Elapsed());
 }
 
-TEST_F(TagTest, MalformedFilesOpenQuicklyWithoutHarm) {
+TEST_F(TagTest, MalformedAndHugeFilesOpenQuickly) {
     std::mt19937 rng(11);
     CMP3Info info;
     for (int i = 0; i < 40; ++i) {
         Bytes file(rng() % 600, 0);
         for (auto& b : file) b = static_cast<std::uint8_t>(rng());
-        if (i % 4 == 0 && file.size() >= 128) file[file.size() - 128] = 'T', file[file.size() - 127] = 'A', file[file.size() - 126] = 'G';
-        std::string path = dir.File("rnd" + std::to_string(i));
-        WriteBytes(path, file);
-        EXPECT_EQ(1, info.Open(Wide(path)));
+        bool tagged = i % 4 == 0 && file.size() >= 128;
+        if (tagged) file[file.size() - 128] = 'T', file[file.size() - 127] = 'A', file[file.size() - 126] = 'G';
+        WriteBytes(dir.File("rnd"), file);
+        EXPECT_EQ(1, info.Open(Wide(dir.File("rnd"))));
         EXPECT_TRUE(info.m_nBitRate >= 0 && info.m_nBitRate <= 448);
-        EXPECT_EQ(i % 4 == 0 && file.size() >= 128, (info.m_dwFlags & CMP3Info::kFlagTag) != 0) << i;
+        EXPECT_EQ(tagged, (info.m_dwFlags & CMP3Info::kFlagTag) != 0) << i;
     }
-    std::string empty = dir.File("empty.mp3");
-    WriteBytes(empty, {});
-    EXPECT_EQ(1, info.Open(Wide(empty)));
+    WriteBytes(dir.File("empty.mp3"), {});
+    EXPECT_EQ(1, info.Open(Wide(dir.File("empty.mp3"))));
     EXPECT_EQ(0u, info.m_dwFlags);
 
-    // 2 GB and 5 GB sparse files: no sync in the window, the tag found past 4 GiB.
+    // Sparse files: 2 GB with no sync and no tag, then 5 GB with a tag past 4 GiB.
     std::string big = dir.File("big.mp3");
     int fd = ::open(big.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
@@ -185,28 +171,25 @@ TEST_F(TagTest, MalformedFilesOpenQuicklyWithoutHarm) {
 }
 
 TEST_F(TagTest, FileThatVanishesOrShrinksAfterOpening) {
-    Bytes file(5000, 0);
-    file[100] = 0xFF, file[101] = 0xFB, file[102] = 0x90, file[103] = 0x64;
-    Bytes tag = Id3v1Tag("Song", "Band");
+    Bytes file(5000, 0), tag = Id3v1Tag("Song", "Band");
+    file[100] = 0xFF, file[101] = 0xFB, file[102] = 0x90;
     file.insert(file.end(), tag.begin(), tag.end());
-    for (int how = 0; how < 2; ++how) {
-        std::string path = dir.File("v" + std::to_string(how));
-        WriteBytes(path, file);
-        HANDLE h = CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    for (bool removed : {true, false}) {
+        WriteBytes(dir.File("v"), file);
+        HANDLE h = CreateFileW(Wide(dir.File("v")), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        if (how == 0) {
-            std::filesystem::remove(path);  // the open handle still reads
+        if (removed) {
+            std::filesystem::remove(dir.File("v"));  // the open handle still reads
         } else {
-            std::filesystem::resize_file(path, 0);  // nothing left to read
+            std::filesystem::resize_file(dir.File("v"), 0);  // nothing left to read
         }
         CMP3Info info;
         info.m_bBusy = true;
         DWORD header = 0;
-        EXPECT_EQ(how == 0, info.FindFrameSync(h, &header, 0));
+        EXPECT_EQ(removed, info.FindFrameSync(h, &header, 0));
         info.ReadID3v1(h);
-        EXPECT_EQ(how == 0, info.GetTitle() == CString(u"Song"));
+        EXPECT_EQ(removed, info.GetTitle() == CString(u"Song"));
         CloseHandle(h);
-        EXPECT_EQ(0, info.Open(Wide(dir.File("v0")))) << "gone before Open";
     }
 }
 

@@ -3,10 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/base/cstring.h"
+#include "platform/base/utf.h"
 
 namespace wq::trackinfo::test {
 
@@ -15,10 +20,14 @@ using Bytes = std::vector<std::uint8_t>;
 // A fresh folder below the system temp dir, removed with its contents.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "wq-trackinfo-XXXXXX").string();
+        m_path = mkdtemp(pattern.data()) ? pattern : "";
+    }
+    ~TempDir() {
+        std::error_code ec;
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
+    }
     const std::string& path() const { return m_path; }
     std::string File(const std::string& name) const { return m_path + "/" + name; }
 
@@ -26,28 +35,76 @@ private:
     std::string m_path;
 };
 
-void WriteBytes(const std::string& path, const Bytes& bytes);
-Bytes ReadBytes(const std::string& path);
-CString Wide(const std::string& utf8);
+inline void WriteBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+inline Bytes ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+inline CString Wide(const std::string& utf8) { return CString(Utf8ToUtf16(utf8)); }
+inline DWORD BigEndianAt(const Bytes& b, size_t at) {
+    return DWORD(b[at]) << 24 | DWORD(b[at + 1]) << 16 | DWORD(b[at + 2]) << 8 | b[at + 3];
+}
 
-// A 128-byte ID3v1 block: "TAG" + fields, each given as raw bytes (cut or
-// zero-padded to its width), the v1.1 track byte when track > 0, the genre.
-Bytes Id3v1Tag(const std::string& title, const std::string& artist, const std::string& album = "",
-               const std::string& year = "", const std::string& comment = "", int track = 0, int genre = 255);
+// A 128-byte ID3v1 block from raw field bytes (cut or zero-padded to their
+// widths); a track > 0 makes it v1.1 (28-byte comment, zero, track byte).
+inline Bytes Id3v1Tag(const std::string& title, const std::string& artist, const std::string& album = "",
+                      const std::string& year = "", const std::string& comment = "", int track = 0, int genre = 255) {
+    Bytes tag(128, 0);
+    auto put = [&tag](size_t at, size_t width, const std::string& s) {
+        for (size_t i = 0; i < width && i < s.size(); ++i) tag[at + i] = static_cast<std::uint8_t>(s[i]);
+    };
+    put(0, 3, "TAG");
+    put(3, 30, title);
+    put(33, 30, artist);
+    put(63, 30, album);
+    put(93, 4, year);
+    put(97, track > 0 ? 28 : 30, comment);
+    tag[126] = static_cast<std::uint8_t>(track > 0 ? track : tag[126]);
+    tag[127] = static_cast<std::uint8_t>(genre);
+    return tag;
+}
 
-// Writes an uncompressed 24-bit BMP; pixels are 0x00RRGGBB, top row first.
-void WriteBmp(const std::string& path, int width, int height, const std::vector<std::uint32_t>& pixels);
+// An uncompressed 24-bit BMP; pixels 0x00RRGGBB, top row first.
+inline void WriteBmp(const std::string& path, int w, int h, const std::vector<std::uint32_t>& pixels) {
+    const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t(3);
+    Bytes out(54 + stride * static_cast<size_t>(h), 0);
+    auto put32 = [&out](size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    out[0] = 'B', out[1] = 'M', out[26] = 1, out[28] = 24;
+    put32(2, static_cast<std::uint32_t>(out.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(w));
+    put32(22, static_cast<std::uint32_t>(h));  // positive height: bottom row first in the file
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c)
+                out[54 + stride * static_cast<size_t>(h - 1 - y) + static_cast<size_t>(3 * x + c)] =
+                    static_cast<std::uint8_t>(pixels[static_cast<size_t>(y * w + x)] >> (8 * c));
+    WriteBytes(path, out);
+}
 
-// Runs a shell command; true when it exited with status 0.
-bool Run(const std::string& command);
+inline bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
 
-// Makes `path` with lame from a generated sine wave: `lameArgs` choose the
-// mode (for example "-b 128 --resample 44.1"). The input WAV is made by
-// ffmpeg at `inputRate` Hz with `channels` channels.
-bool MakeMp3WithLame(const std::string& path, const std::string& lameArgs, int inputRate, int channels);
+// lame encodes one second of a 440 Hz sine made by ffmpeg at `rate` Hz.
+inline bool MakeMp3WithLame(const std::string& path, const std::string& lameArgs, int rate, int channels) {
+    std::string wav = path + ".in.wav";
+    bool ok = Run("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=1:sample_rate=" + std::to_string(rate) +
+                  " -ac " + std::to_string(channels) + " '" + wav + "'") &&
+              Run("lame --quiet " + lameArgs + " '" + wav + "' '" + path + "'");
+    std::filesystem::remove(wav);
+    return ok;
+}
 
-// The offset of the first 4-byte window whose top 11 bits are set, within the
-// first 10004 bytes; -1 when none.
-long FirstSyncOffset(const Bytes& bytes);
+// The first offset (0..10000) of a 4-byte window starting with 11 one-bits; -1 if none.
+inline long FirstSyncOffset(const Bytes& b) {
+    for (size_t i = 0; i + 4 <= b.size() && i <= 10000; ++i)
+        if (b[i] == 0xFF && (b[i + 1] & 0xE0) == 0xE0) return static_cast<long>(i);
+    return -1;
+}
 
 }  // namespace wq::trackinfo::test
