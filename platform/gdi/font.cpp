@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "platform/base/utf.h"
 #include "platform/gdi/objects.h"
@@ -47,6 +48,7 @@ struct Library {
     bool fcReady = false;
     std::map<std::pair<std::string, int>, FT_Face> faces;  // by file and index, kept for the process
     std::map<char32_t, FT_Face> fallback;                  // code point -> face that has it (or null)
+    std::vector<FT_Face> fallbackFaces;                    // faces found so far, tried before fontconfig
 
     Library() {
         if (FT_Init_FreeType(&ft) != 0) ft = nullptr;
@@ -101,6 +103,10 @@ struct Library {
         auto it = fallback.find(cp);
         if (it != fallback.end()) return it->second;
         FT_Face face = nullptr;
+        // A face that already supplied one character usually has its neighbours
+        // (a Hangul title needs one fontconfig query, not one per syllable).
+        for (FT_Face known : fallbackFaces)
+            if (FT_Get_Char_Index(known, cp) != 0) return fallback[cp] = known;
         if (fcReady) {
             FcPattern* p = FcPatternCreate();
             FcCharSet* cs = FcCharSetCreate();
@@ -110,7 +116,10 @@ struct Library {
             FT_Face candidate = Match(p);
             FcCharSetDestroy(cs);
             FcPatternDestroy(p);
-            if (candidate && FT_Get_Char_Index(candidate, cp) != 0) face = candidate;
+            if (candidate && FT_Get_Char_Index(candidate, cp) != 0) {
+                face = candidate;
+                fallbackFaces.push_back(face);
+            }
         }
         fallback[cp] = face;
         return face;

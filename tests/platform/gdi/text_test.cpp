@@ -319,6 +319,28 @@ TEST(GdiExtTextOut, RectangleOnlyMattersWithClippedOrOpaque) {
     DeleteObject(font);
 }
 
+TEST(GdiText, WindowDcOriginAndClipApplyToText) {
+    // A child window's DC: logical (0,0) at surface (7,4), drawing limited to its area.
+    HFONT font = Font(14, u"굴림");
+    Canvas child(60, 30, kBlack, POINT{7, 4}, RECT{7, 4, 27, 24});
+    Canvas plain(60, 30, kBlack);
+    for (Canvas* c : {&child, &plain}) {
+        SetBkMode(c->dc(), TRANSPARENT);
+        SetTextColor(c->dc(), RGB(255, 255, 255));
+        SelectObject(c->dc(), font);
+    }
+    RECT rc{0, 0, 200, 30};
+    DrawText(child.dc(), u"가나다라마바사", -1, &rc, DT_LEFT | DT_SINGLELINE);
+    ExtTextOut(plain.dc(), 7, 4, 0, nullptr, u"가나다라마바사", 7, nullptr);
+    EXPECT_TRUE(PixelsAre(child.surface(), [&](int x, int y) {
+        bool inside = x >= 7 && x < 27 && y >= 4 && y < 24;
+        return inside ? plain.at(x, y) : kBlack;
+    }));
+    EXPECT_GT(child.CountNot(kBlack), 20);
+    for (Canvas* c : {&child, &plain}) SelectObject(c->dc(), GetStockObject(SYSTEM_FONT));
+    DeleteObject(font);
+}
+
 TEST(GdiText, UnderlineDrawsARuleUnderTheText) {
     HFONT plain = Font(16, u"굴림"), under = Font(16, u"굴림", FW_NORMAL, true);
     {
