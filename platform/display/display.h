@@ -28,6 +28,30 @@ Options ParseOptions(int& argc, char** argv);
 // run headless. The presenter stays installed for the object's lifetime.
 std::unique_ptr<win::Presenter> CreatePresenter(const Options& options, std::string* error);
 
+// The presenter without a display: remembers what was presented, for tests
+// and for screenshots of a program that never opens a window.
+class HeadlessPresenter final : public win::Presenter {
+public:
+    HeadlessPresenter();
+    ~HeadlessPresenter() override;
+    void WindowShown(HWND hwnd) override;
+    void WindowHidden(HWND hwnd) override;
+    void Present(HWND hwnd, const gdi::Surface& surface) override;
+    void Wait(DWORD timeoutMs) override;
+    void Wake() override;
+    // How often `hwnd` was presented, and whether it is shown now.
+    int PresentCount(HWND hwnd) const;
+    bool IsShown(HWND hwnd) const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+// Re-reads the pixels an SDL presenter shows for `hwnd` from its renderer
+// (screen pixels, so scaled). False for other presenters or unknown windows.
+bool ReadScreenPixels(win::Presenter* presenter, HWND hwnd, gdi::Surface* out);
+
 // Saves the current pixels of a top-level window as PNG. False with *error when
 // the window is not a top-level window of this process or the file cannot be written.
 bool SaveWindowPng(HWND hwnd, const std::string& path, std::string* error = nullptr);
