@@ -8,16 +8,19 @@
 
 namespace wq::skin {
 
-struct Picture::Impl {
-    gdi::Surface surface;
-};
-
 Picture::Picture() = default;
 Picture::~Picture() = default;
 
-bool Picture::Load(const std::u16string& devicePath, std::string* why) {
+bool Picture::Load(const std::u16string& devicePath, std::string* why, PictureCache* cache) {
     Release();
     m_path = devicePath;
+    if (cache) {
+        auto hit = cache->find(devicePath);
+        if (hit != cache->end()) {
+            m_surface = hit->second;
+            return true;
+        }
+    }
     std::string error;
     if (devicePath.empty()) {
         error = "no file name";
@@ -26,10 +29,10 @@ bool Picture::Load(const std::u16string& devicePath, std::string* why) {
     } else if (GetFileAttributesW(devicePath.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
         error = "a folder, not a picture";
     } else {
-        auto impl = std::make_unique<Impl>();
-        if (image::LoadFile(devicePath, &impl->surface, &error) && impl->surface.width > 0 &&
-            impl->surface.height > 0) {
-            m_impl = std::move(impl);
+        auto surface = std::make_shared<gdi::Surface>();
+        if (image::LoadFile(devicePath, surface.get(), &error) && surface->width > 0 && surface->height > 0) {
+            m_surface = std::move(surface);
+            if (cache) (*cache)[devicePath] = m_surface;
             return true;
         }
         if (error.empty()) error = "the picture is empty";
@@ -38,22 +41,22 @@ bool Picture::Load(const std::u16string& devicePath, std::string* why) {
     return false;
 }
 
-void Picture::Release() { m_impl.reset(); }
+void Picture::Release() { m_surface.reset(); }
 
-bool Picture::IsLoaded() const { return m_impl != nullptr; }
+bool Picture::IsLoaded() const { return m_surface != nullptr; }
 
-int Picture::Width() const { return m_impl ? m_impl->surface.width : 0; }
+int Picture::Width() const { return m_surface ? m_surface->width : 0; }
 
-int Picture::Height() const { return m_impl ? m_impl->surface.height : 0; }
+int Picture::Height() const { return m_surface ? m_surface->height : 0; }
 
 void Picture::Draw(HDC hdc, const RECT& dest, const RECT& src, bool keyed) const {
-    if (!m_impl || !hdc) return;
+    if (!m_surface || !hdc) return;
     const std::uint32_t key = gdi::PixelFromColorref(kColourKey);
-    gdi::DrawSurface(hdc, dest, m_impl->surface, src, keyed ? &key : nullptr);
+    gdi::DrawSurface(hdc, dest, *m_surface, src, keyed ? &key : nullptr);
 }
 
 void Picture::Draw(HDC hdc, int x, int y, bool keyed) const {
-    if (!m_impl) return;
+    if (!m_surface) return;
     const RECT src{0, 0, Width(), Height()};
     Draw(hdc, RECT{x, y, x + Width(), y + Height()}, src, keyed);
 }

@@ -8,12 +8,21 @@
 // Thread: the GUI thread.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
 #include "platform/base/wintypes.h"
 
+namespace wq::gdi {
+struct Surface;
+}
+
 namespace wq::skin {
+
+// Decoded pictures by device path, shared by the pictures of one skin: a face
+// used by many buttons is decoded once and held once.
+using PictureCache = std::map<std::u16string, std::shared_ptr<const gdi::Surface>>;
 
 // The transparent colour of every skin picture drawn with the colour key.
 constexpr COLORREF kColourKey = 0xFF00FF;
@@ -25,9 +34,11 @@ public:
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
 
-    // Decodes the device file; false (with a sentence in *why) when it cannot
-    // be read or decoded. A failed load leaves no picture.
-    bool Load(const std::u16string& devicePath, std::string* why = nullptr);
+    // Decodes the device file, or takes it from `cache` when given and it
+    // holds that path (a successful decode is added to it); false (with a
+    // sentence in *why) when it cannot be read or decoded. A failed load
+    // leaves no picture.
+    bool Load(const std::u16string& devicePath, std::string* why = nullptr, PictureCache* cache = nullptr);
     void Release();
     bool IsLoaded() const;
     int Width() const;
@@ -41,8 +52,7 @@ public:
     void Draw(HDC hdc, int x, int y, bool keyed) const;
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> m_impl;
+    std::shared_ptr<const gdi::Surface> m_surface;
     std::u16string m_path;
 };
 

@@ -63,6 +63,7 @@ void CSkinManager::Unload() {
     m_sliders.clear();
     m_customs.clear();
     m_background.Release();
+    m_pictures.clear();
     m_template = {};
     m_bLoaded = FALSE;
     ++m_generation;
@@ -124,7 +125,7 @@ void CSkinManager::BuildControls() {
 bool CSkinManager::LoadPicture(wq::skin::Picture& picture, const std::u16string& name, int line) {
     const std::u16string path = wq::skin::ResolveSkinPath(m_folder, name);
     std::string why;
-    if (picture.Load(path, &why)) return true;
+    if (picture.Load(path, &why, &m_pictures)) return true;
     Report(line, "picture '" + wq::Utf16ToUtf8(name) + "': " + why);
     return false;
 }

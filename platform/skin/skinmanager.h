@@ -102,6 +102,7 @@ private:
     wq::skin::SkinTemplate m_template;
     std::vector<wq::skin::Problem> m_problems;
     wq::skin::Picture m_background;
+    wq::skin::PictureCache m_pictures;  // every picture decoded for this skin
     std::vector<std::unique_ptr<CSkinButton>> m_buttons;
     std::vector<std::unique_ptr<CSkinSlider>> m_sliders;
     std::vector<std::unique_ptr<CSkinListBox>> m_lists;
