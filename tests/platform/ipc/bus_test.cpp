@@ -2,6 +2,8 @@
 // messages, timeouts, floods and malformed calls.
 #include <gio/gio.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include "platform/ipc/names.h"
 #include "tests/platform/ipc/private_bus.h"
@@ -299,6 +301,28 @@ TEST(BusGarbage, MalformedCallsAreRefusedAndTheTargetKeepsWorking) {
                          &out),
               0);
     EXPECT_EQ(out, "(<'WQMain'>,)\n");
+}
+
+TEST(BusAlone, ABusThatGoesAwayLeavesProgramsRunningAlone) {
+    std::string address;
+    const int daemon = StartDaemon(&address);
+    ASSERT_GT(daemon, 0);
+    BusOptions own;
+    own.address = address;
+    Program a(own), b(own);
+    b.Do([&] { b.bus()->Publish(Hwnd(1), u"WQMain"); return 0; });
+    const auto id = a.Do([&] { return a.bus()->Find(u"WQMain"); });
+    ASSERT_NE(id, 0u);
+    kill(daemon, SIGKILL);
+    waitpid(daemon, nullptr, 0);
+    const auto start = Clock::now();
+    bool delivered = true;
+    EXPECT_EQ(a.Do([&] { return a.bus()->Send(id, WM_CLOSE, 0, 0, &delivered); }), 0);
+    EXPECT_FALSE(delivered);
+    EXPECT_EQ(a.Do([&] { return a.bus()->Find(u"WQMain"); }), 0u);
+    a.Do([&] { return a.bus()->Post(id, WM_CLOSE, 0, 0); });
+    b.Do([&] { b.bus()->Publish(Hwnd(2), u"WQVol"); b.bus()->Withdraw(Hwnd(1)); return 0; });
+    EXPECT_LT(Clock::now() - start, 2s);
 }
 
 TEST(BusAlone, WithoutASessionBusTheProgramSaysSoOnce) {

@@ -17,26 +17,11 @@ std::string g_address;
 class PrivateBus : public ::testing::Environment {
 public:
     void SetUp() override {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        m_pid = fork();
-        ASSERT_GE(m_pid, 0);
-        if (m_pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            close(fds[0]);
-            const std::string printTo = "--print-address=" + std::to_string(fds[1]);
-            execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile", printTo.c_str(),
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string line;
-        char c = 0;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') line += c;
-        close(fds[0]);
-        ASSERT_FALSE(line.empty()) << "dbus-daemon did not start";
-        g_address = line;
-        setenv("DBUS_SESSION_BUS_ADDRESS", line.c_str(), 1);
+        std::string address;
+        m_pid = StartDaemon(&address);
+        ASSERT_GT(m_pid, 0) << "dbus-daemon did not start";
+        g_address = address;
+        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
     }
     void TearDown() override {
         if (m_pid > 0) {
@@ -52,6 +37,28 @@ private:
 [[maybe_unused]] ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new PrivateBus);
 
 }  // namespace
+
+int StartDaemon(std::string* address) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        close(fds[0]);
+        const std::string printTo = "--print-address=" + std::to_string(fds[1]);
+        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile", printTo.c_str(),
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string line;
+    char c = 0;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') line += c;
+    close(fds[0]);
+    *address = line;
+    return line.empty() ? -1 : pid;
+}
 
 const std::string& PrivateBusAddress() { return g_address; }
 

@@ -11,6 +11,10 @@ namespace wq::ipc::test {
 // The private bus's address ("unix:path=/tmp/dbus-...").
 const std::string& PrivateBusAddress();
 
+// Starts one more private dbus-daemon (stopped when the test process ends, or
+// by killing the returned pid) and gives its address; -1 when it fails.
+int StartDaemon(std::string* address);
+
 // Runs `command` through /bin/sh with the private bus in its environment,
 // returns its exit status and fills `out` with its standard output.
 int RunCommand(const std::string& command, std::string* out = nullptr);
