@@ -54,6 +54,7 @@ double EstimatedResponseDb(const CodecSettings& s, double freqHz) {
 double HeadroomGain(const CodecSettings& s) {
     double peak = 0;
     for (double f = 20; f <= 20000; f *= 1.05) peak = std::max(peak, EstimatedResponseDb(s, f));
+    for (const CodecBand& b : s.bands) peak = std::max(peak, EstimatedResponseDb(s, b.freqHz));  // the peaks themselves
     // Mid/side widening can raise a sample by up to 1 + widen.
     return std::pow(10.0, -peak / 20.0) / (1.0 + s.widen);
 }

@@ -173,7 +173,7 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
     g_object_set(toS16, "dithering", 0, nullptr);
     g_object_set(toF32, "dithering", 0, nullptr);
     g_object_set(eq_, "num-bands", 5, nullptr);
-    g_object_set(panorama_, "method", 0, nullptr);  // simple: attenuate one side only
+    g_object_set(panorama_, "method", 1, nullptr);  // simple: attenuate one side only, never mix
     if (!gst_element_link(src, decode) || !gst_element_link_many(toS16, s16, toF32, f32, eq_, volume_, panorama_, out, nullptr)) {
         if (error) *error = "the chain does not link";
         return false;

@@ -3,6 +3,8 @@
 #include <gst/audio/audio.h>
 #include <gst/gst.h>
 
+#include <algorithm>
+
 namespace wq::media {
 namespace {
 
@@ -69,7 +71,8 @@ struct SoundFilter::Tap {
                 const auto now = std::chrono::steady_clock::now();
                 const gint64 due = static_cast<gint64>(gst_element_get_base_time(top) + running + latency);
                 const gint64 delay = due - static_cast<gint64>(gst_clock_get_time(clock));
-                t.playAt = now + std::chrono::nanoseconds(delay);
+                // A block that arrives late (the decoder fell behind) is heard at once.
+                t.playAt = now + std::chrono::nanoseconds(std::max<gint64>(delay, 0));
                 t.hasPlayTime = true;
                 gst_object_unref(top);
             }

@@ -22,8 +22,8 @@ struct BlockTiming {
     LONGLONG mediaTime = 0;
     // True while the graph runs: `playAt` is then the moment the first sample
     // leaves the sink (pipeline clock, base time and sink latency taken into
-    // account). False for a block delivered while paused or prerolling: it is
-    // heard when the graph next runs.
+    // account), never earlier than the moment of the call. False for a block
+    // delivered while paused or prerolling: it is heard when the graph next runs.
     bool hasPlayTime = false;
     std::chrono::steady_clock::time_point playAt{};
 };

@@ -1,0 +1,259 @@
+// The filter graph on real files made by lame and ffmpeg: loading, exact
+// duration, end of stream, seeking, pause and stop, and the sound filter's
+// deliveries. Sinks are "fast" or "null", never the machine's sound.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/media/pipeline.h"
+#include "platform/media/sink.h"
+#include "platform/win/testing.h"
+#include "platform/win/threads.h"
+#include "tests/platform/media/graph_helpers.h"
+#include "tests/platform/media/media_files.h"
+
+namespace wqtest {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Format {
+    const char* file;
+    // The sample count can be checked against ffmpeg's decoder (which trims
+    // the same LAME delay and padding); for WMA and damaged MP3 the decoders
+    // differ, so the count is checked against the source length instead.
+    bool countLikeFfmpeg;
+};
+
+void PrintTo(const Format& f, std::ostream* os) { *os << f.file; }
+
+class Formats : public ::testing::TestWithParam<Format> {
+protected:
+    void SetUp() override { ASSERT_TRUE(wq::media::SetAudioSink("fast")); }
+};
+
+// Samples per channel an independent decoder (ffmpeg) gets from the file.
+long long FfmpegFrames(const std::string& name, int channels) {
+    const std::string out = ScratchDir() + "/count.raw";
+    if (!Shell("ffmpeg -v error -y -i " + HostPath(name) + " -f s16le " + out)) return -1;
+    struct stat st {};
+    ::stat(out.c_str(), &st);
+    return st.st_size / (2 * channels);
+}
+
+TEST_P(Formats, LoadsWithTheTrueLengthAndDeliversEverySampleOnce) {
+    const Format f = GetParam();
+    Capture cap;
+    Graph g;
+    ASSERT_EQ(S_OK, g.Load(f.file, &cap)) << f.file;
+    const LONGLONG atLoad = g.Duration();
+    ASSERT_GT(atLoad, 0);
+    EXPECT_EQ(1, cap.Blocks()) << "one block is delivered at preroll";
+
+    ASSERT_TRUE(g.PlayToEnd(20000)) << "no end of stream";
+    EXPECT_EQ(g.Duration(), g.Position()) << "position and duration agree at the end";
+    LONG_PTR p1, p2;
+    LONG code;
+    EXPECT_EQ(E_ABORT, g.events->GetEvent(&code, &p1, &p2, 0)) << "one EC_COMPLETE per end";
+
+    std::lock_guard<std::mutex> lock(cap.lock);
+    ASSERT_GT(cap.rate, 0);
+    const LONGLONG played = cap.frames * 10'000'000 / cap.rate;
+    EXPECT_NEAR(static_cast<double>(played), static_cast<double>(atLoad), 50 * kMs)
+        << "duration known at load vs audio delivered";
+    EXPECT_EQ(0, cap.bytesMisaligned);
+    if (f.countLikeFfmpeg) {
+        EXPECT_EQ(FfmpegFrames(f.file, cap.channels), cap.frames) << "every sample exactly once";
+    } else {
+        // The source is 3 s.
+        EXPECT_NEAR(3.0, played / 1e7, 0.05);
+    }
+    for (const auto& t : cap.threads) EXPECT_NE(std::this_thread::get_id(), t) << "callback on the caller's thread";
+}
+
+INSTANTIATE_TEST_SUITE_P(Media, Formats,
+                         ::testing::Values(Format{"cbr.mp3", true}, Format{"cbr_notag.mp3", true},
+                                           Format{"vbr.mp3", true}, Format{"vbr_notag.mp3", true},
+                                           Format{"mpeg2.mp3", true}, Format{"mpeg25.mp3", true},
+                                           Format{"mono.mp3", true}, Format{"garbage_mid.mp3", false},
+                                           Format{"wma1.wma", false}, Format{"wma2.wma", false}),
+                         [](const ::testing::TestParamInfo<Format>& p) {
+                             std::string n = p.param.file;
+                             for (char& c : n)
+                                 if (c == '.') c = '_';
+                             return n;
+                         });
+
+TEST(Graph, BadFilesFailQuicklyAndLeaveAQuietGraph) {
+    ASSERT_TRUE(wq::media::SetAudioSink("fast"));
+    for (const char* name : {"random.mp3", "empty.mp3", "folder.mp3", "fifo.mp3", "missing.mp3", "../escape.mp3"}) {
+        Capture cap;
+        Graph g;
+        const auto start = Clock::now();
+        EXPECT_TRUE(FAILED(g.Load(name, &cap))) << name;
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(wq::media::kPrerollLimitMs + 500)) << name;
+        // Nothing rendered: every call answers without harm.
+        EXPECT_EQ(S_OK, g.control->Run());
+        EXPECT_EQ(0, g.Duration());
+        EXPECT_EQ(0, g.Position());
+        LONGLONG to = 5 * kMs;
+        EXPECT_TRUE(SUCCEEDED(g.seeking->SetPositions(&to, AM_SEEKING_AbsolutePositioning, nullptr, 0)));
+        EXPECT_EQ(S_OK, g.control->Stop());
+        EXPECT_EQ(S_OK, g.audio->put_Volume(-2000));
+        EXPECT_EQ(0, cap.Blocks());
+    }
+}
+
+TEST(Graph, SeekToHalfOfATwoHundredSecondFileLandsThere) {
+    ASSERT_TRUE(wq::media::SetAudioSink("fast"));
+    Capture cap;
+    Graph g;
+    ASSERT_EQ(S_OK, g.Load("long200.mp3", &cap));
+    const double durationMs = g.Duration() / 10000.0;
+    EXPECT_EQ(2'000'000'000, g.Duration());
+    // The player's arithmetic for 50 per cent.
+    LONGLONG target = static_cast<LONGLONG>(50 * durationMs * 10000.0 / 100.0);
+    EXPECT_EQ(1'000'000'000, target);
+    const long before = cap.Blocks();
+    ASSERT_EQ(S_OK, g.seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+    EXPECT_NEAR(1e9, static_cast<double>(g.Position()), 1 * kMs);
+    std::lock_guard<std::mutex> lock(cap.lock);
+    ASSERT_GT(cap.blocks, before) << "the seek prerolls a block at the new position";
+    EXPECT_NEAR(1e9, static_cast<double>(cap.blockTimes[before]), 1 * kMs) << "first block after the seek";
+}
+
+TEST(Graph, PauseHoldsThePositionAndStopRewinds) {
+    ASSERT_TRUE(wq::media::SetAudioSink("null"));  // real time
+    Capture cap;
+    Graph g;
+    ASSERT_EQ(S_OK, g.Load("cbr.mp3", &cap));
+    ASSERT_EQ(S_OK, g.control->Run());
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_EQ(S_OK, g.control->Pause());
+    const LONGLONG held = g.Position();
+    EXPECT_GT(held, 250 * kMs);
+    EXPECT_LT(held, 1000 * kMs);
+    const long blocks = cap.Blocks();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(held, g.Position());
+    EXPECT_EQ(blocks, cap.Blocks()) << "no blocks while paused";
+    OAFilterState st = -1;
+    g.control->GetState(0, &st);
+    EXPECT_EQ(State_Paused, st);
+
+    {
+        std::lock_guard<std::mutex> lock(cap.lock);
+        cap.blockTimes.clear();
+    }
+    ASSERT_EQ(S_OK, g.control->Stop());
+    EXPECT_EQ(0, g.Position());
+    g.control->GetState(0, &st);
+    EXPECT_EQ(State_Stopped, st);
+    // Playing again starts from the beginning.
+    ASSERT_EQ(S_OK, g.control->Run());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::lock_guard<std::mutex> lock(cap.lock);
+    ASSERT_FALSE(cap.blockTimes.empty());
+    EXPECT_EQ(0, cap.blockTimes.front());
+}
+
+TEST(Graph, BlockTimingSaysWhenABlockIsHeard) {
+    ASSERT_TRUE(wq::media::SetAudioSink("null"));
+    struct Seen {
+        std::mutex lock;
+        std::vector<std::pair<wq::media::BlockTiming, Clock::time_point>> v;
+    } seen;
+    SoundCallbackInfo info{&seen, [](void* ctx, short*, int, WAVEFORMATEX*) {
+                               auto* s = static_cast<Seen*>(ctx);
+                               std::lock_guard<std::mutex> g(s->lock);
+                               s->v.emplace_back(wq::media::CurrentBlockTiming(), Clock::now());
+                           }};
+    Graph g;
+    Capture unused;
+    ASSERT_EQ(S_OK, g.Load("cbr.mp3", &unused));
+    g.filterCtrl->SetSampleCallback(&info);
+    const auto started = Clock::now();
+    g.control->Run();
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    g.control->Pause();
+    std::lock_guard<std::mutex> lock(seen.lock);
+    ASSERT_GT(seen.v.size(), 10u);
+    const wq::media::BlockTiming* first = nullptr;  // the first block that arrived ahead of its time
+    int onTime = 0;
+    for (const auto& [timing, at] : seen.v) {
+        if (!timing.hasPlayTime) continue;
+        const double startMs = std::chrono::duration<double, std::milli>(timing.playAt - started).count();
+        EXPECT_GE(startMs, 0.0);
+        // Never heard before it was delivered (1 ms: `at` is read after the call).
+        EXPECT_GE(timing.playAt + std::chrono::milliseconds(1), at);
+        if (timing.playAt <= at + std::chrono::milliseconds(1)) continue;  // late: heard at once
+        if (!first) {
+            first = &timing;
+            EXPECT_LT(startMs, 250.0);
+        }
+        // Blocks on time are heard one after another at their media times.
+        const double heardMs = std::chrono::duration<double, std::milli>(timing.playAt - first->playAt).count();
+        EXPECT_NEAR((timing.mediaTime - first->mediaTime) / 1e4, heardMs, 2.0);
+        ++onTime;
+    }
+    ASSERT_NE(nullptr, first);
+    EXPECT_GT(onTime, 5) << "most blocks arrive ahead of their play time";
+    EXPECT_EQ(wq::media::BlockTiming{}.mediaTime, wq::media::CurrentBlockTiming().mediaTime);
+    EXPECT_FALSE(wq::media::CurrentBlockTiming().hasPlayTime) << "no timing outside a callback";
+}
+
+// The player's pattern: the callback only posts; the handler runs in the GUI loop.
+TEST(Graph, AGuiHandlerRunsOnlyOnTheGuiThread) {
+    ASSERT_TRUE(wq::media::SetAudioSink("fast"));
+    wq::win::TestSession session;
+    struct Handoff {
+        std::atomic<int> posted{0};
+        int handled = 0;
+        int offGuiThread = 0;
+        std::atomic<int> callbacksOnGui{0};
+    } h;
+    SoundCallbackInfo info{&h, [](void* ctx, short*, int, WAVEFORMATEX*) {
+                               auto* s = static_cast<Handoff*>(ctx);
+                               if (wq::win::IsGuiThread()) ++s->callbacksOnGui;
+                               ++s->posted;
+                               wq::win::PostTask([s] {
+                                   ++s->handled;
+                                   if (!wq::win::IsGuiThread()) ++s->offGuiThread;
+                               });
+                           }};
+    Graph g;
+    Capture unused;
+    ASSERT_EQ(S_OK, g.Load("cbr.mp3", &unused));
+    g.filterCtrl->SetSampleCallback(&info);
+    ASSERT_TRUE(g.PlayToEnd(10000));
+    const auto r = wq::win::RunUntil([&] { return h.handled == h.posted.load(); }, 60000);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_GT(h.handled, 100);
+    EXPECT_EQ(0, h.offGuiThread);
+    EXPECT_EQ(0, h.callbacksOnGui.load());
+}
+
+TEST(Graph, VolumeAndBalanceBeforeRenderAreKeptAndRangeChecked) {
+    ComPtr<IBasicAudio> audio;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IBasicAudio, audio.PutVoid()));
+    LONG v = 1;
+    EXPECT_EQ(S_OK, audio->put_Volume(-3500));
+    EXPECT_EQ(E_INVALIDARG, audio->put_Volume(1));
+    EXPECT_EQ(E_INVALIDARG, audio->put_Balance(10001));
+    audio->get_Volume(&v);
+    EXPECT_EQ(-3500, v);
+    ComPtr<IMediaSeeking> seeking;
+    ASSERT_EQ(S_OK, audio->QueryInterface(IID_IMediaSeeking, seeking.PutVoid()));
+    EXPECT_EQ(E_INVALIDARG, seeking->SetRate(0.0));
+    EXPECT_EQ(S_OK, seeking->SetRate(1.0));
+    double rate = 0;
+    seeking->GetRate(&rate);
+    EXPECT_EQ(1.0, rate);
+}
+
+}  // namespace
+}  // namespace wqtest
