@@ -76,9 +76,14 @@ protected:
         DeleteDC(dc);
         return sz.cx;
     }
+    // A text at least `pixels` wide whose width is a multiple of 5, so the
+    // scroll offset meets the width exactly once ("greater than" matters).
     static std::u16string TextAbout(int pixels) {
         std::u16string s;
         while (Measure(s) < pixels) s += u"Wave 노래 ";
+        for (const char16_t* tail : {u"", u"i", u".", u"l", u"ii", u"i.", u"..", u"il", u"iii", u"Wi", u"W."}) {
+            if (Measure(s + tail) % 5 == 0) return s + tail;
+        }
         return s;
     }
     void Paint() {
@@ -141,6 +146,7 @@ TEST_F(ScrollTextTest, WideTextMovesFivePixelsPerPaintAndReentersFromTheRight) {
     const std::u16string s = TextAbout(300);
     const int w = Measure(s);
     ASSERT_GT(w, 200);
+    ASSERT_EQ(w % 5, 0) << "no text of a width divisible by 5 was found";
     text.SetText(s.c_str());
     wq::win::PumpPending();
     EXPECT_EQ(text.GetScrollOffset(), 5);
