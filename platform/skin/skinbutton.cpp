@@ -5,8 +5,15 @@
 
 CSkinButton::CSkinButton(CSkinManager* manager, const wq::skin::ElementSpec& spec)
     : CSkinControl(manager, spec), m_bAutoRepeat(spec.autoRepeat ? TRUE : FALSE) {
+    m_faceName[0] = spec.normal;
+    m_faceName[1] = spec.pressed;
     if (!spec.normal.empty()) m_pManager->LoadPicture(m_face[0], spec.normal, spec.line);
     if (!spec.pressed.empty()) m_pManager->LoadPicture(m_face[1], spec.pressed, spec.line);
+}
+
+const std::u16string& CSkinButton::GetFacePath(int nState) const {
+    static const std::u16string kNone;
+    return (nState == 0 || nState == 1) ? m_faceName[nState] : kNone;
 }
 
 CSkinButton::~CSkinButton() = default;
@@ -14,6 +21,7 @@ CSkinButton::~CSkinButton() = default;
 BOOL CSkinButton::SetSkinBitmap(LPCWSTR lpszPath, int nState) {
     if (nState != 0 && nState != 1) return FALSE;
     wq::skin::Picture& face = m_face[nState];
+    m_faceName[nState] = lpszPath ? lpszPath : u"";
     const bool ok = lpszPath && *lpszPath && m_pManager->LoadPicture(face, lpszPath, 0);
     if (!ok) face.Release();
     m_pManager->Invalidate(m_rect);

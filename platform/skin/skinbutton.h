@@ -13,6 +13,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/skin/picture.h"
 #include "platform/skin/skincontrol.h"
@@ -31,6 +32,9 @@ public:
     // when the picture loaded; otherwise the face is left empty (the
     // background shows) and FALSE is returned. The button is redrawn.
     BOOL SetSkinBitmap(LPCWSTR lpszPath, int nState);
+    // The picture name last given for state 0 or 1 (template or
+    // SetSkinBitmap), also when it did not load; empty for none.
+    const std::u16string& GetFacePath(int nState) const;
     void SetAutoRepeat(BOOL bAutoRepeat);
     BOOL GetAutoRepeat() const { return m_bAutoRepeat; }
     // TRUE while the pen is down on the button (the pressed face shows).
@@ -55,6 +59,7 @@ private:
     bool Fire();
 
     wq::skin::Picture m_face[2];
+    std::u16string m_faceName[2];
     BOOL m_bAutoRepeat = FALSE;
     BOOL m_bPressed = FALSE;
     bool m_bTracking = false;  // the pen went down here and is still down

@@ -375,6 +375,8 @@ TEST_F(SkinTest, SetSkinBitmapSwitchesFacesByRelativeOrDevicePath) {
     EXPECT_EQ(Pixel(owner, 20, 20), 0xC0C000u);
     // A missing picture leaves the face empty: the background shows.
     EXPECT_FALSE(b->SetSkinBitmap(u"\\img\\missing_N_bt.bmp", 0));
+    EXPECT_EQ(b->GetFacePath(0), u"\\img\\missing_N_bt.bmp") << "the name asked for, loaded or not";
+    EXPECT_EQ(b->GetFacePath(1), u"img\\p.bmp") << "the template's name";
     EXPECT_FALSE(b->SetSkinBitmap(u"\\img\\n.bmp", 2)) << "only states 0 and 1 exist";
     wq::win::PumpPending();
     EXPECT_EQ(Pixel(owner, 20, 20), kBg);
