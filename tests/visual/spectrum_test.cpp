@@ -3,87 +3,24 @@
 // root.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "platform/fs/root.h"
 #include "platform/gdi/gdi.h"
+#include "tests/visual/pictures.h"
 #include "visual/spectrum.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
-// Pixels (0x00RRGGBB) of the test pictures and the background.
-constexpr std::uint32_t kPeak = 0xFFFF00;
-constexpr std::uint32_t kMagenta = 0xFF00FF;
+using visualtest::BarRow;
+using visualtest::DeviceRoot;
+using visualtest::kPeak;
+
 constexpr std::uint32_t kGrey = 0xE9E9E9;
 constexpr std::uint32_t kOrange = 0xFF7B47;
-// Row r of the bar picture has its own colour, so a test can tell which source
-// rows landed where.
-std::uint32_t BarRow(int r) { return 0x000080u | (static_cast<std::uint32_t>(r * 4) << 8); }
 // The background varies with position, so a misplaced copy shows.
 std::uint32_t Background(int x, int y) { return 0x200000u | static_cast<std::uint32_t>((x * 7 + y * 13) & 0x3F); }
-
-// A 24-bit bottom-up BMP, as skin pictures are stored.
-void WriteBmp(const fs::path& path, int w, int h, const std::function<std::uint32_t(int, int)>& pixel) {
-    const int rowBytes = (w * 3 + 3) & ~3;
-    const std::uint32_t dataSize = static_cast<std::uint32_t>(rowBytes * h);
-    std::vector<unsigned char> f(54 + dataSize, 0);
-    auto put32 = [&](size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) f[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    f[0] = 'B';
-    f[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(f.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(w));
-    put32(22, static_cast<std::uint32_t>(h));
-    f[26] = 1;
-    f[28] = 24;
-    put32(34, dataSize);
-    for (int y = 0; y < h; ++y) {
-        unsigned char* row = &f[54 + static_cast<size_t>((h - 1 - y) * rowBytes)];
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = pixel(x, y);
-            row[x * 3 + 0] = static_cast<unsigned char>(p);
-            row[x * 3 + 1] = static_cast<unsigned char>(p >> 8);
-            row[x * 3 + 2] = static_cast<unsigned char>(p >> 16);
-        }
-    }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()),
-                                                static_cast<std::streamsize>(f.size()));
-}
-
-// A device root holding the two spectrum pictures: the bar 8 x 64 (one column
-// more than drawn, magenta), the peak 8 x 4 (its last column magenta too).
-class DeviceRoot {
-public:
-    explicit DeviceRoot(bool withBar = true) {
-        char tmpl[] = "/tmp/wq-visual-XXXXXX";
-        m_dir = mkdtemp(tmpl);
-        const fs::path img = m_dir / "NAND Flash" / "skin" / "WQAudio" / "img";
-        fs::create_directories(img);
-        if (withBar) {
-            WriteBmp(img / "EQ_bar.bmp", 8, 64, [](int x, int y) { return x == 7 ? kMagenta : BarRow(y); });
-        }
-        WriteBmp(img / "EQ_Peak.bmp", 8, 4, [](int x, int) { return x == 7 ? kMagenta : kPeak; });
-        std::string error;
-        EXPECT_TRUE(wq::fs::SetRoot(m_dir.string(), &error)) << error;
-    }
-    ~DeviceRoot() {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-
-private:
-    fs::path m_dir;
-};
 
 class Host : public CSpectrumHost {
 public:
@@ -154,7 +91,7 @@ std::string Column(const Screen& s, int x, int y0, int y1) {
         else if (p == kPeak) c = 'p';
         else if (p == kGrey) c = 'g';
         else if (p == kOrange) c = 'o';
-        else if ((p & 0xFF00FFu) == 0x80u) c = 'B';
+        else if (visualtest::IsBarColour(p)) c = 'B';
         out += c;
     }
     return out;
