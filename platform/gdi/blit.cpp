@@ -123,7 +123,7 @@ void FillSurfaceRect(Surface& s, const RECT& r, std::uint32_t pixel) {
 
 bool DrawSurface(HDC hdc, const RECT& dest, const Surface& from, const RECT& src, const std::uint32_t* key) {
     GdiDC* dc = LookupDC(hdc);
-    if (!dc) return false;
+    if (!dc || !RectOk(dest) || !RectOk(src)) return false;
     return StretchIntoDC(*dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, from, src.left,
                          src.top, src.right - src.left, src.bottom - src.top, key);
 }
@@ -134,7 +134,7 @@ using namespace wq::gdi;
 
 BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
     GdiDC* dst = LookupDC(hdc);
-    if (!dst) return FALSE;
+    if (!dst || !CoordsOk({x, y, cx, cy, x1, y1})) return FALSE;
     if (rop != SRCCOPY) return FillRop(*dst, x, y, cx, cy, rop) ? TRUE : FALSE;
     GdiDC* src = LookupDC(hdcSrc);
     if (!src || !src->surface || cx < 0 || cy < 0) return FALSE;
@@ -146,7 +146,7 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
 BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc, int wSrc,
                 int hSrc, DWORD rop) {
     GdiDC* dst = LookupDC(hdcDest);
-    if (!dst) return FALSE;
+    if (!dst || !CoordsOk({xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc})) return FALSE;
     if (rop != SRCCOPY) return FillRop(*dst, xDest, yDest, wDest, hDest, rop) ? TRUE : FALSE;
     GdiDC* src = LookupDC(hdcSrc);
     if (!src || !src->surface) return FALSE;
@@ -158,13 +158,14 @@ BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdc
 
 BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
     GdiDC* dc = LookupDC(hdc);
-    return dc && FillRop(*dc, x, y, w, h, rop) ? TRUE : FALSE;
+    return dc && CoordsOk({x, y, w, h}) && FillRop(*dc, x, y, w, h, rop) ? TRUE : FALSE;
 }
 
 BOOL TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy, HANDLE hSrc, LONG SrcX, LONG SrcY,
                       LONG SrcCx, LONG SrcCy, COLORREF TransparentColor) {
     GdiDC* dst = LookupDC(hdcDest);
     if (!dst || DstCx < 0 || DstCy < 0 || SrcCx < 0 || SrcCy < 0) return FALSE;
+    if (!CoordsOk({DstX, DstY, DstCx, DstCy, SrcX, SrcY, SrcCx, SrcCy})) return FALSE;
     const Surface* from = nullptr;
     POINT srcOrigin{};
     if (GdiDC* src = LookupDC(static_cast<HDC>(hSrc))) {

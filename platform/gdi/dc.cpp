@@ -155,7 +155,7 @@ HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
 
 int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
     GdiDC* dc = LookupDC(hdc);
-    if (!dc) return ERROR;
+    if (!dc || !CoordsOk({left, top, right, bottom})) return ERROR;
     RECT r{left, top, right, bottom};
     dc->userClip = dc->userClip ? Intersect(*dc->userClip, r) : (IsEmpty(r) ? RECT{} : r);
     return IsEmpty(EffectiveClip(*dc)) ? NULLREGION : SIMPLEREGION;

@@ -2,6 +2,8 @@
 // alive, and helpers shared by the drawing files.
 #pragma once
 
+#include <initializer_list>
+
 #include "platform/gdi/gdi.h"
 
 namespace wq::gdi {
@@ -26,6 +28,17 @@ GdiFont* LookupFont(HGDIOBJ h);
 RECT EffectiveClip(const GdiDC& dc);
 RECT Intersect(const RECT& a, const RECT& b);
 inline bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+// Coordinates and extents beyond +-2^24 pixels are refused at the API: far
+// larger than any surface, and small enough that adding a DC origin or an
+// extent never overflows.
+constexpr long long kCoordLimit = 1LL << 24;
+inline bool CoordsOk(std::initializer_list<long long> values) {
+    for (long long v : values)
+        if (v < -kCoordLimit || v > kCoordLimit) return false;
+    return true;
+}
+inline bool RectOk(const RECT& r) { return CoordsOk({r.left, r.top, r.right, r.bottom}); }
 
 // Fills a rectangle given in surface coordinates, already clipped.
 void FillSurfaceRect(Surface& s, const RECT& r, std::uint32_t pixel);

@@ -49,7 +49,7 @@ void DrawLine(GdiDC& dc, int x0, int y0, int x1, int y1) {
 int FillRect(HDC hdc, const RECT* lprc, HBRUSH hbr) {
     GdiDC* dc = LookupDC(hdc);
     GdiBrush* brush = LookupBrush(hbr);
-    if (!dc || !lprc || !brush) return 0;
+    if (!dc || !lprc || !brush || !RectOk(*lprc)) return 0;
     if (!brush->hollow) FillLogical(*dc, *lprc, PixelFromColorref(brush->color));
     return 1;
 }
@@ -57,7 +57,7 @@ int FillRect(HDC hdc, const RECT* lprc, HBRUSH hbr) {
 int FrameRect(HDC hdc, const RECT* lprc, HBRUSH hbr) {
     GdiDC* dc = LookupDC(hdc);
     GdiBrush* brush = LookupBrush(hbr);
-    if (!dc || !lprc || !brush) return 0;
+    if (!dc || !lprc || !brush || !RectOk(*lprc)) return 0;
     const RECT& r = *lprc;
     if (IsEmpty(r) || brush->hollow) return 1;
     std::uint32_t p = PixelFromColorref(brush->color);
@@ -70,7 +70,7 @@ int FrameRect(HDC hdc, const RECT* lprc, HBRUSH hbr) {
 
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     GdiDC* dc = LookupDC(hdc);
-    if (!dc) return FALSE;
+    if (!dc || !CoordsOk({left, top, right, bottom})) return FALSE;
     GdiBrush* brush = LookupBrush(dc->brush);
     GdiPen* pen = LookupPen(dc->pen);
     bool outlined = pen && pen->style != PS_NULL;
@@ -92,7 +92,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
 
 BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT lppt) {
     GdiDC* dc = LookupDC(hdc);
-    if (!dc) return FALSE;
+    if (!dc || !CoordsOk({x, y})) return FALSE;
     if (lppt) *lppt = dc->pos;
     dc->pos = POINT{x, y};
     return TRUE;
@@ -100,7 +100,7 @@ BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT lppt) {
 
 BOOL LineTo(HDC hdc, int x, int y) {
     GdiDC* dc = LookupDC(hdc);
-    if (!dc) return FALSE;
+    if (!dc || !CoordsOk({x, y})) return FALSE;
     DrawLine(*dc, dc->pos.x, dc->pos.y, x, y);
     dc->pos = POINT{x, y};
     return TRUE;
@@ -109,13 +109,15 @@ BOOL LineTo(HDC hdc, int x, int y) {
 BOOL Polyline(HDC hdc, const POINT* apt, int cpt) {
     GdiDC* dc = LookupDC(hdc);
     if (!dc || !apt || cpt < 2) return FALSE;
+    for (int i = 0; i < cpt; ++i)
+        if (!CoordsOk({apt[i].x, apt[i].y})) return FALSE;
     for (int i = 1; i < cpt; ++i) DrawLine(*dc, apt[i - 1].x, apt[i - 1].y, apt[i].x, apt[i].y);
     return TRUE;
 }
 
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
     GdiDC* dc = LookupDC(hdc);
-    if (!dc || !dc->surface) return CLR_INVALID;
+    if (!dc || !dc->surface || !CoordsOk({x, y})) return CLR_INVALID;
     int sx = x + dc->origin.x, sy = y + dc->origin.y;
     RECT clip = EffectiveClip(*dc);
     if (sx < clip.left || sx >= clip.right || sy < clip.top || sy >= clip.bottom) return CLR_INVALID;
@@ -126,7 +128,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
     GdiDC* dc = LookupDC(hdc);
-    if (!dc || !dc->surface) return CLR_INVALID;
+    if (!dc || !dc->surface || !CoordsOk({x, y})) return CLR_INVALID;
     int sx = x + dc->origin.x, sy = y + dc->origin.y;
     RECT clip = EffectiveClip(*dc);
     if (sx < clip.left || sx >= clip.right || sy < clip.top || sy >= clip.bottom) return CLR_INVALID;

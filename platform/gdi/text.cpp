@@ -4,6 +4,7 @@
 // title such as "Simon & Garfunkel" keeps its ampersand.
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "platform/gdi/font.h"
 #include "platform/gdi/objects.h"
@@ -17,13 +18,18 @@ FontFace* FaceOf(const GdiDC& dc) {
     return f ? f->face.get() : nullptr;
 }
 
+// Longest run drawn and largest explicit advance honoured: together they keep
+// every pen position well inside int.
+constexpr int kMaxRunUnits = 1 << 16;
+constexpr int kMaxAdvance = 1 << 12;
+
 // Advance of each unit of the run (the second unit of a surrogate pair gets 0),
 // from lpDx when given.
 std::vector<int> Advances(FontFace& face, const std::vector<CodePoint>& cps, int units, const int* lpDx) {
     std::vector<int> adv(static_cast<size_t>(units), 0);
     for (const CodePoint& c : cps) adv[static_cast<size_t>(c.unit)] = face.GlyphFor(c.cp).advance;
     if (lpDx)
-        for (int i = 0; i < units; ++i) adv[static_cast<size_t>(i)] = lpDx[i];
+        for (int i = 0; i < units; ++i) adv[static_cast<size_t>(i)] = std::clamp(lpDx[i], -kMaxAdvance, kMaxAdvance);
     return adv;
 }
 
@@ -48,6 +54,7 @@ std::uint32_t Blend(std::uint32_t dst, std::uint32_t src, unsigned a) {
 int DrawRun(GdiDC& dc, int x, int y, const char16_t* s, int n, const int* lpDx, RECT clip) {
     FontFace* face = FaceOf(dc);
     if (!face || !dc.surface || n <= 0) return 0;
+    n = std::min(n, kMaxRunUnits);
     clip = Intersect(clip, EffectiveClip(dc));
     std::vector<CodePoint> cps = DecodeUnits(s, n);
     std::vector<int> adv = Advances(*face, cps, n, lpDx);
@@ -152,7 +159,8 @@ BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxE
     int extent = 0, fit = 0;
     bool fitting = true;
     for (const CodePoint& c : cps) {
-        extent += face->GlyphFor(c.cp).advance;
+        extent = static_cast<int>(std::min<long long>(static_cast<long long>(extent) + face->GlyphFor(c.cp).advance,
+                                                      std::numeric_limits<int>::max()));
         if (fitting && extent <= nMaxExtent) {
             fit = c.unit + c.units;
         } else {
@@ -178,8 +186,8 @@ BOOL GetTextExtentPoint32(HDC hdc, LPCWSTR lpString, int c, SIZE* psizl) {
 
 BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR lpString, UINT c, const int* lpDx) {
     GdiDC* dc = LookupDC(hdc);
-    if (!dc || (c > 0 && !lpString)) return FALSE;
-    if (c > 0x7FFFFFFF) return FALSE;
+    if (!dc || (c > 0 && !lpString) || c > 0x7FFFFFFF || !CoordsOk({x, y})) return FALSE;
+    if (lprc && !RectOk(*lprc)) return FALSE;
     RECT clip = NoClip();
     if (lprc && (options & ETO_OPAQUE) && dc->surface)
         FillSurfaceRect(*dc->surface, Intersect(ToSurface(*dc, *lprc), EffectiveClip(*dc)),
@@ -200,7 +208,7 @@ BOOL TextOut(HDC hdc, int x, int y, LPCWSTR lpString, int c) { return TextOutW(h
 int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) {
     GdiDC* dc = LookupDC(hdc);
     FontFace* face = dc ? FaceOf(*dc) : nullptr;
-    if (!face || !lprc) return 0;
+    if (!face || !lprc || !RectOk(*lprc)) return 0;
     int n = UnitCount(lpchText, cchText);
     std::vector<Line> lines = SplitLines(lpchText, n, (format & DT_SINGLELINE) != 0);
     int lineHeight = face->Metrics().height();

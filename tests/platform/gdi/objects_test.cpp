@@ -107,6 +107,17 @@ TEST(GdiObjects, DeadOrForeignHandlesAreRefusedNotUsed) {
     HBITMAP bmp = CreateCompatibleBitmap(window.dc(), 2, 2);
     EXPECT_EQ(SelectObject(window.dc(), bmp), nullptr);
     EXPECT_TRUE(DeleteObject(bmp));
+    // Coordinates far outside any surface are refused instead of overflowing.
+    RECT huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    EXPECT_EQ(FillRect(window.dc(), &huge, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
+    EXPECT_FALSE(BitBlt(window.dc(), INT32_MAX, 0, 2, 2, window.dc(), 0, 0, SRCCOPY));
+    EXPECT_FALSE(StretchBlt(window.dc(), 0, 0, INT32_MIN, 2, window.dc(), 0, 0, 1, 1, SRCCOPY));
+    EXPECT_FALSE(LineTo(window.dc(), INT32_MIN, 0));
+    EXPECT_FALSE(ExtTextOut(window.dc(), INT32_MIN, 0, 0, nullptr, u"ab", 2, nullptr));
+    EXPECT_EQ(window.CountNot(kBlue), 0);
+    // Explicit advances are limited (the sanitizer build fails on any overflow).
+    const int dx[] = {INT32_MAX, INT32_MAX};
+    EXPECT_TRUE(ExtTextOut(window.dc(), 0, 0, 0, nullptr, u"ab", 2, dx));
     // Absurd sizes are refused, not allocated.
     EXPECT_EQ(CreateCompatibleBitmap(nullptr, 100000, 100000), nullptr);
     EXPECT_EQ(CreateCompatibleBitmap(nullptr, 0, 5), nullptr);
