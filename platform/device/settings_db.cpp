@@ -140,6 +140,7 @@ void SettingsDb::MoveAside(const std::string& why) {
         const std::string msg = "settings: " + m_path + " " + why + " and could not be moved aside; running on defaults";
         Dbg(u"%s", Utf8ToUtf16(msg).c_str());
         m_movedAside.clear();
+        m_gaveUp = true;  // said once; the file stays as it is
         return;
     }
     // The journal belongs to the file it was written for: it moves along.
@@ -228,6 +229,9 @@ bool SettingsDb::OpenAndCheck(bool createIfMissing) {
 bool SettingsDb::EnsureOpen(Need need) {
     if (m_db && m_pid != getpid()) m_db = nullptr;  // inherited across fork: not ours
     if (m_db) return true;
+    // No path (no device root) would make SQLite use a throw-away temporary
+    // database: values written there would silently vanish.
+    if (m_path.empty() || m_gaveUp) return false;
     if (!FileExists(m_path)) {
         if (need == Need::Read) return false;  // nothing stored yet: reads answer absent
         if (!MakeParentDirs(m_path)) return false;

@@ -59,6 +59,7 @@ private:
     sqlite3* m_db = nullptr;
     int m_pid = 0;  // process that opened m_db
     bool m_readOnly = false;
+    bool m_gaveUp = false;  // a damaged file could not be moved aside: run on defaults
     std::string m_movedAside;
 };
 

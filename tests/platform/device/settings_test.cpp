@@ -8,6 +8,7 @@
 
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
+#include "platform/device/settings_db.h"
 #include "tests/platform/fs/temp_root.h"
 
 namespace {
@@ -116,6 +117,14 @@ TEST_F(Settings, InMemorySettingsAreASeparateStore) {
     char16_t buf[1024] = {};
     EXPECT_NE(CCommon::ReadINIMem(u"WQSETUP", u"name", REG_SZ, buf), 0);
     EXPECT_EQ(std::u16string(buf), u"이동식디스크");
+}
+
+TEST_F(Settings, WithoutAPathNothingIsStoredAnywhere) {
+    // An empty path would make SQLite write to a temporary database that
+    // vanishes: the write must fail instead of pretending to succeed.
+    wq::device::SettingsDb db("");
+    EXPECT_FALSE(db.Write(u"WQAUDIO", u"VOLUME", wq::device::SettingValue{REG_DWORD, 3, {}}));
+    EXPECT_FALSE(db.Read(u"WQAUDIO", u"VOLUME"));
 }
 
 TEST_F(Settings, DefaultLocationsFollowTheDeviceRoot) {
