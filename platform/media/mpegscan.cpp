@@ -138,14 +138,21 @@ std::size_t SkipId3v2(Bytes& b) {
     return pos;
 }
 
-// Reads a Xing/Info/VBRI header (and a LAME tag after Xing) in the first frame.
+std::uint32_t Be32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+// Reads a Xing/Info/VBRI header (and a LAME tag after Xing) in the first
+// frame; its frame count, when present, goes to out->frames.
 bool ReadVbrFrame(Bytes& b, std::size_t pos, const Header& h, MpegLength* out) {
     const std::size_t len = static_cast<std::size_t>(h.length);
     const std::uint8_t* f = b.At(pos, len);
     if (!f) return false;
     const std::size_t side = h.version == kV1 ? (h.mono ? 17 : 32) : (h.mono ? 9 : 17);
     const std::size_t xing = 4 + side;
-    if (xing + 4 <= len && (std::memcmp(f + xing, "Xing", 4) == 0 || std::memcmp(f + xing, "Info", 4) == 0)) {
+    if (xing + 8 <= len && (std::memcmp(f + xing, "Xing", 4) == 0 || std::memcmp(f + xing, "Info", 4) == 0)) {
+        const std::uint32_t flags = Be32(f + xing + 4);
+        if ((flags & 1) && xing + 12 <= len) out->frames = Be32(f + xing + 8);
         // An encoder tag after the Xing data gives the samples the decoder
         // drops at both ends (GStreamer's parser honours it too).
         const std::size_t lame = xing + 120;
@@ -160,7 +167,24 @@ bool ReadVbrFrame(Bytes& b, std::size_t pos, const Header& h, MpegLength* out) {
         }
         return true;
     }
-    return 36 + 4 <= len && std::memcmp(f + 36, "VBRI", 4) == 0;
+    if (36 + 18 <= len && std::memcmp(f + 36, "VBRI", 4) == 0) {
+        out->frames = Be32(f + 36 + 14);
+        return true;
+    }
+    return false;
+}
+
+// Whether `frames` frames of this stream can fill `bytes`: no fewer bytes than
+// at the lowest bit rate, at least half of them at the highest (the rest may
+// be tags or damage). Guards against a corrupt count.
+bool Plausible(const Header& h, std::int64_t frames, std::size_t bytes) {
+    const bool v1 = h.version == kV1;
+    const int row = v1 ? h.layer - 1 : (h.layer == 1 ? 3 : 4);
+    const double bytesPerKbps = static_cast<double>(h.samples) * 1000.0 / 8.0 / h.rate;
+    const double smallest = kBitrates[row][1] * bytesPerKbps;
+    const double largest = kBitrates[row][14] * bytesPerKbps + 4;
+    const double n = static_cast<double>(frames);
+    return n * (smallest - 1) <= static_cast<double>(bytes) && n * largest >= 0.5 * static_cast<double>(bytes);
 }
 
 std::optional<MpegLength> Scan(Bytes& b) {
@@ -173,6 +197,12 @@ std::optional<MpegLength> Scan(Bytes& b) {
     out.sampleRate = first.rate;
     if (ReadVbrFrame(b, pos, first, &out)) {
         out.hasVbrHeader = true;
+        if (out.frames > 0 && Plausible(first, out.frames, b.size() - pos - static_cast<std::size_t>(first.length))) {
+            // The encoder counted its frames: no need to read the whole file.
+            out.samples = out.frames * first.samples;
+            return out;
+        }
+        out.frames = 0;
         pos += static_cast<std::size_t>(first.length);
     }
     Header h;

@@ -76,6 +76,7 @@ TEST(MpegScan, SkipsTagsGarbageAndATruncatedEnd) {
 TEST(MpegScan, AVbrHeaderFrameIsNotAudioAndItsEncoderTagTrims) {
     Bytes b;
     AppendFrame(b);
+    std::memset(&b[4 + 32], 0, 150);
     std::memcpy(&b[4 + 32], "Info", 4);
     std::memcpy(&b[4 + 32 + 120], "LAME3.100", 9);
     // delay 576 (0x240) and padding 756 (0x2F4) as two 12-bit fields: 24 02 F4
@@ -97,6 +98,30 @@ TEST(MpegScan, AVbrHeaderFrameIsNotAudioAndItsEncoderTagTrims) {
     r = wq::media::ScanMpegFrames(b.data(), b.size());
     ASSERT_TRUE(r);
     EXPECT_EQ(50 * 1152, r->PlayedSamples());
+}
+
+TEST(MpegScan, TheEncodersFrameCountSavesTheWalk) {
+    Bytes b;
+    AppendFrame(b);
+    std::memset(&b[4 + 32], 0, 120);
+    std::memcpy(&b[4 + 32], "Xing", 4);
+    b[4 + 32 + 7] = 0x01;  // flags: frame count present
+    b[4 + 32 + 11] = 18;   // 18 frames announced
+    const Bytes audio = Stream(20);  // the walk would find 20
+    b.insert(b.end(), audio.begin(), audio.end());
+    auto r = wq::media::ScanMpegFrames(b.data(), b.size());
+    ASSERT_TRUE(r);
+    EXPECT_EQ(18, r->frames);
+    EXPECT_EQ(18 * 1152, r->samples);
+    b[4 + 32 + 7] = 0x00;  // without the flag every frame is counted
+    r = wq::media::ScanMpegFrames(b.data(), b.size());
+    ASSERT_TRUE(r);
+    EXPECT_EQ(20, r->frames);
+    b[4 + 32 + 7] = 0x01;  // a count these bytes cannot hold is not believed
+    b[4 + 32 + 9] = 0x01;
+    r = wq::media::ScanMpegFrames(b.data(), b.size());
+    ASSERT_TRUE(r);
+    EXPECT_EQ(20, r->frames);
 }
 
 TEST(MpegScan, FindsNothingInNoise) {
