@@ -276,6 +276,8 @@ std::uint64_t Bus::Find(std::u16string_view name) {
 
 std::string Bus::UniqueName() const { return m_impl->unique; }
 
+bool Bus::IsConnected() const { return !g_dbus_connection_is_closed(m_impl->shared->conn); }
+
 std::string Bus::OwnerOf(std::uint64_t id) const {
     std::lock_guard lock(m_impl->remoteMutex);
     return id >= 1 && id <= m_impl->remotes.size() ? m_impl->remotes[id - 1].owner : std::string();

@@ -62,6 +62,9 @@ public:
     // This connection's unique bus name (":1.42"), and the unique name of the
     // program behind a Find id (empty for an unknown id).
     std::string UniqueName() const;
+    // False once the bus has gone away (the daemon ended); the program then
+    // runs alone. Any thread.
+    bool IsConnected() const;
     std::string OwnerOf(std::uint64_t id) const;
 
     // Exports org.wqaudio.Automation at /org/wqaudio/Automation, answered by

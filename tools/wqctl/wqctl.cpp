@@ -47,7 +47,8 @@ Windows and messages:
                                    receives as one line "MSG WPARAM LPARAM" (MSG is
                                    the registered name or the number), answering
                                    sent ones with 1; stops after COUNT messages,
-                                   or on Ctrl-C. Stands in for the launcher:
+                                   on Ctrl-C or when the bus goes away. Stands
+                                   in for the launcher:
                                      wqctl serve WQMain
 
 Launcher keys and storage events ("WQ:MSG:KEYDOWN" sent to WQAudio, or to --to):
@@ -177,7 +178,11 @@ int Serve(Context& c, const std::string& window, long long count) {
     std::signal(SIGTERM, [](int) { g_stop = true; });
     c.bus->Publish(reinterpret_cast<HWND>(1), name);
     std::fprintf(stderr, "wqctl: serving \"%s\" as %s\n", window.c_str(), c.bus->UniqueName().c_str());
-    while (!g_stop && (count <= 0 || c.tool.served < count)) c.tool.inbox().RunOne(100);
+    while (!g_stop && c.bus->IsConnected() && (count <= 0 || c.tool.served < count)) c.tool.inbox().RunOne(100);
+    if (!c.bus->IsConnected()) {
+        std::fprintf(stderr, "wqctl: the bus went away\n");
+        return 1;
+    }
     c.bus->Withdraw(reinterpret_cast<HWND>(1));
     return 0;
 }

@@ -315,6 +315,7 @@ TEST(BusAlone, ABusThatGoesAwayLeavesProgramsRunningAlone) {
     b.Do([&] { b.bus()->Publish(Hwnd(1), u"WQMain"); return 0; });
     const auto id = a.Do([&] { return a.bus()->Find(u"WQMain"); });
     ASSERT_NE(id, 0u);
+    EXPECT_TRUE(a.bus()->IsConnected());
     kill(daemon, SIGKILL);
     waitpid(daemon, nullptr, 0);
     const auto start = Clock::now();
@@ -325,6 +326,7 @@ TEST(BusAlone, ABusThatGoesAwayLeavesProgramsRunningAlone) {
     a.Do([&] { return a.bus()->Post(id, WM_CLOSE, 0, 0); });
     b.Do([&] { b.bus()->Publish(Hwnd(2), u"WQVol"); b.bus()->Withdraw(Hwnd(1)); return 0; });
     EXPECT_LT(Clock::now() - start, 3s);
+    EXPECT_FALSE(a.bus()->IsConnected());
 }
 
 TEST(BusAlone, WithoutASessionBusTheProgramSaysSoOnce) {
