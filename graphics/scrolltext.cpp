@@ -9,13 +9,17 @@ constexpr UINT kScrollTickMs = 500;   // re-arm on a tick; the repaint shortens 
 constexpr int kScrollStep = 5;        // pixels per paint
 constexpr int kDefaultFontHeight = 15;
 
-HGDIOBJ Obj(HFONT f) { return reinterpret_cast<HGDIOBJ>(f); }
-HGDIOBJ Obj(HBITMAP b) { return reinterpret_cast<HGDIOBJ>(b); }
+HGDIOBJ Obj(HFONT f) {
+    return reinterpret_cast<HGDIOBJ>(f);
+}
+HGDIOBJ Obj(HBITMAP b) {
+    return reinterpret_cast<HGDIOBJ>(b);
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CScrollTextWnd, CWnd)
-    ON_WM_PAINT()
-    ON_WM_TIMER()
+ON_WM_PAINT()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CScrollTextWnd::CScrollTextWnd() = default;
@@ -26,15 +30,18 @@ CScrollTextWnd::~CScrollTextWnd() {
     if (m_hFont) DeleteObject(Obj(m_hFont));
 }
 
-BOOL CScrollTextWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                            CWnd* pParentWnd, UINT nID, void* pContext) {
+BOOL CScrollTextWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
+                            const RECT& rect, CWnd* pParentWnd, UINT nID, void* pContext) {
     m_nScrollOffset = 0;
     m_nFormat = DT_CENTER;
     SetFontHeight(kDefaultFontHeight);
-    return CWnd::Create(lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID, pContext);
+    return CWnd::Create(lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID,
+                        pContext);
 }
 
-BOOL CScrollTextWnd::Create(HDC hdcParent, const RECT& rect) { return CaptureBackground(hdcParent, rect); }
+BOOL CScrollTextWnd::Create(HDC hdcParent, const RECT& rect) {
+    return CaptureBackground(hdcParent, rect);
+}
 
 BOOL CScrollTextWnd::DestroyWindow() {
     ReleaseBackground();
@@ -88,11 +95,17 @@ void CScrollTextWnd::SetText(LPCTSTR lpszText) {
     if (m_hWnd) Invalidate(TRUE);
 }
 
-void CScrollTextWnd::SetPrefix(LPCTSTR lpszPrefix) { m_strPrefix = lpszPrefix; }
+void CScrollTextWnd::SetPrefix(LPCTSTR lpszPrefix) {
+    m_strPrefix = lpszPrefix;
+}
 
-void CScrollTextWnd::SetFormat(UINT nFormat) { m_nFormat = nFormat; }
+void CScrollTextWnd::SetFormat(UINT nFormat) {
+    m_nFormat = nFormat;
+}
 
-void CScrollTextWnd::SetTextColor(COLORREF color) { m_crText = color; }
+void CScrollTextWnd::SetTextColor(COLORREF color) {
+    m_crText = color;
+}
 
 void CScrollTextWnd::EnableScroll(BOOL bEnable) {
     m_bEnableScroll = bEnable ? TRUE : FALSE;
@@ -105,7 +118,8 @@ void CScrollTextWnd::EnableScroll(BOOL bEnable) {
 
 void CScrollTextWnd::SetFontHeight(int nHeight) {
     if (m_hFont) DeleteObject(Obj(m_hFont));
-    m_hFont = CreateFontW(nHeight, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, FF_SWISS, u"굴림");
+    m_hFont =
+        CreateFontW(nHeight, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, FF_SWISS, u"굴림");
 }
 
 void CScrollTextWnd::OnPaint() {

@@ -30,7 +30,8 @@ bool Picture::Load(const std::u16string& devicePath, std::string* why, PictureCa
         error = "a folder, not a picture";
     } else {
         auto surface = std::make_shared<gdi::Surface>();
-        if (image::LoadFile(devicePath, surface.get(), &error) && surface->width > 0 && surface->height > 0) {
+        if (image::LoadFile(devicePath, surface.get(), &error) && surface->width > 0 &&
+            surface->height > 0) {
             m_surface = std::move(surface);
             if (cache) (*cache)[devicePath] = m_surface;
             return true;
@@ -41,24 +42,32 @@ bool Picture::Load(const std::u16string& devicePath, std::string* why, PictureCa
     return false;
 }
 
-void Picture::Release() { m_surface.reset(); }
-
-bool Picture::IsLoaded() const { return m_surface != nullptr; }
-
-int Picture::Width() const { return m_surface ? m_surface->width : 0; }
-
-int Picture::Height() const { return m_surface ? m_surface->height : 0; }
-
-void Picture::Draw(HDC hdc, const RECT& dest, const RECT& src, bool keyed) const {
-    if (!m_surface || !hdc) return;
-    const std::uint32_t key = gdi::PixelFromColorref(kColourKey);
-    gdi::DrawSurface(hdc, dest, *m_surface, src, keyed ? &key : nullptr);
+void Picture::Release() {
+    m_surface.reset();
 }
 
-void Picture::Draw(HDC hdc, int x, int y, bool keyed) const {
+bool Picture::IsLoaded() const {
+    return m_surface != nullptr;
+}
+
+int Picture::Width() const {
+    return m_surface ? m_surface->width : 0;
+}
+
+int Picture::Height() const {
+    return m_surface ? m_surface->height : 0;
+}
+
+void Picture::Draw(HDC hdc, const RECT& dest, const RECT& src, Blend blend) const {
+    if (!m_surface || !hdc) return;
+    const std::uint32_t key = gdi::PixelFromColorref(kColourKey);
+    gdi::DrawSurface(hdc, dest, *m_surface, src, blend == Blend::Keyed ? &key : nullptr);
+}
+
+void Picture::Draw(HDC hdc, int x, int y, Blend blend) const {
     if (!m_surface) return;
     const RECT src{0, 0, Width(), Height()};
-    Draw(hdc, RECT{x, y, x + Width(), y + Height()}, src, keyed);
+    Draw(hdc, RECT{x, y, x + Width(), y + Height()}, src, blend);
 }
 
 }  // namespace wq::skin

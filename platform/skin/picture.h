@@ -27,6 +27,12 @@ using PictureCache = std::map<std::u16string, std::shared_ptr<const gdi::Surface
 // The transparent colour of every skin picture drawn with the colour key.
 constexpr COLORREF kColourKey = 0xFF00FF;
 
+// How a picture meets what lies under it.
+enum class Blend {
+    Opaque,  // every pixel is copied
+    Keyed,   // magenta (kColourKey) pixels leave the target alone
+};
+
 class Picture {
 public:
     Picture();
@@ -38,7 +44,8 @@ public:
     // holds that path (a successful decode is added to it); false (with a
     // sentence in *why) when it cannot be read or decoded. A failed load
     // leaves no picture.
-    bool Load(const std::u16string& devicePath, std::string* why = nullptr, PictureCache* cache = nullptr);
+    bool Load(const std::u16string& devicePath, std::string* why = nullptr,
+              PictureCache* cache = nullptr);
     void Release();
     bool IsLoaded() const;
     int Width() const;
@@ -46,10 +53,10 @@ public:
     const std::u16string& Path() const { return m_path; }
 
     // Draws the source rectangle src of the picture onto dest (scaled when the
-    // sizes differ). With keyed, magenta pixels leave the target alone.
-    void Draw(HDC hdc, const RECT& dest, const RECT& src, bool keyed) const;
+    // sizes differ).
+    void Draw(HDC hdc, const RECT& dest, const RECT& src, Blend blend) const;
     // The whole picture at (x, y), unscaled.
-    void Draw(HDC hdc, int x, int y, bool keyed) const;
+    void Draw(HDC hdc, int x, int y, Blend blend) const;
 
 private:
     std::shared_ptr<const gdi::Surface> m_surface;

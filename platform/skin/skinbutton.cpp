@@ -39,7 +39,7 @@ void CSkinButton::Draw(HDC hdc) const {
     const wq::skin::Picture& face = (m_bPressed && m_face[1].IsLoaded()) ? m_face[1] : m_face[0];
     if (!face.IsLoaded()) return;
     const RECT src{0, 0, face.Width(), face.Height()};
-    face.Draw(hdc, m_rect, src, true);
+    face.Draw(hdc, m_rect, src, wq::skin::Blend::Keyed);
 }
 
 void CSkinButton::SetPressed(bool pressed) {
@@ -48,7 +48,9 @@ void CSkinButton::SetPressed(bool pressed) {
     m_pManager->Invalidate(m_rect);
 }
 
-bool CSkinButton::Fire() { return m_pManager->Notify(m_nID, BN_CLICKED); }
+bool CSkinButton::Fire() {
+    return m_pManager->Notify(m_nID, BN_CLICKED);
+}
 
 void CSkinButton::OnPenDown() {
     m_bTracking = true;

@@ -13,7 +13,9 @@ namespace {
 // Two taps on one row closer together than this are a double tap (ms).
 constexpr DWORD kDoubleTapMs = 500;
 
-LONG RectHeight(const RECT& r) { return r.bottom - r.top; }
+LONG RectHeight(const RECT& r) {
+    return r.bottom - r.top;
+}
 }  // namespace
 
 CSkinListBox::CSkinListBox(CSkinManager* manager, const wq::skin::ElementSpec& spec)
@@ -25,8 +27,8 @@ CSkinListBox::CSkinListBox(CSkinManager* manager, const wq::skin::ElementSpec& s
       m_selectionColor(spec.selectionColor) {
     if (!spec.selection.empty()) m_pManager->LoadPicture(m_selection, spec.selection, spec.line);
     // Until the owner sets one, rows use a font sized to the row height.
-    m_hOwnFont = CreateFontW(std::clamp(m_nRowHeight - 4, 8, 40), 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0,
-                             0, 0, FF_SWISS, u"굴림");
+    m_hOwnFont = CreateFontW(std::clamp(m_nRowHeight - 4, 8, 40), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                             ANSI_CHARSET, 0, 0, 0, FF_SWISS, u"굴림");
 }
 
 CSkinListBox::~CSkinListBox() {
@@ -49,7 +51,9 @@ void CSkinListBox::ResetContent() {
     Redraw();
 }
 
-int CSkinListBox::AddString(LPCWSTR lpszItem) { return InsertString(-1, lpszItem); }
+int CSkinListBox::AddString(LPCWSTR lpszItem) {
+    return InsertString(-1, lpszItem);
+}
 
 int CSkinListBox::InsertString(int nIndex, LPCWSTR lpszItem) {
     if (!lpszItem) return static_cast<int>(LB_ERR);
@@ -77,11 +81,17 @@ int CSkinListBox::DeleteString(UINT nIndex) {
     return GetCount();
 }
 
-int CSkinListBox::GetCount() const { return static_cast<int>(m_items.size()); }
+int CSkinListBox::GetCount() const {
+    return static_cast<int>(m_items.size());
+}
 
-int CSkinListBox::GetCurSel() const { return m_nSel; }
+int CSkinListBox::GetCurSel() const {
+    return m_nSel;
+}
 
-int CSkinListBox::SetCurSel(int nSelect) { return SetCurSel(nSelect, FALSE); }
+int CSkinListBox::SetCurSel(int nSelect) {
+    return SetCurSel(nSelect, FALSE);
+}
 
 int CSkinListBox::SetCurSel(int nSelect, BOOL bTop) {
     if (nSelect < 0 || nSelect >= GetCount()) {
@@ -122,7 +132,9 @@ int CSkinListBox::SetTopIndex(int nIndex) {
     return 0;
 }
 
-int CSkinListBox::GetItemHeight(int) const { return m_nRowHeight; }
+int CSkinListBox::GetItemHeight(int) const {
+    return m_nRowHeight;
+}
 
 void CSkinListBox::SetMargin(int nLeft, int nRight) {
     m_nMarginLeft = std::max(0, nLeft);
@@ -144,9 +156,13 @@ COLORREF CSkinListBox::GetItemColor(int nIndex) const {
 
 // ---- view --------------------------------------------------------------------------
 
-int CSkinListBox::GetVisibleRows() const { return std::max<int>(1, RectHeight(m_rect) / m_nRowHeight); }
+int CSkinListBox::GetVisibleRows() const {
+    return std::max<int>(1, RectHeight(m_rect) / m_nRowHeight);
+}
 
-int CSkinListBox::MaxTop() const { return std::max(0, GetCount() - GetVisibleRows()); }
+int CSkinListBox::MaxTop() const {
+    return std::max(0, GetCount() - GetVisibleRows());
+}
 
 void CSkinListBox::EnsureVisible(int index, bool toTop) {
     const int rows = GetVisibleRows();
@@ -161,7 +177,8 @@ void CSkinListBox::EnsureVisible(int index, bool toTop) {
 }
 
 int CSkinListBox::ItemFromPoint(POINT point) const {
-    if (point.x < 0 || point.x >= m_rect.Width() || point.y < 0 || point.y >= m_rect.Height()) return -1;
+    if (point.x < 0 || point.x >= m_rect.Width() || point.y < 0 || point.y >= m_rect.Height())
+        return -1;
     const int row = m_nTop + point.y / m_nRowHeight;
     return row < GetCount() ? row : -1;
 }
@@ -185,7 +202,7 @@ void CSkinListBox::PaintInto(HDC hdc, POINT origin) const {
         if (src.IntersectRect(&m_rect, &bounds)) {
             CRect dest = src;
             dest.OffsetRect(origin.x - m_rect.left, origin.y - m_rect.top);
-            bg.Draw(hdc, dest, src, false);
+            bg.Draw(hdc, dest, src, wq::skin::Blend::Opaque);
         }
     }
 
@@ -204,20 +221,22 @@ void CSkinListBox::PaintInto(HDC hdc, POINT origin) const {
         if (!visible.IntersectRect(&row, &area)) break;
         if (i == m_nSel) {
             if (m_selection.IsLoaded()) {
-                m_selection.Draw(hdc, row, RECT{0, 0, m_selection.Width(), m_selection.Height()}, true);
+                m_selection.Draw(hdc, row, RECT{0, 0, m_selection.Width(), m_selection.Height()},
+                                 wq::skin::Blend::Keyed);
             } else {
                 HBRUSH brush = CreateSolidBrush(m_selectionColor);
                 FillRect(hdc, &visible, brush);
                 DeleteObject(reinterpret_cast<HGDIOBJ>(brush));
             }
         }
-        CRect text(visible.left + m_nMarginLeft, visible.top, visible.right - m_nMarginRight, visible.bottom);
+        CRect text(visible.left + m_nMarginLeft, visible.top, visible.right - m_nMarginRight,
+                   visible.bottom);
         if (text.IsRectEmpty()) continue;
         const Item& item = m_items[static_cast<size_t>(i)];
         SetTextColor(hdc, item.color);
         const int y = row.top + (m_nRowHeight - tm.tmHeight) / 2;
-        ExtTextOutW(hdc, text.left, y, ETO_CLIPPED, &text, item.text.c_str(), static_cast<UINT>(item.text.size()),
-                    nullptr);
+        ExtTextOutW(hdc, text.left, y, ETO_CLIPPED, &text, item.text.c_str(),
+                    static_cast<UINT>(item.text.size()), nullptr);
     }
 
     SetTextColor(hdc, oldColour);
@@ -261,7 +280,8 @@ void CSkinListBox::OnPenUp(POINT point) {
     const int row = ItemFromPoint(point);
     if (row < 0) return;
     const DWORD now = GetTickCount();
-    const bool doubleTap = row == m_nLastTapRow && static_cast<DWORD>(now - m_dwLastTapTime) < kDoubleTapMs;
+    const bool doubleTap =
+        row == m_nLastTapRow && static_cast<DWORD>(now - m_dwLastTapTime) < kDoubleTapMs;
     m_nSel = row;
     EnsureVisible(row, false);
     Redraw();
@@ -278,7 +298,8 @@ void CSkinListBox::OnPenUp(POINT point) {
 void CSkinListBox::Notify(UINT code) {
     HWND parent = ::GetParent(m_hWnd);
     if (!parent) return;
-    ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(m_nID), static_cast<WORD>(code)),
+    ::SendMessageW(parent, WM_COMMAND,
+                   MAKEWPARAM(static_cast<WORD>(m_nID), static_cast<WORD>(code)),
                    reinterpret_cast<LPARAM>(m_hWnd));
 }
 
@@ -295,10 +316,17 @@ LRESULT CSkinListBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             ::EndPaint(m_hWnd, &ps);
             return 0;
         }
-        case WM_ERASEBKGND: return 1;  // the paint covers every pixel
-        case WM_LBUTTONDOWN: OnPenDown(CPoint(lParam)); return 0;
-        case WM_MOUSEMOVE: OnPenMove(CPoint(lParam)); return 0;
-        case WM_LBUTTONUP: OnPenUp(CPoint(lParam)); return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers every pixel
+        case WM_LBUTTONDOWN:
+            OnPenDown(CPoint(lParam));
+            return 0;
+        case WM_MOUSEMOVE:
+            OnPenMove(CPoint(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            OnPenUp(CPoint(lParam));
+            return 0;
         case WM_CAPTURECHANGED:
             m_bPenDown = false;
             m_bDragging = false;
@@ -307,19 +335,34 @@ LRESULT CSkinListBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             m_hFont = reinterpret_cast<HFONT>(wParam);
             if (lParam) Redraw();
             return 0;
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(m_hFont);
-        case LB_RESETCONTENT: ResetContent(); return 0;
-        case LB_ADDSTRING: return AddString(text);
-        case LB_INSERTSTRING: return InsertString(index, text);
-        case LB_DELETESTRING: return DeleteString(static_cast<UINT>(wParam));
-        case LB_GETCOUNT: return GetCount();
-        case LB_GETCURSEL: return m_nSel < 0 ? LB_ERR : m_nSel;
-        case LB_SETCURSEL: return SetCurSel(index);
-        case LB_GETTEXT: return GetText(index, reinterpret_cast<LPWSTR>(lParam));
-        case LB_GETTEXTLEN: return GetTextLen(index);
-        case LB_GETTOPINDEX: return m_nTop;
-        case LB_SETTOPINDEX: return SetTopIndex(index);
-        case LB_GETITEMHEIGHT: return m_nRowHeight;
-        default: return CWnd::WindowProc(message, wParam, lParam);
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(m_hFont);
+        case LB_RESETCONTENT:
+            ResetContent();
+            return 0;
+        case LB_ADDSTRING:
+            return AddString(text);
+        case LB_INSERTSTRING:
+            return InsertString(index, text);
+        case LB_DELETESTRING:
+            return DeleteString(static_cast<UINT>(wParam));
+        case LB_GETCOUNT:
+            return GetCount();
+        case LB_GETCURSEL:
+            return m_nSel < 0 ? LB_ERR : m_nSel;
+        case LB_SETCURSEL:
+            return SetCurSel(index);
+        case LB_GETTEXT:
+            return GetText(index, reinterpret_cast<LPWSTR>(lParam));
+        case LB_GETTEXTLEN:
+            return GetTextLen(index);
+        case LB_GETTOPINDEX:
+            return m_nTop;
+        case LB_SETTOPINDEX:
+            return SetTopIndex(index);
+        case LB_GETITEMHEIGHT:
+            return m_nRowHeight;
+        default:
+            return CWnd::WindowProc(message, wParam, lParam);
     }
 }

@@ -113,7 +113,7 @@ private:
     int m_nTop = 0;
     int m_nMarginLeft = 4;
     int m_nMarginRight = 4;
-    HFONT m_hFont = nullptr;   // set by WM_SETFONT, not owned
+    HFONT m_hFont = nullptr;     // set by WM_SETFONT, not owned
     HFONT m_hOwnFont = nullptr;  // used until a font is set
     // Pen state: where it went down, the top row then, whether it is dragging.
     bool m_bPenDown = false;

@@ -43,14 +43,17 @@ bool ReadDeviceFile(LPCWSTR path, DWORD limit, std::string* out, std::string* wh
 
 }  // namespace
 
-CSkinManager::CSkinManager(CWnd* pOwner) : m_pOwner(pOwner), m_alive(std::make_shared<bool>(true)) {}
+CSkinManager::CSkinManager(CWnd* pOwner)
+    : m_pOwner(pOwner), m_alive(std::make_shared<bool>(true)) {}
 
 CSkinManager::~CSkinManager() {
     *m_alive = false;
     Unload();
 }
 
-HWND CSkinManager::GetOwnerHwnd() const { return m_pOwner ? m_pOwner->m_hWnd : nullptr; }
+HWND CSkinManager::GetOwnerHwnd() const {
+    return m_pOwner ? m_pOwner->m_hWnd : nullptr;
+}
 
 void CSkinManager::Unload() {
     HWND owner = GetOwnerHwnd();
@@ -84,7 +87,8 @@ BOOL CSkinManager::Load(LPCWSTR lpszTemplatePath) {
 
     std::string text;
     std::string why;
-    if (m_templatePath.empty() || !ReadDeviceFile(m_templatePath.c_str(), kMaxTemplateBytes, &text, &why)) {
+    if (m_templatePath.empty() ||
+        !ReadDeviceFile(m_templatePath.c_str(), kMaxTemplateBytes, &text, &why)) {
         Report(0, why.empty() ? "no template path" : why);
         return FALSE;
     }
@@ -107,9 +111,15 @@ void CSkinManager::BuildControls() {
     if (!m_timerWnd->CreateOn(m_pOwner)) m_timerWnd.reset();
     for (const wq::skin::ElementSpec& e : m_template.elements) {
         switch (e.kind) {
-            case wq::skin::ElementKind::Button: m_buttons.push_back(std::make_unique<CSkinButton>(this, e)); break;
-            case wq::skin::ElementKind::Slider: m_sliders.push_back(std::make_unique<CSkinSlider>(this, e)); break;
-            case wq::skin::ElementKind::Custom: m_customs.push_back(std::make_unique<CSkinCustom>(this, e)); break;
+            case wq::skin::ElementKind::Button:
+                m_buttons.push_back(std::make_unique<CSkinButton>(this, e));
+                break;
+            case wq::skin::ElementKind::Slider:
+                m_sliders.push_back(std::make_unique<CSkinSlider>(this, e));
+                break;
+            case wq::skin::ElementKind::Custom:
+                m_customs.push_back(std::make_unique<CSkinCustom>(this, e));
+                break;
             case wq::skin::ElementKind::List: {
                 auto list = std::make_unique<CSkinListBox>(this, e);
                 if (m_pOwner && m_pOwner->m_hWnd && !list->CreateOn(m_pOwner)) {
@@ -148,10 +158,18 @@ T* FindById(const std::vector<std::unique_ptr<T>>& controls, UINT id) {
 }
 }  // namespace
 
-CSkinButton* CSkinManager::GetButton(UINT nID) const { return FindById(m_buttons, nID); }
-CSkinSlider* CSkinManager::GetSlider(UINT nID) const { return FindById(m_sliders, nID); }
-CSkinListBox* CSkinManager::GetList(UINT nID) const { return FindById(m_lists, nID); }
-CSkinCustom* CSkinManager::GetCustom(UINT nID) const { return FindById(m_customs, nID); }
+CSkinButton* CSkinManager::GetButton(UINT nID) const {
+    return FindById(m_buttons, nID);
+}
+CSkinSlider* CSkinManager::GetSlider(UINT nID) const {
+    return FindById(m_sliders, nID);
+}
+CSkinListBox* CSkinManager::GetList(UINT nID) const {
+    return FindById(m_lists, nID);
+}
+CSkinCustom* CSkinManager::GetCustom(UINT nID) const {
+    return FindById(m_customs, nID);
+}
 
 BOOL CSkinManager::MeasureItem(int nIDCtl, MEASUREITEMSTRUCT* lpMeasureItemStruct) {
     CSkinListBox* list = GetList(static_cast<UINT>(nIDCtl));
@@ -175,7 +193,8 @@ void CSkinManager::Draw(HDC hdc, LPCRECT lpRect) {
     }
     CRect src;
     const CRect bounds(0, 0, m_background.Width(), m_background.Height());
-    if (src.IntersectRect(&area, &bounds)) m_background.Draw(hdc, src, src, false);
+    if (src.IntersectRect(&area, &bounds))
+        m_background.Draw(hdc, src, src, wq::skin::Blend::Opaque);
 
     CRect hit;
     for (const auto& s : m_sliders) {
@@ -254,7 +273,8 @@ bool CSkinManager::Notify(UINT nID, UINT nCode, LPARAM lParam) {
     if (!owner) return true;
     std::shared_ptr<bool> alive = m_alive;
     const unsigned generation = m_generation;
-    ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(nID), static_cast<WORD>(nCode)), lParam);
+    ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(nID), static_cast<WORD>(nCode)),
+                   lParam);
     return *alive && m_generation == generation;
 }
 

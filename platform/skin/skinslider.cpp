@@ -50,7 +50,8 @@ int CSkinSlider::PosFromPoint(POINT point) const {
     const SIZE t = ThumbSize();
     const int travel = m_bVertical ? m_rect.Height() - t.cy : m_rect.Width() - t.cx;
     if (travel <= 0) return kMin;
-    const int offset = m_bVertical ? point.y - (m_rect.top + t.cy / 2) : point.x - (m_rect.left + t.cx / 2);
+    const int offset =
+        m_bVertical ? point.y - (m_rect.top + t.cy / 2) : point.x - (m_rect.left + t.cx / 2);
     // Rounded to the nearest position so a tap on the thumb keeps its position.
     const int pos = (offset * kMax + travel / 2) / travel;
     return std::clamp(offset < 0 ? kMin : pos, kMin, kMax);
@@ -64,11 +65,14 @@ bool CSkinSlider::MoveTo(int pos) {
     return true;
 }
 
-void CSkinSlider::SetPos(int nPos) { MoveTo(nPos); }
+void CSkinSlider::SetPos(int nPos) {
+    MoveTo(nPos);
+}
 
 void CSkinSlider::Draw(HDC hdc) const {
     if (m_track.IsLoaded()) {
-        m_track.Draw(hdc, m_rect, RECT{0, 0, m_track.Width(), m_track.Height()}, true);
+        m_track.Draw(hdc, m_rect, RECT{0, 0, m_track.Width(), m_track.Height()},
+                     wq::skin::Blend::Keyed);
     }
     const CRect thumb = GetThumbRect();
     if (m_fill.IsLoaded()) {
@@ -86,11 +90,12 @@ void CSkinSlider::Draw(HDC hdc) const {
         if (w > 0 && h > 0) {
             const RECT src = m_bVertical ? RECT{0, 0, m_fill.Width(), std::min(h, m_fill.Height())}
                                          : RECT{0, 0, std::min(w, m_fill.Width()), m_fill.Height()};
-            m_fill.Draw(hdc, dest, src, true);
+            m_fill.Draw(hdc, dest, src, wq::skin::Blend::Keyed);
         }
     }
     if (m_thumb.IsLoaded()) {
-        m_thumb.Draw(hdc, thumb, RECT{0, 0, m_thumb.Width(), m_thumb.Height()}, true);
+        m_thumb.Draw(hdc, thumb, RECT{0, 0, m_thumb.Width(), m_thumb.Height()},
+                     wq::skin::Blend::Keyed);
     } else {
         HBRUSH brush = CreateSolidBrush(RGB(0xF0, 0xF0, 0xF0));
         FillRect(hdc, &thumb, brush);
@@ -116,4 +121,6 @@ void CSkinSlider::OnPenUp(POINT point) {
     m_pManager->Notify(m_nID, kCodeSet);
 }
 
-void CSkinSlider::CancelPen() { m_bDragging = FALSE; }
+void CSkinSlider::CancelPen() {
+    m_bDragging = FALSE;
+}

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <set>
 
 #include "platform/base/utf.h"
@@ -52,7 +52,8 @@ bool ParseColour(std::string_view s, COLORREF* out) {
     unsigned v = 0;
     auto [p, ec] = std::from_chars(s.data() + 1, s.data() + 7, v, 16);
     if (ec != std::errc() || p != s.data() + 7) return false;
-    *out = RGB(static_cast<int>((v >> 16) & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>(v & 0xFF));
+    *out = RGB(static_cast<int>((v >> 16) & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+               static_cast<int>(v & 0xFF));
     return true;
 }
 
@@ -67,7 +68,9 @@ struct State {
     bool haveBackground = false;
     std::set<UINT> ids;
 
-    void Report(int line, std::string message) { out->problems.push_back({line, std::move(message)}); }
+    void Report(int line, std::string message) {
+        out->problems.push_back({line, std::move(message)});
+    }
 };
 
 // ---- element attributes -------------------------------------------------------
@@ -105,24 +108,36 @@ bool SetRepeat(ElementSpec& e, std::string_view v) {
 }
 
 const Attribute kAttributes[] = {
-    {"normal", ElementKind::Button, [](ElementSpec& e, std::string_view v) { return SetPicture(e.normal, v); }},
-    {"pressed", ElementKind::Button, [](ElementSpec& e, std::string_view v) { return SetPicture(e.pressed, v); }},
+    {"normal", ElementKind::Button,
+     [](ElementSpec& e, std::string_view v) { return SetPicture(e.normal, v); }},
+    {"pressed", ElementKind::Button,
+     [](ElementSpec& e, std::string_view v) { return SetPicture(e.pressed, v); }},
     {"repeat", ElementKind::Button, SetRepeat},
-    {"thumb", ElementKind::Slider, [](ElementSpec& e, std::string_view v) { return SetPicture(e.thumb, v); }},
-    {"track", ElementKind::Slider, [](ElementSpec& e, std::string_view v) { return SetPicture(e.track, v); }},
-    {"fill", ElementKind::Slider, [](ElementSpec& e, std::string_view v) { return SetPicture(e.fill, v); }},
+    {"thumb", ElementKind::Slider,
+     [](ElementSpec& e, std::string_view v) { return SetPicture(e.thumb, v); }},
+    {"track", ElementKind::Slider,
+     [](ElementSpec& e, std::string_view v) { return SetPicture(e.track, v); }},
+    {"fill", ElementKind::Slider,
+     [](ElementSpec& e, std::string_view v) { return SetPicture(e.fill, v); }},
     {"rowheight", ElementKind::List, SetRowHeight},
-    {"selection", ElementKind::List, [](ElementSpec& e, std::string_view v) { return SetPicture(e.selection, v); }},
-    {"selcolor", ElementKind::List, [](ElementSpec& e, std::string_view v) { return ParseColour(v, &e.selectionColor); }},
-    {"textcolor", ElementKind::List, [](ElementSpec& e, std::string_view v) { return ParseColour(v, &e.textColor); }},
+    {"selection", ElementKind::List,
+     [](ElementSpec& e, std::string_view v) { return SetPicture(e.selection, v); }},
+    {"selcolor", ElementKind::List,
+     [](ElementSpec& e, std::string_view v) { return ParseColour(v, &e.selectionColor); }},
+    {"textcolor", ElementKind::List,
+     [](ElementSpec& e, std::string_view v) { return ParseColour(v, &e.textColor); }},
 };
 
 const char* KindName(ElementKind k) {
     switch (k) {
-        case ElementKind::Button: return "button";
-        case ElementKind::Slider: return "slider";
-        case ElementKind::List: return "list";
-        case ElementKind::Custom: return "custom";
+        case ElementKind::Button:
+            return "button";
+        case ElementKind::Slider:
+            return "slider";
+        case ElementKind::List:
+            return "list";
+        case ElementKind::Custom:
+            return "custom";
     }
     return "?";
 }
@@ -149,10 +164,12 @@ bool ReadIdAndRect(State& st, const Line& ln, size_t idAt, size_t rectAt, Elemen
             return false;
         }
     }
-    if (v[0] < 0 || v[1] < 0 || v[2] < 1 || v[3] < 1 || v[0] + v[2] > kMaxCoord || v[1] + v[3] > kMaxCoord) {
-        st.Report(ln.number, "rectangle " + std::to_string(v[0]) + " " + std::to_string(v[1]) + " " +
-                                 std::to_string(v[2]) + " " + std::to_string(v[3]) +
-                                 " is negative, empty or beyond " + std::to_string(kMaxCoord) + " pixels");
+    if (v[0] < 0 || v[1] < 0 || v[2] < 1 || v[3] < 1 || v[0] + v[2] > kMaxCoord ||
+        v[1] + v[3] > kMaxCoord) {
+        st.Report(ln.number, "rectangle " + std::to_string(v[0]) + " " + std::to_string(v[1]) +
+                                 " " + std::to_string(v[2]) + " " + std::to_string(v[3]) +
+                                 " is negative, empty or beyond " + std::to_string(kMaxCoord) +
+                                 " pixels");
         return false;
     }
     e->id = static_cast<UINT>(id);
@@ -173,10 +190,12 @@ void ReadAttributes(State& st, const Line& ln, size_t from, ElementSpec* e) {
         }
         std::string_view key(w.data(), eq);
         std::string_view value(w.data() + eq + 1, w.size() - eq - 1);
-        auto it = std::find_if(std::begin(kAttributes), std::end(kAttributes),
-                               [&](const Attribute& a) { return a.key == key && a.kind == e->kind; });
+        auto it =
+            std::find_if(std::begin(kAttributes), std::end(kAttributes),
+                         [&](const Attribute& a) { return a.key == key && a.kind == e->kind; });
         if (it == std::end(kAttributes)) {
-            st.Report(ln.number, std::string(KindName(e->kind)) + " has no attribute '" + std::string(key) + "'");
+            st.Report(ln.number, std::string(KindName(e->kind)) + " has no attribute '" +
+                                     std::string(key) + "'");
         } else if (!it->set(*e, value)) {
             st.Report(ln.number, "bad value '" + std::string(value) + "' for " + std::string(key));
         }
@@ -215,9 +234,10 @@ void HandleSlider(State& st, const Line& ln) {
 
 void HandleFace(State& st, const Line& ln) {
     long long w = 0, h = 0;
-    if (ln.words.size() != 3 || !ParseInt(ln.words[1], &w) || !ParseInt(ln.words[2], &h) || w < 1 || h < 1 ||
-        w > kMaxCoord || h > kMaxCoord) {
-        st.Report(ln.number, "face needs a width and a height from 1 to " + std::to_string(kMaxCoord));
+    if (ln.words.size() != 3 || !ParseInt(ln.words[1], &w) || !ParseInt(ln.words[2], &h) || w < 1 ||
+        h < 1 || w > kMaxCoord || h > kMaxCoord) {
+        st.Report(ln.number,
+                  "face needs a width and a height from 1 to " + std::to_string(kMaxCoord));
         return;
     }
     st.out->skin.hasFace = true;
@@ -226,7 +246,8 @@ void HandleFace(State& st, const Line& ln) {
 
 void HandleBackground(State& st, const Line& ln) {
     if (ln.words.size() != 2 || ln.words[1].empty()) {
-        st.Report(ln.number, "background needs exactly one picture name (quote a name with blanks)");
+        st.Report(ln.number,
+                  "background needs exactly one picture name (quote a name with blanks)");
         return;
     }
     if (st.haveBackground) {
@@ -254,7 +275,8 @@ const Keyword kKeywords[] = {
 // Template text as UTF-8: a UTF-16LE file (with its byte-order mark) is
 // converted, a UTF-8 byte-order mark dropped.
 std::string NormaliseText(std::string_view text) {
-    if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF && static_cast<unsigned char>(text[1]) == 0xFE) {
+    if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
+        static_cast<unsigned char>(text[1]) == 0xFE) {
         std::u16string wide;
         for (size_t i = 2; i + 1 < text.size(); i += 2) {
             wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(text[i]) |
@@ -339,11 +361,12 @@ std::string Describe(const Parsed& parsed) {
     const SkinTemplate& t = parsed.skin;
     if (parsed.ok) {
         out += "background " + Utf16ToUtf8(t.background) + "\n";
-        if (t.hasFace) out += "face " + std::to_string(t.face.cx) + "x" + std::to_string(t.face.cy) + "\n";
+        if (t.hasFace)
+            out += "face " + std::to_string(t.face.cx) + "x" + std::to_string(t.face.cy) + "\n";
     }
     auto rect = [](const RECT& r) {
-        return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
-               std::to_string(r.bottom - r.top);
+        return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+               std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
     };
     auto pic = [](const char* key, const std::u16string& v) {
         return v.empty() ? std::string() : std::string(" ") + key + "=" + Utf16ToUtf8(v);
@@ -354,27 +377,31 @@ std::string Describe(const Parsed& parsed) {
         return std::string(buf);
     };
     for (const ElementSpec& e : t.elements) {
-        out += "line " + std::to_string(e.line) + ": " + KindName(e.kind) + " " + std::to_string(e.id) + " " +
-               rect(e.rect);
+        out += "line " + std::to_string(e.line) + ": " + KindName(e.kind) + " " +
+               std::to_string(e.id) + " " + rect(e.rect);
         switch (e.kind) {
             case ElementKind::Button:
-                out += pic("normal", e.normal) + pic("pressed", e.pressed) + (e.autoRepeat ? " repeat" : "");
+                out += pic("normal", e.normal) + pic("pressed", e.pressed) +
+                       (e.autoRepeat ? " repeat" : "");
                 break;
             case ElementKind::Slider:
-                out += std::string(e.orientation == Orientation::Vertical ? " vertical" : " horizontal") +
+                out += std::string(e.orientation == Orientation::Vertical ? " vertical"
+                                                                          : " horizontal") +
                        pic("thumb", e.thumb) + pic("track", e.track) + pic("fill", e.fill);
                 break;
             case ElementKind::List:
                 out += " rowheight=" + std::to_string(e.rowHeight) + pic("selection", e.selection) +
-                       " selcolor=" + colour(e.selectionColor) + " textcolor=" + colour(e.textColor);
+                       " selcolor=" + colour(e.selectionColor) +
+                       " textcolor=" + colour(e.textColor);
                 break;
-            case ElementKind::Custom: break;
+            case ElementKind::Custom:
+                break;
         }
         out += "\n";
     }
     for (const Problem& p : parsed.problems) {
-        out += "problem " + (p.line > 0 ? "line " + std::to_string(p.line) : std::string("file")) + ": " + p.message +
-               "\n";
+        out += "problem " + (p.line > 0 ? "line " + std::to_string(p.line) : std::string("file")) +
+               ": " + p.message + "\n";
     }
     return out;
 }

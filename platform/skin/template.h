@@ -35,8 +35,8 @@ enum class Orientation { Horizontal, Vertical };
 struct ElementSpec {
     ElementKind kind = ElementKind::Custom;
     UINT id = 0;
-    RECT rect;          // in the owner window's client coordinates
-    int line = 0;       // 1-based line of the template that defined it
+    RECT rect;     // in the owner window's client coordinates
+    int line = 0;  // 1-based line of the template that defined it
 
     // Buttons: faces in the normal and pressed state; repeat while held.
     std::u16string normal;
@@ -59,8 +59,8 @@ struct ElementSpec {
 };
 
 struct Problem {
-    int line = 0;          // 0 when the problem concerns the whole template
-    std::string message;   // one sentence, UTF-8
+    int line = 0;         // 0 when the problem concerns the whole template
+    std::string message;  // one sentence, UTF-8
 };
 
 struct SkinTemplate {

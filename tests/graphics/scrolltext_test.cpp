@@ -1,12 +1,13 @@
 // CScrollTextWnd in a real window: composition, the centred fit, 5 pixels
 // per paint, re-entry from the right edge, EnableScroll, SetText restarting
 // the scroll, and the captured background.
+#include "graphics/scrolltext.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "graphics/scrolltext.h"
 #include "platform/gdi/gdi.h"
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
@@ -39,7 +40,8 @@ protected:
 class ScrollTextTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(parent.Create(u"Parent", u"Parent", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 60}, nullptr, 0));
+        ASSERT_TRUE(parent.Create(u"Parent", u"Parent", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 60},
+                                  nullptr, 0));
         wq::win::PumpPending();
         ASSERT_TRUE(text.Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 0, 0), &parent, 2102));
         HDC dc = parent.GetDC();
@@ -81,7 +83,8 @@ protected:
     static std::u16string TextAbout(int pixels) {
         std::u16string s;
         while (Measure(s) < pixels) s += u"Wave 노래 ";
-        for (const char16_t* tail : {u"", u"i", u".", u"l", u"ii", u"i.", u"..", u"il", u"iii", u"Wi", u"W."}) {
+        for (const char16_t* tail :
+             {u"", u"i", u".", u"l", u"ii", u"i.", u"..", u"il", u"iii", u"Wi", u"W."}) {
             if (Measure(s + tail) % 5 == 0) return s + tail;
         }
         return s;

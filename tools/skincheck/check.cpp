@@ -17,15 +17,21 @@ using wq::skin::ElementSpec;
 
 const char* KindName(ElementKind k) {
     switch (k) {
-        case ElementKind::Button: return "button";
-        case ElementKind::Slider: return "slider";
-        case ElementKind::List: return "list";
-        case ElementKind::Custom: return "custom area";
+        case ElementKind::Button:
+            return "button";
+        case ElementKind::Slider:
+            return "slider";
+        case ElementKind::List:
+            return "list";
+        case ElementKind::Custom:
+            return "custom area";
     }
     return "?";
 }
 
-std::string Name(const ElementSpec& e) { return std::string(KindName(e.kind)) + " " + std::to_string(e.id); }
+std::string Name(const ElementSpec& e) {
+    return std::string(KindName(e.kind)) + " " + std::to_string(e.id);
+}
 
 std::string Lower(std::u16string s) {
     for (char16_t& c : s) {
@@ -34,13 +40,16 @@ std::string Lower(std::u16string s) {
     return wq::Utf16ToUtf8(s);
 }
 
-bool Interactive(const ElementSpec& e) { return e.kind != ElementKind::Custom; }
+bool Interactive(const ElementSpec& e) {
+    return e.kind != ElementKind::Custom;
+}
 
 }  // namespace
 
 Window WindowFromPath(const std::u16string& templatePath) {
     const size_t cut = templatePath.find_last_of(u"\\/");
-    const std::string file = Lower(cut == std::u16string::npos ? templatePath : templatePath.substr(cut + 1));
+    const std::string file =
+        Lower(cut == std::u16string::npos ? templatePath : templatePath.substr(cut + 1));
     size_t n = 0;
     const WindowNeeds* all = AllWindows(&n);
     for (size_t i = 0; i < n; ++i) {
@@ -61,7 +70,8 @@ Window WindowFromName(const std::string& name) {
 Report Check(CSkinManager& skin, const std::u16string& templatePath, Window window) {
     Report report;
     report.loaded = skin.Load(templatePath.c_str()) != FALSE;
-    for (const wq::skin::Problem& p : skin.GetProblems()) report.findings.push_back({p.line, p.message});
+    for (const wq::skin::Problem& p : skin.GetProblems())
+        report.findings.push_back({p.line, p.message});
     if (!report.loaded) return report;
 
     const std::vector<ElementSpec>& elements = skin.GetTemplate().elements;
@@ -69,9 +79,10 @@ Report Check(CSkinManager& skin, const std::u16string& templatePath, Window wind
     const CSize face = skin.GetFaceSize();
     const WindowNeeds* needs = NeedsOf(window);
     if (needs && (face.cx != needs->face.cx || face.cy != needs->face.cy)) {
-        report.findings.push_back({0, "the face is " + std::to_string(face.cx) + "x" + std::to_string(face.cy) +
-                                          "; the " + std::string(needs->name) + " window is " +
-                                          std::to_string(needs->face.cx) + "x" + std::to_string(needs->face.cy)});
+        report.findings.push_back(
+            {0, "the face is " + std::to_string(face.cx) + "x" + std::to_string(face.cy) +
+                    "; the " + std::string(needs->name) + " window is " +
+                    std::to_string(needs->face.cx) + "x" + std::to_string(needs->face.cy)});
     }
     const CRect faceRect(0, 0, face.cx, face.cy);
     for (size_t i = 0; i < elements.size(); ++i) {
@@ -79,15 +90,16 @@ Report Check(CSkinManager& skin, const std::u16string& templatePath, Window wind
         const CRect r(e.rect);
         CRect inside;
         inside.IntersectRect(&r, &faceRect);
-        if (inside != r) report.findings.push_back({e.line, Name(e) + " lies (partly) outside the face"});
+        if (inside != r)
+            report.findings.push_back({e.line, Name(e) + " lies (partly) outside the face"});
         for (size_t j = 0; j < i; ++j) {
             const ElementSpec& o = elements[j];
             if (Interactive(e) != Interactive(o)) continue;  // areas may lie on controls
             CRect both;
             const CRect ro(o.rect);
             if (both.IntersectRect(&r, &ro)) {
-                report.findings.push_back(
-                    {e.line, Name(e) + " overlaps " + Name(o) + " of line " + std::to_string(o.line)});
+                report.findings.push_back({e.line, Name(e) + " overlaps " + Name(o) + " of line " +
+                                                       std::to_string(o.line)});
             }
         }
     }
@@ -97,13 +109,15 @@ Report Check(CSkinManager& skin, const std::u16string& templatePath, Window wind
             for (UINT id = need.first; id <= need.last; ++id) {
                 const ElementSpec* e = skin.GetTemplate().Find(id);
                 if (!e) {
-                    report.findings.push_back({0, "the " + std::string(needs->name) + " window needs " +
-                                                      KindName(need.kind) + " " + std::to_string(id) +
+                    report.findings.push_back({0, "the " + std::string(needs->name) +
+                                                      " window needs " + KindName(need.kind) + " " +
+                                                      std::to_string(id) +
                                                       "; the template has none"});
                 } else if (e->kind != need.kind) {
-                    report.findings.push_back({e->line, "id " + std::to_string(id) + " is a " + KindName(e->kind) +
-                                                            "; the " + std::string(needs->name) +
-                                                            " window needs a " + KindName(need.kind)});
+                    report.findings.push_back(
+                        {e->line, "id " + std::to_string(id) + " is a " + KindName(e->kind) +
+                                      "; the " + std::string(needs->name) + " window needs a " +
+                                      KindName(need.kind)});
                 }
             }
         }
@@ -123,8 +137,8 @@ bool Render(CSkinManager& skin, const std::string& pngPath, bool frameAreas, std
         CSkinListBox* list = e.kind == ElementKind::List ? skin.GetList(e.id) : nullptr;
         if (!list) continue;
         // Rows as the player shows them: parent and folders yellow, files black.
-        const char16_t* rows[] = {u"[..]", u"[앨범 Album]", u"01 봄날 - Spring Day.mp3", u"02 Yesterday.mp3",
-                                  u"03 노래.wma"};
+        const char16_t* rows[] = {u"[..]", u"[앨범 Album]", u"01 봄날 - Spring Day.mp3",
+                                  u"02 Yesterday.mp3", u"03 노래.wma"};
         list->ResetContent();
         for (const char16_t* r : rows) list->AddString(r);
         list->SetItemColor(0, 0x00FFFF);

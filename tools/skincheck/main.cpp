@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
         std::printf("%s: ok, %d controls\n", shown.c_str(), report.controls);
         return 0;
     }
-    std::printf("%s: %zu problem%s\n", shown.c_str(), report.findings.size(), report.findings.size() == 1 ? "" : "s");
+    std::printf("%s: %zu problem%s\n", shown.c_str(), report.findings.size(),
+                report.findings.size() == 1 ? "" : "s");
     return 1;
 }

@@ -7,15 +7,18 @@ namespace {
 using wq::skin::ElementKind;
 
 constexpr Need kPlayer[] = {
-    {ElementKind::Button, 2016, 2016}, {ElementKind::Button, 2001, 2006}, {ElementKind::Button, 2009, 2011},
-    {ElementKind::Button, 2014, 2015}, {ElementKind::Button, 2042, 2042}, {ElementKind::Slider, 2007, 2007},
-    {ElementKind::Slider, 2013, 2013}, {ElementKind::List, 2008, 2008},   {ElementKind::Custom, 2100, 2104},
-    {ElementKind::Custom, 3111, 3111},
+    {ElementKind::Button, 2016, 2016}, {ElementKind::Button, 2001, 2006},
+    {ElementKind::Button, 2009, 2011}, {ElementKind::Button, 2014, 2015},
+    {ElementKind::Button, 2042, 2042}, {ElementKind::Slider, 2007, 2007},
+    {ElementKind::Slider, 2013, 2013}, {ElementKind::List, 2008, 2008},
+    {ElementKind::Custom, 2100, 2104}, {ElementKind::Custom, 3111, 3111},
 };
 constexpr Need kEqualizer[] = {
-    {ElementKind::Button, 2009, 2009}, {ElementKind::Button, 2018, 2027}, {ElementKind::Slider, 2028, 2032},
-    {ElementKind::Button, 2034, 2036}, {ElementKind::Button, 2038, 2040}, {ElementKind::Button, 2044, 2044},
-    {ElementKind::Button, 2049, 2049}, {ElementKind::Button, 2055, 2064}, {ElementKind::Custom, 2201, 2211},
+    {ElementKind::Button, 2009, 2009}, {ElementKind::Button, 2018, 2027},
+    {ElementKind::Slider, 2028, 2032}, {ElementKind::Button, 2034, 2036},
+    {ElementKind::Button, 2038, 2040}, {ElementKind::Button, 2044, 2044},
+    {ElementKind::Button, 2049, 2049}, {ElementKind::Button, 2055, 2064},
+    {ElementKind::Custom, 2201, 2211},
 };
 constexpr Need kPattern[] = {
     {ElementKind::Button, 2047, 2048},
@@ -24,7 +27,12 @@ constexpr Need kPattern[] = {
 
 constexpr WindowNeeds kWindows[] = {
     {Window::Player, "player", u"wqaudio.tpl", {480, 234}, kPlayer, std::size(kPlayer)},
-    {Window::Equalizer, "equalizer", u"wqequalizer.tpl", {480, 234}, kEqualizer, std::size(kEqualizer)},
+    {Window::Equalizer,
+     "equalizer",
+     u"wqequalizer.tpl",
+     {480, 234},
+     kEqualizer,
+     std::size(kEqualizer)},
     {Window::Pattern, "pattern", u"wqpattern.tpl", {480, 234}, kPattern, std::size(kPattern)},
     {Window::Taskbar, "taskbar", u"taskbar.tpl", {65, 18}, nullptr, 0},
 };

@@ -19,9 +19,9 @@ struct Need {
 
 struct WindowNeeds {
     Window window;
-    std::string_view name;        // as given to --window
-    std::u16string_view file;     // template file name, lower case
-    SIZE face;                    // the window's size in pixels
+    std::string_view name;     // as given to --window
+    std::u16string_view file;  // template file name, lower case
+    SIZE face;                 // the window's size in pixels
     const Need* needs;
     size_t count;
 };

@@ -189,7 +189,8 @@ TEST_F(SkinTest, AutoRepeatFiresOnPressThenAfterTheDelayThenSteadily) {
     // The program can turn repeating on for a plain button.
     owner.skin->GetButton(100)->SetAutoRepeat(TRUE);
     Pen(owner, WM_LBUTTONDOWN, 20, 20);
-    ASSERT_TRUE(wq::win::RunFor(CSkinButton::kRepeatDelayMs + 2 * CSkinButton::kRepeatIntervalMs).ok);
+    ASSERT_TRUE(
+        wq::win::RunFor(CSkinButton::kRepeatDelayMs + 2 * CSkinButton::kRepeatIntervalMs).ok);
     Pen(owner, WM_LBUTTONUP, 20, 20);
     EXPECT_EQ(Take(), std::vector<Command>(4, Command{100, 0}));
 }
@@ -201,7 +202,7 @@ TEST_F(SkinTest, SliderDragSendsDragCodesThenOneSetWithTheFinalPosition) {
     Pen(owner, WM_LBUTTONDOWN, 25, 45);
     EXPECT_EQ(slider->GetPos(), 10);
     Pen(owner, WM_MOUSEMOVE, 40, 45);
-    Pen(owner, WM_MOUSEMOVE, 40, 47);  // no change of position: no notification
+    Pen(owner, WM_MOUSEMOVE, 40, 47);   // no change of position: no notification
     Pen(owner, WM_MOUSEMOVE, 300, 90);  // far past the end: clamped
     EXPECT_EQ(slider->GetPos(), 100);
     Pen(owner, WM_LBUTTONUP, 90, 200);
@@ -420,9 +421,10 @@ TEST_F(SkinTest, MissingOrMalformedTemplatesLoadNothing) {
     root.Write("skin/badbg.tpl", "wqskin 1\nbackground img\\gone.bmp\nbutton 1 0 0 5 5\n");
     root.Write("skin/picture.tpl", skintest::SolidBmp(4, 4, kBg));
     root.Write("skin/huge.tpl", "wqskin 1\n# " + std::string(2u << 20, 'x') + "\n");
-    for (const char16_t* path : {u"\\skin\\nothere.tpl", u"\\skin\\folder.tpl", u"\\skin\\empty.tpl",
-                                 u"\\skin\\nobg.tpl", u"\\skin\\badbg.tpl", u"\\skin\\picture.tpl",
-                                 u"\\skin\\huge.tpl", u"", u"\\..\\..\\etc\\passwd"}) {
+    for (const char16_t* path :
+         {u"\\skin\\nothere.tpl", u"\\skin\\folder.tpl", u"\\skin\\empty.tpl", u"\\skin\\nobg.tpl",
+          u"\\skin\\badbg.tpl", u"\\skin\\picture.tpl", u"\\skin\\huge.tpl", u"",
+          u"\\..\\..\\etc\\passwd"}) {
         CSkinManager skin(&owner);
         EXPECT_FALSE(skin.Load(path)) << wq::Utf16ToUtf8(path);
         EXPECT_FALSE(skin.GetProblems().empty()) << wq::Utf16ToUtf8(path);
@@ -453,18 +455,18 @@ TEST_F(SkinTest, BadLinesAndBrokenPicturesAreSkippedAndTheRestWorks) {
     root.Write("skin/bad.tpl",
                "wqskin 1\n"
                "background img\\bg.bmp\n"
-               "button 1 -10 0 20 20\n"                                      // 3 negative
-               "button 2 0 0 99999 20\n"                                     // 4 huge
-               "wheel 3 0 0 20 20\n"                                         // 5 unknown kind
-               "button 100 10 10 30 20 normal=img\\n.bmp\n"                  // 6 good
-               "custom 100 0 0 5 5\n"                                        // 7 duplicate
-               "button 4 50 10 30 20 normal=img\\zero.bmp\n"                 // 8 0-byte
-               "button 5 90 10 30 20 normal=img\\half.bmp\n"                 // 9 truncated BMP
-               "button 6 130 10 30 20 normal=img\\giant.bmp\n"               // 10 20000 x 20000
-               "button 7 10 40 30 20 normal=img\\folder.bmp\n"               // 11 folder
-               "button 8 50 40 30 20 normal=img\\cut.jpg\n"                  // 12 truncated JPEG
+               "button 1 -10 0 20 20\n"                         // 3 negative
+               "button 2 0 0 99999 20\n"                        // 4 huge
+               "wheel 3 0 0 20 20\n"                            // 5 unknown kind
+               "button 100 10 10 30 20 normal=img\\n.bmp\n"     // 6 good
+               "custom 100 0 0 5 5\n"                           // 7 duplicate
+               "button 4 50 10 30 20 normal=img\\zero.bmp\n"    // 8 0-byte
+               "button 5 90 10 30 20 normal=img\\half.bmp\n"    // 9 truncated BMP
+               "button 6 130 10 30 20 normal=img\\giant.bmp\n"  // 10 20000 x 20000
+               "button 7 10 40 30 20 normal=img\\folder.bmp\n"  // 11 folder
+               "button 8 50 40 30 20 normal=img\\cut.jpg\n"     // 12 truncated JPEG
                "button 9 90 40 30 20 normal=img\\good.jpg pressed=img\\nope.bmp\n"  // 13 missing
-               "slider 10 horizontal 10 70 100 10 thumb=img\\giant.bmp\n");   // 14
+               "slider 10 horizontal 10 70 100 10 thumb=img\\giant.bmp\n");         // 14
     std::vector<std::string> debugLines;
     wq::device::EnableDebug(true);
     wq::device::SetDebugSink([&](const std::string& line) { debugLines.push_back(line); });

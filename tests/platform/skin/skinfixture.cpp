@@ -33,7 +33,9 @@ void TempRoot::Write(const std::string& rel, const std::string& bytes) const {
     std::ofstream(p, std::ios::binary) << bytes;
 }
 
-void TempRoot::MakeDir(const std::string& rel) const { fs::create_directories(fs::path(m_path) / rel); }
+void TempRoot::MakeDir(const std::string& rel) const {
+    fs::create_directories(fs::path(m_path) / rel);
+}
 
 namespace {
 void Put16(std::string& s, unsigned v) {
@@ -87,13 +89,15 @@ std::string SolidBmp(int w, int h, std::uint32_t rgb) {
 
 std::string BmpHeaderOnly(int w, int h) {
     const int stride = (w * 3 + 3) & ~3;
-    return BmpHeaders(w, h, static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(h)) + "abcdefgh";
+    return BmpHeaders(w, h, static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(h)) +
+           "abcdefgh";
 }
 
 std::string FfmpegJpeg(const TempRoot& root, int w, int h, const char* colour) {
     const std::string out = root.path() + "/ffmpeg-made.jpg";
-    const std::string cmd = "ffmpeg -v error -y -f lavfi -i color=" + std::string(colour) + ":s=" +
-                            std::to_string(w) + "x" + std::to_string(h) + " -frames:v 1 '" + out + "' </dev/null";
+    const std::string cmd = "ffmpeg -v error -y -f lavfi -i color=" + std::string(colour) +
+                            ":s=" + std::to_string(w) + "x" + std::to_string(h) + " -frames:v 1 '" +
+                            out + "' </dev/null";
     if (std::system(cmd.c_str()) != 0) return {};
     std::ifstream in(out, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -114,7 +118,8 @@ LRESULT OwnerWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             EndPaint(&ps);
             return 0;
         }
-        case WM_ERASEBKGND: return 1;
+        case WM_ERASEBKGND:
+            return 1;
         case WM_LBUTTONDOWN:
             if (skin) skin->OnLButtonDown(CPoint(lParam));
             return 0;
@@ -130,7 +135,8 @@ LRESULT OwnerWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (onCommand) onCommand(c);
             return 0;
         }
-        default: return CWnd::WindowProc(msg, wParam, lParam);
+        default:
+            return CWnd::WindowProc(msg, wParam, lParam);
     }
 }
 

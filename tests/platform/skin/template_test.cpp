@@ -1,14 +1,14 @@
 // The template parser: a text golden of a full template, malformed files,
 // bad lines that are skipped while the rest counts, encodings, and the
 // keyword table against the designers' documentation.
+#include "platform/skin/template.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include "platform/skin/template.h"
 
 namespace {
 
@@ -22,7 +22,9 @@ std::string ReadText(const std::string& path) {
     return ss.str();
 }
 
-std::string Inputs() { return std::string(WQ_SOURCE_DIR) + "/tests/platform/skin/inputs/"; }
+std::string Inputs() {
+    return std::string(WQ_SOURCE_DIR) + "/tests/platform/skin/inputs/";
+}
 
 constexpr const char* kHeader = "wqskin 1\nbackground bg.bmp\n";
 
@@ -33,7 +35,8 @@ TEST(SkinTemplate, FullTemplateMatchesGolden) {
         std::ofstream(goldenPath, std::ios::binary) << actual;
     }
     EXPECT_EQ(actual, ReadText(goldenPath))
-        << "To rebase after an intended change: WQ_REGEN=1 ./skin_template_tests, then review " << goldenPath;
+        << "To rebase after an intended change: WQ_REGEN=1 ./skin_template_tests, then review "
+        << goldenPath;
 }
 
 TEST(SkinTemplate, NotASkinFileIsRefused) {
@@ -92,12 +95,14 @@ TEST(SkinTemplate, BadLinesAreReportedAndSkippedWhileTheRestCounts) {
         {"face 480", "face needs", false},
     };
     for (const Case& c : cases) {
-        const std::string text = std::string(kHeader) + "custom 1 0 0 5 5\n" + c.line + "\ncustom 2 0 0 5 5\n";
+        const std::string text =
+            std::string(kHeader) + "custom 1 0 0 5 5\n" + c.line + "\ncustom 2 0 0 5 5\n";
         const wq::skin::Parsed p = ParseTemplate(text);
         ASSERT_TRUE(p.ok) << c.line;
         ASSERT_EQ(p.problems.size(), 1u) << c.line << "\n" << wq::skin::Describe(p);
         EXPECT_EQ(p.problems[0].line, 4) << c.line;
-        EXPECT_NE(p.problems[0].message.find(c.expect), std::string::npos) << c.line << ": " << p.problems[0].message;
+        EXPECT_NE(p.problems[0].message.find(c.expect), std::string::npos)
+            << c.line << ": " << p.problems[0].message;
         // The lines around the bad one always count.
         EXPECT_NE(p.skin.Find(1), nullptr) << c.line;
         EXPECT_NE(p.skin.Find(2), nullptr) << c.line;
@@ -131,7 +136,8 @@ TEST(SkinTemplate, EncodingsAndLineEndsGiveTheSameSkin) {
         crlf += c;
     }
     EXPECT_EQ(wq::skin::Describe(ParseTemplate(crlf)), expected) << "CR LF line ends";
-    EXPECT_EQ(wq::skin::Describe(ParseTemplate("\xEF\xBB\xBF" + plain)), expected) << "UTF-8 byte-order mark";
+    EXPECT_EQ(wq::skin::Describe(ParseTemplate("\xEF\xBB\xBF" + plain)), expected)
+        << "UTF-8 byte-order mark";
 
     // UTF-16LE with its byte-order mark, as Windows editors save Korean text.
     std::u16string wide;
@@ -161,28 +167,36 @@ TEST(SkinTemplate, EveryKeywordAndAttributeIsDocumentedForDesigners) {
     const std::string doc = ReadText(std::string(WQ_SOURCE_DIR) + "/docs/skin-format.md");
     ASSERT_FALSE(doc.empty()) << "docs/skin-format.md is missing";
     for (std::string_view k : wq::skin::TemplateKeywords()) {
-        EXPECT_NE(doc.find("`" + std::string(k)), std::string::npos) << "keyword " << k << " is not documented";
+        EXPECT_NE(doc.find("`" + std::string(k)), std::string::npos)
+            << "keyword " << k << " is not documented";
     }
     struct Attr {
         const char* text;  // as a designer writes it
         const char* element;
     };
     const Attr attrs[] = {
-        {"normal=a.bmp", "button 1 0 0 9 9"},   {"pressed=a.bmp", "button 1 0 0 9 9"},
-        {"repeat=yes", "button 1 0 0 9 9"},     {"thumb=a.bmp", "slider 1 vertical 0 0 9 9"},
-        {"track=a.bmp", "slider 1 horizontal 0 0 9 9"}, {"fill=a.bmp", "slider 1 horizontal 0 0 9 9"},
-        {"rowheight=18", "list 1 0 0 9 9"},     {"selection=a.bmp", "list 1 0 0 9 9"},
-        {"selcolor=#102030", "list 1 0 0 9 9"}, {"textcolor=#FFFF00", "list 1 0 0 9 9"},
+        {"normal=a.bmp", "button 1 0 0 9 9"},
+        {"pressed=a.bmp", "button 1 0 0 9 9"},
+        {"repeat=yes", "button 1 0 0 9 9"},
+        {"thumb=a.bmp", "slider 1 vertical 0 0 9 9"},
+        {"track=a.bmp", "slider 1 horizontal 0 0 9 9"},
+        {"fill=a.bmp", "slider 1 horizontal 0 0 9 9"},
+        {"rowheight=18", "list 1 0 0 9 9"},
+        {"selection=a.bmp", "list 1 0 0 9 9"},
+        {"selcolor=#102030", "list 1 0 0 9 9"},
+        {"textcolor=#FFFF00", "list 1 0 0 9 9"},
     };
     for (const Attr& a : attrs) {
         const std::string key = std::string(a.text).substr(0, std::string(a.text).find('=') + 1);
         EXPECT_NE(doc.find(key), std::string::npos) << "attribute " << key << " is not documented";
-        const wq::skin::Parsed p = ParseTemplate(std::string(kHeader) + a.element + " " + a.text + "\n");
+        const wq::skin::Parsed p =
+            ParseTemplate(std::string(kHeader) + a.element + " " + a.text + "\n");
         EXPECT_TRUE(p.ok && p.problems.empty()) << a.text << "\n" << wq::skin::Describe(p);
     }
     // The example in the documentation is itself a valid skin without problems.
     const size_t start = doc.find("```\nwqskin 1");
-    ASSERT_NE(start, std::string::npos) << "the documentation has no example starting with wqskin 1";
+    ASSERT_NE(start, std::string::npos)
+        << "the documentation has no example starting with wqskin 1";
     const size_t end = doc.find("```", start + 4);
     const wq::skin::Parsed p = ParseTemplate(doc.substr(start + 4, end - start - 4));
     EXPECT_TRUE(p.ok);
@@ -191,7 +205,8 @@ TEST(SkinTemplate, EveryKeywordAndAttributeIsDocumentedForDesigners) {
 }
 
 TEST(SkinTemplate, FolderOfDevicePaths) {
-    EXPECT_EQ(wq::skin::FolderOf(u"\\NAND Flash\\skin\\WQAudio\\WQAudio.TPL"), u"\\NAND Flash\\skin\\WQAudio");
+    EXPECT_EQ(wq::skin::FolderOf(u"\\NAND Flash\\skin\\WQAudio\\WQAudio.TPL"),
+              u"\\NAND Flash\\skin\\WQAudio");
     EXPECT_EQ(wq::skin::FolderOf(u"\\x.TPL"), u"");
     EXPECT_EQ(wq::skin::FolderOf(u"x.TPL"), u"");
 }
