@@ -13,10 +13,12 @@ std::vector<ControlState> ListSkinControls(const CSkinManager& manager) {
         c.rect = e.rect;
         switch (e.kind) {
             case ElementKind::Button:
-                if (!manager.GetButton(e.id)) continue;
-                c.kind = "button";
-                c.picture = e.normal;
-                break;
+                if (const CSkinButton* button = manager.GetButton(e.id)) {
+                    c.kind = "button";
+                    c.picture = button->GetFacePath(0);  // the current normal face
+                    break;
+                }
+                continue;
             case ElementKind::Slider:
                 if (const CSkinSlider* slider = manager.GetSlider(e.id)) {
                     c.kind = "slider";

@@ -6,7 +6,8 @@
 //                                            : std::vector<wq::ipc::ControlState>{};
 //   });
 //
-// Buttons report the normal-face picture named by the template, sliders their
+// Buttons report the picture of their current normal face (the template's or
+// the last SetSkinBitmap's), sliders their
 // position, custom areas their rectangle. Skin lists are child windows and
 // are described with the window tree (rows, colours, selection). GUI thread.
 #pragma once

@@ -79,6 +79,10 @@ TEST_F(SkinStateTest, StateDescribesRowsSelectionSliderAndButtons) {
     EXPECT_TRUE(has(R"({"id":200,"kind":"slider","rect":[10,40,120,50],"pos":40})")) << json;
     EXPECT_TRUE(has(R"({"id":400,"kind":"custom","rect":[130,60,170,90]})")) << json;
     EXPECT_EQ(automation.State(u"nothing"), "");
+    // The picture is the button's current face, as the player swaps Play and Pause.
+    owner.skin->GetButton(100)->SetSkinBitmap(u"img\\p.bmp", 0);
+    EXPECT_NE(automation.State(u"WQAudio").find(R"("id":100,"kind":"button","rect":[10,10,40,30],"picture":"img\\p.bmp")"),
+              std::string::npos);
 }
 
 TEST(JsonWriter, NestsSeparatesAndEscapes) {
