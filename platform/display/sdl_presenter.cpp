@@ -48,7 +48,8 @@ SdlPresenter::SdlPresenter(int scale) : m_scale(scale) {}
 SdlPresenter::~SdlPresenter() {
     if (win::GetPresenter() == this) win::SetPresenter(nullptr);
     while (!m_views.empty()) Drop(m_views.begin()->first);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    // SDL stays initialised until the process ends: the X11 and D-Bus libraries
+    // it loaded keep their state, and a later presenter opens the display again cheaply.
 }
 
 SdlPresenter::View* SdlPresenter::ViewOf(HWND hwnd) {
@@ -90,8 +91,10 @@ void SdlPresenter::WindowShown(HWND hwnd) {
         nv.window = SDL_CreateWindow(utf8.empty() ? "wqaudio" : utf8.c_str(), SDL_WINDOWPOS_UNDEFINED,
                                      SDL_WINDOWPOS_UNDEFINED, w * m_scale, h * m_scale, SDL_WINDOW_SHOWN);
         if (!nv.window) return;
-        nv.renderer = SDL_CreateRenderer(nv.window, -1, 0);
-        if (!nv.renderer) nv.renderer = SDL_CreateRenderer(nv.window, -1, SDL_RENDERER_SOFTWARE);
+        // A 480 x 234 picture scaled by an integer needs no GPU; the software
+        // renderer works the same on every X server, Xvfb included.
+        nv.renderer = SDL_CreateRenderer(nv.window, -1, SDL_RENDERER_SOFTWARE);
+        if (!nv.renderer) nv.renderer = SDL_CreateRenderer(nv.window, -1, 0);
         if (!nv.renderer) {
             SDL_DestroyWindow(nv.window);
             return;

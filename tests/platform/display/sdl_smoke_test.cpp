@@ -1,0 +1,104 @@
+// One real SDL2 window: drawn, presented, read back from the screen, saved as
+// PNG, and clicked and closed through SDL events. CTest runs this program under
+// xvfb-run; without xvfb-run it is skipped with a message.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/display/display.h"
+#include "platform/display/sdl_presenter.h"
+#include "platform/gdi/gdi.h"
+#include "platform/win/afxwin.h"
+#include "platform/win/presenter.h"
+#include "platform/win/testing.h"
+
+namespace {
+
+std::vector<std::string> g_events;
+
+LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            RECT all{0, 0, 480, 234}, box{100, 50, 110, 60};
+            HBRUSH green = CreateSolidBrush(RGB(0, 200, 0)), white = CreateSolidBrush(RGB(255, 255, 255));
+            FillRect(dc, &all, green);
+            FillRect(dc, &box, white);
+            DeleteObject(green);
+            DeleteObject(white);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+            g_events.push_back("down " + std::to_string(GET_X_LPARAM(lParam)) + "," + std::to_string(GET_Y_LPARAM(lParam)));
+            return 0;
+        case WM_CLOSE: g_events.push_back("close"); return 0;
+        default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
+    if (std::getenv("WQ_NO_XVFB")) GTEST_SKIP() << "xvfb-run is not installed; the real-window smoke test needs it";
+    wq::win::ResetWindowSystem();  // real clock: SDL events arrive in real time
+    wq::display::Options options;
+    options.scale = 2;
+    std::string error;
+    auto presenter = wq::display::CreatePresenter(options, &error);
+    ASSERT_NE(presenter, nullptr) << error;
+    WNDCLASSW wc;
+    wc.lpfnWndProc = Proc;
+    wc.lpszClassName = u"Smoke";
+    RegisterClassW(&wc);
+    HWND h = CreateWindowExW(0, u"Smoke", u"WQ smoke", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr, nullptr,
+                             nullptr, nullptr);
+    ASSERT_NE(h, nullptr);
+    auto r = wq::win::RunFor(200);
+    ASSERT_TRUE(r.ok) << r.message;
+
+    wq::gdi::Surface screen;
+    ASSERT_TRUE(wq::display::ReadScreenPixels(presenter.get(), h, &screen));
+    ASSERT_EQ(screen.width, 960);
+    ASSERT_EQ(screen.height, 468);
+    EXPECT_EQ(screen.At(0, 0), 0x00C800u);
+    EXPECT_EQ(screen.At(200, 100), 0xFFFFFFu);  // device pixel (100,50), doubled
+    EXPECT_EQ(screen.At(219, 119), 0xFFFFFFu);
+    EXPECT_EQ(screen.At(220, 120), 0x00C800u);
+
+    const std::string path = (std::filesystem::temp_directory_path() / "wq_sdl_smoke.png").string();
+    ASSERT_TRUE(wq::display::SaveWindowPng(h, path, &error)) << error;
+    wq::gdi::Surface png;
+    ASSERT_TRUE(wq::gdi::LoadPng(path, &png, &error)) << error;
+    EXPECT_EQ(png.width, 480);
+    EXPECT_EQ(png.At(105, 55), 0xFFFFFFu);
+    EXPECT_EQ(png.At(110, 55), 0x00C800u);
+    std::filesystem::remove(path);
+
+    // A click at screen pixel (201,101) is device pixel (100,50); closing posts WM_CLOSE.
+    auto* sdl = dynamic_cast<wq::display::SdlPresenter*>(presenter.get());
+    ASSERT_NE(sdl, nullptr);
+    SDL_Event e{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.windowID = sdl->WindowId(h);
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.which = 0;
+    e.button.x = 201;
+    e.button.y = 101;
+    SDL_PushEvent(&e);
+    SDL_Event c{};
+    c.type = SDL_WINDOWEVENT;
+    c.window.windowID = sdl->WindowId(h);
+    c.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&c);
+    r = wq::win::RunUntil([] { return g_events.size() >= 2; }, 3000);
+    ASSERT_TRUE(r.ok) << r.message;
+    // WM_CLOSE is posted, so it is retrieved ahead of the queued click.
+    EXPECT_EQ(g_events, (std::vector<std::string>{"close", "down 100,50"}));
+    DestroyWindow(h);
+    wq::win::ResetWindowSystem();
+}
+
+}  // namespace
