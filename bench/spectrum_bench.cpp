@@ -9,7 +9,6 @@
 //   build/bench/visual/spectrum_bench
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cmath>
 #include <complex>
 #include <cstdlib>
@@ -17,26 +16,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <new>
 #include <random>
 #include <vector>
 
 #include "platform/fs/root.h"
+#include "tests/visual/alloc_count.h"
 #include "platform/gdi/gdi.h"
 #include "visual/soundfeed.h"
 #include "visual/spectrum.h"
-
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-void* operator new(std::size_t n) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -46,9 +33,9 @@ namespace fs = std::filesystem;
 std::vector<short> Block() {
     std::vector<short> block(2304);
     std::mt19937 rng(1);
-    std::uniform_int_distribution<int> noise(-3000, 3000);
+    std::uniform_int_distribution<int> noise(-15000, 15000);
     for (size_t i = 0; i < block.size(); ++i) {
-        block[i] = static_cast<short>(12000.0 * std::sin(0.05 * static_cast<double>(i)) + noise(rng));
+        block[i] = static_cast<short>(10000.0 * std::sin(0.05 * static_cast<double>(i)) + noise(rng));
     }
     return block;
 }
@@ -169,13 +156,13 @@ void BM_FeedBlock(benchmark::State& state) {
     ImmediateWaker waker;
     CFft fft(128, 0);
     CSpectrumFeed feed(&host, &analyzer, &waker, nullptr, &fft);
-    const long before = g_allocations.load();
+    alloc_count::Start();
     for (auto _ : state) {
         feed.OnSoundSamples(block.data(), 4608, kFormat);
         feed.Pump();
     }
     state.counters["allocs_per_block"] =
-        benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+        benchmark::Counter(static_cast<double>(alloc_count::Stop()) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_FeedBlock);
 
@@ -193,13 +180,13 @@ void BM_BlockWithFrame(benchmark::State& state) {
     ImmediateWaker waker;
     CFft fft(128, 0);
     CSpectrumFeed feed(&host, &analyzer, &waker, nullptr, &fft);
-    const long before = g_allocations.load();
+    alloc_count::Start();
     for (auto _ : state) {
         feed.OnSoundSamples(block.data(), 4608, kFormat);
         feed.Pump();
     }
     state.counters["allocs_per_block"] =
-        benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+        benchmark::Counter(static_cast<double>(alloc_count::Stop()) / static_cast<double>(state.iterations()));
     wq::gdi::DeleteSurfaceDC(host.dc);
 }
 BENCHMARK(BM_BlockWithFrame)->Arg(PATTERN_BASIC)->Arg(PATTERN_SYMMETRIC)->Arg(PATTERN_WAVE);
