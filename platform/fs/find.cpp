@@ -3,6 +3,8 @@
 // only when it is delivered, so an entry removed meanwhile is skipped rather
 // than reported with stale data, and a folder removed mid-walk just ends it.
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -21,12 +23,19 @@ using wq::fs::detail::HandleObject;
 
 struct Entry {
     std::u16string name;  // as the program sees it (invalid UTF-8 escaped)
-    std::string hostPath;
+    std::string hostPath;  // relative to the search's folder descriptor when it has one
 };
 
 struct FindObject : HandleObject {
+    ~FindObject() override {
+        if (dirFd >= 0) close(dirFd);
+    }
     std::vector<Entry> entries;
     size_t next = 0;
+    // The listed folder, held open so each entry is examined by name within
+    // it rather than by resolving its whole path again (the walk is
+    // stat-bound). AT_FDCWD for a probe, whose entry has a full path.
+    int dirFd = AT_FDCWD;
 };
 
 FILETIME ToFileTime(const timespec& ts) {
@@ -40,9 +49,9 @@ FILETIME ToFileTime(const timespec& ts) {
 // Fills the record when the entry still exists and is a folder or a regular
 // file (symlinks followed). FIFOs, sockets, device nodes, dangling or looping
 // links are not files of the device and are never delivered.
-bool FillRecord(const Entry& e, WIN32_FIND_DATAW* out) {
+bool FillRecord(int dirFd, const Entry& e, WIN32_FIND_DATAW* out) {
     struct stat st {};
-    if (stat(e.hostPath.c_str(), &st) != 0) return false;
+    if (fstatat(dirFd, e.hostPath.c_str(), &st, 0) != 0) return false;
     if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) return false;
     if (e.name.size() >= static_cast<size_t>(MAX_PATH)) return false;
     *out = WIN32_FIND_DATAW{};
@@ -60,23 +69,20 @@ bool FillRecord(const Entry& e, WIN32_FIND_DATAW* out) {
     return true;
 }
 
-std::string JoinHost(const std::string& dir, const std::string& name) {
-    if (dir.empty()) return name;
-    if (dir.back() == '/') return dir + name;
-    return dir + "/" + name;
-}
-
-// Snapshot of the entries of hostDir whose names match mask.
-std::vector<Entry> ListMatching(const std::string& hostDir, std::u16string_view mask) {
+// Snapshot of the entries of hostDir whose names match mask; *dirFd receives
+// a descriptor of the folder (the caller owns it), -1 when it cannot be read.
+std::vector<Entry> ListMatching(const std::string& hostDir, std::u16string_view mask, int* dirFd) {
     std::vector<Entry> out;
-    DIR* d = opendir(hostDir.empty() ? "." : hostDir.c_str());
+    *dirFd = open(hostDir.empty() ? "." : hostDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (*dirFd < 0) return out;
+    DIR* d = fdopendir(dup(*dirFd));
     if (!d) return out;
     while (dirent* de = readdir(d)) {
-        const std::string raw = de->d_name;
+        std::string raw = de->d_name;
         if (raw == "." || raw == "..") continue;
         std::u16string name = wq::Utf8ToUtf16(raw);
         if (!wq::fs::MatchesWildcard(mask, name)) continue;
-        out.push_back(Entry{std::move(name), JoinHost(hostDir, raw)});
+        out.push_back(Entry{std::move(name), std::move(raw)});
     }
     closedir(d);
     std::sort(out.begin(), out.end(),
@@ -130,10 +136,10 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
             SetLastError(ERROR_PATH_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
-        find->entries = ListMatching(*host, mask);
+        find->entries = ListMatching(*host, mask, &find->dirFd);
     }
     while (find->next < find->entries.size()) {
-        if (FillRecord(find->entries[find->next++], lpFindFileData)) {
+        if (FillRecord(find->dirFd, find->entries[find->next++], lpFindFileData)) {
             SetLastError(ERROR_SUCCESS);
             return wq::fs::detail::AddHandle(std::move(find));
         }
@@ -147,7 +153,7 @@ BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
     if (!find) return Fail(ERROR_INVALID_HANDLE);
     if (!lpFindFileData) return Fail(ERROR_INVALID_PARAMETER);
     while (find->next < find->entries.size()) {
-        if (FillRecord(find->entries[find->next++], lpFindFileData)) {
+        if (FillRecord(find->dirFd, find->entries[find->next++], lpFindFileData)) {
             SetLastError(ERROR_SUCCESS);
             return TRUE;
         }

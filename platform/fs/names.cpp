@@ -28,6 +28,7 @@ bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 }  // namespace
 
 char16_t FoldCase(char16_t c) {
+    if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;  // most names are ASCII
     for (const auto& r : kFoldRanges) {
         if (c >= r.first && c <= r.last) return static_cast<char16_t>(c + r.delta);
     }
