@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -202,6 +204,46 @@ TEST(SkinTemplate, EveryKeywordAndAttributeIsDocumentedForDesigners) {
     EXPECT_TRUE(p.ok);
     EXPECT_TRUE(p.problems.empty()) << wq::skin::Describe(p);
     EXPECT_GE(p.skin.elements.size(), 4u);
+}
+
+TEST(SkinTemplate, MangledTemplatesNeverBreakTheParser) {
+    // Seeded byte mutations of a real template: the parser must finish, and
+    // every problem must point at a line of the text (or at the whole file).
+    const std::string base = ReadText(Inputs() + "full.tpl");
+    ASSERT_FALSE(base.empty());
+    std::mt19937 rng(20261206);
+    const char alphabet[] = "0123456789 -=#\"\\\n\r\txyzwqskin\xFF\xFE\xEF\xBB\xBF\x80\0";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = base;
+        const int edits = 1 + static_cast<int>(rng() % 8);
+        for (int e = 0; e < edits && !text.empty(); ++e) {
+            const size_t at = rng() % text.size();
+            const char c = alphabet[rng() % (sizeof alphabet - 1)];
+            switch (rng() % 3) {
+                case 0:
+                    text[at] = c;
+                    break;
+                case 1:
+                    text.insert(text.begin() + static_cast<long>(at), c);
+                    break;
+                default:
+                    text.erase(at, 1 + rng() % 12);
+                    break;
+            }
+        }
+        const wq::skin::Parsed p = ParseTemplate(text);
+        const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+        for (const wq::skin::Problem& problem : p.problems) {
+            ASSERT_GE(problem.line, 0) << "round " << round;
+            ASSERT_LE(problem.line, lines) << "round " << round;
+            ASSERT_FALSE(problem.message.empty());
+        }
+        for (const wq::skin::ElementSpec& e : p.skin.elements) {
+            ASSERT_GE(e.rect.left, 0);
+            ASSERT_LE(e.rect.right, wq::skin::kMaxCoord);
+            ASSERT_LT(e.rect.top, e.rect.bottom);
+        }
+    }
 }
 
 TEST(SkinTemplate, FolderOfDevicePaths) {
