@@ -290,6 +290,14 @@ void CSkinManager::StopRepeat(CSkinButton* button) {
 
 void CSkinManager::OnRepeatTimer(UINT_PTR id) {
     CSkinButton* button = GetButton(static_cast<UINT>(id));
+    HWND owner = GetOwnerHwnd();
+    if (button && button == m_pPenButton && owner && ::GetCapture() != owner) {
+        // Someone else took the pen (a dialog opened): the up will never
+        // reach this skin, so the press ends here instead of repeating on.
+        m_pPenButton = nullptr;
+        button->CancelPen();
+        return;
+    }
     if (button) {
         button->OnRepeatTimer();
     } else if (m_timerWnd) {

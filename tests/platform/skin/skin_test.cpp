@@ -186,6 +186,17 @@ TEST_F(SkinTest, AutoRepeatFiresOnPressThenAfterTheDelayThenSteadily) {
     ASSERT_TRUE(wq::win::RunFor(2000).ok);
     EXPECT_TRUE(Take().empty());
 
+    // When another window takes the pen the repeats stop by themselves.
+    Pen(owner, WM_LBUTTONDOWN, 60, 20);
+    ASSERT_EQ(Take().size(), 1u);
+    OwnerWnd other;
+    ASSERT_TRUE(other.CreateOwner(50, 50));
+    SetCapture(other.m_hWnd);
+    ASSERT_TRUE(wq::win::RunFor(2000).ok);
+    EXPECT_TRUE(Take().empty());
+    EXPECT_FALSE(owner.skin->GetButton(101)->IsPressed());
+    ReleaseCapture();
+
     // The program can turn repeating on for a plain button.
     owner.skin->GetButton(100)->SetAutoRepeat(TRUE);
     Pen(owner, WM_LBUTTONDOWN, 20, 20);
