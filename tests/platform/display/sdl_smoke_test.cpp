@@ -93,10 +93,17 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
     c.window.windowID = sdl->WindowId(h);
     c.window.event = SDL_WINDOWEVENT_CLOSE;
     SDL_PushEvent(&c);
-    r = wq::win::RunUntil([] { return g_events.size() >= 2; }, 3000);
+    // Keys reach the application's hook by their SDL names.
+    wq::win::SetKeyHook([](const char* key, bool down) { g_events.push_back(std::string("key ") + key + (down ? " down" : " up")); });
+    SDL_Event k{};
+    k.type = SDL_KEYDOWN;
+    k.key.windowID = sdl->WindowId(h);
+    k.key.keysym.sym = SDLK_SPACE;
+    SDL_PushEvent(&k);
+    r = wq::win::RunUntil([] { return g_events.size() >= 3; }, 3000);
     ASSERT_TRUE(r.ok) << r.message;
     // WM_CLOSE is posted, so it is retrieved ahead of the queued click.
-    EXPECT_EQ(g_events, (std::vector<std::string>{"close", "down 100,50"}));
+    EXPECT_EQ(g_events, (std::vector<std::string>{"key Space down", "close", "down 100,50"}));
     DestroyWindow(h);
     wq::win::ResetWindowSystem();
 }
