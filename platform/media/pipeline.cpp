@@ -301,6 +301,14 @@ bool Pipeline::WaitAsyncDone(std::string* error) {
 }
 
 void Pipeline::Poll() {
+    if (eos_.load() && !eosSeen_) {
+        // The stream's real end is where decoding stopped: the encoder's or
+        // container's length for a whole file, less for a file that was cut
+        // short while playing (a card pulled). Position and duration agree there.
+        eosSeen_ = true;
+        const std::int64_t end = decodedEnd_.load();
+        if (end > 0) duration_ = end / 100;
+    }
     if (failed_.load() && !failureSeen_) {
         // A read error mid-way: the track ends where decoding stopped.
         failureSeen_ = true;
@@ -378,6 +386,8 @@ HRESULT Pipeline::Seek(LONGLONG position) {
                                          GST_SEEK_TYPE_SET, static_cast<gint64>(position) * 100, GST_SEEK_TYPE_NONE,
                                          GST_CLOCK_TIME_NONE);
     eos_.store(false);  // after the flush: an end of stream from here on is the new segment's
+    eosSeen_ = false;
+    decodedEnd_.store(-1);
     {
         std::lock_guard<std::mutex> g(eventsLock_);
         events_.clear();

@@ -56,9 +56,9 @@ public:
     OAFilterState State() const { return state_; }
 
     // 100 ns units. The duration is exact for MPEG audio (frames counted) and
-    // the container's for other formats. At the end of the stream the position
-    // equals the duration; a stream that fails mid-way ends where it stopped,
-    // and the duration becomes that position.
+    // the container's for other formats. At the end of the stream the duration
+    // becomes the end of the decoded audio and the position equals it; so a
+    // stream cut short or failing mid-way ends where it stopped.
     LONGLONG Duration();
     LONGLONG Position();
     HRESULT Seek(LONGLONG position);
@@ -106,6 +106,7 @@ private:
     std::atomic<std::int64_t> decodedEnd_{-1};  // stream time (ns) after the last decoded buffer
     std::atomic<long> decodedBuffers_{0};
     bool failureSeen_ = false;  // GUI thread: the failure has been turned into an end
+    bool eosSeen_ = false;      // GUI thread: the end of stream has fixed the duration
     std::mutex eventsLock_;
     std::deque<LONG> events_;
 };

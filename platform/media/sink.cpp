@@ -23,6 +23,7 @@ struct WavCapture {
     std::string path;
     std::FILE* file = nullptr;
     unsigned long long dataBytes = 0;
+    bool finished = false;  // after FinishAudioSink nothing is written until the sink is chosen again
     bool exitHookSet = false;
 
     static void PutLe32(unsigned char* p, unsigned v) {
@@ -55,6 +56,7 @@ struct WavCapture {
 
     bool OpenLocked() {
         if (file) return true;
+        if (finished) return false;
         file = std::fopen(path.c_str(), "wb");
         if (!file) return false;
         dataBytes = 0;
@@ -80,6 +82,7 @@ struct WavCapture {
         WriteHeaderLocked();
         std::fclose(file);
         file = nullptr;
+        finished = true;
     }
 };
 
@@ -129,6 +132,7 @@ bool ApplyChoice(const std::string& text, SinkChoice& c) {
         w.file = nullptr;
     }
     w.path = text.substr(4);
+    w.finished = false;
     if (!w.OpenLocked()) return false;  // refuse a file that cannot be created now
     if (!w.exitHookSet) {
         std::atexit(FinishAtExit);

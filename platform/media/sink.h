@@ -25,8 +25,9 @@ enum class SinkKind { Auto, Null, Fast, Wav };
 bool SetAudioSink(const std::string& choice);
 SinkKind GetAudioSinkKind();
 
-// Writes the WAV header for what has been captured and closes the file (the
-// next track starts a new capture of the same name). Also run at exit.
+// Writes the WAV header for what has been captured and closes the file; a
+// graph still playing writes nothing more (SetAudioSink("wav:...") starts a
+// new capture). Also run at exit.
 void FinishAudioSink();
 
 // Number of audio frames (one sample per channel) captured into the WAV file

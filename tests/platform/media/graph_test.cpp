@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include <unistd.h>
+
+#include "platform/fs/root.h"
 #include "platform/media/pipeline.h"
 #include "platform/media/sink.h"
 #include "platform/win/testing.h"
@@ -159,6 +162,37 @@ TEST(Graph, PauseHoldsThePositionAndStopRewinds) {
     std::lock_guard<std::mutex> lock(cap.lock);
     ASSERT_FALSE(cap.blockTimes.empty());
     EXPECT_EQ(0, cap.blockTimes.front());
+}
+
+// A card pulled while playing: the file ends early. The track ends where the
+// audio stopped, with position and duration equal, instead of hanging short
+// of a duration that will never be reached.
+TEST(Graph, AFileCutShortWhilePlayingEndsWhereItStopped) {
+    ASSERT_TRUE(wq::media::SetAudioSink("null"));
+    // 30 s at 320 kbit/s: the parser's read-ahead (64 KiB) is under 2 s of it.
+    const std::string copy = ScratchDir() + "/pulled.mp3";
+    ASSERT_TRUE(Shell("ffmpeg -v error -f lavfi -i 'sine=frequency=500:sample_rate=44100:duration=30' -ac 2 -f wav - | "
+                      "lame --quiet -b 320 - " + copy));
+    wq::fs::SetPathMode(wq::fs::PathMode::Host);
+    Graph g;
+    Capture cap;
+    const HRESULT hr = g.Load(copy, &cap);
+    wq::fs::SetPathMode(wq::fs::PathMode::Device);
+    ASSERT_EQ(S_OK, hr);
+    EXPECT_EQ(300'000'000, g.Duration());
+    g.control->Run();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(0, ::truncate(copy.c_str(), 24 * 1024));  // about 0.6 s of the 30
+    LONG code = 0;
+    LONG_PTR p1, p2;
+    const auto start = Clock::now();
+    ASSERT_EQ(S_OK, g.events->GetEvent(&code, &p1, &p2, 15000)) << "the track must end";
+    EXPECT_EQ(EC_COMPLETE, code);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(8));
+    const LONGLONG end = g.Position();
+    EXPECT_EQ(g.Duration(), end);
+    EXPECT_GT(end, 300 * kMs);
+    EXPECT_LT(end, 5000 * kMs);
 }
 
 TEST(Graph, BlockTimingSaysWhenABlockIsHeard) {
