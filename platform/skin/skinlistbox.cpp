@@ -10,8 +10,6 @@
 #include "platform/skin/skinmanager.h"
 
 namespace {
-// Two taps on one row closer together than this are a double tap (ms).
-constexpr DWORD kDoubleTapMs = 500;
 
 LONG RectHeight(const RECT& r) {
     return r.bottom - r.top;

@@ -14,9 +14,9 @@
 //
 // Pen: a tap (down and up on one row without dragging) selects the row and
 // sends the owner WM_COMMAND(MAKEWPARAM(id, 100), hwnd); a second tap on the
-// same row within GetDoubleClickTime() sends WM_COMMAND(MAKEWPARAM(id, 200),
-// hwnd) instead. Dragging the pen up or down by more than half a row scrolls
-// the list with the pen and selects nothing.
+// same row within kDoubleTapMs (on the program clock) sends
+// WM_COMMAND(MAKEWPARAM(id, 200), hwnd) instead. Dragging the pen up or down by more than half a
+// row scrolls the list with the pen and selects nothing.
 //
 // Scrolling: SetCurSel(i) scrolls as little as needed to show row i;
 // SetCurSel(i, TRUE) brings row i to the top of the view where the list is
@@ -40,6 +40,8 @@ class CSkinListBox : public CWnd {
 public:
     static constexpr UINT kCodeTap = 100;
     static constexpr UINT kCodeDoubleTap = 200;
+    // Two taps on one row closer together than this are a double tap.
+    static constexpr DWORD kDoubleTapMs = 500;
 
     CSkinListBox(CSkinManager* manager, const wq::skin::ElementSpec& spec);
     ~CSkinListBox() override;

@@ -295,18 +295,18 @@ TEST_F(SkinTest, ListTapSendsSelectionAndSecondTapSendsDoubleTap) {
     Tap(owner, 50, 60 + 19 + 5);
     EXPECT_EQ(list->GetCurSel(), 1);
     EXPECT_EQ(Take(), (std::vector<Command>{{300, 100}}));
-    ASSERT_TRUE(wq::win::RunFor(200).ok);
+    ASSERT_TRUE(wq::win::RunFor(CSkinListBox::kDoubleTapMs - 1).ok);
     Tap(owner, 50, 60 + 19 + 10);
     EXPECT_EQ(Take(), (std::vector<Command>{{300, 200}}));
 
     // Too slow for a double tap: two selections.
     Tap(owner, 50, 60 + 5);
-    ASSERT_TRUE(wq::win::RunFor(600).ok);
+    ASSERT_TRUE(wq::win::RunFor(CSkinListBox::kDoubleTapMs).ok);
     Tap(owner, 50, 60 + 5);
     EXPECT_EQ(Take(), (std::vector<Command>{{300, 100}, {300, 100}}));
 
     // Quick taps on two different rows: two selections.
-    ASSERT_TRUE(wq::win::RunFor(600).ok);
+    ASSERT_TRUE(wq::win::RunFor(CSkinListBox::kDoubleTapMs).ok);
     Tap(owner, 50, 60 + 5);
     Tap(owner, 50, 60 + 2 * 19 + 5);
     EXPECT_EQ(Take(), (std::vector<Command>{{300, 100}, {300, 100}}));
