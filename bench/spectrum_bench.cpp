@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "platform/fs/root.h"
-#include "tests/visual/alloc_count.h"
 #include "platform/gdi/gdi.h"
+#include "tests/visual/alloc_count.h"
 #include "visual/soundfeed.h"
 #include "visual/spectrum.h"
 
@@ -35,7 +35,8 @@ std::vector<short> Block() {
     std::mt19937 rng(1);
     std::uniform_int_distribution<int> noise(-15000, 15000);
     for (size_t i = 0; i < block.size(); ++i) {
-        block[i] = static_cast<short>(10000.0 * std::sin(0.05 * static_cast<double>(i)) + noise(rng));
+        block[i] =
+            static_cast<short>(10000.0 * std::sin(0.05 * static_cast<double>(i)) + noise(rng));
     }
     return block;
 }
@@ -66,7 +67,8 @@ void WriteBmp(const fs::path& path, int w, int h, std::uint32_t rgb) {
     const int rowBytes = (w * 3 + 3) & ~3;
     std::vector<unsigned char> f(54 + static_cast<size_t>(rowBytes * h), 0);
     auto put32 = [&](size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) f[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            f[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
     };
     f[0] = 'B';
     f[1] = 'M';
@@ -85,8 +87,8 @@ void WriteBmp(const fs::path& path, int w, int h, std::uint32_t rgb) {
             p[2] = static_cast<unsigned char>(rgb >> 16);
         }
     }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()),
-                                                static_cast<std::streamsize>(f.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
 }
 
 // A device root with the two pictures, made once per run.
@@ -119,12 +121,15 @@ void BM_PlainDft128(benchmark::State& state) {
     short decimated[DECIMATED_COUNT];
     DecimateBlock(block.data(), 4608, decimated);
     std::vector<std::complex<double>> twiddle(128);
-    for (int i = 0; i < 128; ++i) twiddle[static_cast<size_t>(i)] = std::polar(1.0, -2.0 * M_PI * i / 128.0);
+    for (int i = 0; i < 128; ++i)
+        twiddle[static_cast<size_t>(i)] = std::polar(1.0, -2.0 * M_PI * i / 128.0);
     std::vector<double> out(128);
     for (auto _ : state) {
         for (int p = 0; p < 128; ++p) {
             std::complex<double> sum;
-            for (int k = 0; k < 128; ++k) sum += static_cast<double>(decimated[k]) * twiddle[static_cast<size_t>((p * k) & 127)];
+            for (int k = 0; k < 128; ++k)
+                sum +=
+                    static_cast<double>(decimated[k]) * twiddle[static_cast<size_t>((p * k) & 127)];
             out[static_cast<size_t>(p)] = std::abs(sum);
         }
         benchmark::DoNotOptimize(out.data());
@@ -161,8 +166,8 @@ void BM_FeedBlock(benchmark::State& state) {
         feed.OnSoundSamples(block.data(), 4608, kFormat);
         feed.Pump();
     }
-    state.counters["allocs_per_block"] =
-        benchmark::Counter(static_cast<double>(alloc_count::Stop()) / static_cast<double>(state.iterations()));
+    state.counters["allocs_per_block"] = benchmark::Counter(
+        static_cast<double>(alloc_count::Stop()) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_FeedBlock);
 
@@ -185,8 +190,8 @@ void BM_BlockWithFrame(benchmark::State& state) {
         feed.OnSoundSamples(block.data(), 4608, kFormat);
         feed.Pump();
     }
-    state.counters["allocs_per_block"] =
-        benchmark::Counter(static_cast<double>(alloc_count::Stop()) / static_cast<double>(state.iterations()));
+    state.counters["allocs_per_block"] = benchmark::Counter(
+        static_cast<double>(alloc_count::Stop()) / static_cast<double>(state.iterations()));
     wq::gdi::DeleteSurfaceDC(host.dc);
 }
 BENCHMARK(BM_BlockWithFrame)->Arg(PATTERN_BASIC)->Arg(PATTERN_SYMMETRIC)->Arg(PATTERN_WAVE);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-const int g_nBandFrequency[SPECTRUM_BANDS] = {120, 500, 1000, 2000, 3000, 4000,
+const int g_nBandFrequency[SPECTRUM_BANDS] = {120,  500,  1000,  2000,  3000,  4000,
                                               6000, 8000, 10000, 11000, 13000, 15000};
 
 bool DecimateBlock(const short* samples, int byteCount, short out[DECIMATED_COUNT]) {
@@ -24,8 +24,9 @@ int ReadSampleRate(const void* format) {
     }
     unsigned char b[4];
     std::memcpy(b, static_cast<const unsigned char*>(format) + 4, sizeof b);
-    const std::uint32_t rate = static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-                               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+    const std::uint32_t rate =
+        static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+        (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
     return static_cast<int>(rate);
 }
 

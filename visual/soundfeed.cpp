@@ -19,8 +19,8 @@ std::uint64_t g_nextSerial = 1;
 
 }  // namespace
 
-CSpectrumFeed::CSpectrumFeed(CSpectrumHost* host, CSpectrumAnalyzer* analyzer, CSpectrumWaker* waker,
-                             CPlayClock* clock, CFft* fft)
+CSpectrumFeed::CSpectrumFeed(CSpectrumHost* host, CSpectrumAnalyzer* analyzer,
+                             CSpectrumWaker* waker, CPlayClock* clock, CFft* fft)
     : m_host(host), m_analyzer(analyzer), m_waker(waker), m_clock(clock), m_fft(fft) {
     std::lock_guard<std::mutex> lock(g_liveLock);
     m_serial = g_nextSerial++;
@@ -54,7 +54,8 @@ CSpectrumFeed* CSpectrumFeed::FindByWindow(HWND hwnd) {
 }
 
 int CSpectrumFeed::Waiting() const {
-    return static_cast<int>(m_head.load(std::memory_order_acquire) - m_tail.load(std::memory_order_acquire));
+    return static_cast<int>(m_head.load(std::memory_order_acquire) -
+                            m_tail.load(std::memory_order_acquire));
 }
 
 void CSpectrumFeed::OnSoundSamples(const short* samples, int byteCount, const void* format) {

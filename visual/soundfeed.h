@@ -13,6 +13,16 @@
 // Wake-ups are coalesced: at most one Pump is pending at any time, either
 // posted to the GUI thread or waiting on a timer for the next block's play time.
 // A ring that is full (GUI thread far behind) drops the incoming block.
+//
+// How the player window uses it (it implements CSpectrumHost):
+//   CSpectrumAnalyzer m_spectrum{this};
+//   CSpectrumFeed m_spectrumFeed{this, &m_spectrum, &GuiSpectrumWaker(), &MediaPlayClock()};
+//   static void OnSoundSamples(void* ctx, short* samples, int bytes, WAVEFORMATEX* fmt) {
+//       static_cast<CWQAudioDlg*>(ctx)->m_spectrumFeed.OnSoundSamples(samples, bytes, fmt);
+//   }
+// (GuiSpectrumWaker in visual/guiwaker.h, MediaPlayClock in visual/mediaclock.h,
+// library wq_visual_gui). The feed must outlive the graph that calls it: stop and
+// release the graph (or unregister the callback) before the feed is destroyed.
 #pragma once
 
 #include <atomic>

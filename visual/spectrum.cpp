@@ -11,21 +11,25 @@ constexpr LPCWSTR kBarPicture = u"\\NAND Flash\\skin\\WQAudio\\img\\EQ_bar.bmp";
 constexpr LPCWSTR kPeakPicture = u"\\NAND Flash\\skin\\WQAudio\\img\\EQ_Peak.bmp";
 
 constexpr int kBasicSegments = 20;  // of 2 px
-constexpr int kSymSegments = 16;  // of 4 px
+constexpr int kSymSegments = 16;    // of 4 px
 constexpr int kWaveUnits = 20;
 constexpr int kWaveStrips = 5;
 constexpr COLORREF kWaveGrey = 0xE9E9E9;
 constexpr COLORREF kWaveOrange = 0x477BFF;  // red 255, green 123, blue 71
 
-int Width(const RECT& rc) { return rc.right - rc.left; }
-int Height(const RECT& rc) { return rc.bottom - rc.top; }
+int Width(const RECT& rc) {
+    return rc.right - rc.left;
+}
+int Height(const RECT& rc) {
+    return rc.bottom - rc.top;
+}
 
 }  // namespace
 
 const CSpectrumAnalyzer::PatternFn CSpectrumAnalyzer::s_patterns[3] = {
-    &CSpectrumAnalyzer::DrawBasic,  // PATTERN_BASIC
+    &CSpectrumAnalyzer::DrawBasic,      // PATTERN_BASIC
     &CSpectrumAnalyzer::DrawSymmetric,  // PATTERN_SYMMETRIC
-    &CSpectrumAnalyzer::DrawWave,  // PATTERN_WAVE
+    &CSpectrumAnalyzer::DrawWave,       // PATTERN_WAVE
 };
 
 CSpectrumAnalyzer::CSpectrumAnalyzer(CSpectrumHost* host) : m_pHost(host) {
@@ -33,7 +37,9 @@ CSpectrumAnalyzer::CSpectrumAnalyzer(CSpectrumHost* host) : m_pHost(host) {
     m_imgPeak.Load(kPeakPicture);
 }
 
-CSpectrumAnalyzer::~CSpectrumAnalyzer() { ReleaseBackground(); }
+CSpectrumAnalyzer::~CSpectrumAnalyzer() {
+    ReleaseBackground();
+}
 
 BOOL CSpectrumAnalyzer::SetLevels(const int* pLevels, int first, int count) {
     if (first < 0 || pLevels == nullptr) {
@@ -170,7 +176,9 @@ void CSpectrumAnalyzer::DrawWave(HDC dc, BOOL ready) {
     DecayLevels();
     for (int i = 0; i < kBands; ++i) {
         // 64-bit: the level is not limited to full scale here.
-        m_nWaveHeights[i] = ready ? static_cast<int>(static_cast<long long>(m_nLevels[i]) * kWaveUnits / kFullScale) : 0;
+        m_nWaveHeights[i] =
+            ready ? static_cast<int>(static_cast<long long>(m_nLevels[i]) * kWaveUnits / kFullScale)
+                  : 0;
     }
     HBRUSH grey = CreateSolidBrush(kWaveGrey);
     HBRUSH orange = CreateSolidBrush(kWaveOrange);
@@ -180,7 +188,8 @@ void CSpectrumAnalyzer::DrawWave(HDC dc, BOOL ready) {
         const float y0 = static_cast<float>(65 - h);
         const float slope = static_cast<float>(std::abs(static_cast<long long>(h) - next)) / 5.0f;
         for (int k = 0; k < kWaveStrips; ++k) {
-            float yf = h >= next ? y0 + slope * static_cast<float>(k) * 2.0f : y0 - slope * static_cast<float>(k) * 2.0f;
+            float yf = h >= next ? y0 + slope * static_cast<float>(k) * 2.0f
+                                 : y0 - slope * static_cast<float>(k) * 2.0f;
             if (ready) {
                 yf -= static_cast<float>(std::rand() % 10);
             }

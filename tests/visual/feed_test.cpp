@@ -75,7 +75,9 @@ struct Format {
 
 // A block under 256 bytes: every decimated value is its first sample, so the
 // transform's newest tape entry tells which block was taken last.
-std::vector<short> MarkedBlock(short mark) { return std::vector<short>(64, mark); }
+std::vector<short> MarkedBlock(short mark) {
+    return std::vector<short>(64, mark);
+}
 
 struct Rig {
     FakeHost host;
@@ -153,7 +155,8 @@ TEST(SpectrumFeed, FullRingDropsTheIncomingBlock) {
     EXPECT_EQ(rig.feed.Dropped(), 5u);
     rig.clock.now = 100 * kMs;
     rig.feed.Pump();
-    EXPECT_EQ(rig.fft.Tape(127), static_cast<double>(CSpectrumFeed::kSlots)) << "the oldest blocks are kept";
+    EXPECT_EQ(rig.fft.Tape(127), static_cast<double>(CSpectrumFeed::kSlots))
+        << "the oldest blocks are kept";
 }
 
 TEST(SpectrumFeed, InactiveWindowAndEmptyBlocksChangeNothing) {
@@ -214,7 +217,8 @@ TEST(SpectrumFeed, StoppedClockWaitsAndMissingTimerDrawsAtOnce) {
 
     rig.waker.timersWork = false;
     rig.feed.Pump();
-    EXPECT_EQ(rig.feed.Waiting(), 0) << "without a timer the block is drawn early rather than never";
+    EXPECT_EQ(rig.feed.Waiting(), 0)
+        << "without a timer the block is drawn early rather than never";
     EXPECT_EQ(rig.fft.Tape(127), 3.0);
     rig.Push(4);
     EXPECT_EQ(rig.waker.wakes, 2) << "the pending flag was released";
@@ -247,7 +251,8 @@ TEST(SpectrumFeed, MediaThreadAndGuiThreadNeverLoseOrReorderBlocks) {
         taken = rig.host.dcRequests;
     }
     media.join();
-    EXPECT_EQ(static_cast<std::uint64_t>(taken) + rig.feed.Dropped(), static_cast<std::uint64_t>(kBlocks));
+    EXPECT_EQ(static_cast<std::uint64_t>(taken) + rig.feed.Dropped(),
+              static_cast<std::uint64_t>(kBlocks));
     EXPECT_EQ(rig.feed.Delivered(), static_cast<std::uint64_t>(taken));
 }
 

@@ -1,9 +1,11 @@
 // The spectrum transform: tables, the FFT against a plain DFT, the band
 // read-out and the thinning of sound blocks.
+#include "visual/fft.h"
+
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <complex>
 #include <cstdint>
 #include <cstring>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "visual/bands.h"
-#include "visual/fft.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ std::vector<std::complex<double>> Dft(const std::vector<double>& x) {
     for (size_t p = 0; p < n; ++p) {
         std::complex<double> sum;
         for (size_t k = 0; k < n; ++k) {
-            sum += x[k] * std::polar(1.0, -2.0 * kPi * static_cast<double>(p * k) / static_cast<double>(n));
+            sum += x[k] * std::polar(1.0, -2.0 * kPi * static_cast<double>(p * k) /
+                                              static_cast<double>(n));
         }
         out[p] = sum;
     }
@@ -99,11 +101,14 @@ TEST(FftTransform, MatchesPlainDftOnSeededRandomBlocks) {
             std::vector<double> x(block.begin(), block.end());
             const auto ref = Dft(x);
             for (int p = 0; p < points; ++p) {
-                EXPECT_NEAR(fft.Output(p).Re(), ref[static_cast<size_t>(p)].real(), 1e-6 * 32768 * points)
+                EXPECT_NEAR(fft.Output(p).Re(), ref[static_cast<size_t>(p)].real(),
+                            1e-6 * 32768 * points)
                     << "N=" << points << " point " << p;
-                EXPECT_NEAR(fft.Output(p).Im(), ref[static_cast<size_t>(p)].imag(), 1e-6 * 32768 * points)
+                EXPECT_NEAR(fft.Output(p).Im(), ref[static_cast<size_t>(p)].imag(),
+                            1e-6 * 32768 * points)
                     << "N=" << points << " point " << p;
-                EXPECT_NEAR(fft.GetIntensity(p), std::abs(ref[static_cast<size_t>(p)]) / std::sqrt(points),
+                EXPECT_NEAR(fft.GetIntensity(p),
+                            std::abs(ref[static_cast<size_t>(p)]) / std::sqrt(points),
                             1e-6 * 32768 * points);
             }
         }
@@ -146,7 +151,7 @@ TEST(FftBands, PointsAt44100AndOutsideTheTransformAtLowRates) {
     EXPECT_EQ(fft.GetIntensity(-1), 0.0);
     fft.SetSampleRate(0);
     EXPECT_EQ(fft.HzToPoint(1000), -1);  // no division by zero
-    fft.SetSampleRate(-1);  // a corrupt format record claiming 0xFFFFFFFF Hz
+    fft.SetSampleRate(-1);               // a corrupt format record claiming 0xFFFFFFFF Hz
     EXPECT_LT(fft.HzToPoint(15000), 0);
 }
 
@@ -157,7 +162,8 @@ TEST(FftBands, PureToneLandsInItsBandOnly) {
         int levels[SPECTRUM_BANDS];
         FeedTone(fft, points[target], 10000.0, 44100, levels);
         // A full-cycle tone of amplitude A gives |X| = A N / 2, intensity A sqrt(N) / 2.
-        EXPECT_EQ(levels[target], static_cast<int>(10000.0 * std::sqrt(128.0) / 2.0 / 256.0)) << "band " << target;
+        EXPECT_EQ(levels[target], static_cast<int>(10000.0 * std::sqrt(128.0) / 2.0 / 256.0))
+            << "band " << target;
         for (int b = 0; b < SPECTRUM_BANDS; ++b) {
             if (b != target) {
                 EXPECT_EQ(levels[b], 0) << "band " << b << " while the tone is in band " << target;

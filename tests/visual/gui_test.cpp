@@ -36,7 +36,8 @@ constexpr std::uint32_t kBackdrop = 0x102030;
 class TestWindow : public CWnd, public CSpectrumHost {
 public:
     TestWindow() {
-        EXPECT_TRUE(CreateEx(0, u"WQSpectrumTest", u"spectrum", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr, nullptr));
+        EXPECT_TRUE(CreateEx(0, u"WQSpectrumTest", u"spectrum", WS_POPUP | WS_VISIBLE, 0, 0, 480,
+                             234, nullptr, nullptr));
         HDC dc = GetDC();
         HBRUSH brush = CreateSolidBrush(wq::gdi::ColorrefFromPixel(kBackdrop));
         const RECT all = {0, 0, 480, 234};
@@ -72,7 +73,8 @@ public:
         if (s == nullptr) return -1;
         int n = 0;
         for (int y = kSpectrumRect.top; y < kSpectrumRect.bottom; ++y) {
-            for (int x = kSpectrumRect.left; x < kSpectrumRect.right; ++x) n += visualtest::IsBarColour(s->At(x, y)) ? 1 : 0;
+            for (int x = kSpectrumRect.left; x < kSpectrumRect.right; ++x)
+                n += visualtest::IsBarColour(s->At(x, y)) ? 1 : 0;
         }
         return n;
     }
@@ -100,12 +102,15 @@ public:
         *ns = Ns(wq::clock::Current().Now());
         return true;
     }
-    std::int64_t Ns(DWORD tick) const { return std::int64_t{static_cast<DWORD>(tick - origin)} * 1'000'000; }
+    std::int64_t Ns(DWORD tick) const {
+        return std::int64_t{static_cast<DWORD>(tick - origin)} * 1'000'000;
+    }
 };
 
 std::vector<short> LoudBlock() {
     std::vector<short> block(2304);
-    for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<short>((i / 18) % 2 ? 20000 : -20000);
+    for (size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<short>((i / 18) % 2 ? 20000 : -20000);
     return block;
 }
 
@@ -157,7 +162,7 @@ TEST(SpectrumGui, AFeedDestroyedWithWakeUpsPendingIsNeverReached) {
         CSpectrumFeed timed(&window, &window.spectrum, &GuiSpectrumWaker(), &clock);
         const std::vector<short> block = LoudBlock();
         timed.OnSoundSamples(block.data(), 4608, kFormat44100);  // posts a wake-up
-        wq::win::PumpPending();                                 // arms the window timer
+        wq::win::PumpPending();                                  // arms the window timer
     }
     {
         CSpectrumFeed posted(&window, &window.spectrum, &GuiSpectrumWaker(), &clock);
@@ -180,7 +185,9 @@ public:
         playTimes.push_back(timed ? *ns : -1);
         return timed;
     }
-    bool PlayNow(std::uint64_t* timeline, std::int64_t* ns) override { return MediaPlayClock().PlayNow(timeline, ns); }
+    bool PlayNow(std::uint64_t* timeline, std::int64_t* ns) override {
+        return MediaPlayClock().PlayNow(timeline, ns);
+    }
     std::vector<std::int64_t> PlayTimes() {
         std::lock_guard<std::mutex> lock(m_lock);
         return playTimes;
@@ -217,8 +224,11 @@ TEST(SpectrumGui, ARealMp3ToneLightsItsBandWhileItIsHeard) {
     // 306.25 Hz = 8 x 44100 / 1152: after thinning by 9 frames the first 64
     // values of two consecutive blocks join into exactly 8 cycles, transform
     // point 8, the band at 3000 Hz (band 4).
-    const std::string make = "mkdir -p '" + dir + "' && ffmpeg -v error -f lavfi -i 'sine=frequency=306.25:sample_rate=44100:duration=2' -ac 2 -c:a pcm_s16le '" +
-                             dir + "/tone.wav' && lame --quiet -b 192 '" + dir + "/tone.wav' '" + dir + "/tone.mp3'";
+    const std::string make =
+        "mkdir -p '" + dir +
+        "' && ffmpeg -v error -f lavfi -i 'sine=frequency=306.25:sample_rate=44100:duration=2' -ac "
+        "2 -c:a pcm_s16le '" +
+        dir + "/tone.wav' && lame --quiet -b 192 '" + dir + "/tone.wav' '" + dir + "/tone.mp3'";
     ASSERT_EQ(std::system(make.c_str()), 0) << make;
     ASSERT_TRUE(wq::media::SetAudioSink("null"));
 
@@ -231,8 +241,12 @@ TEST(SpectrumGui, ARealMp3ToneLightsItsBandWhileItIsHeard) {
         ComRef<IBaseFilter> filter;
         ComRef<IWQASoundFilter> filterCtrl;
         ComRef<IMediaControl> control;
-        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.Put()), S_OK);
-        ASSERT_EQ(CoCreateInstance(CLSID_WQASoundFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, filter.Put()), S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IGraphBuilder, graph.Put()),
+                  S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_WQASoundFilter, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IBaseFilter, filter.Put()),
+                  S_OK);
         graph->AddFilter(filter.p, u"WQASoundFilter");
         ASSERT_EQ(filter->QueryInterface(IID_IWQASoundFilter, filterCtrl.Put()), S_OK);
         SoundCallbackInfo info{&tap, &Tap::Callback};
@@ -253,8 +267,11 @@ TEST(SpectrumGui, ARealMp3ToneLightsItsBandWhileItIsHeard) {
     for (size_t i = 0; i < window.drawTimes.size(); ++i) {
         if (playTimes[i] < 0) continue;
         ++timed;
-        const std::int64_t drawn = std::chrono::duration_cast<std::chrono::nanoseconds>(window.drawTimes[i].time_since_epoch()).count();
-        EXPECT_GE(drawn, playTimes[i]) << "frame " << i << " drawn " << (playTimes[i] - drawn) / 1000 << " us early";
+        const std::int64_t drawn = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                       window.drawTimes[i].time_since_epoch())
+                                       .count();
+        EXPECT_GE(drawn, playTimes[i])
+            << "frame " << i << " drawn " << (playTimes[i] - drawn) / 1000 << " us early";
     }
     EXPECT_GT(timed, 30) << "blocks of a running graph carry their play time";
 
@@ -262,7 +279,8 @@ TEST(SpectrumGui, ARealMp3ToneLightsItsBandWhileItIsHeard) {
     // two, whose window still holds the silence before the track).
     std::vector<long> sum(12, 0);
     for (size_t i = 2; i < window.drawnLevels.size(); ++i) {
-        for (int b = 0; b < 12; ++b) sum[static_cast<size_t>(b)] += window.drawnLevels[i][static_cast<size_t>(b)];
+        for (int b = 0; b < 12; ++b)
+            sum[static_cast<size_t>(b)] += window.drawnLevels[i][static_cast<size_t>(b)];
     }
     long others = 0;
     for (int b = 0; b < 12; ++b) {
@@ -274,4 +292,6 @@ TEST(SpectrumGui, ARealMp3ToneLightsItsBandWhileItIsHeard) {
 
 // GLib allocates its first quark table in a library constructor; a full
 // unwind lets the suppression for library start-up (_dl_init) recognise it.
-extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0:malloc_context_size=8"; }
+extern "C" const char* __asan_default_options() {
+    return "fast_unwind_on_malloc=0:malloc_context_size=8";
+}

@@ -13,16 +13,22 @@ namespace fs = std::filesystem;
 
 namespace visualtest {
 
-std::uint32_t BarRow(int r) { return 0x000080u | (static_cast<std::uint32_t>(r * 4) << 8); }
+std::uint32_t BarRow(int r) {
+    return 0x000080u | (static_cast<std::uint32_t>(r * 4) << 8);
+}
 
-bool IsBarColour(std::uint32_t pixel) { return (pixel & 0xFF00FFu) == 0x80u; }
+bool IsBarColour(std::uint32_t pixel) {
+    return (pixel & 0xFF00FFu) == 0x80u;
+}
 
-void WriteBmp(const fs::path& path, int w, int h, const std::function<std::uint32_t(int, int)>& pixel) {
+void WriteBmp(const fs::path& path, int w, int h,
+              const std::function<std::uint32_t(int, int)>& pixel) {
     const int rowBytes = (w * 3 + 3) & ~3;
     const std::uint32_t dataSize = static_cast<std::uint32_t>(rowBytes * h);
     std::vector<unsigned char> f(54 + dataSize, 0);
     auto put32 = [&](size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) f[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            f[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
     };
     f[0] = 'B';
     f[1] = 'M';
@@ -53,7 +59,8 @@ DeviceRoot::DeviceRoot(bool withBar) {
     const fs::path img = m_dir / "NAND Flash" / "skin" / "WQAudio" / "img";
     fs::create_directories(img);
     if (withBar) {
-        WriteBmp(img / "EQ_bar.bmp", 8, 64, [](int x, int y) { return x == 7 ? kMagenta : BarRow(y); });
+        WriteBmp(img / "EQ_bar.bmp", 8, 64,
+                 [](int x, int y) { return x == 7 ? kMagenta : BarRow(y); });
     }
     WriteBmp(img / "EQ_Peak.bmp", 8, 4, [](int x, int) { return x == 7 ? kMagenta : kPeak; });
     std::string error;

@@ -16,7 +16,8 @@ std::uint32_t BarRow(int r);
 bool IsBarColour(std::uint32_t pixel);
 
 // A 24-bit bottom-up BMP, as skin pictures are stored.
-void WriteBmp(const std::filesystem::path& path, int w, int h, const std::function<std::uint32_t(int, int)>& pixel);
+void WriteBmp(const std::filesystem::path& path, int w, int h,
+              const std::function<std::uint32_t(int, int)>& pixel);
 
 // A temporary device root, made the current root, holding the spectrum's
 // pictures: EQ_bar.bmp 8 x 64 and EQ_Peak.bmp 8 x 4, each with a last column

@@ -1,6 +1,8 @@
 // CSpectrumAnalyzer: levels, peaks and the pixels of each pattern, drawn with
 // real GDI into a surface and real skin pictures read from a temporary device
 // root.
+#include "visual/spectrum.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 
 #include "platform/gdi/gdi.h"
 #include "tests/visual/pictures.h"
-#include "visual/spectrum.h"
 
 namespace {
 
@@ -20,7 +21,9 @@ using visualtest::kPeak;
 constexpr std::uint32_t kGrey = 0xE9E9E9;
 constexpr std::uint32_t kOrange = 0xFF7B47;
 // The background varies with position, so a misplaced copy shows.
-std::uint32_t Background(int x, int y) { return 0x200000u | static_cast<std::uint32_t>((x * 7 + y * 13) & 0x3F); }
+std::uint32_t Background(int x, int y) {
+    return 0x200000u | static_cast<std::uint32_t>((x * 7 + y * 13) & 0x3F);
+}
 
 class Host : public CSpectrumHost {
 public:
@@ -48,14 +51,19 @@ struct Screen {
     Screen() {
         surface.Resize(kW, kH);
         for (int y = 0; y < kH; ++y) {
-            for (int x = 0; x < kW; ++x) surface.pixels[static_cast<size_t>(y * kW + x)] = Background(x, y);
+            for (int x = 0; x < kW; ++x)
+                surface.pixels[static_cast<size_t>(y * kW + x)] = Background(x, y);
         }
         dc = wq::gdi::CreateSurfaceDC(&surface, POINT{0, 0}, RECT{0, 0, kW, kH});
     }
     ~Screen() { wq::gdi::DeleteSurfaceDC(dc); }
     // Pixel at (x, y) relative to the spectrum rectangle.
-    std::uint32_t At(int x, int y) const { return surface.At(Host::kRect.left + x, Host::kRect.top + y); }
-    std::uint32_t Back(int x, int y) const { return Background(Host::kRect.left + x, Host::kRect.top + y); }
+    std::uint32_t At(int x, int y) const {
+        return surface.At(Host::kRect.left + x, Host::kRect.top + y);
+    }
+    std::uint32_t Back(int x, int y) const {
+        return Background(Host::kRect.left + x, Host::kRect.top + y);
+    }
     void Scribble() {  // something a frame must cover
         for (auto& p : surface.pixels) p = 0x123456;
     }
@@ -87,17 +95,24 @@ std::string Column(const Screen& s, int x, int y0, int y1) {
     for (int y = y0; y < y1; ++y) {
         const std::uint32_t p = s.At(x, y);
         char c = '?';
-        if (p == s.Back(x, y)) c = 'b';
-        else if (p == kPeak) c = 'p';
-        else if (p == kGrey) c = 'g';
-        else if (p == kOrange) c = 'o';
-        else if (visualtest::IsBarColour(p)) c = 'B';
+        if (p == s.Back(x, y))
+            c = 'b';
+        else if (p == kPeak)
+            c = 'p';
+        else if (p == kGrey)
+            c = 'g';
+        else if (p == kOrange)
+            c = 'o';
+        else if (visualtest::IsBarColour(p))
+            c = 'B';
         out += c;
     }
     return out;
 }
 
-std::string Repeat(char c, int n) { return std::string(static_cast<size_t>(n), c); }
+std::string Repeat(char c, int n) {
+    return std::string(static_cast<size_t>(n), c);
+}
 
 }  // namespace
 
@@ -150,10 +165,12 @@ TEST(SpectrumBasic, FullBarFrom26To66ThenItsMarker) {
     EXPECT_EQ(f.spectrum.GetPeak(0), 162) << "a new maximum lifts the peak 12 above it";
 
     f.Frame();  // level 147 -> 19 segments; the marker at the clamped peak 150: y 26
-    EXPECT_EQ(Column(f.screen, 0, 20, 70), Repeat('b', 6) + "pp" + Repeat('B', 38) + Repeat('b', 4));
+    EXPECT_EQ(Column(f.screen, 0, 20, 70),
+              Repeat('b', 6) + "pp" + Repeat('B', 38) + Repeat('b', 4));
     EXPECT_EQ(f.spectrum.GetPeak(0), 143) << "150 less 7";
     // Second band: level 144 (19 segments) below its peak 159, clamped to 150: marker at y 26.
-    EXPECT_EQ(Column(f.screen, 14, 20, 70), Repeat('b', 6) + "pp" + Repeat('B', 38) + Repeat('b', 4));
+    EXPECT_EQ(Column(f.screen, 14, 20, 70),
+              Repeat('b', 6) + "pp" + Repeat('B', 38) + Repeat('b', 4));
     EXPECT_EQ(f.spectrum.GetPeak(1), 143);
 }
 
@@ -163,7 +180,8 @@ TEST(SpectrumBasic, WithoutVisualsOnlyMarkersOneSegmentHigh) {
     f.SetAll(100);
     f.Frame();
     for (int i = 0; i < 12; ++i) {
-        EXPECT_EQ(Column(f.screen, 14 * i, 0, 105), Repeat('b', 64) + "pp" + Repeat('b', 39)) << "band " << i;
+        EXPECT_EQ(Column(f.screen, 14 * i, 0, 105), Repeat('b', 64) + "pp" + Repeat('b', 39))
+            << "band " << i;
     }
     EXPECT_EQ(f.spectrum.GetPeak(3), 159) << "peaks still follow the levels";
 }
@@ -174,7 +192,8 @@ TEST(SpectrumSymmetric, FullBarFrom4To68WithCaps) {
     f.SetOne(0, 102);
     f.Frame();
     // Upper cap y 1..4 (drawn over the bar's first row), bar 5..67, lower cap 68..71.
-    EXPECT_EQ(Column(f.screen, 0, 0, 75), "b" + Repeat('p', 4) + Repeat('B', 63) + Repeat('p', 4) + Repeat('b', 3));
+    EXPECT_EQ(Column(f.screen, 0, 0, 75),
+              "b" + Repeat('p', 4) + Repeat('B', 63) + Repeat('p', 4) + Repeat('b', 3));
     EXPECT_EQ(f.screen.At(0, 5), BarRow(1)) << "all 64 picture rows, the first under the cap";
     EXPECT_EQ(f.screen.At(0, 67), BarRow(63));
     EXPECT_EQ(f.spectrum.GetPeak(0), 150) << "the peak follows the level without a lift";
@@ -187,7 +206,8 @@ TEST(SpectrumSymmetric, OddSpanReachesOneSegmentFurtherUp) {
     f.SetOne(2, 22);  // 33 - 3 = 30: n = 3
     f.Frame();
     // Bar 28..40 (cap over row 28), caps 25..28 and 40..43.
-    EXPECT_EQ(Column(f.screen, 28, 20, 50), Repeat('b', 5) + Repeat('p', 4) + Repeat('B', 11) + Repeat('p', 4) + Repeat('b', 6));
+    EXPECT_EQ(Column(f.screen, 28, 20, 50),
+              Repeat('b', 5) + Repeat('p', 4) + Repeat('B', 11) + Repeat('p', 4) + Repeat('b', 6));
     EXPECT_EQ(f.screen.At(28, 29), BarRow(53)) << "the last 12 picture rows: 52..63";
     EXPECT_EQ(f.screen.At(28, 39), BarRow(63));
     f.host.ready = FALSE;
@@ -205,9 +225,11 @@ TEST(SpectrumWave, FlatBandWithOrangeDotsWhenVisualsAreNotReady) {
     for (int i = 0; i < 12; ++i) {
         for (int k = 0; k < 5; ++k) {
             const int x = 15 * i + 3 * k;
-            EXPECT_EQ(Column(f.screen, x, 55, 105), Repeat('b', 7) + "oo" + "b" + Repeat('g', 35) + Repeat('b', 5))
+            EXPECT_EQ(Column(f.screen, x, 55, 105),
+                      Repeat('b', 7) + "oo" + "b" + Repeat('g', 35) + Repeat('b', 5))
                 << "band " << i << " strip " << k;
-            EXPECT_EQ(Column(f.screen, x + 1, 55, 105), Repeat('b', 50)) << "columns are one pixel wide";
+            EXPECT_EQ(Column(f.screen, x + 1, 55, 105), Repeat('b', 50))
+                << "columns are one pixel wide";
         }
     }
     EXPECT_EQ(f.spectrum.GetWaveHeight(0), 0);
@@ -218,7 +240,7 @@ TEST(SpectrumWave, HeightsLeanTowardTheRightNeighbourAndShimmerUpward) {
     f.host.pattern = PATTERN_WAVE;
     int v[12];
     for (int b = 0; b < 12; ++b) v[b] = 52;  // 78 - 3 = 75: height 10
-    v[5] = 102;                               // 150: height 20
+    v[5] = 102;                              // 150: height 20
     f.spectrum.SetLevels(v, 0, 12);
     f.Frame();
     EXPECT_EQ(f.spectrum.GetWaveHeight(0), 10);
@@ -254,7 +276,8 @@ TEST(SpectrumFrame, BackgroundOnlyForUnknownPatternWhilePausedAndWithoutCapture)
     f.screen.Scribble();
     f.Frame();
     for (int y = 0; y < 105; ++y) {
-        for (int x = 0; x < 180; ++x) ASSERT_EQ(f.screen.At(x, y), f.screen.Back(x, y)) << x << "," << y;
+        for (int x = 0; x < 180; ++x)
+            ASSERT_EQ(f.screen.At(x, y), f.screen.Back(x, y)) << x << "," << y;
     }
     EXPECT_EQ(f.spectrum.GetLevel(0), 150) << "no pattern drawn, so no fall either";
 
@@ -264,7 +287,8 @@ TEST(SpectrumFrame, BackgroundOnlyForUnknownPatternWhilePausedAndWithoutCapture)
     f.screen.Scribble();
     f.Frame();
     for (int y = 0; y < 105; ++y) {
-        for (int x = 0; x < 180; ++x) ASSERT_EQ(f.screen.At(x, y), f.screen.Back(x, y)) << x << "," << y;
+        for (int x = 0; x < 180; ++x)
+            ASSERT_EQ(f.screen.At(x, y), f.screen.Back(x, y)) << x << "," << y;
     }
     EXPECT_EQ(f.screen.surface.At(5, 5), 0x123456u) << "nothing outside the rectangle";
     EXPECT_EQ(f.spectrum.GetLevel(0), 150);
