@@ -72,6 +72,9 @@ void CSpectrumAnalyzer::DrawSpectrum(HDC dc, const RECT& rc) {
     }
     const int w = Width(rc);
     const int h = Height(rc);
+    if (w <= 0 || h <= 0) {
+        return;
+    }
     HDC mem = CreateCompatibleDC(dc);
     HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
     HGDIOBJ old = SelectObject(mem, bmp);
@@ -92,6 +95,9 @@ void CSpectrumAnalyzer::DrawSpectrum(HDC dc, const RECT& rc) {
 
 void CSpectrumAnalyzer::CaptureBackground(HDC dc, const RECT& rc) {
     ReleaseBackground();
+    if (Width(rc) <= 0 || Height(rc) <= 0) {
+        return;  // an empty area has no background; frames then draw nothing
+    }
     m_hBackDC = CreateCompatibleDC(dc);
     m_hBackBitmap = CreateCompatibleBitmap(dc, Width(rc), Height(rc));
     m_hBackOld = SelectObject(m_hBackDC, m_hBackBitmap);

@@ -51,7 +51,8 @@ public:
     // pattern when the host is playing. Nothing at all without a background.
     void DrawSpectrum(HDC dc, const RECT& rc);
     // Keeps a copy of rc of dc as the background of every frame (once, after
-    // the skin has been painted; a second capture replaces the first).
+    // the skin has been painted; a second capture replaces the first). An
+    // empty rectangle leaves no background.
     void CaptureBackground(HDC dc, const RECT& rc);
     // Copies the background back to rc's top-left corner, wiping the bars.
     void RestoreBackground(HDC dc, const RECT& rc);

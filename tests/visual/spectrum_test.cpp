@@ -343,3 +343,39 @@ TEST(SpectrumFrame, FramesLeaveNoDrawingObjectsBehind) {
         EXPECT_EQ(wq::gdi::LiveObjectCount(), objects) << "pattern " << pattern;
     }
 }
+
+TEST(SpectrumFrame, UndersizedPicturesAndEmptyAreasAreHarmless) {
+    DeviceRoot root;
+    const auto img = root.Dir() / "NAND Flash" / "skin" / "WQAudio" / "img";
+    // Pictures far smaller than the 7 x 64 and 7 x 4 the patterns cut from.
+    visualtest::WriteBmp(img / "EQ_bar.bmp", 2, 3, [](int, int y) { return BarRow(y); });
+    visualtest::WriteBmp(img / "EQ_Peak.bmp", 1, 1, [](int, int) { return kPeak; });
+    Host host;
+    Screen screen;
+    CSpectrumAnalyzer spectrum(&host);
+    spectrum.CaptureBackground(screen.dc, Host::kRect);
+    int v[12];
+    std::fill(std::begin(v), std::end(v), 100);
+    for (int pattern : {PATTERN_BASIC, PATTERN_SYMMETRIC, PATTERN_WAVE}) {
+        host.pattern = pattern;
+        spectrum.SetLevels(v, 0, 12);
+        spectrum.DrawSpectrum(screen.dc, Host::kRect);
+    }
+    // Nothing lands outside the spectrum rectangle, whatever the pictures hold.
+    for (int y = 0; y < Screen::kH; ++y) {
+        for (int x = 0; x < Screen::kW; ++x) {
+            const bool inside = x >= Host::kRect.left && x < Host::kRect.right &&
+                                y >= Host::kRect.top && y < Host::kRect.bottom;
+            if (!inside) {
+                ASSERT_EQ(screen.surface.At(x, y), Background(x, y)) << x << "," << y;
+            }
+        }
+    }
+    // An empty spectrum area: no background, no frame.
+    const RECT empty = {50, 50, 50, 80};
+    spectrum.CaptureBackground(screen.dc, empty);
+    EXPECT_FALSE(spectrum.HasBackground());
+    screen.Scribble();
+    spectrum.DrawSpectrum(screen.dc, Host::kRect);
+    EXPECT_EQ(screen.At(0, 0), 0x123456u);
+}
