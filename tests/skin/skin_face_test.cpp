@@ -2,12 +2,9 @@
 // draw against the committed screenshots, and the committed skin against a
 // fresh run of its generator.
 //
-// To regenerate after changing tools/skingen (from the repository root, with
-// the build in build/art):
-//   build/art/tools/skingen/skingen skin
-//   then for each window W in player equalizer pattern taskbar, with the
-//   skin copied to ROOT/"NAND Flash"/skin:
-//   build/art/tools/skincheck/skincheck --root ROOT --render docs/screenshots/skin-W.png TEMPLATE
+// To regenerate after changing tools/skingen: build the skingen and skincheck
+// targets in build/art, then run tools/skingen/regenerate.sh from the
+// repository root (it redraws skin/ and docs/screenshots/skin-*.png).
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -27,6 +27,12 @@ constexpr char16_t kPlayerTpl[] = u"\\NAND Flash\\skin\\WQAudio\\WQAudio.TPL";
 constexpr char16_t kEqualizerTpl[] = u"\\NAND Flash\\skin\\WQAudio\\WQEqualizer.TPL";
 constexpr char16_t kPatternTpl[] = u"\\NAND Flash\\skin\\WQAudio\\WQPattern.TPL";
 
+enum class Key {
+    Keyed,   // drawn with magenta transparent: needs both key and ink
+    Opaque,  // drawn as it is: a magenta pixel would show as magenta
+    Either,  // a face the skin draws keyed; shaped or square
+};
+
 enum class Rule {
     AtLeast,     // w x h or larger (parts are cut from it)
     Exactly,     // w x h (a whole window)
@@ -42,21 +48,21 @@ struct SkinFile {
     int w, h;
     UINT id;
     const char16_t* tpl;
-    bool keyed;  // drawn with magenta transparent: needs both key and ink
+    Key key;
 };
 
 #define WQA u"\\NAND Flash\\skin\\WQAudio\\img\\"
 #define COMMON u"\\NAND Flash\\SKIN\\Common\\img\\"
-#define FACE(file, id) {file, kPlayerDir, Rule::ButtonFace, 0, 0, id, kPlayerTpl, false}
-#define PRESET(file) {WQA file, nullptr, Rule::InArea, 0, 0, 3111, kPlayerTpl, false}
-#define FREQ(file, band) {WQA file, nullptr, Rule::InArea, 0, 0, 2200 + band, kEqualizerTpl, false}
-#define PATTERN(file, id) {file, kPlayerDir, Rule::ButtonFace, 0, 0, id, kPatternTpl, false}
-#define WIDE(file, id) {file, kPlayerDir, Rule::ButtonFace, 0, 0, id, kEqualizerTpl, false}
-#define ICON(file) {COMMON file, nullptr, Rule::AtMost, 30, 18, 0, nullptr, true}
+#define FACE(file, id) {file, kPlayerDir, Rule::ButtonFace, 0, 0, id, kPlayerTpl, Key::Either}
+#define PRESET(file) {WQA file, nullptr, Rule::InArea, 0, 0, 3111, kPlayerTpl, Key::Opaque}
+#define FREQ(file, band) {WQA file, nullptr, Rule::InArea, 0, 0, 2200 + band, kEqualizerTpl, Key::Opaque}
+#define PATTERN(file, id) {file, kPlayerDir, Rule::ButtonFace, 0, 0, id, kPatternTpl, Key::Either}
+#define WIDE(file, id) {file, kPlayerDir, Rule::ButtonFace, 0, 0, id, kEqualizerTpl, Key::Either}
+#define ICON(file) {COMMON file, nullptr, Rule::AtMost, 30, 18, 0, nullptr, Key::Keyed}
 
 const SkinFile kFiles[] = {
     // Player window: background, the faces the program swaps, the presets.
-    {WQA u"audio_bg.jpg", nullptr, Rule::Exactly, 480, 234, 0, nullptr, false},
+    {WQA u"audio_bg.jpg", nullptr, Rule::Exactly, 480, 234, 0, nullptr, Key::Opaque},
     FACE(u"\\IMG\\play_N_bt.bmp", 2002), FACE(u"\\IMG\\play_A_bt.bmp", 2002),
     FACE(u"\\IMG\\pause_N_bt.bmp", 2002), FACE(u"\\IMG\\pause_A_bt.bmp", 2002),
     FACE(u"\\IMG\\random_N_bt.bmp", 2004), FACE(u"\\IMG\\random_A_bt.bmp", 2004),
@@ -69,14 +75,14 @@ const SkinFile kFiles[] = {
     PRESET(u"EQ_SOFT.BMP"), PRESET(u"EQ_LIVE.BMP"), PRESET(u"EQ_HALL.BMP"),
     // Time display: digits are cut 5 x 6 from the strip and drawn at y = 2 in
     // a 10-pixel area; the colon sits in a 3-pixel gap, the slash in 7.
-    {WQA u"EQ_num.bmp", nullptr, Rule::AtLeast, 50, 6, 0, nullptr, true},
-    {WQA u"EQ_colon.bmp", nullptr, Rule::AtMost, 3, 8, 0, nullptr, true},
-    {WQA u"EQ_slash.bmp", nullptr, Rule::AtMost, 7, 8, 0, nullptr, true},
+    {WQA u"EQ_num.bmp", nullptr, Rule::AtLeast, 50, 6, 0, nullptr, Key::Keyed},
+    {WQA u"EQ_colon.bmp", nullptr, Rule::AtMost, 3, 8, 0, nullptr, Key::Keyed},
+    {WQA u"EQ_slash.bmp", nullptr, Rule::AtMost, 7, 8, 0, nullptr, Key::Keyed},
     // Spectrum: BASIC cuts the top 40 rows, SYMMETRIC all 64; caps are 7 x 4.
-    {WQA u"EQ_bar.bmp", nullptr, Rule::AtLeast, 7, 64, 0, nullptr, true},
-    {WQA u"EQ_Peak.bmp", nullptr, Rule::AtLeast, 7, 4, 0, nullptr, true},
+    {WQA u"EQ_bar.bmp", nullptr, Rule::AtLeast, 7, 64, 0, nullptr, Key::Keyed},
+    {WQA u"EQ_Peak.bmp", nullptr, Rule::AtLeast, 7, 4, 0, nullptr, Key::Keyed},
     // Equalizer window.
-    {WQA u"EQ_setup_N.jpg", nullptr, Rule::Exactly, 480, 234, 0, nullptr, false},
+    {WQA u"EQ_setup_N.jpg", nullptr, Rule::Exactly, 480, 234, 0, nullptr, Key::Opaque},
     FREQ(u"80.bmp", 1), FREQ(u"105.bmp", 1), FREQ(u"135.bmp", 1), FREQ(u"175.bmp", 1),
     FREQ(u"230.bmp", 2), FREQ(u"300.bmp", 2), FREQ(u"385.bmp", 2), FREQ(u"500.bmp", 2),
     FREQ(u"650.bmp", 3), FREQ(u"850.bmp", 3), FREQ(u"1_1.bmp", 3), FREQ(u"1_4.bmp", 3),
@@ -95,7 +101,7 @@ const SkinFile kFiles[] = {
     ICON(u"fmtspk_N_bt.bmp"), ICON(u"fmtspk_A_bt.bmp"), ICON(u"fmtspk_MN_bt.bmp"), ICON(u"fmtspk_MA_bt.bmp"),
     ICON(u"head_N_bt.bmp"), ICON(u"head_A_bt.bmp"), ICON(u"head_MN_bt.bmp"), ICON(u"head_MA_bt.bmp"),
     ICON(u"headfmt_N_bt.bmp"), ICON(u"headfmt_A_bt.bmp"), ICON(u"headfmt_MN_bt.bmp"), ICON(u"headfmt_MA_bt.bmp"),
-    {COMMON u"timedatenum.bmp", nullptr, Rule::AtLeast, 70, 12, 0, nullptr, true},
+    {COMMON u"timedatenum.bmp", nullptr, Rule::AtLeast, 70, 12, 0, nullptr, Key::Keyed},
 };
 
 std::u16string DevicePath(const SkinFile& f) {
@@ -180,9 +186,13 @@ TEST_F(SkinFiles, EveryNamedPictureResolvesDecodesAndHasItsSize) {
                 break;
             }
         }
-        if (f.keyed) {
-            const auto keyed = std::count(s.pixels.begin(), s.pixels.end(), kKey);
+        const auto keyed = std::count(s.pixels.begin(), s.pixels.end(), kKey);
+        if (f.key == Key::Keyed) {
             EXPECT_GT(keyed, 0) << "drawn with the colour key but has no transparent pixel";
+            EXPECT_LT(static_cast<size_t>(keyed), s.pixels.size()) << "wholly transparent";
+        } else if (f.key == Key::Opaque) {
+            EXPECT_EQ(keyed, 0) << "drawn opaque, so its magenta pixels would show";
+        } else {
             EXPECT_LT(static_cast<size_t>(keyed), s.pixels.size()) << "wholly transparent";
         }
     }

@@ -106,9 +106,9 @@ Raster Background() {
 
 Raster FreqPictureArt(const Raster& bg, int band, const char* text) {
     const Box f = FreqPicture(band);
-    const Raster under = bg.Crop(f.x, f.y, f.w, f.h);
-    return Art(
-        f.w, f.h, [&](cairo_t* cr) { Text(cr, text, f.w / 2.0, f.h / 2.0, 10, true, pal::kAmber); }, &under);
+    // Drawn opaque at the area's corner: no colour key.
+    return Over(bg.Crop(f.x, f.y, f.w, f.h),
+                [&](cairo_t* cr) { Text(cr, text, f.w / 2.0, f.h / 2.0, 10, true, pal::kAmber); });
 }
 
 }  // namespace

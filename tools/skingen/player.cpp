@@ -200,22 +200,19 @@ Raster Peak() {
 }
 
 Raster PresetBadge(const Raster& bg, const char* name) {
-    const Raster under = bg.Crop(kEqBadge.x, kEqBadge.y, kEqBadge.w, kEqBadge.h);
-    // Drawn opaque at the area's corner, so it carries the face under it.
-    return Art(
-        kEqBadge.w, kEqBadge.h,
-        [&](cairo_t* cr) {
-            const double w = kEqBadge.w, h = kEqBadge.h;
-            RoundRect(cr, 0.5, 0.5, w - 1, h - 1, h / 2);
-            SetColour(cr, Hex(0x1A1206, 0.85));
-            cairo_fill_preserve(cr);
-            cairo_set_line_width(cr, 1);
-            SetColour(cr, pal::kAmber);
-            cairo_stroke(cr);
-            Text(cr, "EQ", 6, h / 2, 7, true, Hex(0xFFB547, 0.7), Align::Left);
-            Text(cr, name, 20 + (w - 24) / 2, h / 2, 8.5, true, pal::kAmber);
-        },
-        &under);
+    // Drawn opaque at the area's corner, so it carries the face under it and
+    // holds no colour key.
+    return Over(bg.Crop(kEqBadge.x, kEqBadge.y, kEqBadge.w, kEqBadge.h), [&](cairo_t* cr) {
+        const double w = kEqBadge.w, h = kEqBadge.h;
+        RoundRect(cr, 0.5, 0.5, w - 1, h - 1, h / 2);
+        SetColour(cr, Hex(0x1A1206, 0.85));
+        cairo_fill_preserve(cr);
+        cairo_set_line_width(cr, 1);
+        SetColour(cr, pal::kAmber);
+        cairo_stroke(cr);
+        Text(cr, "EQ", 6, h / 2, 7, true, Hex(0xFFB547, 0.7), Align::Left);
+        Text(cr, name, 20 + (w - 24) / 2, h / 2, 8.5, true, pal::kAmber);
+    });
 }
 
 Raster Selection() {
