@@ -80,7 +80,7 @@ TEST_F(RestoreTest, APathWithoutBackslashAndTheEmptyPath) {
 }
 
 TEST_F(RestoreTest, StorageChecksLookAtTheFirstFolderBelowTheTop) {
-    Folder("SDMMC CARD2");
+    File("SDMMC CARD2/x.mp3");
     File("이동식디스크/Music/m.wma");
     CExplorer fresh;  // empty trail
     EXPECT_FALSE(fresh.IsCardPath());
