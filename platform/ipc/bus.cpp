@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <future>
 #include <set>
@@ -42,6 +43,7 @@ GVariant* CallDaemon(GDBusConnection* conn, const char* method, GVariant* args, 
 // callback on the bus thread.
 struct Pending {
     std::mutex mutex;
+    std::condition_variable finished;  // for senders that are not the GUI thread
     bool done = false;
     GVariant* reply = nullptr;
     std::string error;
@@ -69,6 +71,7 @@ void OnCallDone(GObject* source, GAsyncResult* result, gpointer data) {
         if (!reply) start->pending->error = TakeError(error);
         start->pending->done = true;
     }
+    start->pending->finished.notify_all();
     // Wakes the waiting GUI thread; an empty sent task is harmless if it has
     // stopped waiting.
     if (Host* host = start->shared->host.load()) host->SendTask([] {});
@@ -307,6 +310,17 @@ GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const
     g_main_context_invoke(d.context, StartCall, start);
     // The bus itself gives up after `timeout`; the margin covers its reply.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout + 1000);
+    Host* host = d.shared->host.load();
+    if (!host->OnGuiThread()) {
+        // Another thread only waits: the GUI thread's tasks are not its to run.
+        std::unique_lock lock(pending->mutex);
+        if (!pending->finished.wait_until(lock, deadline, [&] { return pending->done; })) {
+            if (error) *error = "no answer in time";
+            return nullptr;
+        }
+        if (!pending->reply && error) *error = pending->error;
+        return pending->reply ? g_variant_ref(pending->reply) : nullptr;
+    }
     for (;;) {
         {
             std::lock_guard lock(pending->mutex);
@@ -318,7 +332,7 @@ GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const
             if (error) *error = "no answer in time";
             return nullptr;
         }
-        d.shared->host.load()->WaitForSentTasks(static_cast<DWORD>(std::min<long long>(left.count(), 100)));
+        host->WaitForSentTasks(static_cast<DWORD>(std::min<long long>(left.count(), 100)));
     }
     std::lock_guard lock(pending->mutex);
     if (!pending->reply && error) *error = pending->error;
@@ -350,6 +364,7 @@ LRESULT Bus::Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam, bool
 
 bool Bus::Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) {
     Impl& d = *m_impl;
+    if (!IsConnected()) return false;
     std::string owner, element;
     {
         std::lock_guard lock(d.remoteMutex);

@@ -8,10 +8,11 @@
 // docs/ipc.md lists every method). Two programs asking for the same name queue
 // on the bus: the first keeps it, the next gets it when the first lets go.
 //
-// Thread rules: Find, Send, Post, BringToFront, Publish, Withdraw and the
-// destructor are called on the GUI thread (the thread that runs the Host's
-// tasks). Incoming calls are answered on the bus thread after the GUI thread
-// has run them through the Host.
+// Thread rules: Publish, Withdraw and the destructor are called on the GUI
+// thread (the thread that runs the Host's tasks). Find, Send, Post and
+// BringToFront may also come from other threads; only the GUI thread keeps
+// handling messages sent to it while it waits. Incoming calls are answered on
+// the bus thread after the GUI thread has run them through the Host.
 #pragma once
 
 #include <cstdint>

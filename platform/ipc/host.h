@@ -38,6 +38,10 @@ public:
     // the waiting sent tasks and returns how many ran.
     virtual int WaitForSentTasks(DWORD timeoutMs) = 0;
 
+    // True on the thread that runs the tasks. A Send from any other thread
+    // waits without running them.
+    virtual bool OnGuiThread() { return true; }
+
     // GUI thread: hands `m` to the window `hwnd` and returns the handler's
     // result; 0 for a window that is gone or a message nobody handles.
     virtual LRESULT Deliver(HWND hwnd, const Message& m) = 0;

@@ -9,6 +9,7 @@ namespace wq::ipc {
 void WinHost::PostTask(std::function<void()> task) { wq::win::PostTask(std::move(task)); }
 void WinHost::SendTask(std::function<void()> task) { wq::win::SendTask(std::move(task)); }
 int WinHost::WaitForSentTasks(DWORD timeoutMs) { return wq::win::WaitForSentTasks(timeoutMs); }
+bool WinHost::OnGuiThread() { return wq::win::IsGuiThread(); }
 
 LRESULT WinHost::Deliver(HWND hwnd, const Message& m) {
     if (!IsWindow(hwnd)) return 0;

@@ -12,6 +12,7 @@ public:
     void PostTask(std::function<void()> task) override;  // any thread
     void SendTask(std::function<void()> task) override;  // any thread
     int WaitForSentTasks(DWORD timeoutMs) override;
+    bool OnGuiThread() override;  // any thread
     // A posted message's task runs in order with the program's posted
     // messages, so handing it straight to the window procedure keeps its place.
     LRESULT Deliver(HWND hwnd, const Message& m) override;

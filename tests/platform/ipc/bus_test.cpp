@@ -231,6 +231,28 @@ TEST(BusSend, TwoProgramsSendingToEachOtherBothGetAnswers) {
     EXPECT_EQ(a.Do([&] { return a.bus()->Send(a.bus()->Find(u"WQMain"), WM_USER + 2, 3, 0, nullptr); }), 103);
 }
 
+TEST(BusSend, FromAnotherThreadWaitsWithoutRunningTheGuiThreadsWork) {
+    Program a(Quick()), b;
+    b.Do([&] { b.bus()->Publish(Hwnd(1), u"WQMain"); return 0; });
+    a.Do([&] { a.bus()->Publish(Hwnd(2), u"WQAudio"); return 0; });
+    b.On("1025", [](const Message& m) { return LRESULT(m.wParam * 2); });
+    a.On("16", [](const Message&) { return LRESULT{3}; });
+    const auto id = a.Do([&] { return a.bus()->Find(u"WQMain"); });
+    // A streaming thread of program a sends; a's own thread keeps answering.
+    auto worker = std::async(std::launch::async, [&] {
+        bool delivered = false;
+        const LRESULT r = a.bus()->Send(id, WM_USER + 1, 21, 0, &delivered);
+        return delivered ? r : -1;
+    });
+    EXPECT_EQ(b.Do([&] { return b.bus()->Send(b.bus()->Find(u"WQAudio"), WM_CLOSE, 0, 0, nullptr); }), 3);
+    EXPECT_EQ(worker.get(), 42);
+    for (const auto& r : a.received()) EXPECT_EQ(r.thread, a.thread());
+    b.Freeze();
+    const auto start = Clock::now();
+    EXPECT_EQ(std::async(std::launch::async, [&] { return a.bus()->Send(id, WM_USER + 1, 1, 0, nullptr); }).get(), 0);
+    EXPECT_LT(Clock::now() - start, 3s);
+}
+
 TEST(BusSend, HungPeerTimesOutWithoutHangingTheCaller) {
     Program a(Quick()), b;
     b.Do([&] { b.bus()->Publish(Hwnd(1), u"WQMain"); return 0; });

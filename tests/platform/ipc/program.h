@@ -108,6 +108,7 @@ public:
         }
         return h ? h(m) : 0;
     }
+    bool OnGuiThread() override { return std::this_thread::get_id() == m_thread.get_id(); }
     bool BringToFront(HWND, UINT flags) override {
         frontFlags = flags;
         return true;
