@@ -258,6 +258,17 @@ void DrawGlyph(cairo_t* cr, Glyph g, double cx, double cy, double s, const Colou
             cairo_arc(cr, cx - 0.5 * u, cy, 7 * u, -kPi / 4, kPi / 4);
             cairo_stroke(cr);
             break;
+        case Glyph::SpeakerMuted:
+            // The waves give way to a red cross: no sound comes out.
+            Speaker(cr, cx - 2 * u, cy, s);
+            cairo_set_line_width(cr, 1.8 * u);
+            SetColour(cr, Hex(0xFF5A4E));
+            cairo_move_to(cr, cx + 1.5 * u, cy - 3.5 * u);
+            cairo_line_to(cr, cx + 8.5 * u, cy + 3.5 * u);
+            cairo_move_to(cr, cx + 8.5 * u, cy - 3.5 * u);
+            cairo_line_to(cr, cx + 1.5 * u, cy + 3.5 * u);
+            cairo_stroke(cr);
+            break;
         case Glyph::Headphone:
             cairo_set_line_width(cr, 1.8 * u);
             cairo_arc(cr, cx, cy + 1 * u, 6.5 * u, kPi, 2 * kPi);

@@ -59,7 +59,7 @@ void GlassPanel(cairo_t* cr, double x, double y, double w, double h, double radi
 
 enum class Glyph {
     Prev, Stop, Play, Pause, Next, Random, Turn, RepeatAll, RepeatOne, RepeatOff,
-    Equalizer, Spectrum, Navi, Close, Up, Down, Left, Right, Plus, Minus, Check, Speaker, Headphone, Mute,
+    Equalizer, Spectrum, Navi, Close, Up, Down, Left, Right, Plus, Minus, Check, Speaker, SpeakerMuted, Headphone, Mute,
 };
 // An icon of about `size` pixels centred on (cx, cy).
 void DrawGlyph(cairo_t* cr, Glyph g, double cx, double cy, double size, const Colour& c);

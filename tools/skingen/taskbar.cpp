@@ -45,10 +45,13 @@ void Icon(cairo_t* cr, const Output& o, bool muted, bool pressed) {
     if (o.fm && !both) {
         Text(cr, "FM", cx, kH / 2.0, 9, true, ink);
     } else {
-        DrawGlyph(cr, o.headphone ? Glyph::Headphone : Glyph::Speaker, cx, kH / 2.0, 13, ink);
+        const Glyph g = o.headphone ? Glyph::Headphone : muted && !both ? Glyph::SpeakerMuted : Glyph::Speaker;
+        DrawGlyph(cr, g, cx, kH / 2.0, 13, ink);
     }
     if (both) Text(cr, "FM", 21, kH / 2.0 + 3, 6.5, true, pal::kAmber);
-    if (muted) DrawGlyph(cr, Glyph::Mute, kIconW - 6, 5.5, 9, Hex(0xFF5A4E));
+    // A plain speaker shows its mute in place of the waves; the others get a
+    // small red cross in the corner.
+    if (muted && (o.headphone || o.fm)) DrawGlyph(cr, Glyph::Mute, kIconW - 4.5, 5, 8, Hex(0xFF5A4E));
 }
 
 }  // namespace
