@@ -178,7 +178,6 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
         if (error) *error = "the chain does not link";
         return false;
     }
-    decodeIn_ = toS16;
 
     // The tap sees S16 interleaved in the decoder's own rate and channels.
     if (tap) {
@@ -242,7 +241,7 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
         gint64 d = 0;
         if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &d) && d > 0) duration_ = d / 100;
     }
-    if (settings_.rate != 1.0) SetRate(settings_.rate);
+    if (settings_.rate != 1.0) Seek(0);  // a rate set before rendering takes effect through a seek
     return true;
 }
 

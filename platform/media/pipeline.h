@@ -84,7 +84,6 @@ private:
     static int OnBusSync(GstBus* bus, GstMessage* msg, void* self);
 
     GstElement* pipeline_ = nullptr;
-    GstElement* decodeIn_ = nullptr;  // first element after decodebin
     GstElement* eq_ = nullptr;
     GstElement* volume_ = nullptr;
     GstElement* panorama_ = nullptr;

@@ -271,6 +271,30 @@ TEST(Graph, AGuiHandlerRunsOnlyOnTheGuiThread) {
     EXPECT_EQ(0, h.callbacksOnGui.load());
 }
 
+TEST(Graph, ARateSetBeforeOrAfterRenderChangesThePace) {
+    ASSERT_TRUE(wq::media::SetAudioSink("null"));
+    for (bool before : {true, false}) {
+        Graph g;
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                         g.builder.PutVoid()));
+        g.builder->QueryInterface(IID_IMediaControl, g.control.PutVoid());
+        g.builder->QueryInterface(IID_IMediaSeeking, g.seeking.PutVoid());
+        if (before) {
+            ASSERT_EQ(S_OK, g.seeking->SetRate(2.0));
+        }
+        ASSERT_EQ(S_OK, g.builder->RenderFile(DevicePath("long200.mp3").c_str(), nullptr));
+        if (!before) {
+            ASSERT_EQ(S_OK, g.seeking->SetRate(2.0));
+        }
+        const auto start = Clock::now();
+        g.control->Run();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const double elapsedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        const double playedMs = g.Position() / 1e4;
+        EXPECT_NEAR(2.0, playedMs / elapsedMs, 0.35) << (before ? "set before rendering" : "set after rendering");
+    }
+}
+
 TEST(Graph, VolumeAndBalanceBeforeRenderAreKeptAndRangeChecked) {
     ComPtr<IBasicAudio> audio;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IBasicAudio, audio.PutVoid()));
