@@ -9,7 +9,8 @@ namespace wq::clock {
 namespace {
 
 std::int64_t MonotonicNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -43,7 +44,9 @@ struct VirtualClock::State {
     std::uint64_t elapsed = 0;
 };
 
-VirtualClock::VirtualClock(DWORD start) : m_state(std::make_shared<State>()) { m_state->start = start; }
+VirtualClock::VirtualClock(DWORD start) : m_state(std::make_shared<State>()) {
+    m_state->start = start;
+}
 
 DWORD VirtualClock::Now() const {
     std::lock_guard<std::mutex> lock(m_state->mutex);
@@ -65,16 +68,24 @@ Clock& Current() {
     return c ? *c : ProcessClock();
 }
 
-void Install(Clock* clock) { g_current.store(clock); }
+void Install(Clock* clock) {
+    g_current.store(clock);
+}
 
 ScopedVirtualClock::ScopedVirtualClock(DWORD start) : m_clock(start), m_previous(g_current.load()) {
     Install(&m_clock);
 }
 
-ScopedVirtualClock::~ScopedVirtualClock() { Install(m_previous); }
+ScopedVirtualClock::~ScopedVirtualClock() {
+    Install(m_previous);
+}
 
 }  // namespace wq::clock
 
-DWORD GetTickCount() { return wq::clock::Current().Now(); }
+DWORD GetTickCount() {
+    return wq::clock::Current().Now();
+}
 
-void Sleep(DWORD ms) { wq::clock::Current().Sleep(ms); }
+void Sleep(DWORD ms) {
+    wq::clock::Current().Sleep(ms);
+}

@@ -11,7 +11,7 @@ struct HeadlessPresenter::State {
     std::mutex mutex;
     std::condition_variable cv;
     std::uint64_t wakes = 0;
-    std::uint64_t consumed = 0;  // wakes seen by the last Wait: a Wake between waits is not lost
+    std::uint64_t consumed = 0;    // wakes seen by the last Wait: a Wake between waits is not lost
     std::map<HWND, int> presents;  // GUI thread only
     std::map<HWND, bool> shown;
 };
@@ -22,11 +22,17 @@ HeadlessPresenter::~HeadlessPresenter() {
     if (win::GetPresenter() == this) win::SetPresenter(nullptr);
 }
 
-void HeadlessPresenter::WindowShown(HWND hwnd) { m_state->shown[hwnd] = true; }
+void HeadlessPresenter::WindowShown(HWND hwnd) {
+    m_state->shown[hwnd] = true;
+}
 
-void HeadlessPresenter::WindowHidden(HWND hwnd) { m_state->shown[hwnd] = false; }
+void HeadlessPresenter::WindowHidden(HWND hwnd) {
+    m_state->shown[hwnd] = false;
+}
 
-void HeadlessPresenter::Present(HWND hwnd, const gdi::Surface&) { ++m_state->presents[hwnd]; }
+void HeadlessPresenter::Present(HWND hwnd, const gdi::Surface&) {
+    ++m_state->presents[hwnd];
+}
 
 void HeadlessPresenter::Wait(DWORD timeoutMs) {
     std::unique_lock<std::mutex> lock(m_state->mutex);

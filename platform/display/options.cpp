@@ -38,7 +38,8 @@ std::unique_ptr<win::Presenter> CreatePresenter(const Options& options, std::str
         p = SdlPresenter::Create(options.scale, &why);
         if (!p) {
             if (error) {
-                *error = "wqaudio: no display available (SDL: " + why + "); run with --headless or under xvfb-run";
+                *error = "wqaudio: no display available (SDL: " + why +
+                         "); run with --headless or under xvfb-run";
             }
             return nullptr;
         }

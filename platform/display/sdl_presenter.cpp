@@ -15,7 +15,9 @@ namespace wq::display {
 namespace {
 
 // Device pixels from screen pixels; a pointer left of or above the window stays negative.
-int ToDevice(int screen, int scale) { return static_cast<int>(std::floor(static_cast<double>(screen) / scale)); }
+int ToDevice(int screen, int scale) {
+    return static_cast<int>(std::floor(static_cast<double>(screen) / scale));
+}
 
 }  // namespace
 
@@ -88,8 +90,9 @@ void SdlPresenter::WindowShown(HWND hwnd) {
     View* v = ViewOf(hwnd);
     if (!v) {
         View nv;
-        nv.window = SDL_CreateWindow(utf8.empty() ? "wqaudio" : utf8.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                     SDL_WINDOWPOS_UNDEFINED, w * m_scale, h * m_scale, SDL_WINDOW_SHOWN);
+        nv.window =
+            SDL_CreateWindow(utf8.empty() ? "wqaudio" : utf8.c_str(), SDL_WINDOWPOS_UNDEFINED,
+                             SDL_WINDOWPOS_UNDEFINED, w * m_scale, h * m_scale, SDL_WINDOW_SHOWN);
         if (!nv.window) return;
         // A 480 x 234 picture scaled by an integer needs no GPU; the software
         // renderer works the same on every X server, Xvfb included.
@@ -106,14 +109,17 @@ void SdlPresenter::WindowShown(HWND hwnd) {
     }
     if (v->width != w || v->height != h) {
         if (v->texture) SDL_DestroyTexture(v->texture);
-        v->texture = SDL_CreateTexture(v->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
+        v->texture = SDL_CreateTexture(v->renderer, SDL_PIXELFORMAT_RGB888,
+                                       SDL_TEXTUREACCESS_STREAMING, w, h);
         v->width = w;
         v->height = h;
         SDL_SetWindowSize(v->window, w * m_scale, h * m_scale);
     }
 }
 
-void SdlPresenter::WindowHidden(HWND hwnd) { Drop(hwnd); }
+void SdlPresenter::WindowHidden(HWND hwnd) {
+    Drop(hwnd);
+}
 
 void SdlPresenter::Render(View& v) {
     SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
@@ -141,14 +147,16 @@ bool SdlPresenter::ReadScreen(HWND hwnd, gdi::Surface* out) {
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(v->renderer, &w, &h);
     out->Resize(w, h);
-    const bool ok = SDL_RenderReadPixels(v->renderer, nullptr, SDL_PIXELFORMAT_RGB888, out->pixels.data(), w * 4) == 0;
+    const bool ok = SDL_RenderReadPixels(v->renderer, nullptr, SDL_PIXELFORMAT_RGB888,
+                                         out->pixels.data(), w * 4) == 0;
     SDL_RenderPresent(v->renderer);
     return ok;
 }
 
 void SdlPresenter::Wait(DWORD timeoutMs) {
     SDL_Event e;
-    const int timeout = timeoutMs == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(timeoutMs, 0x7FFFFFFF));
+    const int timeout =
+        timeoutMs == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(timeoutMs, 0x7FFFFFFF));
     if (!SDL_WaitEventTimeout(&e, timeout)) return;
     Handle(&e);
     while (SDL_PollEvent(&e)) Handle(&e);
@@ -167,16 +175,18 @@ void SdlPresenter::Handle(const void* event) {
         case SDL_MOUSEBUTTONUP: {
             if (e.button.which == SDL_TOUCH_MOUSEID || e.button.button != SDL_BUTTON_LEFT) return;
             if (HWND h = HwndOfWindowId(e.button.windowID)) {
-                win::QueueMouseInput(h, e.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP,
-                                     POINT{ToDevice(e.button.x, m_scale), ToDevice(e.button.y, m_scale)});
+                win::QueueMouseInput(
+                    h, e.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP,
+                    POINT{ToDevice(e.button.x, m_scale), ToDevice(e.button.y, m_scale)});
             }
             return;
         }
         case SDL_MOUSEMOTION: {
             if (e.motion.which == SDL_TOUCH_MOUSEID) return;
             if (HWND h = HwndOfWindowId(e.motion.windowID)) {
-                win::QueueMouseInput(h, WM_MOUSEMOVE,
-                                     POINT{ToDevice(e.motion.x, m_scale), ToDevice(e.motion.y, m_scale)});
+                win::QueueMouseInput(
+                    h, WM_MOUSEMOVE,
+                    POINT{ToDevice(e.motion.x, m_scale), ToDevice(e.motion.y, m_scale)});
             }
             return;
         }
@@ -187,10 +197,13 @@ void SdlPresenter::Handle(const void* event) {
             if (!h && m_views.size() == 1) h = m_views.begin()->first;
             View* v = ViewOf(h);
             if (!v) return;
-            const UINT msg = e.type == SDL_FINGERDOWN ? WM_LBUTTONDOWN : e.type == SDL_FINGERUP ? WM_LBUTTONUP : WM_MOUSEMOVE;
+            const UINT msg = e.type == SDL_FINGERDOWN ? WM_LBUTTONDOWN
+                             : e.type == SDL_FINGERUP ? WM_LBUTTONUP
+                                                      : WM_MOUSEMOVE;
             // Finger positions are fractions of the window.
-            win::QueueMouseInput(h, msg, POINT{static_cast<LONG>(std::floor(e.tfinger.x * v->width)),
-                                               static_cast<LONG>(std::floor(e.tfinger.y * v->height))});
+            win::QueueMouseInput(h, msg,
+                                 POINT{static_cast<LONG>(std::floor(e.tfinger.x * v->width)),
+                                       static_cast<LONG>(std::floor(e.tfinger.y * v->height))});
             return;
         }
         case SDL_WINDOWEVENT: {
@@ -210,7 +223,8 @@ void SdlPresenter::Handle(const void* event) {
         case SDL_KEYUP:
             win::DeliverKey(SDL_GetKeyName(e.key.keysym.sym), e.type == SDL_KEYDOWN);
             return;
-        default: return;
+        default:
+            return;
     }
 }
 

@@ -37,7 +37,7 @@ private:
         SDL_Window* window = nullptr;
         SDL_Renderer* renderer = nullptr;
         SDL_Texture* texture = nullptr;
-        int width = 0;   // device pixels
+        int width = 0;  // device pixels
         int height = 0;
     };
     View* ViewOf(HWND hwnd);

@@ -60,8 +60,11 @@ LRESULT CALLBACK_DemoProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             g_clicks.push_back(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
-        default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -79,8 +82,8 @@ int main(int argc, char** argv) {
     wc.lpfnWndProc = CALLBACK_DemoProc;
     wc.lpszClassName = u"WQDemo";
     RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(0, u"WQDemo", u"WQDemo", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr, nullptr,
-                                nullptr, nullptr);
+    HWND hwnd = CreateWindowExW(0, u"WQDemo", u"WQDemo", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234,
+                                nullptr, nullptr, nullptr, nullptr);
     if (!hwnd) {
         std::fprintf(stderr, "wqdemo: the window could not be created\n");
         return 1;
@@ -92,7 +95,8 @@ int main(int argc, char** argv) {
         // One frame: paint, optionally save it, and end.
         UpdateWindow(hwnd);
         MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) && m.message != WM_QUIT) DispatchMessageW(&m);
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) && m.message != WM_QUIT)
+            DispatchMessageW(&m);
         int code = 0;
         if (!options.screenshotPath.empty()) {
             if (wq::display::SaveWindowPng(hwnd, options.screenshotPath, &error)) {

@@ -55,14 +55,21 @@ HWND SetActiveWindow(HWND hwnd) {
     return previous;
 }
 
-HWND GetActiveWindow() { return S().active; }
+HWND GetActiveWindow() {
+    return S().active;
+}
 
-HWND GetForegroundWindow() { return S().foreground ? S().active : nullptr; }
+HWND GetForegroundWindow() {
+    return S().foreground ? S().active : nullptr;
+}
 
 BOOL SetForegroundWindow(HWND hwnd) {
     if (IsRemote(hwnd)) {
         wq::win::RemoteWindows* remote = wq::win::GetRemoteWindows();
-        return (remote && remote->BringToFront(RemoteId(hwnd), SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW)) ? TRUE : FALSE;
+        return (remote &&
+                remote->BringToFront(RemoteId(hwnd), SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW))
+                   ? TRUE
+                   : FALSE;
     }
     Window* w = Find(hwnd);
     if (!w) return FALSE;
@@ -79,12 +86,15 @@ HWND SetFocus(HWND hwnd) {
     if (hwnd && !Find(hwnd)) return nullptr;
     if (hwnd == previous) return previous;
     s.focus = hwnd;
-    if (previous && Find(previous)) CallWindow(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (previous && Find(previous))
+        CallWindow(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
     if (hwnd && Find(hwnd)) CallWindow(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return previous;
 }
 
-HWND GetFocus() { return S().focus; }
+HWND GetFocus() {
+    return S().focus;
+}
 
 HWND SetCapture(HWND hwnd) {
     State& s = S();
@@ -105,13 +115,17 @@ BOOL ReleaseCapture() {
     return TRUE;
 }
 
-HWND GetCapture() { return S().capture; }
+HWND GetCapture() {
+    return S().capture;
+}
 
 namespace wq::win {
 
 // Whether this program is the foreground program; the desktop bus sets it when
 // another program comes to the front. While in the background, SetActiveWindow
 // does nothing.
-void SetProgramForeground(bool foreground) { S().foreground = foreground; }
+void SetProgramForeground(bool foreground) {
+    S().foreground = foreground;
+}
 
 }  // namespace wq::win

@@ -20,15 +20,21 @@ int CWinThread::Run() {
 
 // The program has one application object; a test may construct another for a
 // while, which then hides the first until it is destroyed.
-CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName), m_pPreviousApp(g_app) { g_app = this; }
+CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName), m_pPreviousApp(g_app) {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this) g_app = m_pPreviousApp;
 }
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
-CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
+CWnd* AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
 
 namespace wq::win {
 

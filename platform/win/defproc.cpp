@@ -12,7 +12,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Window* w = Find(hwnd);
     if (!w) return 0;
     switch (msg) {
-        case WM_NCCREATE: return TRUE;
+        case WM_NCCREATE:
+            return TRUE;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             BeginPaint(hwnd, &ps);
@@ -35,7 +36,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             // later, through the queue; a disabled Cancel control refuses.
             HWND cancel = GetDlgItem(hwnd, IDCANCEL);
             if (cancel && !IsWindowEnabled(cancel)) return 0;
-            PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+            PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(cancel));
             return 0;
         }
         case WM_SETTEXT: {
@@ -43,7 +45,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             Withdraw(w);
             w->text = text ? text : u"";
             Publish(w);
-            if (!w->parent && (w->style & WS_VISIBLE) && S().presenter) S().presenter->WindowShown(hwnd);
+            if (!w->parent && (w->style & WS_VISIBLE) && S().presenter)
+                S().presenter->WindowShown(hwnd);
             return TRUE;
         }
         case WM_GETTEXT: {
@@ -54,14 +57,18 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             buffer[n] = 0;
             return static_cast<LRESULT>(n);
         }
-        case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.size());
+        case WM_GETTEXTLENGTH:
+            return static_cast<LRESULT>(w->text.size());
         case WM_SETFONT:
             w->font = reinterpret_cast<HFONT>(wParam);
             if (LOWORD(static_cast<std::uintptr_t>(lParam))) InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
-        case WM_INITDIALOG: return TRUE;
-        default: return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(w->font);
+        case WM_INITDIALOG:
+            return TRUE;
+        default:
+            return 0;
     }
 }
 
@@ -89,13 +96,14 @@ SIZE BaseUnits() {
         SIZE u{6, 13};
         HDC dc = CreateCompatibleDC(nullptr);
         if (!dc) return u;
-        HFONT font = CreateFontW(-MulDiv(8, 96, 72), 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, u"System");
+        HFONT font =
+            CreateFontW(-MulDiv(8, 96, 72), 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, u"System");
         HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
         TEXTMETRICW tm{};
         SIZE ext{};
         static const char16_t kAlphabet[] = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-        if (font && GetTextMetricsW(dc, &tm) && GetTextExtentPoint32W(dc, kAlphabet, 52, &ext) && tm.tmHeight > 0 &&
-            ext.cx > 0) {
+        if (font && GetTextMetricsW(dc, &tm) && GetTextExtentPoint32W(dc, kAlphabet, 52, &ext) &&
+            tm.tmHeight > 0 && ext.cx > 0) {
             u.cx = (ext.cx / 26 + 1) / 2;
             u.cy = tm.tmHeight;
         }

@@ -8,31 +8,42 @@
 using namespace wq::win::detail;
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, OnOK)
-    ON_COMMAND(IDCANCEL, OnCancel)
-    ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
+ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
 END_MESSAGE_MAP()
 
 CDialog::CDialog() = default;
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
 CDialog::~CDialog() = default;
 
-LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
+LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
+    return OnInitDialog();
+}
 
-BOOL CDialog::OnInitDialog() { return TRUE; }
+BOOL CDialog::OnInitDialog() {
+    return TRUE;
+}
 
-BOOL CDialog::UpdateData(BOOL) { return TRUE; }
+BOOL CDialog::UpdateData(BOOL) {
+    return TRUE;
+}
 
 void CDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
-void CDialog::EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+void CDialog::EndDialog(int nResult) {
+    ::EndDialog(m_hWnd, nResult);
+}
 
 HWND CDialog::CreateFromResource(HWND owner) {
     const wq::win::DialogResource* res = wq::win::FindDialogResource(m_nIDTemplate);
@@ -40,14 +51,14 @@ HWND CDialog::CreateFromResource(HWND owner) {
     RECT size{0, 0, res->cx, res->cy};
     MapDialogRect(nullptr, &size);
     // Created hidden; a visible-style dialog is shown once OnInitDialog has run.
-    HWND h = CreateWindowInternal(res->exStyle, u"#32770", res->caption, res->style & ~WS_VISIBLE, 0, 0, size.right,
-                                  size.bottom, owner, 0, nullptr, this, true);
+    HWND h = CreateWindowInternal(res->exStyle, u"#32770", res->caption, res->style & ~WS_VISIBLE,
+                                  0, 0, size.right, size.bottom, owner, 0, nullptr, this, true);
     if (!h) return nullptr;
     for (const wq::win::DialogControl& c : res->controls) {
         RECT r{c.x, c.y, c.x + c.cx, c.y + c.cy};
         MapDialogRect(h, &r);
-        CreateWindowInternal(0, c.className, c.caption, c.style | WS_CHILD, r.left, r.top, r.right - r.left,
-                             r.bottom - r.top, h, c.id, nullptr, nullptr, false);
+        CreateWindowInternal(0, c.className, c.caption, c.style | WS_CHILD, r.left, r.top,
+                             r.right - r.left, r.bottom - r.top, h, c.id, nullptr, nullptr, false);
     }
     const LRESULT focusDefault = ::SendMessageW(h, WM_INITDIALOG, 0, 0);
     if (!Find(h)) return nullptr;

@@ -37,27 +37,39 @@ constexpr DialogControl kPlayerControls[] = {
 // The equalizer's buttons, sliders and their ids; the skin places and draws them.
 constexpr DialogControl kEqualizerControls[] = {
     {2009, kBtn, u"PWR", 0, 0, 20, 12, kButton},
-    {2018, kBtn, u"<<", 0, 0, 12, 12, kButton},    {2019, kBtn, u">>", 0, 0, 12, 12, kButton},
-    {2020, kBtn, u"<<", 0, 0, 12, 12, kButton},    {2021, kBtn, u">>", 0, 0, 12, 12, kButton},
-    {2022, kBtn, u"<<", 0, 0, 12, 12, kButton},    {2023, kBtn, u">>", 0, 0, 12, 12, kButton},
-    {2024, kBtn, u"<<", 0, 0, 12, 12, kButton},    {2025, kBtn, u">>", 0, 0, 12, 12, kButton},
-    {2026, kBtn, u"<<", 0, 0, 12, 12, kButton},    {2027, kBtn, u">>", 0, 0, 12, 12, kButton},
+    {2018, kBtn, u"<<", 0, 0, 12, 12, kButton},
+    {2019, kBtn, u">>", 0, 0, 12, 12, kButton},
+    {2020, kBtn, u"<<", 0, 0, 12, 12, kButton},
+    {2021, kBtn, u">>", 0, 0, 12, 12, kButton},
+    {2022, kBtn, u"<<", 0, 0, 12, 12, kButton},
+    {2023, kBtn, u">>", 0, 0, 12, 12, kButton},
+    {2024, kBtn, u"<<", 0, 0, 12, 12, kButton},
+    {2025, kBtn, u">>", 0, 0, 12, 12, kButton},
+    {2026, kBtn, u"<<", 0, 0, 12, 12, kButton},
+    {2027, kBtn, u">>", 0, 0, 12, 12, kButton},
     {2028, kTrack, u"Slider1", 0, 0, 11, 60, 0x4001001A},
     {2029, kTrack, u"Slider1", 0, 0, 11, 60, 0x4001001A},
     {2030, kTrack, u"Slider1", 0, 0, 11, 60, 0x4001001A},
     {2031, kTrack, u"Slider1", 0, 0, 11, 60, 0x4001001A},
     {2032, kTrack, u"Slider1", 0, 0, 11, 60, 0x4001001A},
-    {2034, kBtn, u"V", 0, 0, 12, 12, kButton},     {2035, kBtn, u"V", 0, 0, 12, 12, kButton},
+    {2034, kBtn, u"V", 0, 0, 12, 12, kButton},
+    {2035, kBtn, u"V", 0, 0, 12, 12, kButton},
     {2036, kBtn, u"V", 0, 0, 12, 12, kButton},
-    {2038, kBtn, u"<<", 0, 0, 12, 12, kButton},    {2039, kBtn, u">>", 0, 0, 12, 12, kButton},
+    {2038, kBtn, u"<<", 0, 0, 12, 12, kButton},
+    {2039, kBtn, u">>", 0, 0, 12, 12, kButton},
     {2040, kBtn, u"RESET", 0, 0, 28, 12, kButton},
     {2044, kBtn, u"MODE", 0, 0, 28, 12, kButton},
     {2049, kBtn, u"PATTERN", 0, 0, 28, 12, kButton},
-    {2055, kBtn, u"+", 0, 0, 12, 12, kButton},     {2056, kBtn, u"-", 0, 0, 12, 12, kButton},
-    {2057, kBtn, u"+", 0, 0, 12, 12, kButton},     {2058, kBtn, u"-", 0, 0, 12, 12, kButton},
-    {2059, kBtn, u"+", 0, 0, 12, 12, kButton},     {2060, kBtn, u"-", 0, 0, 12, 12, kButton},
-    {2061, kBtn, u"+", 0, 0, 12, 12, kButton},     {2062, kBtn, u"-", 0, 0, 12, 12, kButton},
-    {2063, kBtn, u"+", 0, 0, 12, 12, kButton},     {2064, kBtn, u"-", 0, 0, 12, 12, kButton},
+    {2055, kBtn, u"+", 0, 0, 12, 12, kButton},
+    {2056, kBtn, u"-", 0, 0, 12, 12, kButton},
+    {2057, kBtn, u"+", 0, 0, 12, 12, kButton},
+    {2058, kBtn, u"-", 0, 0, 12, 12, kButton},
+    {2059, kBtn, u"+", 0, 0, 12, 12, kButton},
+    {2060, kBtn, u"-", 0, 0, 12, 12, kButton},
+    {2061, kBtn, u"+", 0, 0, 12, 12, kButton},
+    {2062, kBtn, u"-", 0, 0, 12, 12, kButton},
+    {2063, kBtn, u"+", 0, 0, 12, 12, kButton},
+    {2064, kBtn, u"-", 0, 0, 12, 12, kButton},
 };
 
 constexpr DialogControl kPatternControls[] = {
@@ -78,7 +90,8 @@ constexpr DWORD kExStyle = 0x80040000;
 
 constexpr std::array<DialogResource, 3> kResources = {{
     {IDD_WQAUDIO_DIALOG, 278, 198, kPopupVisible, kExStyle, u"", u"System", 8, kPlayerControls},
-    {IDD_WQEQUALIZER_DIALOG, 320, 144, kPopupVisible, kExStyle, u"", u"System", 8, kEqualizerControls},
+    {IDD_WQEQUALIZER_DIALOG, 320, 144, kPopupVisible, kExStyle, u"", u"System", 8,
+     kEqualizerControls},
     {IDD_WQPATTERN_DIALOG, 320, 144, kPopupVisible, kExStyle, u"", u"System", 8, kPatternControls},
 }};
 
@@ -91,6 +104,8 @@ const DialogResource* FindDialogResource(UINT id) {
     return nullptr;
 }
 
-std::span<const DialogResource> DialogResources() { return kResources; }
+std::span<const DialogResource> DialogResources() {
+    return kResources;
+}
 
 }  // namespace wq::win

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 namespace {
-bool EmptyRect(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool EmptyRect(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 }  // namespace
 
 void CRect::NormalizeRect() {
@@ -11,8 +13,12 @@ void CRect::NormalizeRect() {
     if (top > bottom) std::swap(top, bottom);
 }
 
-BOOL CRect::IntersectRect(LPCRECT a, LPCRECT b) { return ::IntersectRect(this, a, b); }
-BOOL CRect::UnionRect(LPCRECT a, LPCRECT b) { return ::UnionRect(this, a, b); }
+BOOL CRect::IntersectRect(LPCRECT a, LPCRECT b) {
+    return ::IntersectRect(this, a, b);
+}
+BOOL CRect::UnionRect(LPCRECT a, LPCRECT b) {
+    return ::UnionRect(this, a, b);
+}
 
 BOOL SetRect(LPRECT r, int left, int top, int right, int bottom) {
     if (!r) return FALSE;
@@ -20,11 +26,16 @@ BOOL SetRect(LPRECT r, int left, int top, int right, int bottom) {
     return TRUE;
 }
 
-BOOL SetRectEmpty(LPRECT r) { return SetRect(r, 0, 0, 0, 0); }
-BOOL IsRectEmpty(LPCRECT r) { return (!r || EmptyRect(*r)) ? TRUE : FALSE; }
+BOOL SetRectEmpty(LPRECT r) {
+    return SetRect(r, 0, 0, 0, 0);
+}
+BOOL IsRectEmpty(LPCRECT r) {
+    return (!r || EmptyRect(*r)) ? TRUE : FALSE;
+}
 
 BOOL PtInRect(LPCRECT r, POINT p) {
-    return (r && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom) ? TRUE : FALSE;
+    return (r && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom) ? TRUE
+                                                                                       : FALSE;
 }
 
 BOOL OffsetRect(LPRECT r, int dx, int dy) {
@@ -78,8 +89,10 @@ BOOL UnionRect(LPRECT out, LPCRECT a, LPCRECT b) {
 }
 
 BOOL EqualRect(LPCRECT a, LPCRECT b) {
-    return (a && b && a->left == b->left && a->top == b->top && a->right == b->right && a->bottom == b->bottom) ? TRUE
-                                                                                                               : FALSE;
+    return (a && b && a->left == b->left && a->top == b->top && a->right == b->right &&
+            a->bottom == b->bottom)
+               ? TRUE
+               : FALSE;
 }
 
 BOOL CopyRect(LPRECT out, LPCRECT in) {

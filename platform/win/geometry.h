@@ -7,11 +7,23 @@
 class CPoint : public POINT {
 public:
     CPoint() = default;
-    CPoint(int ix, int iy) { x = ix; y = iy; }
-    CPoint(POINT p) { x = p.x; y = p.y; }
+    CPoint(int ix, int iy) {
+        x = ix;
+        y = iy;
+    }
+    CPoint(POINT p) {
+        x = p.x;
+        y = p.y;
+    }
     // From a mouse-message lParam: sign-extended x in the low word, y in the high word.
-    explicit CPoint(LPARAM lp) { x = GET_X_LPARAM(lp); y = GET_Y_LPARAM(lp); }
-    void Offset(int dx, int dy) { x += dx; y += dy; }
+    explicit CPoint(LPARAM lp) {
+        x = GET_X_LPARAM(lp);
+        y = GET_Y_LPARAM(lp);
+    }
+    void Offset(int dx, int dy) {
+        x += dx;
+        y += dy;
+    }
     bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
     bool operator!=(const CPoint& o) const { return !(*this == o); }
     CPoint operator+(POINT o) const { return CPoint(x + o.x, y + o.y); }
@@ -21,16 +33,32 @@ public:
 class CSize : public SIZE {
 public:
     CSize() = default;
-    CSize(int w, int h) { cx = w; cy = h; }
-    CSize(SIZE s) { cx = s.cx; cy = s.cy; }
+    CSize(int w, int h) {
+        cx = w;
+        cy = h;
+    }
+    CSize(SIZE s) {
+        cx = s.cx;
+        cy = s.cy;
+    }
     bool operator==(const CSize& o) const { return cx == o.cx && cy == o.cy; }
 };
 
 class CRect : public RECT {
 public:
     CRect() = default;
-    CRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
-    CRect(const RECT& r) { left = r.left; top = r.top; right = r.right; bottom = r.bottom; }
+    CRect(int l, int t, int r, int b) {
+        left = l;
+        top = t;
+        right = r;
+        bottom = b;
+    }
+    CRect(const RECT& r) {
+        left = r.left;
+        top = r.top;
+        right = r.right;
+        bottom = r.bottom;
+    }
     CRect(const RECT* r) : CRect(r ? *r : RECT{}) {}
     CRect(POINT p, SIZE s) : CRect(p.x, p.y, p.x + s.cx, p.y + s.cy) {}
 
@@ -43,12 +71,29 @@ public:
     // Empty when it has no area (zero or negative width or height).
     bool IsRectEmpty() const { return right <= left || bottom <= top; }
     bool IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
-    bool PtInRect(POINT p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
-    void SetRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
+    bool PtInRect(POINT p) const {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
+    void SetRect(int l, int t, int r, int b) {
+        left = l;
+        top = t;
+        right = r;
+        bottom = b;
+    }
     void SetRectEmpty() { SetRect(0, 0, 0, 0); }
-    void OffsetRect(int dx, int dy) { left += dx; right += dx; top += dy; bottom += dy; }
+    void OffsetRect(int dx, int dy) {
+        left += dx;
+        right += dx;
+        top += dy;
+        bottom += dy;
+    }
     void OffsetRect(POINT p) { OffsetRect(p.x, p.y); }
-    void InflateRect(int dx, int dy) { left -= dx; right += dx; top -= dy; bottom += dy; }
+    void InflateRect(int dx, int dy) {
+        left -= dx;
+        right += dx;
+        top -= dy;
+        bottom += dy;
+    }
     void DeflateRect(int dx, int dy) { InflateRect(-dx, -dy); }
     void NormalizeRect();
     // Intersection; an empty result is set to all zeros. Returns non-zero when not empty.

@@ -18,7 +18,6 @@
 #include "platform/gdi/surface.h"
 #include "platform/win/presenter.h"
 #include "platform/win/winapi.h"
-
 #include "platform/win/wnd.h"
 
 namespace wq::win::detail {
@@ -29,7 +28,7 @@ struct Window {
     std::u16string text;
     DWORD style = 0;
     DWORD exStyle = 0;
-    RECT rect{};           // top-level: screen coordinates; child: parent's client coordinates
+    RECT rect{};            // top-level: screen coordinates; child: parent's client coordinates
     HWND parent = nullptr;  // children only
     HWND owner = nullptr;   // top-level windows only
     std::vector<HWND> children;  // z-order, topmost first
@@ -83,9 +82,11 @@ struct State {
     std::map<std::uint64_t, HWND> remoteById;
     std::unordered_map<std::uintptr_t, std::uint64_t> remoteByHandle;
     std::map<std::u16string, WNDCLASSW> classes;  // by lower-case name
-    std::map<std::u16string, std::u16string> classNames;  // lower-case -> stored name (keeps the pointer valid)
+    std::map<std::u16string, std::u16string>
+        classNames;  // lower-case -> stored name (keeps the pointer valid)
     std::unordered_map<std::uintptr_t, std::unique_ptr<CWnd>> temporaries;
-    std::unordered_map<HDC, HWND> liveDCs;  // DCs handed out by GetDC/BeginPaint, by top-level window
+    std::unordered_map<HDC, HWND>
+        liveDCs;  // DCs handed out by GetDC/BeginPaint, by top-level window
 
     std::deque<Posted> posted;
     std::deque<Input> input;
@@ -115,7 +116,9 @@ struct State {
 
 State& S();
 Window* Find(HWND hwnd);
-inline std::uintptr_t Key(HWND h) { return reinterpret_cast<std::uintptr_t>(h); }
+inline std::uintptr_t Key(HWND h) {
+    return reinterpret_cast<std::uintptr_t>(h);
+}
 bool IsRemote(HWND hwnd);
 std::uint64_t RemoteId(HWND hwnd);
 // Binds the GUI thread on first use; later calls from other threads are reported.
@@ -129,8 +132,9 @@ void ResyncClock();
 // Calls the window procedure with the current-message bookkeeping Default() uses.
 LRESULT CallWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The creation behind CreateWindowEx, CWnd::Create and dialogs.
-HWND CreateWindowInternal(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
-                          int height, HWND parent, UINT id, LPVOID param, CWnd* object, bool isDialog);
+HWND CreateWindowInternal(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                          int y, int width, int height, HWND parent, UINT id, LPVOID param,
+                          CWnd* object, bool isDialog);
 HWND TopLevelOf(HWND hwnd);
 // Origin of the window's client area in its top-level surface, and its visible part there.
 POINT SurfaceOrigin(HWND hwnd);

@@ -8,9 +8,13 @@ namespace wq::win::detail {
 
 namespace {
 
-bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool Empty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
-RECT ClientOf(const Window* w) { return RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top}; }
+RECT ClientOf(const Window* w) {
+    return RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+}
 
 HDC MakeDC(HWND hwnd, const RECT* clipClient) {
     HWND top = TopLevelOf(hwnd);
@@ -117,7 +121,8 @@ BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL) {
 BOOL UpdateWindow(HWND hwnd) {
     Window* w = Find(hwnd);
     if (!w) return FALSE;
-    if (IsWindowVisible(hwnd) && w->update.right > w->update.left && w->update.bottom > w->update.top) {
+    if (IsWindowVisible(hwnd) && w->update.right > w->update.left &&
+        w->update.bottom > w->update.top) {
         CallWindow(hwnd, WM_PAINT, 0, 0);
     }
     w = Find(hwnd);
@@ -138,7 +143,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     ps->rcPaint = update;
     if (erase) {
         w->erase = false;
-        ps->fErase = CallWindow(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+        ps->fErase =
+            CallWindow(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
     }
     if ((w = Find(hwnd))) {
         w->update = RECT{};

@@ -145,7 +145,9 @@ using namespace wq::win::detail;
 
 namespace {
 
-bool InRange(UINT msg, UINT lo, UINT hi) { return (lo == 0 && hi == 0) || (msg >= lo && msg <= hi); }
+bool InRange(UINT msg, UINT lo, UINT hi) {
+    return (lo == 0 && hi == 0) || (msg >= lo && msg <= hi);
+}
 
 bool MatchesWindow(HWND msgHwnd, HWND filter) {
     if (!filter) return true;
@@ -193,7 +195,8 @@ HWND HitTest(HWND h, POINT p) {
     for (HWND c : w->children) {
         Window* cw = Find(c);
         if (!cw || !(cw->style & WS_VISIBLE) || (cw->style & WS_DISABLED)) continue;
-        if (p.x >= cw->rect.left && p.x < cw->rect.right && p.y >= cw->rect.top && p.y < cw->rect.bottom) {
+        if (p.x >= cw->rect.left && p.x < cw->rect.right && p.y >= cw->rect.top &&
+            p.y < cw->rect.bottom) {
             return HitTest(c, POINT{p.x - cw->rect.left, p.y - cw->rect.top});
         }
     }
@@ -218,7 +221,9 @@ bool RouteInput(const Input& in, MSG* out) {
     if (in.message == WM_LBUTTONDOWN) s.buttonDown = true;
     if (in.message == WM_LBUTTONUP) s.buttonDown = false;
     const WPARAM flags = (in.message == WM_LBUTTONUP) ? 0 : (s.buttonDown ? MK_LBUTTON : 0);
-    *out = MSG{target, in.message, flags, MAKELPARAM(client.x, client.y), wq::clock::Current().Now(), screen};
+    *out =
+        MSG{target, in.message, flags, MAKELPARAM(client.x, client.y), wq::clock::Current().Now(),
+            screen};
     if (in.message == WM_LBUTTONDOWN) {
         HWND tl = TopLevelOf(target);
         if (tl && tl != s.active && IsWindowEnabled(tl)) Activate(tl, WA_CLICKACTIVE);
@@ -273,9 +278,12 @@ void Idle() {
     if (clk.IsVirtual()) {
         if (next != UINT64_MAX) {
             if (s.watchdogDeadline && next > s.watchdogDeadline) {
-                clk.Advance(static_cast<DWORD>(s.watchdogDeadline > now ? s.watchdogDeadline - now : 0));
+                clk.Advance(
+                    static_cast<DWORD>(s.watchdogDeadline > now ? s.watchdogDeadline - now : 0));
                 Now();
-                TripWatchdog("virtual time ran past the test's limit while the loop kept waiting for timers");
+                TripWatchdog(
+                    "virtual time ran past the test's limit while the loop kept waiting for "
+                    "timers");
                 return;
             }
             if (next > now) clk.Advance(static_cast<DWORD>(next - now));
@@ -290,7 +298,8 @@ void Idle() {
         } else {
             TheInbox().Wait(limit);
         }
-        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
         if (s.watchdogIdleMs && waited.count() >= s.watchdogIdleMs && !TheInbox().HasSent()) {
             std::deque<Posted> pending;
             TheInbox().TakePosted(pending);
@@ -303,7 +312,9 @@ void Idle() {
         return;
     }
     DWORD timeout = INFINITE;
-    if (next != UINT64_MAX) timeout = next > now ? static_cast<DWORD>(std::min<std::uint64_t>(next - now, 0x7FFFFFFF)) : 0;
+    if (next != UINT64_MAX)
+        timeout =
+            next > now ? static_cast<DWORD>(std::min<std::uint64_t>(next - now, 0x7FFFFFFF)) : 0;
     if (timeout == 0) return;
     if (s.presenter) {
         s.presenter->Wait(timeout);
@@ -330,7 +341,8 @@ bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
                 break;
             }
             if (!MatchesWindow(it->msg.hwnd, filter) || !InRange(it->msg.message, lo, hi)) continue;
-            if (it->msg.hwnd && !Find(it->msg.hwnd)) {  // posted from another thread to a window now gone
+            if (it->msg.hwnd &&
+                !Find(it->msg.hwnd)) {  // posted from another thread to a window now gone
                 s.posted.erase(it);
                 ranTask = true;
                 break;
@@ -359,7 +371,9 @@ bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
             continue;
         }
         if (s.quit) {
-            *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0, wq::clock::Current().Now(), {}};
+            *out = MSG{
+                nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0, wq::clock::Current().Now(),
+                {}};
             if (remove) s.quit = false;
             return true;
         }
@@ -372,7 +386,12 @@ bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
         if (InRange(WM_TIMER, lo, hi)) {
             const std::uint64_t now = Now();
             if (Timer* t = DueTimer(filter, now)) {
-                *out = MSG{t->hwnd, WM_TIMER, t->id, reinterpret_cast<LPARAM>(t->proc), wq::clock::Current().Now(), {}};
+                *out = MSG{t->hwnd,
+                           WM_TIMER,
+                           t->id,
+                           reinterpret_cast<LPARAM>(t->proc),
+                           wq::clock::Current().Now(),
+                           {}};
                 if (remove) {
                     // Next expiry: the first multiple of the period after now.
                     const std::uint64_t k = (now - t->start) / t->period + 1;
@@ -390,7 +409,8 @@ bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
 BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!wq::win::IsGuiThread()) {
         if (!hwnd && msg == 0) return FALSE;
-        TheInbox().Post(Posted{MSG{hwnd, msg, wParam, lParam, wq::clock::Current().Now(), {}}, nullptr});
+        TheInbox().Post(
+            Posted{MSG{hwnd, msg, wParam, lParam, wq::clock::Current().Now(), {}}, nullptr});
         return TRUE;
     }
     if (IsRemote(hwnd)) {
@@ -402,7 +422,8 @@ BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         PostQuitMessage(static_cast<int>(wParam));
         return TRUE;
     }
-    S().posted.push_back(Posted{MSG{hwnd, msg, wParam, lParam, wq::clock::Current().Now(), {}}, nullptr});
+    S().posted.push_back(
+        Posted{MSG{hwnd, msg, wParam, lParam, wq::clock::Current().Now(), {}}, nullptr});
     return TRUE;
 }
 
@@ -440,7 +461,9 @@ BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
     return Retrieve(msg, hwnd, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
-BOOL TranslateMessage(const MSG*) { return FALSE; }
+BOOL TranslateMessage(const MSG*) {
+    return FALSE;
+}
 
 LRESULT DispatchMessageW(const MSG* msg) {
     if (!msg) return 0;
@@ -467,7 +490,9 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
     if (!hwnd && id == 0) {
         // A thread timer gets a fresh id.
         id = 1;
-        while (std::any_of(s.timers.begin(), s.timers.end(), [&](const Timer& t) { return !t.hwnd && t.id == id; })) ++id;
+        while (std::any_of(s.timers.begin(), s.timers.end(),
+                           [&](const Timer& t) { return !t.hwnd && t.id == id; }))
+            ++id;
     }
     for (Timer& t : s.timers) {
         if (t.hwnd == hwnd && t.id == id) {
@@ -501,7 +526,9 @@ void SendTask(std::function<void()> task) {
     if (task) TheInbox().Send(std::move(task));
 }
 
-int ProcessSentTasks() { return RunSentTasks(); }
+int ProcessSentTasks() {
+    return RunSentTasks();
+}
 
 int WaitForSentTasks(DWORD timeoutMs) {
     if (!TheInbox().HasSent()) TheInbox().Wait(timeoutMs);
@@ -520,10 +547,16 @@ void QueueMouseInput(HWND topLevel, UINT msg, POINT pt) {
     s.input.push_back(Input{topLevel, msg, pt});
 }
 
-void SetPresenter(Presenter* presenter) { S().presenter = presenter; }
-Presenter* GetPresenter() { return S().presenter; }
+void SetPresenter(Presenter* presenter) {
+    S().presenter = presenter;
+}
+Presenter* GetPresenter() {
+    return S().presenter;
+}
 
-void SetKeyHook(KeyHook hook) { S().keyHook = std::move(hook); }
+void SetKeyHook(KeyHook hook) {
+    S().keyHook = std::move(hook);
+}
 
 void DeliverKey(const char* keyName, bool down) {
     if (S().keyHook) S().keyHook(keyName ? keyName : "", down);

@@ -1,8 +1,8 @@
 // Registered window messages and the installed transport to other processes.
+#include <deque>
 #include <mutex>
 #include <string>
 #include <unordered_map>
-#include <deque>
 
 #include "platform/win/internal.h"
 #include "platform/win/remote.h"
@@ -76,6 +76,8 @@ void SetRemoteWindows(RemoteWindows* remote) {
     }
 }
 
-RemoteWindows* GetRemoteWindows() { return g_remote; }
+RemoteWindows* GetRemoteWindows() {
+    return g_remote;
+}
 
 }  // namespace wq::win

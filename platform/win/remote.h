@@ -23,7 +23,8 @@ public:
     // by their registered name, others by number. While waiting, messages sent
     // to this process are still handled (ProcessSentTasks). A peer that does not
     // answer within the transport's timeout gives *delivered = false and 0.
-    virtual LRESULT Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam, bool* delivered) = 0;
+    virtual LRESULT Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam,
+                         bool* delivered) = 0;
 
     // Queues the message and returns at once; order per sender is kept.
     virtual bool Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) = 0;

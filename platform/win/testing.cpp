@@ -35,7 +35,8 @@ int DispatchOne() {
 
 std::string QuitReason() {
     const std::string& w = S().watchdogMessage;
-    return w.empty() ? std::string("WM_QUIT was retrieved before the condition held") : "watchdog: " + w;
+    return w.empty() ? std::string("WM_QUIT was retrieved before the condition held")
+                     : "watchdog: " + w;
 }
 
 }  // namespace
@@ -51,8 +52,10 @@ RunOutcome RunUntil(const std::function<bool()>& done, DWORD maxVirtualMs, int m
         if (r < 0) return RunOutcome{false, QuitReason()};
         if (r > 0) {
             if (++steps >= maxSteps) {
-                return RunOutcome{false, "the condition did not hold after " + std::to_string(maxSteps) +
-                                             " dispatched messages (a message or timer loop that never settles?)"};
+                return RunOutcome{
+                    false,
+                    "the condition did not hold after " + std::to_string(maxSteps) +
+                        " dispatched messages (a message or timer loop that never settles?)"};
             }
             continue;
         }
@@ -84,17 +87,24 @@ RunOutcome RunUntil(const std::function<bool()>& done, DWORD maxVirtualMs, int m
             }
             if (arrived) continue;
             if (next != UINT64_MAX) {
-                return RunOutcome{false, "the condition did not hold within " + std::to_string(maxVirtualMs) +
-                                             " virtual ms (next timer due " + std::to_string(next - start) + " ms in)"};
+                return RunOutcome{false, "the condition did not hold within " +
+                                             std::to_string(maxVirtualMs) +
+                                             " virtual ms (next timer due " +
+                                             std::to_string(next - start) + " ms in)"};
             }
-            return RunOutcome{false, "the condition did not hold and nothing is left to run: no message, no timer, "
-                                     "no work from other threads after " + std::to_string(now - start) + " virtual ms"};
+            return RunOutcome{
+                false,
+                "the condition did not hold and nothing is left to run: no message, no timer, "
+                "no work from other threads after " +
+                    std::to_string(now - start) + " virtual ms"};
         }
         if (now >= deadline) {
-            return RunOutcome{false, "the condition did not hold within " + std::to_string(maxVirtualMs) + " ms"};
+            return RunOutcome{
+                false, "the condition did not hold within " + std::to_string(maxVirtualMs) + " ms"};
         }
         const std::uint64_t until = std::min(next, deadline);
-        const DWORD wait = static_cast<DWORD>(std::min<std::uint64_t>(until > now ? until - now : 0, 20));
+        const DWORD wait =
+            static_cast<DWORD>(std::min<std::uint64_t>(until > now ? until - now : 0, 20));
         if (S().presenter) {
             S().presenter->Wait(wait);
         } else {
@@ -169,13 +179,17 @@ void SetWatchdog(DWORD maxVirtualMs, DWORD maxIdleRealMs) {
     s.watchdogIdleMs = maxIdleRealMs;
 }
 
-std::string WatchdogMessage() { return S().watchdogMessage; }
+std::string WatchdogMessage() {
+    return S().watchdogMessage;
+}
 
 TestSession::TestSession(DWORD clockStart) : m_clock(clockStart) {
     ResetWindowSystem();
     SetWatchdog(10 * 60 * 1000, 2000);
 }
 
-TestSession::~TestSession() { ResetWindowSystem(); }
+TestSession::~TestSession() {
+    ResetWindowSystem();
+}
 
 }  // namespace wq::win

@@ -133,21 +133,27 @@ constexpr UINT GW_CHILD = 5;
 // Classes and windows.
 // Registers a window procedure and background brush under a class name.
 ATOM RegisterClassW(const WNDCLASSW* wc);
-inline ATOM RegisterClass(const WNDCLASSW* wc) { return RegisterClassW(wc); }
+inline ATOM RegisterClass(const WNDCLASSW* wc) {
+    return RegisterClassW(wc);
+}
 // Creates a window. Top-level windows (no WS_CHILD) get their own pixel surface.
 // `hMenu` carries the control id of a child. Sends WM_NCCREATE and WM_CREATE; a
 // WM_CREATE result of -1 destroys the window and returns NULL. A class name that
 // was never registered makes a window handled by DefWindowProc ("STATIC", "button").
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU hMenu, HINSTANCE hInstance, LPVOID param);
-inline HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                           int width, int height, HWND parent, HMENU hMenu, HINSTANCE hInstance, LPVOID param) {
-    return CreateWindowExW(exStyle, className, windowName, style, x, y, width, height, parent, hMenu, hInstance,
-                           param);
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU hMenu, HINSTANCE hInstance,
+                     LPVOID param);
+inline HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                           int y, int width, int height, HWND parent, HMENU hMenu,
+                           HINSTANCE hInstance, LPVOID param) {
+    return CreateWindowExW(exStyle, className, windowName, style, x, y, width, height, parent,
+                           hMenu, hInstance, param);
 }
-inline HWND CreateWindowW(LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width, int height,
-                          HWND parent, HMENU hMenu, HINSTANCE hInstance, LPVOID param) {
-    return CreateWindowExW(0, className, windowName, style, x, y, width, height, parent, hMenu, hInstance, param);
+inline HWND CreateWindowW(LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                          int width, int height, HWND parent, HMENU hMenu, HINSTANCE hInstance,
+                          LPVOID param) {
+    return CreateWindowExW(0, className, windowName, style, x, y, width, height, parent, hMenu,
+                           hInstance, param);
 }
 // Destroys owned windows first, sends WM_DESTROY (parent, then children) and
 // WM_NCDESTROY (children, then parent), kills the window's timers, drops its
@@ -156,24 +162,35 @@ BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 BOOL IsWindowVisible(HWND hwnd);  // itself and every ancestor visible
 BOOL IsWindowEnabled(HWND hwnd);
-BOOL EnableWindow(HWND hwnd, BOOL enable);  // non-zero when it was disabled before; sends WM_ENABLE on change
-BOOL ShowWindow(HWND hwnd, int cmd);        // non-zero when it was visible before
-HWND GetParent(HWND hwnd);                  // the parent of a child, the owner of a top-level window
+BOOL EnableWindow(HWND hwnd,
+                  BOOL enable);  // non-zero when it was disabled before; sends WM_ENABLE on change
+BOOL ShowWindow(HWND hwnd, int cmd);  // non-zero when it was visible before
+HWND GetParent(HWND hwnd);            // the parent of a child, the owner of a top-level window
 HWND GetWindow(HWND hwnd, UINT cmd);
 HWND GetDlgItem(HWND dialog, int id);
 int GetDlgCtrlID(HWND hwnd);
 LONG GetWindowLongW(HWND hwnd, int index);  // GWL_STYLE, GWL_EXSTYLE, GWL_ID
 LONG SetWindowLongW(HWND hwnd, int index, LONG value);
-inline LONG GetWindowLong(HWND hwnd, int index) { return GetWindowLongW(hwnd, index); }
-inline LONG SetWindowLong(HWND hwnd, int index, LONG value) { return SetWindowLongW(hwnd, index, value); }
+inline LONG GetWindowLong(HWND hwnd, int index) {
+    return GetWindowLongW(hwnd, index);
+}
+inline LONG SetWindowLong(HWND hwnd, int index, LONG value) {
+    return SetWindowLongW(hwnd, index, value);
+}
 
 // Text: the live title that FindWindow matches.
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount);
 int GetWindowTextLengthW(HWND hwnd);
-inline BOOL SetWindowText(HWND hwnd, LPCWSTR text) { return SetWindowTextW(hwnd, text); }
-inline int GetWindowText(HWND hwnd, LPWSTR buffer, int maxCount) { return GetWindowTextW(hwnd, buffer, maxCount); }
-inline int GetWindowTextLength(HWND hwnd) { return GetWindowTextLengthW(hwnd); }
+inline BOOL SetWindowText(HWND hwnd, LPCWSTR text) {
+    return SetWindowTextW(hwnd, text);
+}
+inline int GetWindowText(HWND hwnd, LPWSTR buffer, int maxCount) {
+    return GetWindowTextW(hwnd, buffer, maxCount);
+}
+inline int GetWindowTextLength(HWND hwnd) {
+    return GetWindowTextLengthW(hwnd);
+}
 
 // Geometry. Windows have no frame: the client area is the whole window. Window
 // rectangles are in screen coordinates; a child's position is relative to its
@@ -192,12 +209,16 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 // Lookup: local top-level windows in z-order (hidden and disabled ones included,
 // children never), whole name, case-insensitive; then other processes.
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
-inline HWND FindWindow(LPCWSTR className, LPCWSTR windowName) { return FindWindowW(className, windowName); }
+inline HWND FindWindow(LPCWSTR className, LPCWSTR windowName) {
+    return FindWindowW(className, windowName);
+}
 
 // Messages. Registered ids are 0xC000..0xFFFF; the same name (case-insensitive)
 // always gives the same id. Safe during static initialisation and from any thread.
 UINT RegisterWindowMessageW(LPCWSTR name);
-inline UINT RegisterWindowMessage(LPCWSTR name) { return RegisterWindowMessageW(name); }
+inline UINT RegisterWindowMessage(LPCWSTR name) {
+    return RegisterWindowMessageW(name);
+}
 // On the GUI thread: a direct call of the window procedure. From another thread:
 // queued ahead of posted messages and handled inside the GUI thread's loop while
 // the caller waits. Remote handles: RemoteWindows::Send. 0 for an invalid window.
@@ -224,7 +245,9 @@ inline BOOL PeekMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UI
 }
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageW(const MSG* msg);
-inline LRESULT DispatchMessage(const MSG* msg) { return DispatchMessageW(msg); }
+inline LRESULT DispatchMessage(const MSG* msg) {
+    return DispatchMessageW(msg);
+}
 void PostQuitMessage(int exitCode);
 // The default handling: WM_PAINT validates, WM_ERASEBKGND fills with the class
 // brush, WM_CLOSE destroys (a dialog instead posts WM_COMMAND IDCANCEL),

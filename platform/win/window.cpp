@@ -20,7 +20,6 @@ std::u16string Lower(std::u16string_view s) {
     return r;
 }
 
-
 }  // namespace
 
 State& S() {
@@ -35,7 +34,9 @@ Window* Find(HWND hwnd) {
     return it == w.end() ? nullptr : it->second.get();
 }
 
-bool IsRemote(HWND hwnd) { return hwnd && S().remoteByHandle.count(Key(hwnd)) != 0; }
+bool IsRemote(HWND hwnd) {
+    return hwnd && S().remoteByHandle.count(Key(hwnd)) != 0;
+}
 
 std::uint64_t RemoteId(HWND hwnd) {
     auto it = S().remoteByHandle.find(Key(hwnd));
@@ -47,7 +48,9 @@ void BindGuiThread() {
     g_guiThread.compare_exchange_strong(none, std::this_thread::get_id());
 }
 
-void RebindGuiThread() { g_guiThread.store(std::this_thread::get_id()); }
+void RebindGuiThread() {
+    g_guiThread.store(std::this_thread::get_id());
+}
 
 HWND TopLevelOf(HWND hwnd) {
     Window* w = Find(hwnd);
@@ -73,7 +76,8 @@ RECT VisibleSurfaceRect(HWND hwnd) {
     RECT r{o.x, o.y, o.x + (w->rect.right - w->rect.left), o.y + (w->rect.bottom - w->rect.top)};
     for (Window* p = Find(w->parent); p; p = Find(p->parent)) {
         POINT po = SurfaceOrigin(p->handle);
-        RECT pr{po.x, po.y, po.x + (p->rect.right - p->rect.left), po.y + (p->rect.bottom - p->rect.top)};
+        RECT pr{po.x, po.y, po.x + (p->rect.right - p->rect.left),
+                po.y + (p->rect.bottom - p->rect.top)};
         IntersectRect(&r, &r, &pr);
     }
     return r;
@@ -97,8 +101,9 @@ void Withdraw(Window* w) {
     w->published = false;
 }
 
-HWND CreateWindowInternal(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
-                          int height, HWND parent, UINT id, LPVOID param, CWnd* object, bool isDialog) {
+HWND CreateWindowInternal(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                          int y, int width, int height, HWND parent, UINT id, LPVOID param,
+                          CWnd* object, bool isDialog) {
     BindGuiThread();
     State& s = S();
     const bool child = (style & WS_CHILD) != 0;
@@ -209,7 +214,8 @@ void NcDestroyTree(HWND h) {
             pc.erase(std::remove(pc.begin(), pc.end(), h), pc.end());
         }
     } else {
-        s.topLevels.erase(std::remove(s.topLevels.begin(), s.topLevels.end(), h), s.topLevels.end());
+        s.topLevels.erase(std::remove(s.topLevels.begin(), s.topLevels.end(), h),
+                          s.topLevels.end());
         s.dirty.erase(std::remove(s.dirty.begin(), s.dirty.end(), h), s.dirty.end());
         ReleaseDCsOf(h);
     }
@@ -236,11 +242,12 @@ ATOM RegisterClassW(const WNDCLASSW* wc) {
     return static_cast<ATOM>(0xC000 + s.classes.size());
 }
 
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU hMenu, HINSTANCE, LPVOID param) {
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU hMenu, HINSTANCE,
+                     LPVOID param) {
     const UINT id = static_cast<UINT>(reinterpret_cast<std::uintptr_t>(hMenu));
-    return CreateWindowInternal(exStyle, className, windowName, style, x, y, width, height, parent, id, param, nullptr,
-                                false);
+    return CreateWindowInternal(exStyle, className, windowName, style, x, y, width, height, parent,
+                                id, param, nullptr, false);
 }
 
 BOOL DestroyWindow(HWND hwnd) {
@@ -284,7 +291,9 @@ BOOL DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return (Find(hwnd) || IsRemote(hwnd)) ? TRUE : FALSE; }
+BOOL IsWindow(HWND hwnd) {
+    return (Find(hwnd) || IsRemote(hwnd)) ? TRUE : FALSE;
+}
 
 BOOL IsWindowVisible(HWND hwnd) {
     Window* w = Find(hwnd);
@@ -389,10 +398,14 @@ LONG GetWindowLongW(HWND hwnd, int index) {
     Window* w = Find(hwnd);
     if (!w) return 0;
     switch (index) {
-        case GWL_STYLE: return static_cast<LONG>(w->style);
-        case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
-        case GWL_ID: return static_cast<LONG>(w->id);
-        default: return 0;
+        case GWL_STYLE:
+            return static_cast<LONG>(w->style);
+        case GWL_EXSTYLE:
+            return static_cast<LONG>(w->exStyle);
+        case GWL_ID:
+            return static_cast<LONG>(w->id);
+        default:
+            return 0;
     }
 }
 
@@ -406,21 +419,28 @@ LONG SetWindowLongW(HWND hwnd, int index, LONG value) {
             w->style = (static_cast<DWORD>(value) & ~(WS_VISIBLE | WS_DISABLED)) |
                        (w->style & (WS_VISIBLE | WS_DISABLED));
             break;
-        case GWL_EXSTYLE: w->exStyle = static_cast<DWORD>(value); break;
-        case GWL_ID: w->id = static_cast<UINT>(value); break;
-        default: return 0;
+        case GWL_EXSTYLE:
+            w->exStyle = static_cast<DWORD>(value);
+            break;
+        case GWL_ID:
+            w->id = static_cast<UINT>(value);
+            break;
+        default:
+            return 0;
     }
     return old;
 }
 
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
     if (!Find(hwnd)) return FALSE;
-    return static_cast<BOOL>(CallWindow(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : u"")));
+    return static_cast<BOOL>(
+        CallWindow(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : u"")));
 }
 
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount) {
     if (!Find(hwnd) || !buffer || maxCount <= 0) return 0;
-    return static_cast<int>(CallWindow(hwnd, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(buffer)));
+    return static_cast<int>(CallWindow(hwnd, WM_GETTEXT, static_cast<WPARAM>(maxCount),
+                                       reinterpret_cast<LPARAM>(buffer)));
 }
 
 int GetWindowTextLengthW(HWND hwnd) {
@@ -440,7 +460,8 @@ BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
     if (!w || !rect) return FALSE;
     POINT o{0, 0};
     ClientToScreen(hwnd, &o);
-    *rect = RECT{o.x, o.y, o.x + (w->rect.right - w->rect.left), o.y + (w->rect.bottom - w->rect.top)};
+    *rect =
+        RECT{o.x, o.y, o.x + (w->rect.right - w->rect.left), o.y + (w->rect.bottom - w->rect.top)};
     return TRUE;
 }
 
@@ -485,7 +506,8 @@ bool Reposition(HWND hwnd, int x, int y, int cx, int cy, UINT flags) {
         r.bottom = r.top + std::max(pos.cy, 0);
     }
     const bool moved = r.left != old.left || r.top != old.top;
-    const bool sized = (r.right - r.left) != (old.right - old.left) || (r.bottom - r.top) != (old.bottom - old.top);
+    const bool sized = (r.right - r.left) != (old.right - old.left) ||
+                       (r.bottom - r.top) != (old.bottom - old.top);
     w->rect = r;
     if (sized && w->surface) {
         // Keep the valid bits that still fit.
@@ -495,8 +517,8 @@ bool Reposition(HWND hwnd, int x, int y, int cx, int cy, UINT flags) {
             const int cw = std::min(next.width, w->surface->width);
             const int ch = std::min(next.height, w->surface->height);
             for (int yy = 0; yy < ch; ++yy) {
-                std::copy_n(w->surface->pixels.begin() + static_cast<long>(yy) * w->surface->width, cw,
-                            next.pixels.begin() + static_cast<long>(yy) * next.width);
+                std::copy_n(w->surface->pixels.begin() + static_cast<long>(yy) * w->surface->width,
+                            cw, next.pixels.begin() + static_cast<long>(yy) * next.width);
             }
         }
         w->surface->width = next.width;
@@ -511,7 +533,8 @@ bool Reposition(HWND hwnd, int x, int y, int cx, int cy, UINT flags) {
             InvalidateInternal(w->parent, &exposed, true);
         }
     }
-    if (!w->parent && (moved || sized) && visible && S().presenter) S().presenter->WindowShown(hwnd);
+    if (!w->parent && (moved || sized) && visible && S().presenter)
+        S().presenter->WindowShown(hwnd);
     pos.x = r.left;
     pos.y = r.top;
     pos.cx = r.right - r.left;
@@ -544,7 +567,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if (flags & SWP_SHOWWINDOW) ShowWindow(hwnd, SW_SHOWNA);
     if (flags & SWP_HIDEWINDOW) ShowWindow(hwnd, SW_HIDE);
     w = Find(hwnd);
-    if (w && !w->parent && !(flags & SWP_NOACTIVATE) && IsWindowVisible(hwnd) && !(w->style & WS_DISABLED)) {
+    if (w && !w->parent && !(flags & SWP_NOACTIVATE) && IsWindowVisible(hwnd) &&
+        !(w->style & WS_DISABLED)) {
         Activate(hwnd, WA_ACTIVE);
     }
     return Find(hwnd) ? TRUE : FALSE;
@@ -588,7 +612,8 @@ int MulDiv(int number, int numerator, int denominator) {
     if (denominator == 0) return -1;
     long long v = static_cast<long long>(number) * numerator;
     long long half = (denominator < 0 ? -denominator : denominator) / 2;
-    long long r = ((v < 0) != (denominator < 0)) ? (v - half) / denominator : (v + half) / denominator;
+    long long r =
+        ((v < 0) != (denominator < 0)) ? (v - half) / denominator : (v + half) / denominator;
     return static_cast<int>(r);
 }
 
@@ -603,7 +628,9 @@ bool IsGuiThread() {
     return id != std::thread::id{} && id == std::this_thread::get_id();
 }
 
-std::vector<HWND> TopLevelWindows() { return S().topLevels; }
+std::vector<HWND> TopLevelWindows() {
+    return S().topLevels;
+}
 
 const wq::gdi::Surface* GetWindowSurface(HWND topLevel) {
     Window* w = Find(topLevel);

@@ -116,72 +116,133 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                        \
-protected:                                           \
-    static const AFX_MSGMAP* GetThisMessageMap();    \
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
     virtual const AFX_MSGMAP* GetMessageMap() const;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                           \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }   \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                    \
-        using ThisClass = theClass;                                                      \
-        using TheBaseClass = baseClass;                                                  \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)          \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { \
+        return GetThisMessageMap();                     \
+    }                                                   \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {   \
+        using ThisClass = theClass;                     \
+        using TheBaseClass = baseClass;                 \
         static const AFX_MSGMAP_ENTRY s_messageEntries[] = {
-#define END_MESSAGE_MAP()                                                                \
-    {0, 0, 0, 0, AfxSig_end, AfxHandler(), nullptr}};                                         \
-    static const AFX_MSGMAP s_messageMap = {&TheBaseClass::GetThisMessageMap, &s_messageEntries[0]}; \
-    return &s_messageMap;                                                                \
+#define END_MESSAGE_MAP()                                                     \
+    { 0, 0, 0, 0, AfxSig_end, AfxHandler(), nullptr }                         \
+    }                                                                         \
+    ;                                                                         \
+    static const AFX_MSGMAP s_messageMap = {&TheBaseClass::GetThisMessageMap, \
+                                            &s_messageEntries[0]};            \
+    return &s_messageMap;                                                     \
     }
 
 #define WQ_PMSG(type, fn) AfxHandler(static_cast<type>(&ThisClass::fn))
 
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, 0, AfxSig_vv, WQ_PMSG(void (CWnd::*)(), OnPaint), nullptr},
-#define ON_WM_ERASEBKGND() {WM_ERASEBKGND, 0, 0, 0, AfxSig_bD, WQ_PMSG(BOOL (CWnd::*)(HDC), OnEraseBkgnd), nullptr},
-#define ON_WM_TIMER() {WM_TIMER, 0, 0, 0, AfxSig_vT, WQ_PMSG(void (CWnd::*)(UINT_PTR), OnTimer), nullptr},
-#define ON_WM_LBUTTONDOWN() \
-    {WM_LBUTTONDOWN, 0, 0, 0, AfxSig_vwp, WQ_PMSG(void (CWnd::*)(UINT, CPoint), OnLButtonDown), nullptr},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, 0, AfxSig_vv, WQ_PMSG(void(CWnd::*)(), OnPaint), nullptr},
+#define ON_WM_ERASEBKGND() \
+    {WM_ERASEBKGND, 0, 0, 0, AfxSig_bD, WQ_PMSG(BOOL(CWnd::*)(HDC), OnEraseBkgnd), nullptr},
+#define ON_WM_TIMER() \
+    {WM_TIMER, 0, 0, 0, AfxSig_vT, WQ_PMSG(void(CWnd::*)(UINT_PTR), OnTimer), nullptr},
+#define ON_WM_LBUTTONDOWN()                                                                    \
+    {WM_LBUTTONDOWN, 0, 0, 0, AfxSig_vwp, WQ_PMSG(void(CWnd::*)(UINT, CPoint), OnLButtonDown), \
+     nullptr},
 #define ON_WM_LBUTTONUP() \
-    {WM_LBUTTONUP, 0, 0, 0, AfxSig_vwp, WQ_PMSG(void (CWnd::*)(UINT, CPoint), OnLButtonUp), nullptr},
-#define ON_WM_LBUTTONDBLCLK() \
-    {WM_LBUTTONDBLCLK, 0, 0, 0, AfxSig_vwp, WQ_PMSG(void (CWnd::*)(UINT, CPoint), OnLButtonDblClk), nullptr},
+    {WM_LBUTTONUP, 0, 0, 0, AfxSig_vwp, WQ_PMSG(void(CWnd::*)(UINT, CPoint), OnLButtonUp), nullptr},
+#define ON_WM_LBUTTONDBLCLK()                                                                      \
+    {WM_LBUTTONDBLCLK, 0, 0, 0, AfxSig_vwp, WQ_PMSG(void(CWnd::*)(UINT, CPoint), OnLButtonDblClk), \
+     nullptr},
 #define ON_WM_MOUSEMOVE() \
-    {WM_MOUSEMOVE, 0, 0, 0, AfxSig_vwp, WQ_PMSG(void (CWnd::*)(UINT, CPoint), OnMouseMove), nullptr},
-#define ON_WM_ACTIVATE() \
-    {WM_ACTIVATE, 0, 0, 0, AfxSig_vwWb, WQ_PMSG(void (CWnd::*)(UINT, CWnd*, BOOL), OnActivate), nullptr},
-#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, 0, AfxSig_vv, WQ_PMSG(void (CWnd::*)(), OnClose), nullptr},
-#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, 0, AfxSig_vv, WQ_PMSG(void (CWnd::*)(), OnDestroy), nullptr},
-#define ON_WM_NCDESTROY() {WM_NCDESTROY, 0, 0, 0, AfxSig_vv, WQ_PMSG(void (CWnd::*)(), OnNcDestroy), nullptr},
-#define ON_WM_MEASUREITEM() \
-    {WM_MEASUREITEM, 0, 0, 0, AfxSig_vOWNER, WQ_PMSG(void (CWnd::*)(int, LPMEASUREITEMSTRUCT), OnMeasureItem), nullptr},
-#define ON_WM_DRAWITEM() \
-    {WM_DRAWITEM, 0, 0, 0, AfxSig_vDRAW, WQ_PMSG(void (CWnd::*)(int, LPDRAWITEMSTRUCT), OnDrawItem), nullptr},
-#define ON_WM_CREATE() {WM_CREATE, 0, 0, 0, AfxSig_is, WQ_PMSG(int (CWnd::*)(LPCREATESTRUCT), OnCreate), nullptr},
-#define ON_WM_SIZE() {WM_SIZE, 0, 0, 0, AfxSig_vwii, WQ_PMSG(void (CWnd::*)(UINT, int, int), OnSize), nullptr},
-#define ON_WM_MOVE() {WM_MOVE, 0, 0, 0, AfxSig_vii, WQ_PMSG(void (CWnd::*)(int, int), OnMove), nullptr},
+    {WM_MOUSEMOVE, 0, 0, 0, AfxSig_vwp, WQ_PMSG(void(CWnd::*)(UINT, CPoint), OnMouseMove), nullptr},
+#define ON_WM_ACTIVATE()                                                                       \
+    {WM_ACTIVATE, 0, 0, 0, AfxSig_vwWb, WQ_PMSG(void(CWnd::*)(UINT, CWnd*, BOOL), OnActivate), \
+     nullptr},
+#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, 0, AfxSig_vv, WQ_PMSG(void(CWnd::*)(), OnClose), nullptr},
+#define ON_WM_DESTROY() \
+    {WM_DESTROY, 0, 0, 0, AfxSig_vv, WQ_PMSG(void(CWnd::*)(), OnDestroy), nullptr},
+#define ON_WM_NCDESTROY() \
+    {WM_NCDESTROY, 0, 0, 0, AfxSig_vv, WQ_PMSG(void(CWnd::*)(), OnNcDestroy), nullptr},
+#define ON_WM_MEASUREITEM()                                           \
+    {WM_MEASUREITEM,                                                  \
+     0,                                                               \
+     0,                                                               \
+     0,                                                               \
+     AfxSig_vOWNER,                                                   \
+     WQ_PMSG(void(CWnd::*)(int, LPMEASUREITEMSTRUCT), OnMeasureItem), \
+     nullptr},
+#define ON_WM_DRAWITEM()                                           \
+    {                                                              \
+        WM_DRAWITEM,                                               \
+        0,                                                         \
+        0,                                                         \
+        0,                                                         \
+        AfxSig_vDRAW,                                              \
+        WQ_PMSG(void(CWnd::*)(int, LPDRAWITEMSTRUCT), OnDrawItem), \
+        nullptr},
+#define ON_WM_CREATE() \
+    {WM_CREATE, 0, 0, 0, AfxSig_is, WQ_PMSG(int(CWnd::*)(LPCREATESTRUCT), OnCreate), nullptr},
+#define ON_WM_SIZE() \
+    {WM_SIZE, 0, 0, 0, AfxSig_vwii, WQ_PMSG(void(CWnd::*)(UINT, int, int), OnSize), nullptr},
+#define ON_WM_MOVE() \
+    {WM_MOVE, 0, 0, 0, AfxSig_vii, WQ_PMSG(void(CWnd::*)(int, int), OnMove), nullptr},
 #define ON_WM_SHOWWINDOW() \
-    {WM_SHOWWINDOW, 0, 0, 0, AfxSig_vbw, WQ_PMSG(void (CWnd::*)(BOOL, UINT), OnShowWindow), nullptr},
-#define ON_WM_ENABLE() {WM_ENABLE, 0, 0, 0, AfxSig_vb, WQ_PMSG(void (CWnd::*)(BOOL), OnEnable), nullptr},
-#define ON_WM_KEYDOWN() {WM_KEYDOWN, 0, 0, 0, AfxSig_vwww, WQ_PMSG(void (CWnd::*)(UINT, UINT, UINT), OnKeyDown), nullptr},
-#define ON_WM_KEYUP() {WM_KEYUP, 0, 0, 0, AfxSig_vwww, WQ_PMSG(void (CWnd::*)(UINT, UINT, UINT), OnKeyUp), nullptr},
-#define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, 0, AfxSig_vW, WQ_PMSG(void (CWnd::*)(CWnd*), OnSetFocus), nullptr},
-#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, 0, AfxSig_vW, WQ_PMSG(void (CWnd::*)(CWnd*), OnKillFocus), nullptr},
+    {WM_SHOWWINDOW, 0, 0, 0, AfxSig_vbw, WQ_PMSG(void(CWnd::*)(BOOL, UINT), OnShowWindow), nullptr},
+#define ON_WM_ENABLE() \
+    {WM_ENABLE, 0, 0, 0, AfxSig_vb, WQ_PMSG(void(CWnd::*)(BOOL), OnEnable), nullptr},
+#define ON_WM_KEYDOWN()                                                                     \
+    {WM_KEYDOWN, 0, 0, 0, AfxSig_vwww, WQ_PMSG(void(CWnd::*)(UINT, UINT, UINT), OnKeyDown), \
+     nullptr},
+#define ON_WM_KEYUP() \
+    {WM_KEYUP, 0, 0, 0, AfxSig_vwww, WQ_PMSG(void(CWnd::*)(UINT, UINT, UINT), OnKeyUp), nullptr},
+#define ON_WM_SETFOCUS() \
+    {WM_SETFOCUS, 0, 0, 0, AfxSig_vW, WQ_PMSG(void(CWnd::*)(CWnd*), OnSetFocus), nullptr},
+#define ON_WM_KILLFOCUS() \
+    {WM_KILLFOCUS, 0, 0, 0, AfxSig_vW, WQ_PMSG(void(CWnd::*)(CWnd*), OnKillFocus), nullptr},
 
-#define ON_COMMAND(id, fn) \
-    {WM_COMMAND, 0, static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_vv, WQ_PMSG(void (CWnd::*)(), fn), nullptr},
-#define ON_CONTROL(code, id, fn)                                                                          \
-    {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_vv, \
-     WQ_PMSG(void (CWnd::*)(), fn), nullptr},
+#define ON_COMMAND(id, fn)         \
+    {WM_COMMAND,                   \
+     0,                            \
+     static_cast<UINT>(id),        \
+     static_cast<UINT>(id),        \
+     AfxSig_vv,                    \
+     WQ_PMSG(void(CWnd::*)(), fn), \
+     nullptr},
+#define ON_CONTROL(code, id, fn)   \
+    {WM_COMMAND,                   \
+     static_cast<UINT>(code),      \
+     static_cast<UINT>(id),        \
+     static_cast<UINT>(id),        \
+     AfxSig_vv,                    \
+     WQ_PMSG(void(CWnd::*)(), fn), \
+     nullptr},
 #define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
-#define ON_COMMAND_RANGE(id, idLast, fn)                                                              \
-    {WM_COMMAND, 0, static_cast<UINT>(id), static_cast<UINT>(idLast), AfxSig_vw, \
-     WQ_PMSG(void (CWnd::*)(UINT), fn), nullptr},
-#define ON_CONTROL_RANGE(code, id, idLast, fn)                                                        \
-    {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(idLast), AfxSig_vw, \
-     WQ_PMSG(void (CWnd::*)(UINT), fn), nullptr},
-#define ON_MESSAGE(message, fn) \
-    {static_cast<UINT>(message), 0, 0, 0, AfxSig_lwl, WQ_PMSG(LRESULT (CWnd::*)(WPARAM, LPARAM), fn), nullptr},
+#define ON_COMMAND_RANGE(id, idLast, fn) \
+    {WM_COMMAND,                         \
+     0,                                  \
+     static_cast<UINT>(id),              \
+     static_cast<UINT>(idLast),          \
+     AfxSig_vw,                          \
+     WQ_PMSG(void(CWnd::*)(UINT), fn),   \
+     nullptr},
+#define ON_CONTROL_RANGE(code, id, idLast, fn) \
+    {WM_COMMAND,                               \
+     static_cast<UINT>(code),                  \
+     static_cast<UINT>(id),                    \
+     static_cast<UINT>(idLast),                \
+     AfxSig_vw,                                \
+     WQ_PMSG(void(CWnd::*)(UINT), fn),         \
+     nullptr},
+#define ON_MESSAGE(message, fn)                     \
+    {static_cast<UINT>(message),                    \
+     0,                                             \
+     0,                                             \
+     0,                                             \
+     AfxSig_lwl,                                    \
+     WQ_PMSG(LRESULT(CWnd::*)(WPARAM, LPARAM), fn), \
+     nullptr},
 #define ON_REGISTERED_MESSAGE(var, fn) \
-    {0xC000, 0, 0, 0, AfxSig_lwl, WQ_PMSG(LRESULT (CWnd::*)(WPARAM, LPARAM), fn), &(var)},
+    {0xC000, 0, 0, 0, AfxSig_lwl, WQ_PMSG(LRESULT(CWnd::*)(WPARAM, LPARAM), fn), &(var)},
 
 class CWnd {
 public:
@@ -201,12 +262,12 @@ public:
     static CWnd* FromHandlePermanent(HWND hwnd);
 
     // Creates a child (WS_CHILD) or top-level window bound to this object.
-    virtual BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
-                        UINT nID, void* context = nullptr);
-    virtual BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
-                          CWnd* parent, UINT nID, LPVOID param = nullptr);
-    BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style, int x, int y, int width,
-                  int height, HWND parent, HMENU idOrMenu, LPVOID param = nullptr);
+    virtual BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
+                        CWnd* parent, UINT nID, void* context = nullptr);
+    virtual BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style,
+                          const RECT& rect, CWnd* parent, UINT nID, LPVOID param = nullptr);
+    BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style, int x, int y,
+                  int width, int height, HWND parent, HMENU idOrMenu, LPVOID param = nullptr);
     // Destroys the window (the object stays). Overrides run their own steps first
     // and then call the base class.
     virtual BOOL DestroyWindow();

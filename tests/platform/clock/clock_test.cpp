@@ -1,9 +1,9 @@
 // The tick source: wrapping DWORD milliseconds, real and virtual.
+#include "platform/clock/clock.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
-
-#include "platform/clock/clock.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 // The headless presenter, options, PNG screenshots and the no-display message.
+#include "platform/display/display.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
 #include "platform/win/afxwin.h"
 #include "platform/win/presenter.h"
@@ -31,8 +32,8 @@ HWND MakeWindow() {
     wc.lpfnWndProc = PaintHalves;
     wc.lpszClassName = u"Halves";
     RegisterClassW(&wc);
-    return CreateWindowExW(0, u"Halves", u"Halves", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr, nullptr, nullptr,
-                           nullptr);
+    return CreateWindowExW(0, u"Halves", u"Halves", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr,
+                           nullptr, nullptr, nullptr);
 }
 
 std::string TempPath(const char* name) {
@@ -40,8 +41,8 @@ std::string TempPath(const char* name) {
 }
 
 TEST(Options, PlatformOptionsAreTakenOutAndTheRestKeptInOrder) {
-    char a0[] = "wqaudio", a1[] = "--headless", a2[] = "x.mp3", a3[] = "--scale", a4[] = "3", a5[] = "--screenshot",
-         a6[] = "s.png", a7[] = "--debug";
+    char a0[] = "wqaudio", a1[] = "--headless", a2[] = "x.mp3", a3[] = "--scale", a4[] = "3",
+         a5[] = "--screenshot", a6[] = "s.png", a7[] = "--debug";
     char* argv[] = {a0, a1, a2, a3, a4, a5, a6, a7, nullptr};
     int argc = 8;
     const wq::display::Options o = wq::display::ParseOptions(argc, argv);

@@ -1,9 +1,8 @@
 // One real SDL2 window: drawn, presented, read back from the screen, saved as
 // PNG, and clicked and closed through SDL events. CTest runs this program under
 // xvfb-run; without xvfb-run it is skipped with a message.
-#include <gtest/gtest.h>
-
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,7 +24,8 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
             RECT all{0, 0, 480, 234}, box{100, 50, 110, 60};
-            HBRUSH green = CreateSolidBrush(RGB(0, 200, 0)), white = CreateSolidBrush(RGB(255, 255, 255));
+            HBRUSH green = CreateSolidBrush(RGB(0, 200, 0)),
+                   white = CreateSolidBrush(RGB(255, 255, 255));
             FillRect(dc, &all, green);
             FillRect(dc, &box, white);
             DeleteObject(green);
@@ -34,15 +34,20 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_LBUTTONDOWN:
-            g_events.push_back("down " + std::to_string(GET_X_LPARAM(lParam)) + "," + std::to_string(GET_Y_LPARAM(lParam)));
+            g_events.push_back("down " + std::to_string(GET_X_LPARAM(lParam)) + "," +
+                               std::to_string(GET_Y_LPARAM(lParam)));
             return 0;
-        case WM_CLOSE: g_events.push_back("close"); return 0;
-        default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+        case WM_CLOSE:
+            g_events.push_back("close");
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
 TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
-    if (std::getenv("WQ_NO_XVFB")) GTEST_SKIP() << "xvfb-run is not installed; the real-window smoke test needs it";
+    if (std::getenv("WQ_NO_XVFB"))
+        GTEST_SKIP() << "xvfb-run is not installed; the real-window smoke test needs it";
     wq::win::ResetWindowSystem();  // real clock: SDL events arrive in real time
     wq::display::Options options;
     options.scale = 2;
@@ -53,8 +58,8 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
     wc.lpfnWndProc = Proc;
     wc.lpszClassName = u"Smoke";
     RegisterClassW(&wc);
-    HWND h = CreateWindowExW(0, u"Smoke", u"WQ smoke", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr, nullptr,
-                             nullptr, nullptr);
+    HWND h = CreateWindowExW(0, u"Smoke", u"WQ smoke", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234,
+                             nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(h, nullptr);
     auto r = wq::win::RunFor(200);
     ASSERT_TRUE(r.ok) << r.message;
@@ -94,7 +99,9 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
     c.window.event = SDL_WINDOWEVENT_CLOSE;
     SDL_PushEvent(&c);
     // Keys reach the application's hook by their SDL names.
-    wq::win::SetKeyHook([](const char* key, bool down) { g_events.push_back(std::string("key ") + key + (down ? " down" : " up")); });
+    wq::win::SetKeyHook([](const char* key, bool down) {
+        g_events.push_back(std::string("key ") + key + (down ? " down" : " up"));
+    });
     SDL_Event k{};
     k.type = SDL_KEYDOWN;
     k.key.windowID = sdl->WindowId(h);

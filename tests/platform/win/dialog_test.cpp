@@ -14,7 +14,8 @@ CWinApp g_app;
 
 class TestDlg : public CDialog {
 public:
-    TestDlg(UINT id, CWnd* parent, Log* log, std::string name) : CDialog(id, parent), m_log(log), m_name(std::move(name)) {}
+    TestDlg(UINT id, CWnd* parent, Log* log, std::string name)
+        : CDialog(id, parent), m_log(log), m_name(std::move(name)) {}
 
     std::function<void()> onInit;
     std::function<void(UINT_PTR)> onTimer;
@@ -76,14 +77,14 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(TestDlg, CDialog)
-    ON_WM_TIMER()
-    ON_WM_CLOSE()
-    ON_COMMAND(2009, OnBtnClose)
-    ON_CONTROL(100, 2008, OnSelChange)
-    ON_CONTROL(200, 2008, OnDblClk)
-    ON_COMMAND_RANGE(2055, 2064, OnEqDBButton)
-    ON_REGISTERED_MESSAGE(s_msgKeyDown, OnKeyDownMsg)
-    ON_MESSAGE(WM_USER + 5, OnUserMsg)
+ON_WM_TIMER()
+ON_WM_CLOSE()
+ON_COMMAND(2009, OnBtnClose)
+ON_CONTROL(100, 2008, OnSelChange)
+ON_CONTROL(200, 2008, OnDblClk)
+ON_COMMAND_RANGE(2055, 2064, OnEqDBButton)
+ON_REGISTERED_MESSAGE(s_msgKeyDown, OnKeyDownMsg)
+ON_MESSAGE(WM_USER + 5, OnUserMsg)
 END_MESSAGE_MAP()
 
 // A derived class whose entry for 2009 hides the base class's.
@@ -97,7 +98,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(DerivedDlg, TestDlg)
-    ON_COMMAND(2009, OnOwnClose)
+ON_COMMAND(2009, OnOwnClose)
 END_MESSAGE_MAP()
 
 class DialogTest : public ::testing::Test {
@@ -124,8 +125,9 @@ TEST_F(DialogTest, DoModalDisablesTheOwnerInitialisesPaintsThenLoops) {
     dlg.onTimer = [&](UINT_PTR) { dlg.EndDialog(IDOK); };
     const INT_PTR r = dlg.DoModal();
     EXPECT_EQ(r, IDOK);
-    const int disable = IndexOf(log, "O:enable 0"), init = IndexOf(log, "D:init"), paint = IndexOf(log, "D:paint"),
-              posted = IndexOf(log, "D:OnUserMsg"), timer = IndexOf(log, "D:OnTimer 1");
+    const int disable = IndexOf(log, "O:enable 0"), init = IndexOf(log, "D:init"),
+              paint = IndexOf(log, "D:paint"), posted = IndexOf(log, "D:OnUserMsg"),
+              timer = IndexOf(log, "D:OnTimer 1");
     ASSERT_GE(disable, 0) << Join(log);
     EXPECT_LT(disable, init) << Join(log);
     EXPECT_LT(init, paint) << Join(log);
@@ -285,7 +287,7 @@ TEST_F(DialogTest, ResourceSizeComesFromDialogUnitsAndControlsCarryTheirIds) {
     const LONG units = ::GetDialogBaseUnits();
     EXPECT_EQ(expected.Width(), MulDiv(278, LOWORD(static_cast<std::uintptr_t>(units)), 4));
     EXPECT_EQ(expected.Height(), MulDiv(198, HIWORD(static_cast<std::uintptr_t>(units)), 8));
-    EXPECT_GE(LOWORD(static_cast<std::uintptr_t>(units)), 4);   // a real font measured, not zero
+    EXPECT_GE(LOWORD(static_cast<std::uintptr_t>(units)), 4);  // a real font measured, not zero
     EXPECT_GE(HIWORD(static_cast<std::uintptr_t>(units)), 10);
     EXPECT_TRUE(rc == expected);
     EXPECT_EQ(controls, 17);
@@ -357,7 +359,9 @@ TEST_F(DialogTest, MessageMapsMatchCommandsByIdAndCodeAndDerivedEntriesWin) {
     for (const auto& e : log) {
         if (e.rfind("D:On", 0) == 0 || e.rfind("D:key", 0) == 0) handlers.push_back(e);
     }
-    EXPECT_EQ(Join(handlers), "D:OnDblClk | D:OnSelChange | D:OnOwnClose | D:OnEqDBButton 2058 | D:key 38 | D:OnUserMsg");
+    EXPECT_EQ(
+        Join(handlers),
+        "D:OnDblClk | D:OnSelChange | D:OnOwnClose | D:OnEqDBButton 2058 | D:key 38 | D:OnUserMsg");
     EXPECT_EQ(keyResult, 1);
     EXPECT_EQ(userResult, 7);
     EXPECT_NE(s_msgKeyDown, 0u);

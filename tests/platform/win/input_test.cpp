@@ -83,7 +83,7 @@ TEST_F(InputTest, CaptureRoutesEverythingToTheCapturingWindowWithSignedCoordinat
         return 0;
     };
     wq::win::QueueMouseInput(a, WM_LBUTTONDOWN, POINT{50, 50});
-    wq::win::QueueMouseInput(b, WM_MOUSEMOVE, POINT{10, 20});   // over B, 210,20 on the screen
+    wq::win::QueueMouseInput(b, WM_MOUSEMOVE, POINT{10, 20});  // over B, 210,20 on the screen
     wq::win::QueueMouseInput(a, WM_LBUTTONUP, POINT{-30, 5});  // left of A
     Pump();
     EXPECT_EQ(Join(log), "A:down 50,50 | A:mousemove 210,20 | A:up -30,5");
@@ -160,12 +160,14 @@ public:
         return it == others.end() ? 0 : it->second;
     }
     LRESULT Send(std::uint64_t id, UINT msg, WPARAM w, LPARAM, bool* delivered) override {
-        calls.push_back("send " + std::to_string(id) + " " + std::to_string(msg) + " " + std::to_string(w));
+        calls.push_back("send " + std::to_string(id) + " " + std::to_string(msg) + " " +
+                        std::to_string(w));
         *delivered = true;
         return 1;
     }
     bool Post(std::uint64_t id, UINT msg, WPARAM w, LPARAM) override {
-        calls.push_back("post " + std::to_string(id) + " " + std::to_string(msg) + " " + std::to_string(w));
+        calls.push_back("post " + std::to_string(id) + " " + std::to_string(msg) + " " +
+                        std::to_string(w));
         return true;
     }
     bool BringToFront(std::uint64_t id, UINT flags) override {
@@ -192,8 +194,8 @@ TEST_F(InputTest, OtherProgramsAreFoundAfterLocalWindowsAndReachedThroughTheTran
     EXPECT_TRUE(::SetForegroundWindow(main));
     EXPECT_EQ(::EndDialog(main, 2), FALSE);
     const std::string id = std::to_string(active);
-    EXPECT_EQ(remote.calls, (std::vector<std::string>{"send 7 " + id + " 3", "post 7 " + id + " 3", "front 7 67",
-                                                      "front 7 67"}));
+    EXPECT_EQ(remote.calls, (std::vector<std::string>{"send 7 " + id + " 3", "post 7 " + id + " 3",
+                                                      "front 7 67", "front 7 67"}));
     // Renaming and destroying withdraw the old name.
     a.SetWindowText(u"Other");
     EXPECT_EQ(remote.published[a.m_hWnd], u"Other");

@@ -142,11 +142,11 @@ TEST_F(PaintTest, DefaultEraseUsesTheClassBrushOrNothing) {
     wc.hbrBackground = green;
     wc.lpszClassName = u"GreenTestClass";
     ASSERT_NE(::RegisterClass(&wc), 0);
-    HWND g = ::CreateWindowEx(0, u"greentestclass", u"g", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, nullptr, nullptr,
-                              nullptr, nullptr);
+    HWND g = ::CreateWindowEx(0, u"greentestclass", u"g", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8,
+                              nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(g, nullptr);
-    HWND plain = ::CreateWindowEx(0, u"STATIC", u"s", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, nullptr, nullptr, nullptr,
-                                  nullptr);
+    HWND plain = ::CreateWindowEx(0, u"STATIC", u"s", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, nullptr,
+                                  nullptr, nullptr, nullptr);
     wq::win::PumpPending();
     EXPECT_EQ(CountPixels(g, RGB(0, 255, 0)), 64);
     EXPECT_EQ(CountPixels(plain, RGB(0, 0, 0)), 64);  // a fresh surface is black and stays so

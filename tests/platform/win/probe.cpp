@@ -20,26 +20,35 @@ std::string NameOf(HWND hwnd) {
 
 std::string Describe(UINT msg, WPARAM wParam, LPARAM lParam) {
     static const std::map<UINT, std::string> kNames = {
-        {WM_PAINT, "paint"},           {WM_ERASEBKGND, "erase"},      {WM_CLOSE, "close"},
-        {WM_DESTROY, "destroy"},       {WM_NCDESTROY, "ncdestroy"},   {WM_SIZE, "size"},
-        {WM_MOVE, "move"},             {WM_INITDIALOG, "initdialog"}, {WM_SHOWWINDOW, "show"},
-        {WM_WINDOWPOSCHANGED, "poschanged"}, {WM_SETFOCUS, "setfocus"},
+        {WM_PAINT, "paint"},         {WM_ERASEBKGND, "erase"},
+        {WM_CLOSE, "close"},         {WM_DESTROY, "destroy"},
+        {WM_NCDESTROY, "ncdestroy"}, {WM_SIZE, "size"},
+        {WM_MOVE, "move"},           {WM_INITDIALOG, "initdialog"},
+        {WM_SHOWWINDOW, "show"},     {WM_WINDOWPOSCHANGED, "poschanged"},
+        {WM_SETFOCUS, "setfocus"},
     };
     if (auto it = kNames.find(msg); it != kNames.end()) return it->second;
     switch (msg) {
-        case WM_TIMER: return "timer " + std::to_string(wParam);
-        case WM_COMMAND: return "cmd " + std::to_string(LOWORD(wParam)) + "/" + std::to_string(HIWORD(wParam));
-        case WM_ENABLE: return "enable " + std::to_string(wParam);
+        case WM_TIMER:
+            return "timer " + std::to_string(wParam);
+        case WM_COMMAND:
+            return "cmd " + std::to_string(LOWORD(wParam)) + "/" + std::to_string(HIWORD(wParam));
+        case WM_ENABLE:
+            return "enable " + std::to_string(wParam);
         case WM_ACTIVATE:
-            return "activate " + std::to_string(LOWORD(wParam)) + " " + NameOf(reinterpret_cast<HWND>(lParam));
+            return "activate " + std::to_string(LOWORD(wParam)) + " " +
+                   NameOf(reinterpret_cast<HWND>(lParam));
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
         case WM_MOUSEMOVE: {
-            const char* n = msg == WM_LBUTTONDOWN ? "down" : msg == WM_LBUTTONUP ? "up" : "mousemove";
+            const char* n = msg == WM_LBUTTONDOWN ? "down"
+                            : msg == WM_LBUTTONUP ? "up"
+                                                  : "mousemove";
             return std::string(n) + " " + std::to_string(GET_X_LPARAM(lParam)) + "," +
                    std::to_string(GET_Y_LPARAM(lParam));
         }
-        default: break;
+        default:
+            break;
     }
     if (msg >= WM_USER && msg < WM_USER + 0x100) return "user+" + std::to_string(msg - WM_USER);
     if (msg >= 0xC000) return "registered " + std::to_string(wParam);
@@ -62,7 +71,8 @@ bool Probe::CreateTop(int x, int y, int w, int h, bool visible, DWORD extraStyle
 
 bool Probe::CreateChild(CWnd& parent, int x, int y, int w, int h, UINT id, DWORD extraStyle) {
     const std::u16string title(name.begin(), name.end());
-    if (!Create(u"probe", title.c_str(), WS_CHILD | WS_VISIBLE | extraStyle, CRect(x, y, x + w, y + h), &parent, id)) {
+    if (!Create(u"probe", title.c_str(), WS_CHILD | WS_VISIBLE | extraStyle,
+                CRect(x, y, x + w, y + h), &parent, id)) {
         return false;
     }
     Names()[m_hWnd] = name;

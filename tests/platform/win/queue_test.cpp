@@ -47,7 +47,9 @@ TEST_F(QueueTest, SentRunsInsideTheCallPostedAfterTheHandlerInOrder) {
     b.on[M2] = [](WPARAM, LPARAM) -> LRESULT { return 42; };
     ::PostMessage(a, M1, 0, 0);
     Pump();
-    EXPECT_EQ(Join(log), "A:user+1 | B:user+2 | A:send returned 42 | A:handler end | A:user+3 | B:user+3 | A:user+3");
+    EXPECT_EQ(Join(log),
+              "A:user+1 | B:user+2 | A:send returned 42 | A:handler end | A:user+3 | B:user+3 | "
+              "A:user+3");
 }
 
 TEST_F(QueueTest, PostingToAnInvalidWindowFailsAndNothingArrives) {
@@ -167,7 +169,8 @@ TEST_F(QueueTest, SendFromAnotherThreadRunsAheadOfPostedAndBlocksTheSender) {
     });
     while (!started) std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let the send reach the inbox
-    auto r = wq::win::RunUntil([&] { return returned.load() && Count(log, "A:user+1") == 1; }, 1000);
+    auto r =
+        wq::win::RunUntil([&] { return returned.load() && Count(log, "A:user+1") == 1; }, 1000);
     other.join();
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(result, 9);

@@ -123,7 +123,8 @@ TEST(TimerAcrossWrap, TicksStayEvenlySpacedWhenTheTickCountWraps) {
     ::SetTimer(w, 1, 100, nullptr);
     auto r = wq::win::RunUntil([&] { return at.size() == 6; }, 1000);
     ASSERT_TRUE(r.ok) << r.message;
-    for (size_t i = 1; i < at.size(); ++i) EXPECT_EQ(static_cast<DWORD>(at[i] - at[i - 1]), 100u) << i;
+    for (size_t i = 1; i < at.size(); ++i)
+        EXPECT_EQ(static_cast<DWORD>(at[i] - at[i - 1]), 100u) << i;
     EXPECT_LT(at.back(), 0x1000u) << "the run should have crossed the wrap";
 }
 
