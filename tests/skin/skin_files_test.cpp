@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 #include <string>
@@ -271,6 +272,61 @@ TEST_F(SkinFiles, StatesThatMeanDifferentThingsLookDifferent) {
         const Surface sa = Load(a);
         const Surface sb = Load(b);
         EXPECT_TRUE(sa.pixels != sb.pixels) << Show(a) << " and " << Show(b) << " are the same picture";
+    }
+}
+
+// WCAG relative luminance of a 0x00RRGGBB colour.
+double Luminance(double r, double g, double b) {
+    auto lin = [](double c) {
+        c /= 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(r) + 0.7152 * lin(g) + 0.0722 * lin(b);
+}
+
+double Contrast(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
+
+// Mean luminance of the non-key pixels of a row band of a picture.
+double BandLuminance(const Surface& s, int x0, int x1, int y0, int y1) {
+    double r = 0, g = 0, b = 0;
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const std::uint32_t p = s.At(x, y);
+            if (p == kKey) continue;
+            r += (p >> 16) & 0xFF;
+            g += (p >> 8) & 0xFF;
+            b += p & 0xFF;
+            ++n;
+        }
+    }
+    return n ? Luminance(r / n, g / n, b / n) : 0.0;
+}
+
+TEST_F(SkinFiles, ListRowsReadInYellowFoldersAndBlackFiles) {
+    // The program colours folder rows yellow and file rows black, so every
+    // row of the list, and the selected row, must carry both with a contrast
+    // of at least 3:1.
+    const double yellow = Luminance(255, 255, 0), black = 0.0;
+    CSkinManager skin(nullptr);
+    ASSERT_TRUE(skin.Load(kPlayerTpl));
+    const wq::skin::ElementSpec* list = skin.GetTemplate().Find(2008);
+    ASSERT_NE(list, nullptr);
+    const Surface bg = Load(WQA u"audio_bg.jpg");
+    ASSERT_GE(bg.height, list->rect.bottom);
+    for (int top = list->rect.top; top + list->rowHeight <= list->rect.bottom; top += list->rowHeight) {
+        const double l = BandLuminance(bg, list->rect.left, list->rect.right, top, top + list->rowHeight);
+        EXPECT_GE(Contrast(l, yellow), 3.0) << "yellow on the row at y " << top;
+        EXPECT_GE(Contrast(l, black), 3.0) << "black on the row at y " << top;
+    }
+    ASSERT_FALSE(list->selection.empty()) << "the default skin draws its selection from a picture";
+    const Surface sel = Load(wq::skin::ResolveSkinPath(kPlayerDir, list->selection));
+    ASSERT_GT(sel.height, 0);
+    // Rows of the selection picture as stretched over a row: judge each half.
+    for (int half = 0; half < 2; ++half) {
+        const double l = BandLuminance(sel, 0, sel.width, half * sel.height / 2, (half + 1) * sel.height / 2);
+        EXPECT_GE(Contrast(l, yellow), 3.0) << "yellow on the selection, half " << half;
+        EXPECT_GE(Contrast(l, black), 3.0) << "black on the selection, half " << half;
     }
 }
 
