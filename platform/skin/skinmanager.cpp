@@ -191,6 +191,14 @@ void CSkinManager::Draw(HDC hdc, LPCRECT lpRect) {
         if (!area.IntersectRect(&area, lpRect)) return;
         IntersectClipRect(hdc, area.left, area.top, area.right, area.bottom);
     }
+    // Work only where pixels can change: a paint DC is clipped to the update
+    // region, so a slider tick repaints the slider, not the whole face.
+    RECT clip;
+    const int clipKind = GetClipBox(hdc, &clip);
+    if (clipKind == NULLREGION || (clipKind != ERROR && !area.IntersectRect(&area, &clip))) {
+        if (lpRect) SelectClipRgn(hdc, nullptr);
+        return;
+    }
     CRect src;
     const CRect bounds(0, 0, m_background.Width(), m_background.Height());
     if (src.IntersectRect(&area, &bounds))

@@ -405,6 +405,12 @@ TEST_F(SkinTest, DrawWithARectanglePaintsOnlyThatPart) {
     owner.skin->Draw(mem, &part);
     EXPECT_EQ(GetPixel(mem, 20, 20), RGB(0, 0xC0, 0)) << "inside: the button";
     EXPECT_EQ(GetPixel(mem, 30, 20), RGB(0, 0, 0)) << "outside: untouched";
+    // A clip the caller set (as BeginPaint does) limits the painting the same way.
+    IntersectClipRect(mem, 0, 0, 25, 120);
+    owner.skin->Draw(mem, nullptr);
+    EXPECT_EQ(GetPixel(mem, 30, 20), CLR_INVALID) << "outside the caller's clip";
+    SelectClipRgn(mem, nullptr);
+    EXPECT_EQ(GetPixel(mem, 30, 20), RGB(0, 0, 0));
     owner.skin->Draw(mem, nullptr);
     EXPECT_EQ(GetPixel(mem, 30, 20), RGB(0, 0xC0, 0));
     SelectObject(mem, old);
