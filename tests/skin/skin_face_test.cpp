@@ -6,6 +6,7 @@
 // targets in build/art, then run tools/skingen/regenerate.sh from the
 // repository root (it redraws skin/ and docs/screenshots/skin-*.png).
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +134,21 @@ TEST(SkinFaces, CommittedSkinIsWhatTheGeneratorDraws) {
     for (const auto& [name, bytes] : committed) {
         if (!generated.count(name)) ADD_FAILURE() << "skin/" << name << " is committed but skingen no longer draws it";
     }
+}
+
+TEST(SkinFaces, GeneratorReportsAnUnwritableFolderInsteadOfCrashing) {
+    skintest::DeviceRoot root;
+    const std::string blocker = root.path() + "/not-a-folder";
+    std::ofstream(blocker) << "x";
+    const std::string command = std::string("'") + SKINGEN_PATH + "' '" + blocker + "' 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_NE(status, -1);
+    EXPECT_TRUE(WIFEXITED(status)) << "skingen died on a signal";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string usage = std::string("'") + SKINGEN_PATH + "' 2>/dev/null";
+    const int usageStatus = std::system(usage.c_str());
+    EXPECT_TRUE(WIFEXITED(usageStatus));
+    EXPECT_EQ(WEXITSTATUS(usageStatus), 2);
 }
 
 }  // namespace
