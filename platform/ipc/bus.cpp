@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <cstdio>
 #include <future>
 #include <set>
@@ -275,6 +276,44 @@ std::uint64_t Bus::Find(std::u16string_view name) {
         if (d.remotes[i].owner == ownerName && d.remotes[i].element == element) return i + 1;
     d.remotes.push_back({ownerName, element});
     return d.remotes.size();
+}
+
+std::vector<Bus::Published> Bus::ListWindows() {
+    Impl& d = *m_impl;
+    std::vector<Published> out;
+    GVariant* names = CallDaemon(d.shared->conn, "ListNames", nullptr, "(as)", nullptr);
+    if (!names) return out;
+    GVariantIter* iter = nullptr;
+    const gchar* listed = nullptr;
+    g_variant_get(names, "(as)", &iter);
+    std::vector<std::string> ours;
+    while (g_variant_iter_next(iter, "&s", &listed))
+        if (g_str_has_prefix(listed, kWindowNamePrefix)) ours.emplace_back(listed);
+    g_variant_iter_free(iter);
+    g_variant_unref(names);
+    for (const std::string& busName : ours) {
+        const std::string element = busName.substr(std::strlen(kWindowNamePrefix));
+        GVariant* owner = CallDaemon(d.shared->conn, "GetNameOwner", g_variant_new("(s)", busName.c_str()), "(s)",
+                                     nullptr);
+        if (!owner) continue;
+        const gchar* ownerName = nullptr;
+        g_variant_get(owner, "(&s)", &ownerName);
+        Published p{{}, ownerName};
+        g_variant_unref(owner);
+        GVariant* name = g_dbus_connection_call_sync(
+            d.shared->conn, p.owner.c_str(), (kWindowPathPrefix + element).c_str(), "org.freedesktop.DBus.Properties",
+            "Get", g_variant_new("(ss)", kWindowInterface, "Name"), G_VARIANT_TYPE("(v)"),
+            G_DBUS_CALL_FLAGS_NO_AUTO_START, kDaemonTimeoutMs, nullptr, nullptr);
+        if (name) {
+            GVariant* inner = nullptr;
+            g_variant_get(name, "(v)", &inner);
+            if (g_variant_is_of_type(inner, G_VARIANT_TYPE_STRING)) p.name = Utf8ToUtf16(g_variant_get_string(inner, nullptr));
+            g_variant_unref(inner);
+            g_variant_unref(name);
+        }
+        out.push_back(std::move(p));
+    }
+    return out;
 }
 
 std::string Bus::UniqueName() const { return m_impl->unique; }

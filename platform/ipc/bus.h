@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/base/wintypes.h"
 #include "platform/ipc/host.h"
@@ -59,6 +60,14 @@ public:
     bool BringToFront(std::uint64_t id, UINT swpFlags) override;
     void Publish(HWND hwnd, std::u16string_view name) override;
     void Withdraw(HWND hwnd) override;
+
+    // Every window published on the bus by any program (this one included):
+    // its name as that program spells it and the program's unique name.
+    struct Published {
+        std::u16string name;
+        std::string owner;
+    };
+    std::vector<Published> ListWindows();
 
     // This connection's unique bus name (":1.42"), and the unique name of the
     // program behind a Find id (empty for an unknown id).

@@ -32,6 +32,9 @@ WM_USER, or a registered message name such as WQ:MSG:KEYDOWN. WPARAM and
 LPARAM are decimal or 0x... numbers and default to 0; LPARAM may be negative.
 
 Windows and messages:
+  list                             print every published window: its name and the
+                                   bus name of the program that owns it
+                                     wqctl list
   find NAME                        print the bus name of the program that owns
                                    window NAME; exit 1 when there is none
                                      wqctl find WQAudio
@@ -221,6 +224,11 @@ int Run(Context& c, std::vector<std::string> a) {
     if (cmd == "run-state" && a.size() == 2) {
         const auto n = Number(a[1]);
         return n ? SendOrPost(c, true, c.to, "WQ:MSG:M_RUN_STATE", *n, 0) : Usage("run-state takes a number");
+    }
+    if (cmd == "list" && a.size() == 1) {
+        for (const auto& w : c.bus->ListWindows())
+            std::printf("%s\t%s\n", wq::Utf16ToUtf8(w.name).c_str(), w.owner.c_str());
+        return 0;
     }
     if (cmd == "find" && a.size() == 2) {
         const std::uint64_t id = FindOrSay(c, a[1]);

@@ -108,6 +108,12 @@ TEST(WqctlCommands, FindSendPostRaiseAndTheirFailures) {
     EXPECT_EQ(status, 0);
     Wqctl("find WQAudi", &status);
     EXPECT_EQ(status, 1);
+    player.Do([&] { player.bus()->Publish(Hwnd(2), u"볼륨 창"); return 0; });
+    const std::string owner = player.bus()->UniqueName();
+    const std::string listed = Wqctl("list", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(listed.find("WQAudio\t" + owner + "\n"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("볼륨 창\t" + owner + "\n"), std::string::npos) << listed;
     EXPECT_EQ(Wqctl("send WQAudio WQ:MSG:M_AUDIO_PATTERN 1 -21", &status), "-42\n");
     EXPECT_EQ(Wqctl("send WQAudio WM_COMMAND 2009", &status), "2009\n");
     EXPECT_EQ(Wqctl("send wqaudio 0x111 0x7d9 0", &status), "2009\n");
@@ -141,13 +147,13 @@ TEST(WqctlCommands, HelpExplainsEveryCommandWithAnExample) {
     int status = -1;
     const std::string help = Wqctl("--help", &status);
     EXPECT_EQ(status, 0);
-    const char* commands[] = {"find",  "send", "post",  "raise", "serve",  "play",       "up",
+    const char* commands[] = {"list", "find",  "send", "post",  "raise", "serve",  "play",       "up",
                               "down",  "front", "close", "pause", "card-in", "card-out", "usb-in",
                               "usb-out", "marlo", "run-state", "tap", "drag", "screenshot", "state"};
     for (const char* c : commands) {
         EXPECT_NE(help.find(std::string("  ") + c), std::string::npos) << c << " is not explained";
     }
-    for (const char* c : {"find", "send", "post", "raise", "serve", "pause", "marlo", "run-state", "tap", "drag",
+    for (const char* c : {"list", "find", "send", "post", "raise", "serve", "pause", "marlo", "run-state", "tap", "drag",
                           "screenshot", "state"})
         EXPECT_NE(help.find(std::string("wqctl ") + c), std::string::npos) << c << " has no example";
 }
