@@ -89,8 +89,10 @@ void CSpectrumFeed::OnSoundSamples(const short* samples, int byteCount, const vo
 
 void CSpectrumFeed::Pump() {
     // Cleared before looking at the ring: a block published from here on wakes
-    // the GUI thread again, so none is left waiting unseen.
-    m_wakePending.store(false, std::memory_order_seq_cst);
+    // the GUI thread again, so none is left waiting unseen. A read-modify-write,
+    // so that every block published before the last producer raised the flag is
+    // visible to the loads below.
+    m_wakePending.exchange(false, std::memory_order_acq_rel);
     const unsigned waitMs = TakeDue(false);
 
     if (m_tail.load(std::memory_order_relaxed) == m_head.load(std::memory_order_acquire) ||
@@ -101,7 +103,7 @@ void CSpectrumFeed::Pump() {
         // Blocks were published while this Pump ran: take them at once.
         m_waker->Wake(*this);
     } else if (!m_waker->WakeAfter(*this, waitMs)) {
-        m_wakePending.store(false, std::memory_order_seq_cst);
+        m_wakePending.exchange(false, std::memory_order_acq_rel);
         TakeDue(true);
     }
 }
