@@ -85,6 +85,7 @@ gboolean StartCall(gpointer data) {
     g_dbus_connection_call(start->conn, start->dest.c_str(), start->path.c_str(), start->iface.c_str(),
                            start->method.c_str(), args, G_VARIANT_TYPE(start->replyType.c_str()),
                            G_DBUS_CALL_FLAGS_NO_AUTO_START, start->timeoutMs, nullptr, OnCallDone, start);
+    if (args) g_variant_unref(args);  // the call holds its own reference
     return G_SOURCE_REMOVE;
 }
 
