@@ -88,11 +88,13 @@ constexpr DialogControl kPatternControls[] = {
 constexpr DWORD kPopupVisible = 0x90000040;  // WS_POPUP | WS_VISIBLE | DS_SETFONT
 constexpr DWORD kExStyle = 0x80040000;
 
-constexpr std::array<DialogResource, 3> kResources = {{
+constexpr std::array<DialogResource, 4> kResources = {{
     {IDD_WQAUDIO_DIALOG, 278, 198, kPopupVisible, kExStyle, u"", u"System", 8, kPlayerControls},
     {IDD_WQEQUALIZER_DIALOG, 320, 144, kPopupVisible, kExStyle, u"", u"System", 8,
      kEqualizerControls},
     {IDD_WQPATTERN_DIALOG, 320, 144, kPopupVisible, kExStyle, u"", u"System", 8, kPatternControls},
+    // The device's message box: a caption-less pop-up that sizes itself.
+    {IDD_WQMESSAGE_DIALOG, 200, 72, kPopupVisible, kExStyle, u"WQMessage", u"System", 8, {}},
 }};
 
 }  // namespace

@@ -36,5 +36,6 @@ std::span<const DialogResource> DialogResources();
 constexpr UINT IDD_WQAUDIO_DIALOG = 202;
 constexpr UINT IDD_WQEQUALIZER_DIALOG = 230;
 constexpr UINT IDD_WQPATTERN_DIALOG = 233;
+constexpr UINT IDD_WQMESSAGE_DIALOG = 101;
 
 }  // namespace wq::win

@@ -1,0 +1,229 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the real wqaudio program: headless, real GStreamer graph
+with the silent real-time sink, on a temporary device root, on a private
+D-Bus session bus, driven through wqctl as the launcher would drive it.
+
+usage: e2e_test.py WQAUDIO WQCTL SOURCE_DIR
+"""
+import json
+import os
+import shutil
+import signal
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+WQAUDIO = WQCTL = SOURCE = None
+
+
+def make_track(path, seconds, freq, title=None):
+    wav = path + ".wav"
+    subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                    f"sine=frequency={freq}:sample_rate=44100:duration={seconds}", "-ac", "2", wav],
+                   check=True)
+    subprocess.run(["lame", "--quiet", "-b", "128", wav, path], check=True)
+    os.unlink(wav)
+    if title:
+        def field(s, n):
+            b = s.encode("cp949")[:n]
+            return b + b"\0" * (n - len(b))
+        with open(path, "ab") as f:
+            f.write(b"TAG" + field(title, 30) + field("Tester", 30) + field("", 30) + b"2026" +
+                    field("", 30) + bytes([12]))
+
+
+class Bus:
+    """A private session bus for one test."""
+
+    def __init__(self):
+        out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
+                             check=True, capture_output=True, text=True).stdout.split()
+        self.address, self.pid = out[0], int(out[1])
+
+    def close(self):
+        try:
+            os.kill(self.pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
+
+
+class Launcher:
+    """`wqctl serve WQMain`: records every line the player sends the launcher."""
+
+    def __init__(self, env):
+        self.proc = subprocess.Popen([WQCTL, "serve", "WQMain"], env=env, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, text=True)
+        self.lines = []
+        self.lock = threading.Lock()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            with self.lock:
+                self.lines.append(line.strip())
+
+    def wait_for(self, line, timeout=20.0, count=1):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            with self.lock:
+                if self.lines.count(line) >= count:
+                    return True
+            time.sleep(0.05)
+        return False
+
+    def snapshot(self):
+        with self.lock:
+            return list(self.lines)
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait(timeout=5)
+
+
+class EndToEnd(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.media = tempfile.mkdtemp(prefix="wqe2e-media-")
+        make_track(os.path.join(cls.media, "01 First.mp3"), 3, 440, "First Song")
+        make_track(os.path.join(cls.media, "02 Second.mp3"), 3, 660, "Second Song")
+        make_track(os.path.join(cls.media, "03 Long.mp3"), 40, 330, "Long Song")
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.media, ignore_errors=True)
+
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="wqe2e-root-")
+        audio = os.path.join(self.root, "SDMMC Card", "AUDIO")
+        os.makedirs(audio)
+        for name in os.listdir(self.media):
+            shutil.copy(os.path.join(self.media, name), audio)
+        shutil.copytree(os.path.join(SOURCE, "skin"), os.path.join(self.root, "NAND Flash", "skin"))
+        self.settings = os.path.join(self.root, "settings.db")
+        self.bus = Bus()
+        self.env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=self.bus.address, WQ_DEBUG="1")
+        self.env.pop("DISPLAY", None)
+        self.launcher = Launcher(self.env)
+        self.assertTrue(self.wait(lambda: self.ctl("find", "WQMain").returncode == 0), "the launcher stand-in runs")
+        self.players = []
+
+    def tearDown(self):
+        for p in self.players:
+            if p.poll() is None:
+                p.kill()
+                p.wait()
+        self.launcher.close()
+        self.bus.close()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    # -- helpers
+
+    def start(self, *args):
+        log = open(os.path.join(self.root, f"player{len(self.players)}.log"), "w")
+        p = subprocess.Popen([WQAUDIO, "--headless", "--root", self.root, "--audio-sink", "null",
+                              "--automation", "--settings", self.settings, *args],
+                             env=self.env, stdout=log, stderr=subprocess.STDOUT)
+        self.players.append(p)
+        return p
+
+    def ctl(self, *args):
+        return subprocess.run([WQCTL, *args], env=self.env, capture_output=True, text=True, timeout=30)
+
+    def wait(self, predicate, timeout=20.0):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if predicate():
+                return True
+            time.sleep(0.1)
+        return False
+
+    def state(self):
+        r = self.ctl("state", "WQAudio")
+        return json.loads(r.stdout) if r.returncode == 0 and r.stdout.strip() else None
+
+    def control(self, control_id):
+        s = self.state()
+        if not s:
+            return None
+        for c in s.get("children", []):
+            if c.get("id") == control_id:
+                return c
+        return None
+
+    def selected_row(self):
+        lst = self.control(2008)
+        if not lst or lst.get("selection", -1) < 0:
+            return None
+        return lst["rows"][lst["selection"]]["text"]
+
+    def store(self, key, value):
+        db = sqlite3.connect(self.settings)
+        db.execute("CREATE TABLE IF NOT EXISTS settings (section TEXT NOT NULL COLLATE NOCASE,"
+                   " key TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, value, PRIMARY KEY (section, key))")
+        db.execute("INSERT OR REPLACE INTO settings VALUES ('WQAUDIO', ?, ?, ?)",
+                   (key, 4 if isinstance(value, int) else 1, value))
+        db.commit()
+        db.close()
+
+    def stored(self, key):
+        db = sqlite3.connect(self.settings)
+        row = db.execute("SELECT value FROM settings WHERE section='WQAUDIO' AND key=?", (key,)).fetchone()
+        db.close()
+        return row[0] if row else None
+
+    # -- tests
+
+    def test_resumes_the_saved_track_and_position_and_plays(self):
+        self.store("PLAYED PATH", "SDMMC Card\\AUDIO\\03 Long.mp3")
+        self.store("PLAYED TIME", 50)
+        self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"), self.launcher.snapshot())
+        self.assertTrue(self.wait(lambda: self.selected_row() == "03 Long.mp3"))
+        # Half of 40 s, and moving: the progress slider passes 50 per cent.
+        self.assertTrue(self.wait(lambda: (self.control(2007) or {}).get("pos", 0) >= 51, timeout=10),
+                        self.control(2007))
+
+    def test_track_end_advances_to_the_next_file(self):
+        self.store("PLAYED PATH", "SDMMC Card\\AUDIO\\01 First.mp3")
+        self.store("PLAYED TIME", 0)
+        self.start()
+        self.assertTrue(self.wait(lambda: self.selected_row() == "01 First.mp3"))
+        self.assertTrue(self.wait(lambda: self.selected_row() == "02 Second.mp3", timeout=15))
+
+    def test_close_saves_and_notifies_the_launcher(self):
+        self.store("PLAYED PATH", "SDMMC Card\\AUDIO\\03 Long.mp3")
+        self.store("PLAYED TIME", 0)
+        p = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"))
+        self.assertEqual(self.ctl("close").returncode, 0)
+        self.assertEqual(p.wait(timeout=20), 0)
+        lines = self.launcher.snapshot()
+        exit_at = lines.index("WQ:MSG:APP_EXIT 3 -1")
+        self.assertEqual(lines[exit_at + 1], "WQ:MSG:M_CLOSE_COMPLETE 3 0")
+        self.assertEqual(self.stored("PLAYED PATH"), "SDMMC Card\\AUDIO\\03 Long.mp3")
+
+    def test_second_start_without_arguments_activates_the_first(self):
+        first = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"))
+        second = self.start()
+        self.assertEqual(second.wait(timeout=20), 0)
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:ACTIVE 3 0"))
+        self.assertIsNone(first.poll(), "the first copy keeps running")
+
+    def test_second_start_with_a_file_replaces_the_first(self):
+        first = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"))
+        self.start(os.path.join(self.root, "SDMMC Card", "AUDIO", "02 Second.mp3"))
+        self.assertEqual(first.wait(timeout=20), 0)
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:APP_EXIT 3 -1"))
+        self.assertTrue(self.wait(lambda: self.selected_row() == "02 Second.mp3"))
+
+
+if __name__ == "__main__":
+    WQAUDIO, WQCTL, SOURCE = sys.argv[1:4]
+    del sys.argv[1:4]
+    unittest.main(verbosity=2)
