@@ -64,6 +64,9 @@ BOOL CWQAudioDlg::CreateSkin() {
         return 0;
     }
     m_bSkinLoaded = 1;
+    // The face changes completely: the next update paints the whole skin, so
+    // that the information controls capture the skin and not a blank window.
+    Invalidate(FALSE);
 
     m_pSkinLBMP3Title = m_pSkinManager->GetList(IDC_LST_MP3TITLE);
     if (m_pSkinLBMP3Title) {
