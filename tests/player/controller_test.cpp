@@ -1,8 +1,10 @@
 // The player's decisions on the virtual clock: track end, play order, repeat
 // modes, the random pool, forced pause, the debounces and the saved settings.
+#include <filesystem>
 #include <set>
 
 #include "library/explorer.h"
+#include "graphics/scrolltext.h"
 #include "platform/device/hooks.h"
 #include "platform/skin/skinlistbox.h"
 #include "platform/skin/skinslider.h"
@@ -309,6 +311,50 @@ TEST_F(ControllerTest, UndecodableFilesAreRetriedWithoutABusyLoop) {
     // One retry per 100 ms at most: a busy loop would render thousands of times.
     EXPECT_LE(graphs->Count("render") - renders, 110);
     EXPECT_GT(graphs->Count("render") - renders, 5) << "a failed load is retried";
+}
+
+TEST_F(ControllerTest, TitleFallsBackToTheFileNameWithoutItsExtension) {
+    MakeAlbum();
+    MakeFile("SDMMC Card/AUDIO/Song.Mp3");
+    StartPlayer();
+    DoubleTap(u"Song.Mp3");
+    EXPECT_EQ(player->m_pTitleWnd->GetShownText(), CString(u"Song"));
+    EXPECT_EQ(player->m_pTitleWnd->GetPrefix(), CString());
+}
+
+TEST_F(ControllerTest, BadSettingsAndAVanishedFolderFallBackQuietly) {
+    MakeAlbum();
+    // A string where a number belongs reads as absent; a saved track whose
+    // folder is gone opens the deepest folder that still exists.
+    StoreString(u"METHOD PLAY", u"random");
+    StoreString(u"PLAYED PATH", u"SDMMC Card\\AUDIO\\Gone\\x.mp3");
+    StoreNumber(u"PLAYED TIME", 10);
+    StartPlayer();
+    EXPECT_EQ(player->m_nPlayMethod, 0);
+    EXPECT_EQ(player->m_pExplorer->GetCurPath(), CString(u"SDMMC Card\\AUDIO\\"));
+    EXPECT_EQ(Selection(), 0);
+    EXPECT_EQ(player->m_nPlayState, 2);
+    EXPECT_EQ(launcher->Count(u"WQ:MSG:M_LOAD_COMPLETE"), 1);
+}
+
+TEST_F(ControllerTest, WithoutASkinTheWindowRunsAndIgnoresTouches) {
+    MakeAlbum();
+    std::filesystem::remove_all(root + "/NAND Flash/skin");
+    launcher = std::make_unique<LauncherWindow>();
+    ASSERT_TRUE(launcher->Create(nullptr, u"WQMain", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    player = std::make_unique<CWQAudioDlg>();
+    ASSERT_TRUE(player->Create(wq::win::IDD_WQAUDIO_DIALOG, nullptr));
+    Run(500);
+    EXPECT_FALSE(player->m_bSkinLoaded);
+    EXPECT_EQ(player->m_pExplorer, nullptr);
+    EXPECT_EQ(player->m_pGraphBuilder, nullptr) << "start-up stops at the skin";
+    player->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 130));
+    player->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(120, 130));
+    Command(IDC_BTN_PLAY);
+    Command(IDC_BTN_NEXT);
+    Run(500);
+    EXPECT_EQ(player->m_nPlayState, 2);
+    EXPECT_EQ(graphs->Count("render"), 0);
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "tests/player/test_graph.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "platform/base/utf.h"
+#include "platform/fs/root.h"
 #include "platform/win/winapi.h"
 
 namespace {
@@ -46,6 +49,10 @@ public:
         const std::u16string path = file ? file : u"";
         m_world->calls.push_back("render " + wq::Utf16ToUtf8(path));
         if (m_world->failing.count(path)) return E_FAIL;
+        // Like the real graph, only an existing regular file can be rendered.
+        struct stat st {};
+        const auto host = wq::fs::ToHostPath(path, false);
+        if (!host || ::stat(host->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return E_FAIL;
         m_state.path = path;
         m_state.rendered = true;
         return S_OK;
