@@ -18,20 +18,18 @@ struct Child {
     int out = -1;  // read end of the child's standard output
 };
 
-// Starts the helper with args; when dropPrivileges is set and we are root,
-// the child runs as "nobody" so file permissions apply to it.
-inline Child StartHelper(const std::vector<std::string>& args, bool dropPrivileges = false) {
+// When dropPrivileges is set and we are root, the child runs as "nobody" so
+// file permissions apply to it.
+inline Child StartHelper(std::vector<std::string> args, bool dropPrivileges = false) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return {};
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(fds[1], 1);
         if (dropPrivileges && geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(98);
-        std::vector<char*> argv;
         std::string exe = WQ_SETTINGS_HELPER;
-        argv.push_back(exe.data());
-        std::vector<std::string> copy = args;
-        for (auto& a : copy) argv.push_back(a.data());
+        std::vector<char*> argv{exe.data()};
+        for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         execv(exe.c_str(), argv.data());
         _exit(99);
@@ -40,12 +38,12 @@ inline Child StartHelper(const std::vector<std::string>& args, bool dropPrivileg
     return Child{pid, fds[0]};
 }
 
-// Reads what is available up to end of output.
+// Reads to end of output and closes fd.
 inline std::string ReadToEnd(int fd) {
     std::string out;
     char buf[4096];
-    ssize_t n;
-    while ((n = read(fd, buf, sizeof buf)) > 0) out.append(buf, static_cast<size_t>(n));
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) out.append(buf, static_cast<size_t>(n));
+    close(fd);
     return out;
 }
 
@@ -60,9 +58,14 @@ inline int RunHelper(const std::vector<std::string>& args, std::string* out = nu
     Child c = StartHelper(args, dropPrivileges);
     if (c.pid < 0) return -1;
     std::string text = ReadToEnd(c.out);
-    close(c.out);
     if (out) *out = text;
     return Wait(c.pid);
+}
+
+// The value the helper reads back: "number N", "string S" or "absent".
+inline std::string ReadBack(const std::string& db, const char* key, bool dropPrivileges = false) {
+    std::string out;
+    return RunHelper({db, "read", "WQAUDIO", key}, &out, dropPrivileges) == 0 ? out : "helper failed";
 }
 
 }  // namespace wq::test

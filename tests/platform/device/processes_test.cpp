@@ -13,20 +13,17 @@
 
 namespace {
 
-using wq::test::RunHelper;
-using wq::test::TempRoot;
+using namespace wq::test;
 
 std::string IntegrityOf(const std::string& path) {
     sqlite3* db = nullptr;
     std::string result = "cannot open";
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_exec(
-            db, "PRAGMA integrity_check",
-            [](void* r, int, char** v, char**) {
-                *static_cast<std::string*>(r) = v[0] ? v[0] : "";
-                return 0;
-            },
-            &result, nullptr);
+        auto keep = [](void* r, int, char** v, char**) {
+            *static_cast<std::string*>(r) = v[0] ? v[0] : "";
+            return 0;
+        };
+        sqlite3_exec(db, "PRAGMA integrity_check", keep, &result, nullptr);
     }
     sqlite3_close(db);
     return result;
@@ -37,13 +34,9 @@ TEST(SettingsAcrossProcesses, AValueWrittenByOneProgramIsReadByTheNext) {
     const std::string db = root.Host("settings.db");
     ASSERT_EQ(RunHelper({db, "write", "WQAUDIO", "PLAYMETHOD", "1"}), 0);
     ASSERT_EQ(RunHelper({db, "writestr", "WQAUDIO", "PATH", "SDMMC Card\\AUDIO\\곡.mp3"}), 0);
-    std::string out;
-    ASSERT_EQ(RunHelper({db, "read", "WQAUDIO", "PLAYMETHOD"}, &out), 0);
-    EXPECT_EQ(out, "number 1\n");
-    ASSERT_EQ(RunHelper({db, "read", "WQAUDIO", "PATH"}, &out), 0);
-    EXPECT_EQ(out, "string SDMMC Card\\AUDIO\\곡.mp3\n");
-    ASSERT_EQ(RunHelper({db, "read", "WQAUDIO", "MISSING"}, &out), 0);
-    EXPECT_EQ(out, "absent\n");
+    EXPECT_EQ(ReadBack(db, "PLAYMETHOD"), "number 1\n");
+    EXPECT_EQ(ReadBack(db, "PATH"), "string SDMMC Card\\AUDIO\\곡.mp3\n");
+    EXPECT_EQ(ReadBack(db, "MISSING"), "absent\n");
 
     // This process sees it too, and what it writes the next program reads.
     wq::device::SetSettingsPath(db);
@@ -52,8 +45,7 @@ TEST(SettingsAcrossProcesses, AValueWrittenByOneProgramIsReadByTheNext) {
     EXPECT_EQ(v, 1u);
     v = 2;
     ASSERT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"PLAYMETHOD", REG_DWORD, &v), 1);
-    ASSERT_EQ(RunHelper({db, "read", "WQAUDIO", "PLAYMETHOD"}, &out), 0);
-    EXPECT_EQ(out, "number 2\n");
+    EXPECT_EQ(ReadBack(db, "PLAYMETHOD"), "number 2\n");
     wq::device::SetSettingsPath("");
 }
 
@@ -61,24 +53,19 @@ TEST(SettingsAcrossProcesses, TwoWritersAtOnceLoseNoWrite) {
     TempRoot root;
     const std::string db = root.Host("settings.db");
     constexpr int kWrites = 1000;
-    const auto a = wq::test::StartHelper({db, "burst", "WQAUDIO", "A", std::to_string(kWrites)});
-    const auto b = wq::test::StartHelper({db, "burst", "WQAUDIO", "B", std::to_string(kWrites)});
-    ASSERT_GT(a.pid, 0);
-    ASSERT_GT(b.pid, 0);
-    wq::test::ReadToEnd(a.out);
-    wq::test::ReadToEnd(b.out);
-    close(a.out);
-    close(b.out);
-    EXPECT_EQ(wq::test::Wait(a.pid), 0) << "writer A saw a failed write";
-    EXPECT_EQ(wq::test::Wait(b.pid), 0) << "writer B saw a failed write";
-
+    const Child writers[] = {StartHelper({db, "burst", "WQAUDIO", "A", std::to_string(kWrites)}),
+                             StartHelper({db, "burst", "WQAUDIO", "B", std::to_string(kWrites)})};
+    for (const Child& w : writers) {
+        ASSERT_GT(w.pid, 0);
+        ReadToEnd(w.out);
+        EXPECT_EQ(Wait(w.pid), 0) << "a writer saw a failed write";
+    }
     wq::device::SetSettingsPath(db);
     int missing = 0;
     for (int i = 0; i < kWrites; ++i) {
         for (const char16_t* prefix : {u"A", u"B"}) {
-            CString key(prefix);
-            key += CString::FromUtf8(std::to_string(i));
             DWORD v = 0xFFFFFFFF;
+            const CString key = prefix + CString::FromUtf8(std::to_string(i));
             if (!CCommon::ReadINIFile(u"WQAUDIO", key, REG_DWORD, &v) || v != static_cast<DWORD>(i)) ++missing;
         }
     }
@@ -91,28 +78,25 @@ TEST(SettingsAcrossProcesses, AWriterKilledMidLoopLeavesTheOldOrTheNewValue) {
     TempRoot root;
     const std::string db = root.Host("settings.db");
     for (int round = 0; round < 3; ++round) {
-        auto child = wq::test::StartHelper({db, "count", "WQAUDIO", "TIME"});
+        const Child child = StartHelper({db, "count", "WQAUDIO", "TIME"});
         ASSERT_GT(child.pid, 0);
         // Let it commit a varying number of writes, then kill it hard.
         std::string seen;
         char buf[256];
-        while (std::count(seen.begin(), seen.end(), '\n') < 40 + 25 * round) {
-            const ssize_t n = read(child.out, buf, sizeof buf);
-            if (n <= 0) break;
+        ssize_t n;
+        while (std::count(seen.begin(), seen.end(), '\n') < 40 + 25 * round &&
+               (n = read(child.out, buf, sizeof buf)) > 0)
             seen.append(buf, static_cast<size_t>(n));
-        }
         kill(child.pid, SIGKILL);
-        seen += wq::test::ReadToEnd(child.out);  // lines written before the kill landed
-        close(child.out);
-        EXPECT_EQ(wq::test::Wait(child.pid), 128 + SIGKILL);
+        seen += ReadToEnd(child.out);  // lines written before the kill landed
+        EXPECT_EQ(Wait(child.pid), 128 + SIGKILL);
         const size_t end = seen.rfind('\n');
         ASSERT_NE(end, std::string::npos) << "the writer reported nothing";
         const size_t start = seen.rfind('\n', end - 1);
         const long last = std::stol(seen.substr(start == std::string::npos ? 0 : start + 1));
         ASSERT_GE(last, 40) << "the writer stopped early";
 
-        std::string out;
-        ASSERT_EQ(RunHelper({db, "read", "WQAUDIO", "TIME"}, &out), 0);
+        const std::string out = ReadBack(db, "TIME");
         ASSERT_EQ(out.rfind("number ", 0), 0u) << out;
         const long stored = std::stol(out.substr(7));
         // The last reported write is durable; at most the one after it also landed.

@@ -11,27 +11,6 @@ namespace {
 
 using wq::device::Call;
 
-TEST(DeviceCalls, AreRecordedInOrderWithTheirArguments) {
-    wq::device::ClearCallLog();
-    CCommon::SetInterfaceEnable(0);
-    CCommon::SetSpkOnOff(1);
-    CCommon::SetOutMute(0);
-    CCommon::SetOutVolume(7967);
-    CCommon::SetEarOutVolume(514);
-    CCommon::SetAuxOutMute(true);
-    CCommon::PlayBtnSound();
-    CCommon::Set3DControl(0, 10);
-    CCommon::SetInterfaceEnable(1);
-    const std::vector<Call> expected = {
-        {"SetInterfaceEnable", {0}, {}}, {"SetSpkOnOff", {1}, {}},    {"SetOutMute", {0}, {}},
-        {"SetOutVolume", {7967}, {}},    {"SetEarOutVolume", {514}, {}}, {"SetAuxOutMute", {1}, {}},
-        {"PlayBtnSound", {}, {}},        {"Set3DControl", {0, 10}, {}},  {"SetInterfaceEnable", {1}, {}},
-    };
-    EXPECT_EQ(wq::device::CallLog(), expected);
-    wq::device::ClearCallLog();
-    EXPECT_TRUE(wq::device::CallLog().empty());
-}
-
 // Records what reached the backends: stands in for the audio hardware.
 struct RecordingBackends : wq::device::CodecBackend, wq::device::OutputBackend {
     bool Apply3DControl(int control, int preset) override {
@@ -45,22 +24,33 @@ struct RecordingBackends : wq::device::CodecBackend, wq::device::OutputBackend {
     int clicks = 0;
 };
 
-TEST(DeviceCalls, ReachTheInstalledBackends) {
+TEST(DeviceCalls, AreRecordedInOrderAndReachTheInstalledBackends) {
+    wq::device::ClearCallLog();
     EXPECT_EQ(CCommon::Set3DControl(0, 3), FALSE) << "no codec installed";
     auto backends = std::make_shared<RecordingBackends>();
     wq::device::SetCodecBackend(backends);
     wq::device::SetOutputBackend(backends);
+    CCommon::SetSpkOnOff(1);
     EXPECT_EQ(CCommon::Set3DControl(0, 3), TRUE);
     EXPECT_EQ(CCommon::Set3DControl(0, 11), FALSE);  // the codec refused it
     CCommon::SetOutVolume(4369);
     CCommon::PlayBtnSound();
-    CCommon::SetEarOutVolume(1);  // not driven by this backend: recorded only
+    CCommon::SetEarOutVolume(514);  // not driven by this backend: recorded only
+    CCommon::SetAuxOutMute(true);
+    const std::vector<Call> expected = {
+        {"Set3DControl", {0, 3}, {}},    {"SetSpkOnOff", {1}, {}},  {"Set3DControl", {0, 3}, {}},
+        {"Set3DControl", {0, 11}, {}},   {"SetOutVolume", {4369}, {}}, {"PlayBtnSound", {}, {}},
+        {"SetEarOutVolume", {514}, {}},  {"SetAuxOutMute", {1}, {}},
+    };
+    EXPECT_EQ(wq::device::CallLog(), expected);
     EXPECT_EQ(backends->applied, (std::vector<std::pair<int, int>>{{0, 3}, {0, 11}}));
     EXPECT_EQ(backends->volumes, std::vector<DWORD>{4369});
     EXPECT_EQ(backends->clicks, 1);
     EXPECT_EQ(wq::device::SetCodecBackend(nullptr), backends);
     wq::device::SetOutputBackend(nullptr);
     EXPECT_EQ(CCommon::Set3DControl(0, 3), FALSE);
+    wq::device::ClearCallLog();
+    EXPECT_TRUE(wq::device::CallLog().empty());
 }
 
 TEST(DeviceCalls, MessageBoxRecordsAndUsesTheInstalledWindow) {
@@ -83,14 +73,9 @@ TEST(DeviceCalls, MessageBoxRecordsAndUsesTheInstalledWindow) {
 }
 
 TEST(ParsePath, SplitsFolderNameAndExtension) {
-    struct Case {
-        const char16_t* path;
-        const char16_t* folder;
-        const char16_t* name;
-        const char16_t* ext;
-    };
-    const Case cases[] = {
-        {u"SDMMC Card\\AUDIO\\x.mp3", u"SDMMC Card\\AUDIO", u"x.mp3", u"mp3"},
+    const char16_t* cases[][4] = {
+        // path, folder, name, extension
+        {u"SDMMC Card\\AUDIO\\노래 01.mp3", u"SDMMC Card\\AUDIO", u"노래 01.mp3", u"mp3"},
         {u"\\SDMMC Card\\song.final.wma", u"\\SDMMC Card", u"song.final.wma", u"wma"},
         {u"x.mp3", u"", u"x.mp3", u"mp3"},
         {u"\\top", u"", u"top", u""},
@@ -100,15 +85,11 @@ TEST(ParsePath, SplitsFolderNameAndExtension) {
     };
     for (const auto& c : cases) {
         CString folder(u"stale"), name(u"stale"), ext(u"stale");
-        CCommon::ParsePath(c.path, folder, name, ext);
-        EXPECT_EQ(folder, CString(c.folder)) << CString(c.path).ToUtf8();
-        EXPECT_EQ(name, CString(c.name)) << CString(c.path).ToUtf8();
-        EXPECT_EQ(ext, CString(c.ext)) << CString(c.path).ToUtf8();
+        CCommon::ParsePath(c[0], folder, name, ext);
+        EXPECT_EQ(folder, CString(c[1])) << CString(c[0]).ToUtf8();
+        EXPECT_EQ(name, CString(c[2])) << CString(c[0]).ToUtf8();
+        EXPECT_EQ(ext, CString(c[3])) << CString(c[0]).ToUtf8();
     }
-    // The title of a file without a tag: the name less its last four characters.
-    CString folder, name, ext;
-    CCommon::ParsePath(u"SDMMC Card\\AUDIO\\노래 01.mp3", folder, name, ext);
-    EXPECT_EQ(name.Left(name.GetLength() - 4), CString(u"노래 01"));
 }
 
 TEST(DebugOutput, FormatsWhenEnabledAndIsSilentOtherwise) {

@@ -16,63 +16,37 @@
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
 
-namespace {
-
-CString W(const char* s) { return CString::FromUtf8(s); }
-
-int Usage() {
-    std::fprintf(stderr, "usage: settings_helper DB write|writestr|read|burst|count ...\n");
-    return 2;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-    if (argc < 5) return Usage();
+    if (argc < 5) return 2;
     wq::device::InitFromArgs(argc, argv);
     wq::device::SetSettingsPath(argv[1]);
     const std::string cmd = argv[2];
-    const CString section = W(argv[3]);
-    const CString key = W(argv[4]);
-    if (cmd == "write" && argc == 6) {
-        const DWORD v = static_cast<DWORD>(std::strtoul(argv[5], nullptr, 10));
-        return CCommon::WriteINIFile(section, key, REG_DWORD, &v) ? 0 : 1;
-    }
-    if (cmd == "writestr" && argc == 6) {
-        const CString v = W(argv[5]);
-        return CCommon::WriteINIFile(section, key, REG_SZ, v.GetString()) ? 0 : 1;
-    }
+    const CString section = CString::FromUtf8(argv[3]);
+    const CString key = CString::FromUtf8(argv[4]);
+    auto writeNumber = [&](const CString& k, DWORD v) { return CCommon::WriteINIFile(section, k, REG_DWORD, &v) != 0; };
+    if (cmd == "write" && argc == 6) return writeNumber(key, static_cast<DWORD>(std::strtoul(argv[5], nullptr, 10))) ? 0 : 1;
+    if (cmd == "writestr" && argc == 6)
+        return CCommon::WriteINIFile(section, key, REG_SZ, CString::FromUtf8(argv[5]).GetString()) ? 0 : 1;
     if (cmd == "read") {
         DWORD v = 0;
-        if (CCommon::ReadINIFile(section, key, REG_DWORD, &v)) {
-            std::printf("number %u\n", v);
-            return 0;
-        }
         char16_t buf[1024] = {};
-        if (CCommon::ReadINIFile(section, key, REG_SZ, buf)) {
-            std::printf("string %s\n", CString(buf).ToUtf8().c_str());
-            return 0;
-        }
-        std::printf("absent\n");
+        if (CCommon::ReadINIFile(section, key, REG_DWORD, &v)) std::printf("number %u\n", v);
+        else if (CCommon::ReadINIFile(section, key, REG_SZ, buf)) std::printf("string %s\n", CString(buf).ToUtf8().c_str());
+        else std::printf("absent\n");
         return 0;
     }
     if (cmd == "burst" && argc == 6) {
-        const int count = std::atoi(argv[5]);
         int failures = 0;
-        for (int i = 0; i < count; ++i) {
-            const DWORD v = static_cast<DWORD>(i);
-            CString k = key;
-            k += W(std::to_string(i).c_str());
-            if (!CCommon::WriteINIFile(section, k, REG_DWORD, &v)) ++failures;
-        }
+        for (int i = 0; i < std::atoi(argv[5]); ++i)
+            failures += !writeNumber(key + CString::FromUtf8(std::to_string(i).c_str()), static_cast<DWORD>(i));
         return failures == 0 ? 0 : 1;
     }
     if (cmd == "count") {
         for (DWORD i = 1;; ++i) {
-            if (!CCommon::WriteINIFile(section, key, REG_DWORD, &i)) return 1;
+            if (!writeNumber(key, i)) return 1;
             const std::string line = std::to_string(i) + "\n";
             if (write(1, line.data(), line.size()) < 0) return 1;
         }
     }
-    return Usage();
+    return 2;
 }

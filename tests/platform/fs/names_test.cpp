@@ -1,47 +1,34 @@
 // Natural order, case folding and wildcard matching of device file names.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "platform/fs/names.h"
 
 namespace {
 
-using wq::fs::MatchesWildcard;
-using wq::fs::NaturalCompare;
+std::string Show(const std::u16string& s) { return std::string(s.begin(), s.end()); }
 
 TEST(NaturalOrder, OrdersByNumberValueAndIgnoresCase) {
-    struct Case {
-        std::u16string a, b;
-    };
     // Each pair must compare a < b (and therefore b > a).
-    const Case lessThan[] = {
-        {u"A2.mp3", u"A10.mp3"},       // numbers by value, not by text
-        {u"a.mp3", u"A2.mp3"},         // "." sorts before digits
-        {u"a.mp3", u"B.mp3"},          // case-insensitive letters
-        {u"Track 9", u"track 10"},     // and both together
-        {u"x1", u"x01"},               // same value: fewer leading zeros first
-        {u"x01", u"x2"},               // leading zeros never outweigh the value
-        {u"10", u"a"},                 // digits before letters
-        {u"file", u"file1"},           // a prefix sorts first
+    const std::pair<std::u16string, std::u16string> lessThan[] = {
+        {u"A2.mp3", u"A10.mp3"},    // numbers by value, not by text
+        {u"a.mp3", u"A2.mp3"},      // "." sorts before digits
+        {u"a.mp3", u"B.mp3"},       // case-insensitive letters
+        {u"Track 9", u"track 10"},  // and both together
+        {u"x1", u"x01"},            // same value: fewer leading zeros first
+        {u"x01", u"x2"},            // leading zeros never outweigh the value
+        {u"10", u"a"},              // digits before letters
+        {u"file", u"file1"},        // a prefix sorts first
         {u"99999999999999999999", u"100000000000000000000"},  // beyond 64 bits
-        {u"Zebra", u"\u00c9cole"},     // non-ASCII after ASCII letters
-        {u"B", u"b"},                  // exact tie broken by code units, never 0
+        {u"Zebra", u"\u00c9cole"},  // non-ASCII after ASCII letters
+        {u"B", u"b"},               // exact tie broken by code units, never 0
     };
-    for (const auto& c : lessThan) {
-        EXPECT_LT(NaturalCompare(c.a, c.b), 0) << std::string(c.a.begin(), c.a.end());
-        EXPECT_GT(NaturalCompare(c.b, c.a), 0) << std::string(c.a.begin(), c.a.end());
+    for (const auto& [a, b] : lessThan) {
+        EXPECT_LT(wq::fs::NaturalCompare(a, b), 0) << Show(a);
+        EXPECT_GT(wq::fs::NaturalCompare(b, a), 0) << Show(a);
     }
-    EXPECT_EQ(NaturalCompare(u"same", u"same"), 0);
-}
-
-TEST(NaturalOrder, SortsTheExplorerExample) {
-    std::vector<std::u16string> names = {u"b.mp3", u"a.mp3", u"A10.mp3", u"A2.mp3", u"A1.mp3"};
-    std::sort(names.begin(), names.end(), [](auto& x, auto& y) { return NaturalCompare(x, y) < 0; });
-    const std::vector<std::u16string> expected = {u"a.mp3", u"A1.mp3", u"A2.mp3", u"A10.mp3", u"b.mp3"};
-    EXPECT_EQ(names, expected);
+    EXPECT_EQ(wq::fs::NaturalCompare(u"same", u"same"), 0);
 }
 
 TEST(CaseFolding, FoldsLatinGreekCyrillicAndLeavesHangul) {
@@ -61,23 +48,17 @@ TEST(Wildcards, MatchCaseInsensitivelyWithStarAndQuestionMark) {
     };
     const Case cases[] = {
         {u"*.*", u"README", true},  // "*.*" also matches names without a dot
-        {u"*.*", u"a.mp3", true},
         {u"*", u"", true},
         {u"*.mp3", u"SONG.MP3", true},
         {u"*.mp3", u"song.mp3.wma", false},
-        {u"*.mp3", u".mp3", true},
         {u"a?c", u"abc", true},
         {u"a?c", u"ac", false},
         {u"a*b*c", u"aXXbYYc", true},
-        {u"a*b*c", u"aXXbYY", false},
-        {u"*a", u"bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb", false},
-        {u"skin", u"SKIN", true},
+        {u"*a", std::u16string(50, u'b'), false},
         {u"skin", u"skins", false},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(MatchesWildcard(c.mask, c.name), c.match)
-            << std::string(c.mask.begin(), c.mask.end()) << " vs " << std::string(c.name.begin(), c.name.end());
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(wq::fs::MatchesWildcard(c.mask, c.name), c.match) << Show(c.mask) << " vs " << Show(c.name);
 }
 
 }  // namespace

@@ -24,22 +24,20 @@ public:
         if (!wq::fs::SetRoot(m_path)) std::abort();
     }
     ~TempRoot() {
+        namespace sfs = std::filesystem;
         std::error_code ec;
-        for (auto it = std::filesystem::recursive_directory_iterator(
-                 m_path, std::filesystem::directory_options::skip_permission_denied, ec);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        for (auto it = sfs::recursive_directory_iterator(m_path, sfs::directory_options::skip_permission_denied, ec);
+             it != sfs::recursive_directory_iterator(); it.increment(ec))
             if (!it->is_symlink(ec)) chmod(it->path().c_str(), 0755);
-        }
         chmod(m_path.c_str(), 0755);
-        std::filesystem::remove_all(m_path, ec);
+        sfs::remove_all(m_path, ec);
     }
     TempRoot(const TempRoot&) = delete;
     TempRoot& operator=(const TempRoot&) = delete;
 
     const std::string& Path() const { return m_path; }
     std::string Host(const std::string& relative) const { return m_path + "/" + relative; }
-
-    // Creates the folders on the way and a file holding content.
+    // Both create the folders on the way.
     std::string MakeFile(const std::string& relative, const std::string& content = "") const {
         const std::string full = Host(relative);
         std::filesystem::create_directories(std::filesystem::path(full).parent_path());
@@ -47,9 +45,8 @@ public:
         return full;
     }
     std::string MakeDir(const std::string& relative) const {
-        const std::string full = Host(relative);
-        std::filesystem::create_directories(full);
-        return full;
+        std::filesystem::create_directories(Host(relative));
+        return Host(relative);
     }
 
 private:
