@@ -34,19 +34,19 @@ protected:
         wq::media::FinishAudioSink();
         wq::media::SetAudioSink("fast");
     }
-    static void Store(const char16_t* key, DWORD v) {
-        ASSERT_TRUE(CCommon::WriteINIFile(u"WQEQUALIZER", key, REG_DWORD, &v));
-    }
-    // Plays a host file with the WAV sink; returns the stereo frames played.
-    std::vector<short> Play(const std::string& file, const std::function<void(Graph&)>& whilePlaying = {}) {
+    // Plays a device file with the WAV sink, optionally applying `live` while
+    // it plays, else `settings` before; returns the stereo samples played.
+    std::vector<short> Play(const std::string& file, const CodecSettings& settings, bool live = false) {
         const std::string out = ScratchDir() + "/codec-capture.wav";
         EXPECT_TRUE(wq::media::SetAudioSink("wav:" + out));
+        wq::media::SetCodecSettings(live ? CodecSettings{} : settings);
         {
             Graph g;
             EXPECT_EQ(S_OK, g.Load(file, nullptr));
-            if (whilePlaying) {
+            if (live) {
                 g.control->Run();
-                whilePlaying(g);
+                std::this_thread::sleep_for(std::chrono::milliseconds(450));
+                wq::media::SetCodecSettings(settings);
             }
             EXPECT_TRUE(g.PlayToEnd(5000));
         }
@@ -69,31 +69,31 @@ double Level(const std::vector<short>& s, int what, size_t from, size_t to) {
     return Rms(v);
 }
 
-TEST_F(Codec, Set3DControlAppliesThePresetDefaultsWhenNothingIsStored) {
-    ASSERT_TRUE(CCommon::Set3DControl(0, 10));  // HALL
-    const CodecSettings s = wq::media::GetCodecSettings();
+TEST_F(Codec, Set3DControlAppliesStoredValuesOverThePresetDefaults) {
+    ASSERT_TRUE(CCommon::Set3DControl(0, 10));  // HALL, nothing stored: its defaults
+    CodecSettings s = wq::media::GetCodecSettings();
     const int freqs[5] = {135, 300, 850, 3200, 9000};
     const double gains[5] = {-10, -4, 0, -4, -8};
-    const bool wide[5] = {false, true, false, true, false};
     for (int b = 0; b < 5; ++b) {
         EXPECT_EQ(freqs[b], s.bands[b].freqHz) << "band " << b + 1;
         EXPECT_EQ(gains[b], s.bands[b].gainDb) << "band " << b + 1;
-        EXPECT_EQ(wide[b], s.bands[b].wide) << "band " << b + 1;
+        EXPECT_EQ(b == 1 || b == 3, s.bands[b].wide) << "band " << b + 1;
     }
     EXPECT_DOUBLE_EQ(0.8, s.widen);
     EXPECT_FALSE(CCommon::Set3DControl(0, 11));
     EXPECT_FALSE(CCommon::Set3DControl(1, 0));
-}
 
-TEST_F(Codec, StoredValuesWinAndValuesOutOfRangeFallBack) {
-    Store(u"DB BAND30", 7);        // preset 0, band 3: 24 - 7 = step 17 = +5 dB
-    Store(u"HZ BAND20", 3);        // band 2 at 500 Hz
-    Store(u"HZ BAND10", 9);        // no such choice: the default 105 Hz stays
-    Store(u"USE WIDE BAND40", 1);  // band 4 wide
-    Store(u"3D BAND0", 15);        // 100 %
-    Store(u"DB BAND51", 0);        // preset 1 only: +12 dB
+    const std::pair<const char16_t*, DWORD> stored[] = {
+        {u"DB BAND30", 7},        // preset 0, band 3: 24 - 7 = step 17 = +5 dB
+        {u"HZ BAND20", 3},        // band 2 at 500 Hz
+        {u"HZ BAND10", 9},        // no such choice: the default 105 Hz stays
+        {u"USE WIDE BAND40", 1},  // band 4 wide
+        {u"3D BAND0", 15},        // 100 %
+        {u"DB BAND51", 0},        // preset 1 only: +12 dB
+    };
+    for (const auto& [key, v] : stored) ASSERT_TRUE(CCommon::WriteINIFile(u"WQEQUALIZER", key, REG_DWORD, &v));
     ASSERT_TRUE(CCommon::Set3DControl(0, 0));
-    CodecSettings s = wq::media::GetCodecSettings();
+    s = wq::media::GetCodecSettings();
     EXPECT_EQ(5.0, s.bands[2].gainDb);
     EXPECT_EQ(500, s.bands[1].freqHz);
     EXPECT_EQ(105, s.bands[0].freqHz);
@@ -106,43 +106,35 @@ TEST_F(Codec, StoredValuesWinAndValuesOutOfRangeFallBack) {
     EXPECT_EQ(3.0, s.bands[1].gainDb);  // ROCK default +3 dB
 }
 
-TEST_F(Codec, HeadroomCoversTheLargestBoost) {
-    CodecSettings flat;
-    EXPECT_DOUBLE_EQ(1.0, wq::media::HeadroomGain(flat));
+TEST_F(Codec, HeadroomCoversNeighbouringBoostsAndTheWidening) {
+    EXPECT_DOUBLE_EQ(1.0, wq::media::HeadroomGain({}));
     CodecSettings s;
-    s.bands[2].gainDb = 12;
-    EXPECT_NEAR(12.0, wq::media::EstimatedResponseDb(s, 850), 0.01);
-    EXPECT_LE(wq::media::HeadroomGain(s), std::pow(10.0, -12.0 / 20) + 1e-9);
-    // Two neighbouring boosts add up between them.
-    s.bands[1].gainDb = 12;
-    s.bands[1].wide = s.bands[2].wide = true;
-    EXPECT_GT(-20 * std::log10(wq::media::HeadroomGain(s)), 12.0);
+    s.bands[1] = {300, 12, true};
+    s.bands[2] = {850, 12, true};
+    EXPECT_GT(-20 * std::log10(wq::media::HeadroomGain(s)), 12.0) << "two wide boosts add up between them";
     s = {};
     s.widen = 1.0;
     EXPECT_DOUBLE_EQ(0.5, wq::media::HeadroomGain(s));
 }
 
 TEST_F(Codec, ABoostedBandRaisesItsToneWithoutClipping) {
-    const auto flat = Play("tone850full.wav");
     CodecSettings s;
     s.bands[2] = {850, 12.0, false};
-    wq::media::SetCodecSettings(s);
-    const auto boosted = Play("tone850full.wav");
+    const auto flat = Play("tone850full.wav", {});
+    const auto boosted = Play("tone850full.wav", s);
     ASSERT_EQ(flat.size(), boosted.size());
     int peak = 0;
     for (short v : boosted) peak = std::max(peak, std::abs(static_cast<int>(v)));
     EXPECT_LT(peak, 32767) << "a full-scale tone boosted by 12 dB must not clip";
     const double gainDb = 20 * std::log10(Level(boosted, 0, 11025, 33075) / Level(flat, 0, 11025, 33075));
-    const double expected = 12.0 + 20 * std::log10(wq::media::HeadroomGain(s));
-    EXPECT_NEAR(expected, gainDb, 0.5);
+    EXPECT_NEAR(12.0 + 20 * std::log10(wq::media::HeadroomGain(s)), gainDb, 0.5);
 }
 
 TEST_F(Codec, ThreeDWidensTheSideSignal) {
-    const auto flat = Play("pcm1.wav");
     CodecSettings s;
     s.widen = 1.0;
-    wq::media::SetCodecSettings(s);
-    const auto wide = Play("pcm1.wav");
+    const auto flat = Play("pcm1.wav", {});
+    const auto wide = Play("pcm1.wav", s);
     const double mid = Level(wide, 2, 4410, 39690) / Level(flat, 2, 4410, 39690);
     const double side = Level(wide, 3, 4410, 39690) / Level(flat, 3, 4410, 39690);
     EXPECT_NEAR(2.0, side / mid, 0.02);
@@ -152,13 +144,10 @@ TEST_F(Codec, ThreeDWidensTheSideSignal) {
 TEST_F(Codec, APresetAppliedWhilePlayingChangesTheLiveSound) {
     CodecSettings cut;
     cut.bands[2] = {850, -12.0, false};
-    const auto out = Play("tone850.wav", [&](Graph&) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(450));
-        wq::media::SetCodecSettings(cut);
-    });
+    const auto out = Play("tone850.wav", cut, true);
     ASSERT_GE(out.size(), 2u * 44100);
-    const double before = Level(out, 0, 2205, 13230);   // 50-300 ms
-    const double after = Level(out, 0, 33075, 42336);   // 750-960 ms
+    const double before = Level(out, 0, 2205, 13230);  // 50-300 ms
+    const double after = Level(out, 0, 33075, 42336);  // 750-960 ms
     EXPECT_NEAR(-12.0, 20 * std::log10(after / before), 1.0);
 }
 

@@ -21,17 +21,22 @@ void Capture::Callback(void* context, short* samples, int bytes, WAVEFORMATEX* f
     c->frames += bytes / frameBytes;
     ++c->blocks;
     c->blockTimes.push_back(timing.mediaTime);
+    c->arrivals.emplace_back(timing, std::chrono::steady_clock::now());
     if (c->keepSamples) c->samples.insert(c->samples.end(), samples, samples + bytes / 2);
 }
 
-HRESULT Graph::Load(const std::string& name, Capture* capture) {
+HRESULT Graph::Create() {
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, builder.PutVoid());
     if (FAILED(hr)) return hr;
     builder->QueryInterface(IID_IMediaControl, control.PutVoid());
     builder->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
     builder->QueryInterface(IID_IBasicAudio, audio.PutVoid());
-    builder->QueryInterface(IID_IMediaEvent, events.PutVoid());
-    if (capture) {
+    return builder->QueryInterface(IID_IMediaEvent, events.PutVoid());
+}
+
+HRESULT Graph::Load(const std::string& name, Capture* capture) {
+    HRESULT hr = Create();
+    if (capture && SUCCEEDED(hr)) {
         hr = CoCreateInstance(CLSID_WQASoundFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, filter.PutVoid());
         if (FAILED(hr)) return hr;
         builder->AddFilter(filter.Get(), u"WQASoundFilter");
@@ -39,8 +44,7 @@ HRESULT Graph::Load(const std::string& name, Capture* capture) {
         SoundCallbackInfo info{capture, &Capture::Callback};
         filterCtrl->SetSampleCallback(&info);
     }
-    const std::u16string path = DevicePath(name);
-    return builder->RenderFile(path.c_str(), nullptr);
+    return FAILED(hr) ? hr : builder->RenderFile(DevicePath(name).c_str(), nullptr);
 }
 
 bool Graph::PlayToEnd(int ms) {
@@ -65,19 +69,11 @@ LONGLONG Graph::Position() {
     return p;
 }
 
-namespace {
-
-std::vector<unsigned char> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
-
-unsigned Le32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (unsigned(p[3]) << 24); }
-
-}  // namespace
+static unsigned Le32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (unsigned(p[3]) << 24); }
 
 std::vector<short> ReadCapturedWav(const std::string& path, std::string* why) {
-    const auto bytes = ReadAll(path);
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in), {});
     auto fail = [&](const char* reason) {
         *why = reason;
         return std::vector<short>{};
@@ -91,22 +87,6 @@ std::vector<short> ReadCapturedWav(const std::string& path, std::string* why) {
     std::vector<short> s((bytes.size() - 44) / 2);
     std::memcpy(s.data(), bytes.data() + 44, s.size() * 2);
     return s;
-}
-
-std::vector<short> ReadPcmWav(const std::string& path) {
-    const auto bytes = ReadAll(path);
-    std::size_t pos = 12;
-    while (pos + 8 <= bytes.size()) {
-        const unsigned len = Le32(&bytes[pos + 4]);
-        if (std::memcmp(&bytes[pos], "data", 4) == 0) {
-            const std::size_t n = std::min<std::size_t>(len, bytes.size() - pos - 8) / 2;
-            std::vector<short> s(n);
-            std::memcpy(s.data(), &bytes[pos + 8], n * 2);
-            return s;
-        }
-        pos += 8 + len + (len & 1);
-    }
-    return {};
 }
 
 double Rms(const std::vector<double>& v) {

@@ -3,6 +3,7 @@
 // and a capture of what the sound filter's callback receives.
 #pragma once
 
+#include <chrono>
 #include <mutex>
 #include <set>
 #include <string>
@@ -28,13 +29,10 @@ struct Capture {
     std::vector<short> samples;
     std::set<std::thread::id> threads;
     std::vector<LONGLONG> blockTimes;  // media time of each block, 100 ns
+    std::vector<std::pair<wq::media::BlockTiming, std::chrono::steady_clock::time_point>> arrivals;
     int bytesMisaligned = 0;           // blocks whose size is not whole frames
 
     static void Callback(void* context, short* samples, int bytes, WAVEFORMATEX* fmt);
-    long long Frames() {
-        std::lock_guard<std::mutex> g(lock);
-        return frames;
-    }
     long Blocks() {
         std::lock_guard<std::mutex> g(lock);
         return blocks;
@@ -50,7 +48,9 @@ struct Graph {
     ComPtr<IBaseFilter> filter;
     ComPtr<IWQASoundFilter> filterCtrl;
 
-    // Creates everything and renders the device path; the render's result.
+    // The graph and its control interfaces, nothing rendered.
+    HRESULT Create();
+    // Create, add the sound filter feeding `capture` (if any) and render the device path.
     HRESULT Load(const std::string& name, Capture* capture);
     // Runs until EC_COMPLETE; false when it does not come within `ms`.
     bool PlayToEnd(int ms);
@@ -62,9 +62,6 @@ struct Graph {
 // header describes exactly the data that follows. Empty on any mismatch, with
 // the reason in *why.
 std::vector<short> ReadCapturedWav(const std::string& path, std::string* why);
-// A PCM WAV made by ffmpeg (data chunk found by walking the chunks).
-std::vector<short> ReadPcmWav(const std::string& path);
-
 double Rms(const std::vector<double>& v);
 
 constexpr LONGLONG kMs = 10000;  // 100 ns units per millisecond

@@ -19,17 +19,16 @@
 namespace wqtest {
 namespace {
 
-// Each entry: output name and the commands that make it from $T (the folder).
 struct Recipe {
     const char* name;
-    const char* command;
+    const char* command;  // makes the file in $T, the folder
 };
 
 // Sources: a 440 Hz sine stereo with a quieter 660 Hz in the right channel
 // (so left and right differ), and mono sines at lower rates.
 constexpr Recipe kRecipes[] = {
     {"src44.wav", "ffmpeg -v error -f lavfi -i 'aevalsrc=0.5*sin(2*PI*440*t)|0.3*sin(2*PI*660*t):s=44100:d=3' -c:a pcm_s16le $T/src44.wav"},
-    {"cbr.mp3", "lame --quiet -b 128 $T/src44.wav $T/cbr.mp3"},
+    {"cbr.mp3", "lame --quiet -b 128 $T/src44.wav $T/cbr.mp3"},  // "-t": without the header frame
     {"cbr_notag.mp3", "lame --quiet -t -b 128 $T/src44.wav $T/cbr_notag.mp3"},
     {"vbr.mp3", "lame --quiet -V 4 $T/src44.wav $T/vbr.mp3"},
     {"vbr_notag.mp3", "lame --quiet -t -V 4 $T/src44.wav $T/vbr_notag.mp3"},
@@ -52,13 +51,6 @@ constexpr Recipe kRecipes[] = {
 std::string gRoot;
 std::string gScratch;
 
-void Cleanup() {
-    if (!gScratch.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(gScratch, ec);
-    }
-}
-
 [[noreturn]] void Fatal(const std::string& why) {
     std::fprintf(stderr, "test media: %s\n", why.c_str());
     std::abort();
@@ -71,20 +63,17 @@ void MakeAll(const std::string& dir) {
         if (!Shell(cmd)) Fatal("making " + std::string(r.name) + " failed: " + cmd);
     }
     std::mt19937 rng(7);
-    // Random bytes that no decoder accepts.
-    {
-        std::ofstream junk(dir + "/random.mp3", std::ios::binary);
-        for (int i = 0; i < 64 * 1024; ++i) junk.put(static_cast<char>(rng() & 0xFF));
-    }
+    auto random = [&](size_t n) {
+        std::string s(n, '\0');
+        for (char& c : s) c = static_cast<char>(rng() & 0xFF);
+        return s;
+    };
+    std::ofstream(dir + "/random.mp3", std::ios::binary) << random(64 * 1024);  // no decoder accepts it
     // cbr.mp3 with 40 KB of random bytes spliced into its middle.
-    {
-        std::ifstream in(dir + "/cbr.mp3", std::ios::binary);
-        std::string mp3((std::istreambuf_iterator<char>(in)), {});
-        std::string garbage(40 * 1024, '\0');
-        for (char& c : garbage) c = static_cast<char>(rng() & 0xFF);
-        std::ofstream out(dir + "/garbage_mid.mp3", std::ios::binary);
-        out << mp3.substr(0, mp3.size() / 2) << garbage << mp3.substr(mp3.size() / 2);
-    }
+    std::ifstream in(dir + "/cbr.mp3", std::ios::binary);
+    const std::string mp3((std::istreambuf_iterator<char>(in)), {});
+    std::ofstream(dir + "/garbage_mid.mp3", std::ios::binary)
+        << mp3.substr(0, mp3.size() / 2) << random(40 * 1024) << mp3.substr(mp3.size() / 2);
 }
 
 }  // namespace
@@ -92,9 +81,7 @@ void MakeAll(const std::string& dir) {
 bool Shell(const std::string& cmd) { return std::system(cmd.c_str()) == 0; }
 
 // CTest runs every test case in its own process, so the media are made once
-// into a cache folder below the working directory (the build tree), under a
-// lock; a stamp file marks a complete set. Outputs go to a per-process
-// scratch folder.
+// into a cache below the working directory, under a lock; a stamp marks a complete set.
 const std::string& MediaRoot() {
     if (!gRoot.empty()) return gRoot;
     const std::string cache = std::filesystem::absolute("wq-media-cache-v1").string();
@@ -119,10 +106,12 @@ const std::string& MediaRoot() {
 const std::string& ScratchDir() {
     if (gScratch.empty()) {
         char tmpl[] = "/tmp/wq-media-XXXXXX";
-        const char* dir = ::mkdtemp(tmpl);
-        if (!dir) Fatal("cannot make a temporary folder");
-        gScratch = dir;
-        std::atexit(Cleanup);
+        if (!::mkdtemp(tmpl)) Fatal("cannot make a temporary folder");
+        gScratch = tmpl;
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(gScratch, ec);
+        });
     }
     return gScratch;
 }

@@ -7,22 +7,12 @@
 
 namespace wqtest {
 
-struct MediaFile {
-    const char* name;      // device path below the root
-    double seconds;        // length of the source signal
-    int rate;              // sample rate after encoding
-    int channels;
-};
-
-// Creates the folder and every file on first use; aborts the test run with a
-// message when an encoder is missing. Read only for tests.
+// Makes every file on first use; aborts with a message when an encoder is missing.
 const std::string& MediaRoot();
-// A folder of this process for captures, databases and other outputs;
-// removed at exit.
+// This process's folder for captures, databases and other outputs; removed at exit.
 const std::string& ScratchDir();
 std::string HostPath(const std::string& name);
 std::u16string DevicePath(const std::string& name);
-
 // Runs a shell command; true on exit status 0.
 bool Shell(const std::string& cmd);
 

@@ -24,75 +24,64 @@ protected:
         wq::media::FinishAudioSink();
         wq::media::SetAudioSink("fast");
     }
+    // Plays pcm1.wav with the volume and balance set as the player does (after
+    // loading, before running); *out gets what was played, cap what was tapped.
+    void Play(LONG volume, LONG balance, Capture& cap, std::vector<short>* out) {
+        cap.keepSamples = true;
+        {
+            Graph g;
+            ASSERT_EQ(S_OK, g.Load("pcm1.wav", &cap));
+            g.audio->put_Balance(balance);
+            g.audio->put_Volume(volume);
+            ASSERT_TRUE(g.PlayToEnd(5000));
+        }
+        wq::media::FinishAudioSink();
+        std::string why;
+        *out = ReadCapturedWav(path_, &why);
+        ASSERT_FALSE(out->empty()) << why;
+        ASSERT_EQ(2, cap.channels);
+        ASSERT_EQ(44100, cap.rate);
+        ASSERT_EQ(cap.samples.size(), out->size()) << "every tapped sample is played once";
+    }
     std::string path_;
 };
 
 TEST_F(WavSink, VolumeMinus2000ScalesWhatIsPlayedByATenth) {
     Capture cap;
-    cap.keepSamples = true;
-    {
-        Graph g;
-        ASSERT_EQ(S_OK, g.Load("pcm1.wav", &cap));
-        // The player sets balance and volume after loading, just before it runs.
-        g.audio->put_Balance(0);
-        g.audio->put_Volume(-2000);
-        ASSERT_TRUE(g.PlayToEnd(5000));
-    }
-    wq::media::FinishAudioSink();
-    std::string why;
-    const auto out = ReadCapturedWav(path_, &why);
-    ASSERT_FALSE(out.empty()) << why;
-    std::lock_guard<std::mutex> lock(cap.lock);
-    ASSERT_EQ(2, cap.channels);
-    ASSERT_EQ(44100, cap.rate);
-    ASSERT_EQ(cap.samples.size(), out.size()) << "every tapped sample is played once";
+    std::vector<short> out;
+    ASSERT_NO_FATAL_FAILURE(Play(-2000, 0, cap, &out));
     int worst = 0;
-    for (size_t i = 0; i < out.size(); ++i) {
-        const int expected = static_cast<int>(std::lround(cap.samples[i] * 0.1));
-        worst = std::max(worst, std::abs(out[i] - expected));
-    }
+    for (size_t i = 0; i < out.size(); ++i)
+        worst = std::max(worst, std::abs(out[i] - static_cast<int>(std::lround(cap.samples[i] * 0.1))));
     EXPECT_LE(worst, 2) << "largest deviation from 0.1 x input, in LSB";
 }
 
 TEST_F(WavSink, BalanceAttenuatesOneSide) {
     Capture cap;
-    cap.keepSamples = true;
-    {
-        Graph g;
-        ASSERT_EQ(S_OK, g.Load("pcm1.wav", &cap));
-        g.audio->put_Balance(1000);  // left 10 dB down
-        ASSERT_TRUE(g.PlayToEnd(5000));
+    std::vector<short> out;
+    ASSERT_NO_FATAL_FAILURE(Play(0, 1000, cap, &out));  // left 10 dB down
+    std::vector<double> in[2], played[2];
+    for (size_t i = 0; i < out.size(); ++i) {
+        in[i % 2].push_back(cap.samples[i]);
+        played[i % 2].push_back(out[i]);
     }
-    wq::media::FinishAudioSink();
-    std::string why;
-    const auto out = ReadCapturedWav(path_, &why);
-    ASSERT_FALSE(out.empty()) << why;
-    std::lock_guard<std::mutex> lock(cap.lock);
-    ASSERT_EQ(cap.samples.size(), out.size());
-    std::vector<double> inL, inR, outL, outR;
-    for (size_t i = 0; i + 1 < out.size(); i += 2) {
-        inL.push_back(cap.samples[i]);
-        inR.push_back(cap.samples[i + 1]);
-        outL.push_back(out[i]);
-        outR.push_back(out[i + 1]);
-    }
-    EXPECT_NEAR(0.316, Rms(outL) / Rms(inL), 0.005);
-    EXPECT_NEAR(1.0, Rms(outR) / Rms(inR), 0.005);
+    EXPECT_NEAR(0.316, Rms(played[0]) / Rms(in[0]), 0.005);
+    EXPECT_NEAR(1.0, Rms(played[1]) / Rms(in[1]), 0.005);
 }
 
 TEST_F(WavSink, TracksAppendToOneFileWhoseHeaderIsRightAfterEach) {
-    for (int track = 1; track <= 2; ++track) {
+    // Track 1 is 1 s at 44.1 kHz; track 2 adds 3 s of mono 44.1 kHz made stereo.
+    for (const auto& [file, frames] : {std::pair{"pcm1.wav", 44100u}, std::pair{"mono.mp3", 4 * 44100u}}) {
         {
             Graph g;
-            ASSERT_EQ(S_OK, g.Load(track == 1 ? "pcm1.wav" : "mono.mp3", nullptr));
+            ASSERT_EQ(S_OK, g.Load(file, nullptr));
             ASSERT_TRUE(g.PlayToEnd(8000));
         }
         std::string why;
         const auto out = ReadCapturedWav(path_, &why);  // the capture is still open
         ASSERT_FALSE(out.empty()) << why;
         EXPECT_EQ(out.size() / 2, static_cast<size_t>(wq::media::CapturedFrames()));
-        // Track 1 is 1 s at 44.1 kHz; track 2 adds 3 s of mono 44.1 kHz made stereo.
-        EXPECT_EQ(track == 1 ? 44100u : 4 * 44100u, out.size() / 2);
+        EXPECT_EQ(frames, out.size() / 2);
     }
     wq::media::FinishAudioSink();
     std::string why;
