@@ -38,11 +38,9 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                                std::to_string(GET_Y_LPARAM(lParam)));
             return 0;
         case WM_CLOSE:
-            g_events.push_back("close");
-            return 0;
-        default:
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
+            return g_events.push_back("close"), 0;
     }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
@@ -66,8 +64,7 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
 
     wq::gdi::Surface screen;
     ASSERT_TRUE(wq::display::ReadScreenPixels(presenter.get(), h, &screen));
-    ASSERT_EQ(screen.width, 960);
-    ASSERT_EQ(screen.height, 468);
+    ASSERT_EQ(screen.width * 1000 + screen.height, 960468);
     EXPECT_EQ(screen.At(0, 0), 0x00C800u);
     EXPECT_EQ(screen.At(200, 100), 0xFFFFFFu);  // device pixel (100,50), doubled
     EXPECT_EQ(screen.At(219, 119), 0xFFFFFFu);
@@ -82,31 +79,22 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
     EXPECT_EQ(png.At(110, 55), 0x00C800u);
     std::filesystem::remove(path);
 
-    // A click at screen pixel (201,101) is device pixel (100,50); closing posts WM_CLOSE.
+    // A click at screen pixel (201,101) is device pixel (100,50); closing posts WM_CLOSE;
+    // keys reach the application's hook by their SDL names.
     auto* sdl = dynamic_cast<wq::display::SdlPresenter*>(presenter.get());
     ASSERT_NE(sdl, nullptr);
-    SDL_Event e{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.windowID = sdl->WindowId(h);
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.which = 0;
-    e.button.x = 201;
-    e.button.y = 101;
-    SDL_PushEvent(&e);
-    SDL_Event c{};
-    c.type = SDL_WINDOWEVENT;
-    c.window.windowID = sdl->WindowId(h);
-    c.window.event = SDL_WINDOWEVENT_CLOSE;
-    SDL_PushEvent(&c);
-    // Keys reach the application's hook by their SDL names.
     wq::win::SetKeyHook([](const char* key, bool down) {
         g_events.push_back(std::string("key ") + key + (down ? " down" : " up"));
     });
-    SDL_Event k{};
-    k.type = SDL_KEYDOWN;
-    k.key.windowID = sdl->WindowId(h);
-    k.key.keysym.sym = SDLK_SPACE;
-    SDL_PushEvent(&k);
+    SDL_Event e[3]{};
+    e[0].button = {SDL_MOUSEBUTTONDOWN, 0, sdl->WindowId(h), 0, SDL_BUTTON_LEFT, 0, 0, 0, 201, 101};
+    e[1].window.type = SDL_WINDOWEVENT;
+    e[1].window.windowID = sdl->WindowId(h);
+    e[1].window.event = SDL_WINDOWEVENT_CLOSE;
+    e[2].key.type = SDL_KEYDOWN;
+    e[2].key.windowID = sdl->WindowId(h);
+    e[2].key.keysym.sym = SDLK_SPACE;
+    for (auto& event : e) SDL_PushEvent(&event);
     r = wq::win::RunUntil([] { return g_events.size() >= 3; }, 3000);
     ASSERT_TRUE(r.ok) << r.message;
     // WM_CLOSE is posted, so it is retrieved ahead of the queued click.

@@ -1,7 +1,7 @@
 // Activation, mouse routing and capture, window lookup, registered messages and remote windows.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <thread>
 
 #include "tests/platform/win/probe.h"
 
@@ -13,32 +13,31 @@ class InputTest : public ::testing::Test {
 protected:
     wq::win::TestSession session;
     Log log;
-    Probe a{&log, "A"};
-    Probe b{&log, "B"};
+    Probe a{&log, "A"}, b{&log, "B"};
 
     void SetUp() override {
         ASSERT_TRUE(a.CreateTop(0, 0, 100, 100));
         ASSERT_TRUE(b.CreateTop(200, 0, 100, 100));
-        wq::win::PumpPending();
-        log.clear();
+        ::SetActiveWindow(a);
+        Settle(log);
     }
-    void Pump() { wq::win::PumpPending(); }
+    // Queues mouse input as (window, message, x, y) and handles it.
+    void Mouse(std::initializer_list<std::tuple<HWND, UINT, int, int>> events) {
+        for (auto [h, msg, x, y] : events) wq::win::QueueMouseInput(h, msg, POINT{x, y});
+        wq::win::PumpPending();
+    }
 };
 
-TEST_F(InputTest, ActivationNotifiesTheLoserFirstAndRepeatsNothing) {
-    ::SetActiveWindow(a);
-    log.clear();
+TEST_F(InputTest, ActivationNotifiesTheLoserFirstRepeatsNothingAndClicksActivateFirst) {
     EXPECT_EQ(::SetActiveWindow(b), a.m_hWnd);
-    EXPECT_EQ(Join(log), "A:activate 0 B | B:activate 1 A");
-    log.clear();
     ::SetActiveWindow(b);
-    EXPECT_TRUE(log.empty()) << Join(log);
+    Mouse({{a, WM_LBUTTONDOWN, 1, 1}});
+    EXPECT_EQ(Join(log),
+              "A:activate 0 B | B:activate 1 A | B:activate 0 A | A:activate 2 B | A:down 1,1");
 }
 
 TEST_F(InputTest, InTheBackgroundSetActiveWindowDoesNothingUntilBroughtToTheFront) {
-    ::SetActiveWindow(a);
     wq::win::SetProgramForeground(false);
-    log.clear();
     ::SetActiveWindow(b);
     EXPECT_TRUE(log.empty()) << Join(log);
     EXPECT_EQ(::SetForegroundWindow(b), TRUE);
@@ -48,12 +47,10 @@ TEST_F(InputTest, InTheBackgroundSetActiveWindowDoesNothingUntilBroughtToTheFron
 TEST_F(InputTest, SetWindowPos0x43RaisesAndActivatesWithoutMoving) {
     ::SetActiveWindow(b);
     log.clear();
-    CRect before;
-    a.GetWindowRect(&before);
     EXPECT_TRUE(::SetWindowPos(a, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW));
     CRect after;
     a.GetWindowRect(&after);
-    EXPECT_TRUE(before == after);
+    EXPECT_TRUE(after == CRect(0, 0, 100, 100));
     EXPECT_EQ(::GetActiveWindow(), a.m_hWnd);
     EXPECT_EQ(wq::win::TopLevelWindows().front(), a.m_hWnd);
     EXPECT_EQ(Count(log, "A:size"), 0);
@@ -65,27 +62,15 @@ TEST_F(InputTest, ClicksGoToTheTopmostVisibleEnabledChildInItsCoordinates) {
     ASSERT_TRUE(upper.CreateChild(a, 30, 30, 50, 50));  // created last: on top
     ASSERT_TRUE(disabled.CreateChild(a, 0, 80, 20, 20));
     disabled.EnableWindow(FALSE);
-    ::SetActiveWindow(a);
-    Pump();
-    log.clear();
-    wq::win::QueueMouseInput(a, WM_LBUTTONDOWN, POINT{40, 40});
-    wq::win::QueueMouseInput(a, WM_LBUTTONUP, POINT{15, 15});
-    wq::win::QueueMouseInput(a, WM_LBUTTONDOWN, POINT{5, 85});
-    Pump();
+    Settle(log);
+    Mouse({{a, WM_LBUTTONDOWN, 40, 40}, {a, WM_LBUTTONUP, 15, 15}, {a, WM_LBUTTONDOWN, 5, 85}});
     EXPECT_EQ(Join(log), "U:down 10,10 | L:up 5,5 | A:down 5,85");
 }
 
 TEST_F(InputTest, CaptureRoutesEverythingToTheCapturingWindowWithSignedCoordinates) {
-    ::SetActiveWindow(a);
-    log.clear();
-    a.on[WM_LBUTTONDOWN] = [&](WPARAM, LPARAM) -> LRESULT {
-        EXPECT_EQ(::SetCapture(a), nullptr);
-        return 0;
-    };
-    wq::win::QueueMouseInput(a, WM_LBUTTONDOWN, POINT{50, 50});
-    wq::win::QueueMouseInput(b, WM_MOUSEMOVE, POINT{10, 20});  // over B, 210,20 on the screen
-    wq::win::QueueMouseInput(a, WM_LBUTTONUP, POINT{-30, 5});  // left of A
-    Pump();
+    a.on[WM_LBUTTONDOWN] = Do([&] { EXPECT_EQ(::SetCapture(a), nullptr); });
+    // Over B at 210,20 on the screen, then left of A.
+    Mouse({{a, WM_LBUTTONDOWN, 50, 50}, {b, WM_MOUSEMOVE, 10, 20}, {a, WM_LBUTTONUP, -30, 5}});
     EXPECT_EQ(Join(log), "A:down 50,50 | A:mousemove 210,20 | A:up -30,5");
     EXPECT_EQ(::GetCapture(), a.m_hWnd);
     a.DestroyWindow();
@@ -93,31 +78,15 @@ TEST_F(InputTest, CaptureRoutesEverythingToTheCapturingWindowWithSignedCoordinat
 }
 
 TEST_F(InputTest, MovesMergeButButtonsStayInOrder) {
-    ::SetActiveWindow(a);
-    log.clear();
-    wq::win::QueueMouseInput(a, WM_LBUTTONDOWN, POINT{0, 0});
-    wq::win::QueueMouseInput(a, WM_MOUSEMOVE, POINT{1, 1});
-    wq::win::QueueMouseInput(a, WM_MOUSEMOVE, POINT{2, 2});
-    Pump();
-    EXPECT_EQ(Join(log), "A:down 0,0 | A:mousemove 2,2");
-    log.clear();
-    wq::win::QueueMouseInput(a, WM_LBUTTONDOWN, POINT{0, 0});
-    wq::win::QueueMouseInput(a, WM_MOUSEMOVE, POINT{1, 1});
-    wq::win::QueueMouseInput(a, WM_LBUTTONUP, POINT{1, 1});
-    wq::win::QueueMouseInput(a, WM_MOUSEMOVE, POINT{3, 3});
-    Pump();
-    EXPECT_EQ(Join(log), "A:down 0,0 | A:mousemove 1,1 | A:up 1,1 | A:mousemove 3,3");
+    Mouse({{a, WM_LBUTTONDOWN, 0, 0},
+           {a, WM_MOUSEMOVE, 1, 1},
+           {a, WM_MOUSEMOVE, 2, 2},
+           {a, WM_LBUTTONUP, 2, 2},
+           {a, WM_MOUSEMOVE, 3, 3}});
+    EXPECT_EQ(Join(log), "A:down 0,0 | A:mousemove 2,2 | A:up 2,2 | A:mousemove 3,3");
 }
 
-TEST_F(InputTest, ClickingAnInactiveWindowActivatesItFirst) {
-    ::SetActiveWindow(a);
-    log.clear();
-    wq::win::QueueMouseInput(b, WM_LBUTTONDOWN, POINT{1, 1});
-    Pump();
-    EXPECT_EQ(Join(log), "A:activate 0 B | B:activate 2 A | B:down 1,1");
-}
-
-TEST_F(InputTest, FindWindowMatchesWholeTopLevelNamesIgnoringCase) {
+TEST_F(InputTest, FindWindowMatchesWholeTopLevelNamesIgnoringCaseNeverChildren) {
     a.SetWindowText(u"WQAudio");
     Probe child(&log, "C");
     ASSERT_TRUE(child.CreateChild(b, 0, 0, 5, 5));
@@ -135,47 +104,36 @@ TEST_F(InputTest, FindWindowMatchesWholeTopLevelNamesIgnoringCase) {
 TEST(RegisteredMessages, SameNameSameIdAcrossCaseAndThreadsOthersDiffer) {
     const UINT k = RegisterWindowMessage(u"WQ:MSG:KEYDOWN");
     UINT fromThread = 0;
-    std::thread t([&] { fromThread = RegisterWindowMessage(u"wq:msg:keydown"); });
-    t.join();
-    const UINT other = RegisterWindowMessage(u"WQ:MSG:APP_EXIT");
+    std::thread([&] { fromThread = RegisterWindowMessage(u"wq:msg:keydown"); }).join();
     EXPECT_GE(k, 0xC000u);
     EXPECT_LE(k, 0xFFFFu);
     EXPECT_EQ(fromThread, k);
-    EXPECT_NE(other, k);
+    EXPECT_NE(RegisterWindowMessage(u"WQ:MSG:APP_EXIT"), k);
     EXPECT_EQ(wq::win::GetRegisteredMessageName(k), u"WQ:MSG:KEYDOWN");
     EXPECT_TRUE(wq::win::GetRegisteredMessageName(WM_USER).empty());
     EXPECT_EQ(RegisterWindowMessage(u""), 0u);
 }
 
-// Another program's windows, as the desktop bus would present them.
+// Another program's window "WQMain" with id 7, as the desktop bus would present it.
 class FakeRemote : public wq::win::RemoteWindows {
 public:
-    std::map<std::u16string, std::uint64_t> others{{u"wqmain", 7}};
     std::vector<std::string> calls;
     std::map<HWND, std::u16string> published;
-    std::uint64_t Find(std::u16string_view name) override {
-        std::u16string lower(name);
-        for (auto& c : lower) c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-        auto it = others.find(lower);
-        return it == others.end() ? 0 : it->second;
-    }
+    std::uint64_t Find(std::u16string_view n) override { return n == u"wqmain" ? 7 : 0; }
     LRESULT Send(std::uint64_t id, UINT msg, WPARAM w, LPARAM, bool* delivered) override {
-        calls.push_back("send " + std::to_string(id) + " " + std::to_string(msg) + " " +
-                        std::to_string(w));
-        *delivered = true;
-        return 1;
+        return *delivered = Note("send", id, msg, w);
     }
     bool Post(std::uint64_t id, UINT msg, WPARAM w, LPARAM) override {
-        calls.push_back("post " + std::to_string(id) + " " + std::to_string(msg) + " " +
-                        std::to_string(w));
-        return true;
+        return Note("post", id, msg, w);
     }
-    bool BringToFront(std::uint64_t id, UINT flags) override {
-        calls.push_back("front " + std::to_string(id) + " " + std::to_string(flags));
-        return true;
-    }
+    bool BringToFront(std::uint64_t id, UINT flags) override { return Note("front", id, flags, 0); }
     void Publish(HWND h, std::u16string_view name) override { published[h] = std::u16string(name); }
     void Withdraw(HWND h) override { published.erase(h); }
+    bool Note(const char* what, std::uint64_t id, UINT a, WPARAM b) {
+        calls.push_back(std::string(what) + " " + std::to_string(id) + " " + std::to_string(a) +
+                        " " + std::to_string(b));
+        return true;
+    }
 };
 
 TEST_F(InputTest, OtherProgramsAreFoundAfterLocalWindowsAndReachedThroughTheTransport) {
@@ -183,7 +141,7 @@ TEST_F(InputTest, OtherProgramsAreFoundAfterLocalWindowsAndReachedThroughTheTran
     a.SetWindowText(u"WQAudio");
     wq::win::SetRemoteWindows(&remote);
     EXPECT_EQ(remote.published[a.m_hWnd], u"WQAudio");  // existing names are published on install
-    HWND main = ::FindWindow(nullptr, u"WQMain");
+    HWND main = ::FindWindow(nullptr, u"wqmain");
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(::FindWindow(nullptr, u"wqmain"), main);  // one handle per remote window
     EXPECT_TRUE(::IsWindow(main));
@@ -195,9 +153,8 @@ TEST_F(InputTest, OtherProgramsAreFoundAfterLocalWindowsAndReachedThroughTheTran
     EXPECT_EQ(::EndDialog(main, 2), FALSE);
     const std::string id = std::to_string(active);
     EXPECT_EQ(remote.calls, (std::vector<std::string>{"send 7 " + id + " 3", "post 7 " + id + " 3",
-                                                      "front 7 67", "front 7 67"}));
-    // Renaming and destroying withdraw the old name.
-    a.SetWindowText(u"Other");
+                                                      "front 7 67 0", "front 7 67 0"}));
+    a.SetWindowText(u"Other");  // renaming and destroying withdraw the old name
     EXPECT_EQ(remote.published[a.m_hWnd], u"Other");
     HWND gone = a.m_hWnd;
     a.DestroyWindow();

@@ -11,37 +11,45 @@
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
 
+// Runs a wq::win::Run* call and fails the test with its reason.
+#define ASSERT_RUN(call)                      \
+    do {                                      \
+        auto run_ = (call);                   \
+        ASSERT_TRUE(run_.ok) << run_.message; \
+    } while (0)
+
 namespace wqtest {
 
 using Log = std::vector<std::string>;
+using Handler = std::function<LRESULT(WPARAM, LPARAM)>;
 
-// "user+N" for WM_USER+N, "cmd ID/CODE", "timer ID", "activate STATE OTHER", ...
+// "user+N", "cmd ID/CODE", "timer ID", "activate STATE OTHER", "down X,Y", ...
 std::string Describe(UINT msg, WPARAM wParam, LPARAM lParam);
-// The name a Probe registered for a window, "0" for NULL, "?" for others.
-std::string NameOf(HWND hwnd);
+std::string NameOf(HWND hwnd);  // "0" for NULL, "?" for windows that are not probes
+
+// A handler that runs `f` and returns 0.
+template <class F>
+Handler Do(F f) {
+    return [f](WPARAM, LPARAM) -> LRESULT { return f(), 0; };
+}
 
 class Probe : public CWnd {
 public:
-    Probe(Log* log, std::string name);
+    Probe(Log* l, std::string n) : log(l), name(std::move(n)) {}
     ~Probe() override;
-
-    // Creates a top-level pop-up (visible when `visible`) or a child of `parent`.
     bool CreateTop(int x, int y, int w, int h, bool visible = true, DWORD extraStyle = 0);
-    bool CreateChild(CWnd& parent, int x, int y, int w, int h, UINT id = 0, DWORD extraStyle = 0);
-
-    // Handlers by message; their result replaces the default handling.
-    std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> on;
-    // What a WM_PAINT does when no handler is installed: BeginPaint/EndPaint.
+    bool CreateChild(CWnd& parent, int x, int y, int w, int h);
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+    std::map<UINT, Handler> on;  // replaces the default handling of a message
     Log* log;
     std::string name;
 };
 
-// Counts of one entry in a log.
 int Count(const Log& log, const std::string& entry);
-// Position of the first entry, or -1.
-int IndexOf(const Log& log, const std::string& entry);
+int IndexOf(const Log& log, const std::string& entry);  // -1 when absent
 std::string Join(const Log& log);
+// Handles what is pending and forgets it, so a test starts from an empty log.
+void Settle(Log& log);
 
 }  // namespace wqtest
