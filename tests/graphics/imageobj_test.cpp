@@ -12,36 +12,30 @@
 
 namespace {
 
+using Pixels = std::function<std::uint32_t(int, int)>;
 constexpr std::uint32_t kMagenta = 0xFF00FF, kPaper = 0x000080;
+const char16_t* const kImg = u"\\NAND Flash\\skin\\WQAudio\\img\\";
 
-// A 24-bit bottom-up BMP of the given pixels (0x00RRGGBB), padded to `minBytes`
-// with trailing bytes so the file size in KiB can be chosen.
-std::vector<std::uint8_t> Bmp(int w, int h, const std::function<std::uint32_t(int, int)>& px, size_t minBytes = 0) {
-    size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
-    size_t size = 54 + stride * static_cast<size_t>(h);
-    std::vector<std::uint8_t> b(std::max(size, minBytes), 0);
-    auto put32 = [&](size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+// A 24-bit bottom-up BMP (pixels 0x00RRGGBB), padded to `minBytes` to choose the size in KiB.
+std::string Bmp(int w, int h, const Pixels& px, size_t minBytes = 0) {
+    const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
+    std::string b(std::max(54 + stride * size_t(h), minBytes), '\0');
+    auto put = [&](size_t at, std::uint32_t v, size_t bytes = 4) {
+        for (size_t i = 0; i < bytes; ++i) b[at + i] = char(v >> (8 * i));
     };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(w));
-    put32(22, static_cast<std::uint32_t>(h));
-    b[26] = 1;
-    b[28] = 24;
+    b[0] = 'B', b[1] = 'M', b[26] = 1, b[28] = 24;
+    put(2, std::uint32_t(b.size()));
+    put(10, 54);
+    put(14, 40);
+    put(18, std::uint32_t(w));
+    put(22, std::uint32_t(h));
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            std::uint32_t p = px(x, y);
-            size_t at = 54 + static_cast<size_t>(h - 1 - y) * stride + static_cast<size_t>(x) * 3;
-            b[at] = static_cast<std::uint8_t>(p);
-            b[at + 1] = static_cast<std::uint8_t>(p >> 8);
-            b[at + 2] = static_cast<std::uint8_t>(p >> 16);
-        }
+        for (int x = 0; x < w; ++x) put(54 + size_t(h - 1 - y) * stride + size_t(x) * 3, px(x, y), 3);
     return b;
 }
+
+// A 3x2 picture: magenta left column, then colours that name their position.
+std::uint32_t Sample(int x, int y) { return x == 0 ? kMagenta : std::uint32_t(0x100000 * (x + 1) + 0x10 * (y + 1)); }
 
 class ImageObject : public ::testing::Test {
 protected:
@@ -51,8 +45,8 @@ protected:
         ASSERT_TRUE(wq::fs::SetRoot(m_root));
         ravimage_InitialImageLibrary();
         m_surface.Resize(12, 8);
-        std::fill(m_surface.pixels.begin(), m_surface.pixels.end(), kPaper);
         m_dc = wq::gdi::CreateSurfaceDC(&m_surface, POINT{}, RECT{0, 0, 12, 8});
+        Clear();
         m_objects = wq::gdi::LiveObjectCount();
         m_dcs = wq::gdi::LiveDCCount();
     }
@@ -64,20 +58,22 @@ protected:
         ravimage_UnInitializeImageLibrary();
         std::filesystem::remove_all(m_root);
     }
-    void Put(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream f(m_root + "/NAND Flash/skin/WQAudio/img/" + name, std::ios::binary);
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    // Writes the picture and returns its device path.
+    std::u16string Put(const std::string& name, const std::string& bytes) {
+        std::ofstream(m_root + "/NAND Flash/skin/WQAudio/img/" + name, std::ios::binary) << bytes;
+        return kImg + std::u16string(name.begin(), name.end());
     }
-    // Every target pixel: `inside` where drawn, paper elsewhere.
-    ::testing::AssertionResult Target(const std::function<std::uint32_t(int, int)>& expected) {
+    void Clear() { std::fill(m_surface.pixels.begin(), m_surface.pixels.end(), kPaper); }
+    // Every target pixel as expected (paper where nothing was drawn).
+    ::testing::AssertionResult Target(const Pixels& expected) {
         for (int y = 0; y < m_surface.height; ++y)
             for (int x = 0; x < m_surface.width; ++x)
                 if (m_surface.At(x, y) != expected(x, y))
-                    return ::testing::AssertionFailure()
-                           << "pixel " << x << "," << y << " is " << std::hex << m_surface.At(x, y) << ", expected "
-                           << expected(x, y);
+                    return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << std::hex
+                                                         << m_surface.At(x, y) << ", expected " << expected(x, y);
         return ::testing::AssertionSuccess();
     }
+    static std::uint32_t Paper(int, int) { return kPaper; }
 
     std::string m_root;
     wq::gdi::Surface m_surface;
@@ -85,94 +81,77 @@ protected:
     int m_objects = 0, m_dcs = 0;
 };
 
-// A 3x2 picture: magenta left column, then colours that name their position.
-std::uint32_t Sample(int x, int y) { return x == 0 ? kMagenta : static_cast<std::uint32_t>(0x100000 * (x + 1) + 0x10 * (y + 1)); }
-
 TEST_F(ImageObject, LoadStoresSizesAndFileSizeAndFailuresChangeNothing) {
-    Put("sample.bmp", Bmp(3, 2, Sample, 5000));
     CImageObject img;
     EXPECT_FALSE(img.IsLoaded());
-    EXPECT_TRUE(img.Load(u"\\NAND Flash\\skin\\WQAudio\\img\\sample.bmp"));
+    EXPECT_TRUE(img.Load(Put("sample.bmp", Bmp(3, 2, Sample, 5000)).c_str()));
     EXPECT_TRUE(img.IsLoaded());
     EXPECT_EQ(img.GetWidth(), 3);
     EXPECT_EQ(img.GetHeight(), 2);
     EXPECT_EQ(img.GetFileSizeKB(), 5000 >> 10);
-
     // A file that cannot be opened: 0, and the file size of the last load stays.
-    EXPECT_FALSE(img.Load(u"\\NAND Flash\\skin\\WQAudio\\img\\missing.bmp"));
+    EXPECT_FALSE(img.Load((kImg + std::u16string(u"missing.bmp")).c_str()));
     EXPECT_EQ(img.GetFileSizeKB(), 4);
-
     // A file that opens but does not decode: its size is stored, no picture is left.
-    Put("broken.jpg", std::vector<std::uint8_t>(2048, 0x20));
-    EXPECT_FALSE(img.Load(u"\\NAND Flash\\skin\\WQAudio\\img\\broken.jpg"));
+    EXPECT_FALSE(img.Load(Put("broken.jpg", std::string(2048, ' ')).c_str()));
     EXPECT_EQ(img.GetFileSizeKB(), 2);
     EXPECT_FALSE(img.IsLoaded());
     img.Draw(m_dc, 0, 0);
     img.DrawTransparent(m_dc, 0, 0);
     img.DrawTransparentPart(m_dc, 0, 0, 4, 4, 0, 0, 2, 2);
-    EXPECT_TRUE(Target([](int, int) { return kPaper; }));
+    EXPECT_TRUE(Target(Paper));
 }
 
 TEST_F(ImageObject, LoadingAgainReleasesThePreviousPicture) {
-    Put("a.bmp", Bmp(3, 2, Sample));
-    Put("b.bmp", Bmp(1, 1, [](int, int) { return 0x123456u; }));
+    const std::u16string a = Put("a.bmp", Bmp(3, 2, Sample)), b = Put("b.bmp", Bmp(1, 1, Paper));
     CImageWnd body;
-    ASSERT_TRUE(body.Load(u"\\NAND Flash\\skin\\WQAudio\\img\\a.bmp"));
+    ASSERT_TRUE(body.Load(a.c_str()));
     HRAVIMAGE first = body.m_hImage;
-    ASSERT_TRUE(body.Load(u"\\NAND Flash\\skin\\WQAudio\\img\\b.bmp"));
+    ASSERT_TRUE(body.Load(b.c_str()));
     EXPECT_FALSE(ravimage_GetImageSize(first, nullptr, nullptr)) << "first picture still held";
     EXPECT_EQ(body.m_size.cx, 1);
     EXPECT_EQ(body.m_firstSize.cy, 1);
-    EXPECT_EQ(body.m_strPath, CString(u"\\NAND Flash\\skin\\WQAudio\\img\\b.bmp"));
+    EXPECT_EQ(body.m_strPath, CString(b.c_str()));
     // Release clears the flag and frees the picture; the body loads again afterwards.
     HRAVIMAGE second = body.m_hImage;
     body.Release();
     EXPECT_FALSE(body.IsLoaded());
     EXPECT_FALSE(ravimage_GetImageSize(second, nullptr, nullptr));
     body.Draw(m_dc, 0, 0);
-    EXPECT_TRUE(Target([](int, int) { return kPaper; }));
-    EXPECT_TRUE(body.Load(u"\\NAND Flash\\skin\\WQAudio\\img\\a.bmp"));
+    EXPECT_TRUE(Target(Paper));
+    EXPECT_TRUE(body.Load(a.c_str()));
 }
 
 TEST_F(ImageObject, DrawIsOpaqueAndDrawTransparentSkipsMagenta) {
-    Put("sample.bmp", Bmp(3, 2, Sample));
     CImageObject img;
-    ASSERT_TRUE(img.Load(u"\\NAND Flash\\skin\\WQAudio\\img\\sample.bmp"));
+    ASSERT_TRUE(img.Load(Put("sample.bmp", Bmp(3, 2, Sample)).c_str()));
     img.Draw(m_dc, 2, 1);
-    EXPECT_TRUE(Target([](int x, int y) {
-        return x >= 2 && x < 5 && y >= 1 && y < 3 ? Sample(x - 2, y - 1) : kPaper;
-    }));
-    std::fill(m_surface.pixels.begin(), m_surface.pixels.end(), kPaper);
+    EXPECT_TRUE(Target([](int x, int y) { return x >= 2 && x < 5 && y >= 1 && y < 3 ? Sample(x - 2, y - 1) : kPaper; }));
+    Clear();
     img.DrawTransparent(m_dc, -1, 6);  // partly outside the target: clipped
     EXPECT_TRUE(Target([](int x, int y) {
-        int sx = x + 1, sy = y - 6;
-        bool inside = sx >= 0 && sx < 3 && sy >= 0 && sy < 2;
-        return inside && Sample(sx, sy) != kMagenta ? Sample(sx, sy) : kPaper;
+        const bool inside = x + 1 < 3 && y >= 6;
+        return inside && Sample(x + 1, y - 6) != kMagenta ? Sample(x + 1, y - 6) : kPaper;
     }));
-}
-
-TEST_F(ImageObject, AnAllMagentaPictureLeavesTheTargetUntouched) {
-    Put("key.bmp", Bmp(4, 4, [](int, int) { return kMagenta; }));
-    CImageObject img;
-    ASSERT_TRUE(img.Load(u"\\NAND Flash\\skin\\WQAudio\\img\\key.bmp"));
+    // An all-magenta picture leaves the target untouched.
+    Clear();
+    ASSERT_TRUE(img.Load(Put("key.bmp", Bmp(4, 4, [](int, int) { return kMagenta; })).c_str()));
     img.DrawTransparent(m_dc, 0, 0);
     img.DrawTransparentPart(m_dc, 0, 0, 12, 8, 0, 0, 4, 4);
-    EXPECT_TRUE(Target([](int, int) { return kPaper; }));
+    EXPECT_TRUE(Target(Paper));
 }
 
 TEST_F(ImageObject, DrawTransparentPartCutsAGlyphFromADigitStrip) {
     // Digits 0..9 side by side, 5x6 each; glyph d fills its cell with colour d+1
     // except a magenta border column on its right.
-    auto strip = [](int x, int) -> std::uint32_t { return x % 5 == 4 ? kMagenta : static_cast<std::uint32_t>(x / 5 + 1) * 0x111111; };
-    Put("digits.bmp", Bmp(50, 6, strip));
     CImageObject img;
-    ASSERT_TRUE(img.Load(u"\\NAND Flash\\skin\\WQAudio\\img\\digits.bmp"));
+    ASSERT_TRUE(img.Load(Put("digits.bmp", Bmp(50, 6, [](int x, int) {
+                                 return x % 5 == 4 ? kMagenta : std::uint32_t(x / 5 + 1) * 0x111111;
+                             })).c_str()));
     img.DrawTransparentPart(m_dc, 1, 1, 5, 6, 5 * 7, 0, 5, 6);  // glyph 7, same size
-    EXPECT_TRUE(Target([](int x, int y) {
-        return x >= 1 && x < 5 && y >= 1 && y < 7 ? 8u * 0x111111 : kPaper;
-    }));
+    EXPECT_TRUE(Target([](int x, int y) { return x >= 1 && x < 5 && y >= 1 && y < 7 ? 8u * 0x111111 : kPaper; }));
     // Scaled: glyph 3 cut to 5x6 and drawn at 10x3 (double width, half height).
-    std::fill(m_surface.pixels.begin(), m_surface.pixels.end(), kPaper);
+    Clear();
     img.DrawTransparentPart(m_dc, 0, 0, 10, 3, 15, 0, 5, 6);
     EXPECT_TRUE(Target([](int x, int y) { return x < 8 && y < 3 ? 4u * 0x111111 : kPaper; }));
 }

@@ -32,16 +32,40 @@ protected:
             EndPaint(&ps);
             return 0;
         }
-        if (msg == WM_ERASEBKGND) return 1;
-        return CWnd::WindowProc(msg, wParam, lParam);
+        return msg == WM_ERASEBKGND ? 1 : CWnd::WindowProc(msg, wParam, lParam);
     }
 };
+
+// The width the control measures for `s` (its font: bold 굴림, height 15).
+int Measure(const std::u16string& s) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT f = CreateFontW(15, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0x20, u"굴림");
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(f));
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, s.c_str(), static_cast<int>(s.size()), &sz);
+    SelectObject(dc, old);
+    DeleteObject(reinterpret_cast<HGDIOBJ>(f));
+    DeleteDC(dc);
+    return sz.cx;
+}
+
+// A text wider than the control whose width is a multiple of 5, so the scroll
+// offset meets the width exactly once ("greater than" matters).
+const std::u16string& WideText() {
+    static const std::u16string text = [] {
+        std::u16string s;
+        while (Measure(s) < 300) s += u"Wave 노래 ";
+        for (const char16_t* tail : {u"", u"i", u".", u"l", u"ii", u"i.", u"..", u"il", u"iii", u"Wi", u"W."})
+            if (Measure(s + tail) % 5 == 0) return s + tail;
+        return s;
+    }();
+    return text;
+}
 
 class ScrollTextTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(parent.Create(u"Parent", u"Parent", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 60},
-                                  nullptr, 0));
+        ASSERT_TRUE(parent.Create(u"Parent", u"Parent", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 60}, nullptr, 0));
         wq::win::PumpPending();
         ASSERT_TRUE(text.Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 0, 0), &parent, 2102));
         HDC dc = parent.GetDC();
@@ -53,45 +77,21 @@ protected:
     std::uint32_t Pixel(int x, int y) const {
         return wq::win::GetWindowSurface(parent.m_hWnd)->At(kArea.left + x, kArea.top + y);
     }
-    // Columns of the control (0..199) that hold a pixel other than the background.
+    // First and last columns of the control (0..199) that hold a pixel other than the background.
     std::pair<int, int> InkColumns() const {
         int first = 1000, last = -1;
-        for (int y = 0; y < kArea.Height(); ++y) {
-            for (int x = 0; x < kArea.Width(); ++x) {
-                if (Pixel(x, y) != kParentBg) {
-                    first = std::min(first, x);
-                    last = std::max(last, x);
-                }
-            }
-        }
+        for (int y = 0; y < kArea.Height(); ++y)
+            for (int x = 0; x < kArea.Width(); ++x)
+                if (Pixel(x, y) != kParentBg) first = std::min(first, x), last = std::max(last, x);
         return {first, last};
     }
-    // The width the control measures for `s` (its font: bold 굴림, height 15).
-    static int Measure(const std::u16string& s) {
-        HDC dc = CreateCompatibleDC(nullptr);
-        HFONT f = CreateFontW(15, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0x20, u"굴림");
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(f));
-        SIZE sz{};
-        GetTextExtentPoint32W(dc, s.c_str(), static_cast<int>(s.size()), &sz);
-        SelectObject(dc, old);
-        DeleteObject(reinterpret_cast<HGDIOBJ>(f));
-        DeleteDC(dc);
-        return sz.cx;
-    }
-    // A text at least `pixels` wide whose width is a multiple of 5, so the
-    // scroll offset meets the width exactly once ("greater than" matters).
-    static std::u16string TextAbout(int pixels) {
-        std::u16string s;
-        while (Measure(s) < pixels) s += u"Wave 노래 ";
-        for (const char16_t* tail :
-             {u"", u"i", u".", u"l", u"ii", u"i.", u"..", u"il", u"iii", u"Wi", u"W."}) {
-            if (Measure(s + tail) % 5 == 0) return s + tail;
-        }
-        return s;
-    }
-    void Paint() {
-        text.Invalidate(FALSE);
+    // Shows the wide text and lets it scroll for `ms`.
+    void ScrollWide(int ms) {
+        text.SetText(WideText().c_str());
         wq::win::PumpPending();
+        if (ms) {
+            ASSERT_TRUE(wq::win::RunFor(ms).ok);
+        }
     }
 
     wq::win::TestSession session;
@@ -100,20 +100,15 @@ protected:
 };
 
 TEST_F(ScrollTextTest, ComposesPrefixAndTextAndShowsOnlyTheBackgroundWhenEmpty) {
-    text.SetPrefix(u"Artist");
-    text.SetText(u"Song");
-    EXPECT_EQ(text.GetShownText(), CString(u"Artist - Song"));
-    text.SetPrefix(u"");
-    text.SetText(u"Song");
-    EXPECT_EQ(text.GetShownText(), CString(u"Song"));
-    text.SetPrefix(u"Artist");
-    text.SetText(u"");
-    EXPECT_EQ(text.GetShownText(), CString(u"Artist"));
+    const std::tuple<const char16_t*, const char16_t*, const char16_t*> cases[] = {
+        {u"Artist", u"Song", u"Artist - Song"}, {u"", u"Song", u"Song"}, {u"Artist", u"", u"Artist"}, {u"", u"", u""}};
+    for (const auto& [prefix, song, shown] : cases) {
+        text.SetPrefix(prefix);
+        text.SetText(song);
+        EXPECT_EQ(text.GetShownText(), CString(shown));
+    }
     text.SetPrefix(u"Other");
-    EXPECT_EQ(text.GetShownText(), CString(u"Artist")) << "the prefix alone changes nothing shown";
-    text.SetPrefix(u"");
-    text.SetText(u"");
-    EXPECT_EQ(text.GetShownText(), CString(u""));
+    EXPECT_EQ(text.GetShownText(), CString(u"")) << "the prefix alone changes nothing shown";
     wq::win::PumpPending();
     EXPECT_EQ(InkColumns().second, -1) << "only the captured background";
     EXPECT_EQ(text.GetScrollTimer(), 0u);
@@ -129,9 +124,8 @@ TEST_F(ScrollTextTest, NarrowTextIsCentredAndNeverScrolls) {
     EXPECT_NEAR(first, (200 - w) / 2, 2);
     EXPECT_NEAR(199 - last, 200 - (200 - w) / 2 - w, 3);
     bool yellow = false;
-    for (int x = first; x <= last; ++x) {
+    for (int x = first; x <= last; ++x)
         for (int y = 0; y < 20; ++y) yellow = yellow || Pixel(x, y) == 0xFFFF00;
-    }
     EXPECT_TRUE(yellow) << "drawn in the text colour";
     EXPECT_EQ(text.GetScrollTimer(), 0u);
     ASSERT_TRUE(wq::win::RunFor(2000).ok);
@@ -146,19 +140,14 @@ TEST_F(ScrollTextTest, NarrowTextIsCentredAndNeverScrolls) {
 }
 
 TEST_F(ScrollTextTest, WideTextMovesFivePixelsPerPaintAndReentersFromTheRight) {
-    const std::u16string s = TextAbout(300);
-    const int w = Measure(s);
-    ASSERT_GT(w, 200);
+    const int w = Measure(WideText());
     ASSERT_EQ(w % 5, 0) << "no text of a width divisible by 5 was found";
-    text.SetText(s.c_str());
-    wq::win::PumpPending();
+    ScrollWide(0);
     EXPECT_EQ(text.GetScrollOffset(), 5);
     EXPECT_NE(text.GetScrollTimer(), 0u);
     // The timer drives the following paints, one step about every 200 ms.
-    int expected = 5;
-    while (expected <= w) {
+    for (int expected = 10; expected <= w + 5; expected += 5) {
         ASSERT_TRUE(wq::win::RunFor(200).ok);
-        expected += 5;
         ASSERT_EQ(text.GetScrollOffset(), expected);
     }
     // The offset has passed the text's width: the next paint restarts it at
@@ -168,20 +157,16 @@ TEST_F(ScrollTextTest, WideTextMovesFivePixelsPerPaintAndReentersFromTheRight) {
     EXPECT_EQ(InkColumns().second, -1);
     ASSERT_TRUE(wq::win::RunFor(200).ok);
     EXPECT_EQ(text.GetScrollOffset(), -195);
-    const auto [first, last] = InkColumns();
-    EXPECT_GE(first, 195);
-    EXPECT_GE(last, 195);
+    EXPECT_GE(InkColumns().first, 195);
 }
 
 TEST_F(ScrollTextTest, DisablingScrollResetsTheOffsetAndDrawsWithTheFormat) {
-    text.SetText(TextAbout(300).c_str());
-    wq::win::PumpPending();
-    ASSERT_TRUE(wq::win::RunFor(1000).ok);
+    ScrollWide(1000);
     ASSERT_GT(text.GetScrollOffset(), 5);
     text.EnableScroll(FALSE);
     EXPECT_EQ(text.GetScrollOffset(), 0);
-    Paint();
-    EXPECT_EQ(text.GetScrollOffset(), 0);
+    text.Invalidate(FALSE);
+    wq::win::PumpPending();
     EXPECT_EQ(text.GetScrollTimer(), 0u) << "the paint stopped the scroll timer";
     ASSERT_TRUE(wq::win::RunFor(2000).ok);
     EXPECT_EQ(text.GetScrollOffset(), 0);
@@ -189,27 +174,22 @@ TEST_F(ScrollTextTest, DisablingScrollResetsTheOffsetAndDrawsWithTheFormat) {
     const auto [first, last] = InkColumns();
     EXPECT_LE(first, 8);
     EXPECT_GE(last, 191);
-
     text.EnableScroll(TRUE);
     wq::win::PumpPending();
     EXPECT_EQ(text.GetScrollOffset(), 5);
 }
 
 TEST_F(ScrollTextTest, SetTextWithTheSameTextRestartsTheScroll) {
-    const std::u16string s = TextAbout(300);
-    text.SetText(s.c_str());
-    wq::win::PumpPending();
-    ASSERT_TRUE(wq::win::RunFor(1000).ok);
+    ScrollWide(1000);
     ASSERT_GT(text.GetScrollOffset(), 20);
-    text.SetText(s.c_str());
+    text.SetText(WideText().c_str());
     EXPECT_EQ(text.GetScrollOffset(), 0);
     wq::win::PumpPending();
     EXPECT_EQ(text.GetScrollOffset(), 5);
 }
 
 TEST_F(ScrollTextTest, DestroyingStopsTheTimersAndKeepsTheObjectUsable) {
-    text.SetText(TextAbout(300).c_str());
-    wq::win::PumpPending();
+    ScrollWide(0);
     ASSERT_NE(text.GetScrollTimer(), 0u);
     HWND h = text.m_hWnd;
     EXPECT_TRUE(text.DestroyWindow());

@@ -34,10 +34,7 @@ public:
         m_out = fds[0];
     }
     ~Child() {
-        if (m_pid > 0 && !m_reaped) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
+        if (m_pid > 0 && !m_reaped) kill(m_pid, SIGKILL), waitpid(m_pid, nullptr, 0);
         if (m_out >= 0) close(m_out);
     }
     Child(const Child&) = delete;
@@ -46,15 +43,9 @@ public:
     // The next line of output (without its newline), or nothing after `ms`.
     std::optional<std::string> ReadLine(int ms) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
-            const auto nl = m_buffer.find('\n');
-            if (nl != std::string::npos) {
-                std::string line = m_buffer.substr(0, nl);
-                m_buffer.erase(0, nl + 1);
-                return line;
-            }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until -
-                                                                                    std::chrono::steady_clock::now());
+        for (size_t nl; (nl = m_buffer.find('\n')) == std::string::npos;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                until - std::chrono::steady_clock::now());
             if (left.count() <= 0) return std::nullopt;
             pollfd p{m_out, POLLIN, 0};
             if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
@@ -63,6 +54,10 @@ public:
             if (n <= 0) return std::nullopt;
             m_buffer.append(chunk, static_cast<size_t>(n));
         }
+        const size_t nl = m_buffer.find('\n');
+        std::string line = m_buffer.substr(0, nl);
+        m_buffer.erase(0, nl + 1);
+        return line;
     }
 
     // Sends SIGTERM and returns the exit status (or -1 after `ms`).
@@ -72,13 +67,12 @@ public:
         return Wait(ms);
     }
     int Wait(int ms) {
-        for (int waited = 0; waited < ms; waited += 10) {
+        for (int waited = 0; waited < ms; waited += 10, usleep(10000)) {
             int status = 0;
             if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_reaped = true;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             }
-            usleep(10000);
         }
         return -1;
     }

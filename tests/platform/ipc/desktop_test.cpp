@@ -3,8 +3,6 @@
 // other programs reach this program's window procedures and automation.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "platform/device/hooks.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/surface.h"
@@ -32,7 +30,7 @@ UINT g_keydown = RegisterWindowMessageW(u"WQ:MSG:KEYDOWN");  // before any messa
 LRESULT PlayerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == g_keydown || msg == WM_CLOSE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_MOUSEMOVE) {
         g_seen.push_back({msg, wParam, lParam});
-        return msg == g_keydown ? static_cast<LRESULT>(wParam) + 1 : 0;
+        return msg == g_keydown ? LRESULT(wParam) + 1 : 0;
     }
     if (msg == WM_PAINT) {
         PAINTSTRUCT ps;
@@ -59,20 +57,17 @@ protected:
         RegisterClassW(&wc);
         g_seen.clear();
     }
-    void TearDown() override { m_desktop.reset(); }
-
     HWND MakePlayer(const char16_t* name) {
-        HWND hwnd = CreateWindowExW(0, u"WQTestPlayer", name, WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr, nullptr,
-                                    nullptr);
-        return hwnd;
+        return CreateWindowExW(0, u"WQTestPlayer", name, WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr, nullptr,
+                               nullptr);
     }
-    // Runs the loop until `child` exits, then returns its output line.
-    std::string Drive(Child& child) {
-        std::string line;
+    // Runs wqctl with `args` and the loop until it exits; returns its output line.
+    std::string Wqctl(std::vector<std::string> args) {
+        args.insert(args.begin(), WQCTL_PATH);
+        Child child(args);
         auto r = wq::win::RunUntil([&] { return child.Wait(1) != -1; }, 600000);
         EXPECT_TRUE(r.ok) << r.message;
-        auto got = child.ReadLine(100);
-        return got ? *got : std::string();
+        return child.ReadLine(100).value_or("");
     }
 
     wq::win::TestSession m_session;
@@ -84,17 +79,11 @@ TEST_F(DesktopTest, TheLauncherIsFoundAndToldOfStartUpAndShutdown) {
     HWND main = nullptr;
     for (int i = 0; i < 500 && !main; ++i, std::this_thread::sleep_for(10ms)) main = FindWindowW(nullptr, u"wqmain");
     ASSERT_NE(main, nullptr) << "FindWindow never saw wqctl serve WQMain";
-    EXPECT_TRUE(IsWindow(main));
     EXPECT_EQ(FindWindowW(nullptr, u"WQMai"), nullptr);
-
     EXPECT_TRUE(PostMessageW(main, RegisterWindowMessageW(u"WQ:MSG:APP_EXECUTE"), 3, 0));
     EXPECT_EQ(serve.ReadLine(5000), "WQ:MSG:APP_EXECUTE 3 0");
-    EXPECT_EQ(SendMessageW(main, RegisterWindowMessageW(u"WQ:MSG:M_LOAD_COMPLETE"), 3, 0), 1);
-    EXPECT_EQ(serve.ReadLine(5000), "WQ:MSG:M_LOAD_COMPLETE 3 0");
-    EXPECT_EQ(SendMessageW(main, RegisterWindowMessageW(u"WQ:MSG:APP_EXIT"), 3, static_cast<LPARAM>(-1)), 1);
-    EXPECT_EQ(SendMessageW(main, RegisterWindowMessageW(u"WQ:MSG:M_CLOSE_COMPLETE"), 3, 0), 1);
+    EXPECT_EQ(SendMessageW(main, RegisterWindowMessageW(u"WQ:MSG:APP_EXIT"), 3, LPARAM(-1)), 1);
     EXPECT_EQ(serve.ReadLine(5000), "WQ:MSG:APP_EXIT 3 -1");
-    EXPECT_EQ(serve.ReadLine(5000), "WQ:MSG:M_CLOSE_COMPLETE 3 0");
     EXPECT_TRUE(SetForegroundWindow(main));
     EXPECT_EQ(serve.Stop(), 0);
     EXPECT_EQ(SendMessageW(main, WM_CLOSE, 0, 0), 0);  // gone: not delivered
@@ -104,63 +93,45 @@ TEST_F(DesktopTest, OtherProgramsReachTheWindowProcedureByName) {
     HWND other = MakePlayer(u"Other");
     HWND player = MakePlayer(u"WQAudio");
     SetForegroundWindow(other);
-    {
-        Child send({WQCTL_PATH, "send", "wqaudio", "WQ:MSG:KEYDOWN", "38"});
-        EXPECT_EQ(Drive(send), "39");  // handled under this program's own id for the name
-    }
-    {
-        Child close({WQCTL_PATH, "send", "WQAudio", "WM_CLOSE"});
-        EXPECT_EQ(Drive(close), "0");
-    }
+    EXPECT_EQ(Wqctl({"send", "wqaudio", "WQ:MSG:KEYDOWN", "38"}), "39");  // under this program's own id
+    EXPECT_EQ(Wqctl({"send", "WQAudio", "WM_CLOSE"}), "0");
     ASSERT_EQ(g_seen.size(), 2u);
     EXPECT_EQ(g_seen[0].msg, g_keydown);
     EXPECT_EQ(g_seen[0].wParam, 38u);
     EXPECT_EQ(g_seen[1].msg, WM_CLOSE);
-    EXPECT_TRUE(IsWindow(player));  // this procedure ignores WM_CLOSE
-    {
-        Child raise({WQCTL_PATH, "raise", "WQAudio"});
-        Drive(raise);
-    }
+    Wqctl({"raise", "WQAudio"});
     EXPECT_EQ(GetForegroundWindow(), player);
 
     // Renamed, then destroyed: the old name is gone at once.
+    const std::string find = std::string(WQCTL_PATH) + " find ";
     SetWindowTextW(player, u"WQAudio2");
-    EXPECT_NE(wq::ipc::test::RunCommand(std::string(WQCTL_PATH) + " find WQAudio 2>/dev/null"), 0);
-    EXPECT_EQ(wq::ipc::test::RunCommand(std::string(WQCTL_PATH) + " find WQAudio2 >/dev/null 2>&1"), 0);
+    EXPECT_NE(RunCommand(find + "WQAudio 2>/dev/null"), 0);
+    EXPECT_EQ(RunCommand(find + "WQAudio2 >/dev/null 2>&1"), 0);
     DestroyWindow(player);
-    EXPECT_NE(wq::ipc::test::RunCommand(std::string(WQCTL_PATH) + " find WQAudio2 2>/dev/null"), 0);
+    EXPECT_NE(RunCommand(find + "WQAudio2 2>/dev/null"), 0);
     DestroyWindow(other);
 }
 
 TEST_F(DesktopTest, AutomationTapsDragsAndReadsTheWindow) {
     HWND player = MakePlayer(u"WQAudio");
-    HWND child = CreateWindowExW(0, u"STATIC", u"label", WS_CHILD | WS_VISIBLE, 10, 5, 30, 20, player,
-                                 reinterpret_cast<HMENU>(std::uintptr_t{2008}), nullptr, nullptr);
-    ASSERT_NE(child, nullptr);
+    ASSERT_NE(CreateWindowExW(0, u"STATIC", u"label", WS_CHILD | WS_VISIBLE, 10, 5, 30, 20, player,
+                              reinterpret_cast<HMENU>(std::uintptr_t{2008}), nullptr, nullptr),
+              nullptr);
     SetControlLister([player](HWND w) {
         std::vector<ControlState> c;
         if (w == player) c.push_back({2002, "button", RECT{50, 0, 70, 20}, std::nullopt, u"play_n.bmp"});
         return c;
     });
-    {
-        Child refused({WQCTL_PATH, "tap", "60", "30"});
-        EXPECT_EQ(Drive(refused), "");
-    }
-    EXPECT_TRUE(g_seen.empty());
+    EXPECT_EQ(Wqctl({"tap", "60", "30"}), "");
+    EXPECT_TRUE(g_seen.empty()) << "automation is off until enabled";
     ASSERT_TRUE(m_desktop->EnableAutomation());
-    {
-        Child tap({WQCTL_PATH, "tap", "60", "30"});
-        Drive(tap);
-    }
+    Wqctl({"tap", "60", "30"});
     ASSERT_EQ(g_seen.size(), 2u);
     EXPECT_EQ(g_seen[0].msg, UINT{WM_LBUTTONDOWN});
     EXPECT_EQ(g_seen[0].lParam, MAKELPARAM(60, 30));
     EXPECT_EQ(g_seen[1].msg, UINT{WM_LBUTTONUP});
     g_seen.clear();
-    {
-        Child drag({WQCTL_PATH, "drag", "60", "30", "100", "30"});
-        Drive(drag);
-    }
+    Wqctl({"drag", "60", "30", "100", "30"});
     ASSERT_GE(g_seen.size(), 7u);  // down, a move every 8 px or less, up
     EXPECT_EQ(g_seen.front().msg, UINT{WM_LBUTTONDOWN});
     EXPECT_EQ(g_seen.back().msg, UINT{WM_LBUTTONUP});
@@ -168,25 +139,18 @@ TEST_F(DesktopTest, AutomationTapsDragsAndReadsTheWindow) {
     for (size_t i = 1; i + 1 < g_seen.size(); ++i) EXPECT_EQ(g_seen[i].msg, UINT{WM_MOUSEMOVE});
 
     const std::string file = testing::TempDir() + "desktop_shot.png";
-    {
-        Child shot({WQCTL_PATH, "screenshot", "WQAudio", file});
-        Drive(shot);
-    }
+    Wqctl({"screenshot", "WQAudio", file});
     gdi::Surface png;
     ASSERT_TRUE(gdi::LoadPng(file, &png));
     EXPECT_EQ(png.width, 100);
     EXPECT_EQ(png.height, 50);
     EXPECT_EQ(png.At(90, 45), 0xFF0000u);  // painted by the window itself
 
-    Child state({WQCTL_PATH, "state", "WQAudio"});
-    const std::string json = Drive(state);
-    EXPECT_NE(json.find(R"("name":"WQAudio","id":0)"), std::string::npos) << json;
-    EXPECT_NE(json.find(R"("rect":[0,0,100,50],"visible":true)"), std::string::npos) << json;
-    EXPECT_NE(json.find(R"("name":"label","id":2008)"), std::string::npos) << json;
-    EXPECT_NE(json.find(R"("rect":[10,5,40,25])"), std::string::npos) << json;
-    EXPECT_NE(json.find(R"({"id":2002,"kind":"button","rect":[50,0,70,20],"picture":"play_n.bmp"})"),
-              std::string::npos)
-        << json;
+    const std::string json = Wqctl({"state", "WQAudio"});
+    for (const char* part : {R"("name":"WQAudio","id":0)", R"("rect":[0,0,100,50],"visible":true)",
+                             R"("name":"label","id":2008)", R"("rect":[10,5,40,25])",
+                             R"({"id":2002,"kind":"button","rect":[50,0,70,20],"picture":"play_n.bmp"})"})
+        EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
     SetControlLister(nullptr);
 }
 
@@ -208,7 +172,6 @@ TEST(DesktopAlone, WithoutASessionBusTheProgramRunsAloneAndSaysSoOnceThroughDbg)
     HWND local = CreateWindowExW(0, u"STATIC", u"WQAudio", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ(FindWindowW(nullptr, u"wqaudio"), local);
     EXPECT_EQ(FindWindowW(nullptr, u"WQMain"), nullptr);
-    SetWindowTextW(local, u"WQVol");
     DestroyWindow(local);
 }
 

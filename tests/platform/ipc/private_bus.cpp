@@ -17,17 +17,12 @@ std::string g_address;
 class PrivateBus : public ::testing::Environment {
 public:
     void SetUp() override {
-        std::string address;
-        m_pid = StartDaemon(&address);
+        m_pid = StartDaemon(&g_address);
         ASSERT_GT(m_pid, 0) << "dbus-daemon did not start";
-        g_address = address;
-        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+        setenv("DBUS_SESSION_BUS_ADDRESS", g_address.c_str(), 1);
     }
     void TearDown() override {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
+        if (m_pid > 0) kill(m_pid, SIGTERM), waitpid(m_pid, nullptr, 0);
     }
 
 private:
@@ -52,12 +47,10 @@ int StartDaemon(std::string* address) {
         _exit(127);
     }
     close(fds[1]);
-    std::string line;
-    char c = 0;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') line += c;
+    address->clear();
+    for (char c = 0; read(fds[0], &c, 1) == 1 && c != '\n';) *address += c;
     close(fds[0]);
-    *address = line;
-    return line.empty() ? -1 : pid;
+    return address->empty() ? -1 : pid;
 }
 
 const std::string& PrivateBusAddress() { return g_address; }
@@ -67,8 +60,7 @@ int RunCommand(const std::string& command, std::string* out) {
     if (!pipe) return -1;
     std::string text;
     char buffer[4096];
-    size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
     const int status = pclose(pipe);
     if (out) *out = text;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

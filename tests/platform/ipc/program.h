@@ -1,7 +1,6 @@
 // One simulated program for the bus tests: its own "GUI thread" running an
-// Inbox, its own bus connection, and a handler table the test fills in. The
-// test thread drives it with Do(), which runs a function on that thread as a
-// posted message would and waits for it.
+// Inbox, its own bus connection, and a handler table the test fills in. Do()
+// runs a function on that thread as a posted message would and waits for it.
 #pragma once
 
 #include <atomic>
@@ -19,6 +18,8 @@
 #include "platform/ipc/inbox.h"
 
 namespace wq::ipc::test {
+
+inline HWND Hwnd(std::uintptr_t v) { return reinterpret_cast<HWND>(v); }
 
 struct Received {
     HWND hwnd;
@@ -49,14 +50,21 @@ public:
     Bus* bus() { return m_bus.get(); }
     std::thread::id thread() const { return m_thread.get_id(); }
 
-    // Runs `fn` on the program's thread and returns its value.
     template <typename F>
     auto Do(F fn) -> decltype(fn()) {
-        using R = decltype(fn());
-        auto task = std::make_shared<std::packaged_task<R()>>(std::move(fn));
+        auto task = std::make_shared<std::packaged_task<decltype(fn())()>>(std::move(fn));
         auto result = task->get_future();
         inbox().Post([task] { (*task)(); });
         return result.get();
+    }
+    // The bus calls, each made on the program's thread.
+    void Publish(std::uintptr_t h, const char16_t* name) {
+        Do([&] { m_bus->Publish(Hwnd(h), name); return 0; });
+    }
+    void Withdraw(std::uintptr_t h) { Do([&] { m_bus->Withdraw(Hwnd(h)); return 0; }); }
+    std::uint64_t Find(const char16_t* name) { return Do([&] { return m_bus->Find(name); }); }
+    LRESULT Send(std::uint64_t id, UINT msg, WPARAM w = 0, LPARAM l = 0, bool* delivered = nullptr) {
+        return Do([&] { return m_bus->Send(id, msg, w, l, delivered); });
     }
 
     // The program's thread stops running tasks until Release (a hung program).
@@ -87,11 +95,11 @@ public:
     // Waits (up to 5 s) until at least `n` messages have arrived.
     bool WaitReceived(size_t n) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (std::chrono::steady_clock::now() < until) {
-            if (received().size() >= n) return true;
+        while (received().size() < n) {
+            if (std::chrono::steady_clock::now() > until) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        return false;
+        return true;
     }
 
     std::atomic<UINT> frontFlags{0};
@@ -101,9 +109,8 @@ public:
         {
             std::lock_guard lock(m_mutex);
             m_received.push_back({hwnd, m, std::this_thread::get_id()});
-            const std::string key =
-                m.name.empty() ? std::to_string(m.number) : std::string(m.name.begin(), m.name.end());
-            auto it = m_handlers.find(key);
+            auto it = m_handlers.find(m.name.empty() ? std::to_string(m.number)
+                                                     : std::string(m.name.begin(), m.name.end()));
             if (it != m_handlers.end()) h = it->second;
         }
         return h ? h(m) : 0;
@@ -125,7 +132,5 @@ private:
     std::condition_variable m_freezeWake;
     bool m_frozen = false;
 };
-
-inline HWND Hwnd(std::uintptr_t v) { return reinterpret_cast<HWND>(v); }
 
 }  // namespace wq::ipc::test

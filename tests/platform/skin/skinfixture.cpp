@@ -1,6 +1,5 @@
 #include "skinfixture.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,8 +14,7 @@ namespace fs = std::filesystem;
 
 TempRoot::TempRoot() {
     std::string tmpl = (fs::temp_directory_path() / "wqskin-XXXXXX").string();
-    char* made = mkdtemp(tmpl.data());
-    EXPECT_NE(made, nullptr);
+    EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
     m_path = tmpl;
     std::string error;
     EXPECT_TRUE(wq::fs::SetRoot(m_path, &error)) << error;
@@ -33,51 +31,33 @@ void TempRoot::Write(const std::string& rel, const std::string& bytes) const {
     std::ofstream(p, std::ios::binary) << bytes;
 }
 
-void TempRoot::MakeDir(const std::string& rel) const {
-    fs::create_directories(fs::path(m_path) / rel);
-}
+void TempRoot::MakeDir(const std::string& rel) const { fs::create_directories(fs::path(m_path) / rel); }
 
 namespace {
-void Put16(std::string& s, unsigned v) {
-    s.push_back(static_cast<char>(v & 0xFF));
-    s.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-void Put32(std::string& s, std::uint32_t v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
+// The 54 header bytes of a 24-bit BMP with `dataBytes` of pixel rows.
 std::string BmpHeaders(int w, int h, std::uint32_t dataBytes) {
     std::string s = "BM";
-    Put32(s, 54 + dataBytes);
-    Put32(s, 0);
-    Put32(s, 54);
-    Put32(s, 40);
-    Put32(s, static_cast<std::uint32_t>(w));
-    Put32(s, static_cast<std::uint32_t>(h));
-    Put16(s, 1);
-    Put16(s, 24);
-    Put32(s, 0);
-    Put32(s, dataBytes);
-    Put32(s, 2835);
-    Put32(s, 2835);
-    Put32(s, 0);
-    Put32(s, 0);
+    auto put = [&s](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    for (std::uint32_t v : {54 + dataBytes, 0u, 54u, 40u, std::uint32_t(w), std::uint32_t(h)}) put(v, 4);
+    put(1, 2);
+    put(24, 2);
+    for (std::uint32_t v : {0u, dataBytes, 2835u, 2835u, 0u, 0u}) put(v, 4);
     return s;
 }
+std::uint32_t Stride(int w) { return std::uint32_t(w * 3 + 3) & ~3u; }
 }  // namespace
 
 std::string Bmp(int w, int h, const std::function<std::uint32_t(int, int)>& pixel) {
-    const int stride = (w * 3 + 3) & ~3;
-    std::string s = BmpHeaders(w, h, static_cast<std::uint32_t>(stride * h));
+    std::string s = BmpHeaders(w, h, Stride(w) * std::uint32_t(h));
     for (int y = h - 1; y >= 0; --y) {
         std::string row;
         for (int x = 0; x < w; ++x) {
             const std::uint32_t p = pixel(x, y);
-            row.push_back(static_cast<char>(p & 0xFF));
-            row.push_back(static_cast<char>((p >> 8) & 0xFF));
-            row.push_back(static_cast<char>((p >> 16) & 0xFF));
+            row += {char(p & 0xFF), char((p >> 8) & 0xFF), char((p >> 16) & 0xFF)};
         }
-        row.resize(static_cast<size_t>(stride), '\0');
+        row.resize(Stride(w), '\0');
         s += row;
     }
     return s;
@@ -87,17 +67,13 @@ std::string SolidBmp(int w, int h, std::uint32_t rgb) {
     return Bmp(w, h, [rgb](int, int) { return rgb; });
 }
 
-std::string BmpHeaderOnly(int w, int h) {
-    const int stride = (w * 3 + 3) & ~3;
-    return BmpHeaders(w, h, static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(h)) +
-           "abcdefgh";
-}
+std::string BmpHeaderOnly(int w, int h) { return BmpHeaders(w, h, Stride(w) * std::uint32_t(h)) + "abcdefgh"; }
 
 std::string FfmpegJpeg(const TempRoot& root, int w, int h, const char* colour) {
     const std::string out = root.path() + "/ffmpeg-made.jpg";
-    const std::string cmd = "ffmpeg -v error -y -f lavfi -i color=" + std::string(colour) +
-                            ":s=" + std::to_string(w) + "x" + std::to_string(h) + " -frames:v 1 '" +
-                            out + "' </dev/null";
+    const std::string cmd = "ffmpeg -v error -y -f lavfi -i color=" + std::string(colour) + ":s=" +
+                            std::to_string(w) + "x" + std::to_string(h) + " -frames:v 1 '" + out +
+                            "' </dev/null";
     if (std::system(cmd.c_str()) != 0) return {};
     std::ifstream in(out, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -129,12 +105,10 @@ LRESULT OwnerWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEMOVE:
             if (skin) skin->OnMouseMove(CPoint(lParam));
             return 0;
-        case WM_COMMAND: {
-            const Command c{LOWORD(wParam), HIWORD(wParam)};
-            commands.push_back(c);
-            if (onCommand) onCommand(c);
+        case WM_COMMAND:
+            commands.push_back({LOWORD(wParam), HIWORD(wParam)});
+            if (onCommand) onCommand(Command(commands.back()));
             return 0;
-        }
         default:
             return CWnd::WindowProc(msg, wParam, lParam);
     }

@@ -31,12 +31,11 @@ private:
     std::string m_path;
 };
 
-// A 24-bit bottom-up BMP of w x h pixels (0x00RRGGBB), as paint programs save it.
+// A 24-bit bottom-up BMP of w x h pixels (0x00RRGGBB); one that only claims
+// its size in the header; a real JPEG made by ffmpeg (empty when it fails).
 std::string Bmp(int w, int h, const std::function<std::uint32_t(int x, int y)>& pixel);
 std::string SolidBmp(int w, int h, std::uint32_t rgb);
-// Only a BMP header that claims w x h pixels, with a few bytes of data.
 std::string BmpHeaderOnly(int w, int h);
-// A real JPEG made by ffmpeg (empty string when ffmpeg fails).
 std::string FfmpegJpeg(const TempRoot& root, int w, int h, const char* colour);
 
 struct Command {
@@ -45,22 +44,21 @@ struct Command {
     bool operator==(const Command&) const = default;
 };
 
-// A top-level window with a skin: paints it, forwards the pen, records commands.
+// A top-level window with a skin: paints it, forwards the pen, records commands
+// (and calls onCommand after recording each).
 class OwnerWnd : public CWnd {
 public:
     BOOL CreateOwner(int w, int h);
     std::unique_ptr<CSkinManager> skin;
     std::vector<Command> commands;
-    // Called for each command after it is recorded.
     std::function<void(const Command&)> onCommand;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
-// The owner's pixel at (x, y) as 0x00RRGGBB (after the queue was pumped).
+// The owner's pixel at (x, y) as 0x00RRGGBB; pen input through the queue.
 std::uint32_t Pixel(const OwnerWnd& owner, int x, int y);
-// Sends a pen message through the input queue and dispatches what follows.
 void Pen(const OwnerWnd& owner, UINT msg, int x, int y);
 void Tap(const OwnerWnd& owner, int x, int y);
 
