@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev googletest libbenchmark-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
-  gstreamer1.0-libav gstreamer1.0-tools
+  gstreamer1.0-libav gstreamer1.0-tools gstreamer1.0-plugins-base-apps
   libglib2.0-dev libsdl2-dev libfreetype-dev libfontconfig-dev fonts-nanum fonts-dejavu-core
   libjpeg62-turbo-dev libpng-dev libsqlite3-dev sqlite3 libcairo2-dev
   lame ffmpeg mpg123 dbus xvfb xauth python3
