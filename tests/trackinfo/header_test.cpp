@@ -5,85 +5,64 @@
 #include <random>
 
 #include "platform/fs/fileapi.h"
-#include "platform/fs/root.h"
 #include "tests/trackinfo/test_files.h"
-#include "trackinfo/mp3info.h"
 #include "trackinfo/mpeg_tables.h"
 
 namespace wq::trackinfo::test {
 namespace {
 
-class HeaderTest : public ::testing::Test {
+class HeaderTest : public HostFiles {
 protected:
-    void SetUp() override {
-        fs::SetPathMode(fs::PathMode::Host);
-        SetOpenDelay(0);
-    }
-    void TearDown() override { SetOpenDelay(kDefaultOpenDelayMs); }
-    void OpenBytes(const Bytes& bytes, CMP3Info* info) {
-        WriteBytes(dir.File("f.mp3"), bytes);
-        ASSERT_EQ(1, info->Open(Wide(dir.File("f.mp3"))));
-    }
     HANDLE OpenRead(const std::string& path) {
         return CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     }
-    TempDir dir;
 };
 
 TEST(MpegTables, RowsAreTheIsoTables) {
-    // Every row: 0 for free format, -1 for the forbidden index, rising between.
-    for (int version : {kMpeg1, kMpeg2, kMpeg25})
-        for (int layer = 1; layer <= 3; ++layer) {
-            EXPECT_EQ(0, BitRateKbps(version, layer, 0));
-            EXPECT_EQ(-1, BitRateKbps(version, layer, 15));
-            for (unsigned i = 2; i <= 14; ++i) EXPECT_GT(BitRateKbps(version, layer, i), BitRateKbps(version, layer, i - 1));
-        }
-    // The top entries tell the five rows apart.
-    EXPECT_EQ((std::vector<int>{448, 384, 320, 256, 160, 160}),
-              (std::vector<int>{BitRateKbps(kMpeg1, 1, 14), BitRateKbps(kMpeg1, 2, 14), BitRateKbps(kMpeg1, 3, 14),
-                                BitRateKbps(kMpeg25, 1, 14), BitRateKbps(kMpeg2, 2, 14), BitRateKbps(kMpeg25, 3, 14)}));
-    const int versions[3] = {kMpeg1, kMpeg2, kMpeg25};
+    // Every row: 0 for free format, -1 for the forbidden index, rising between;
+    // the top entries tell the five rows apart.
+    const int versions[3] = {kMpeg1, kMpeg2, kMpeg25}, top[3][3] = {{448, 384, 320}, {256, 160, 160}, {256, 160, 160}};
     const int rates[3][4] = {{44100, 48000, 32000, 0}, {22050, 24000, 16000, 0}, {11025, 12000, 8000, 0}};
-    for (int v = 0; v < 3; ++v)
+    for (int v = 0; v < 3; ++v) {
+        for (int layer = 1; layer <= 3; ++layer) {
+            EXPECT_EQ(0, BitRateKbps(versions[v], layer, 0));
+            EXPECT_EQ(-1, BitRateKbps(versions[v], layer, 15));
+            EXPECT_EQ(top[v][layer - 1], BitRateKbps(versions[v], layer, 14));
+            for (unsigned i = 2; i <= 14; ++i) EXPECT_GT(BitRateKbps(versions[v], layer, i), BitRateKbps(versions[v], layer, i - 1));
+        }
         for (unsigned i = 0; i < 4; ++i) EXPECT_EQ(rates[v][i], SampleRateHz(versions[v], i));
+    }
     EXPECT_EQ(0, SampleRateHz(0, 0));
 }
 
 TEST_F(HeaderTest, DecodesHeaderBytes) {
-    struct Case {
-        Bytes bytes;
-        int version, layer, protection, bitRate, sampleRate, channelMode, copyright, original, emphasis;
-        DWORD flags;
+    // version, layer, protection, bit rate, sample rate, channel mode, copyright, original, emphasis, flags
+    const std::pair<Bytes, std::vector<int>> cases[] = {
+        {{0xFF, 0xFB, 0x90, 0x64}, {3, 3, 1, 128, 44100, 1, 0, 1, 0, 2}},
+        {{0xFF, 0xF3, 0x50, 0xC4}, {2, 3, 1, 40, 22050, 3, 0, 1, 0, 2}},
+        {{0xFF, 0xFB, 0xF0, 0x00}, {3, 3, 1, 0, 44100, 0, 0, 0, 0, 2}},  // bit-rate index 15
+        {{0xFF, 0xE3, 0x18, 0x4B}, {1, 3, 1, 8, 8000, 1, 1, 0, 3, 2}},   // MPEG-2.5, emphasis 3
+        {{0xFF, 0xFC, 0x04, 0x08}, {3, 2, 0, 0, 48000, 0, 1, 0, 0, 2}},  // layer 2, free format
+        {{0xFF, 0xF9, 0x90, 0xFF}, {3, 0, 1, 0, 44100, 3, 1, 1, 3, 2}},  // reserved layer: no bit rate
+        {{0xFF, 0xEB, 0x93, 0xFF}, {0, 3, 1, 0, 0, 0, 0, 0, 0, 0}},      // reserved version
+        {{0xFF, 0xFA, 0x9C, 0xFF}, {3, 3, 0, 0, 0, 0, 0, 0, 0, 0}},      // sample-rate index 3
     };
-    const Case cases[] = {
-        {{0xFF, 0xFB, 0x90, 0x64}, 3, 3, 1, 128, 44100, 1, 0, 1, 0, 2},
-        {{0xFF, 0xF3, 0x50, 0xC4}, 2, 3, 1, 40, 22050, 3, 0, 1, 0, 2},
-        {{0xFF, 0xFB, 0xF0, 0x00}, 3, 3, 1, 0, 44100, 0, 0, 0, 0, 2},  // bit-rate index 15
-        {{0xFF, 0xE3, 0x18, 0x4B}, 1, 3, 1, 8, 8000, 1, 1, 0, 3, 2},   // MPEG-2.5, emphasis 3
-        {{0xFF, 0xFC, 0x04, 0x08}, 3, 2, 0, 0, 48000, 0, 1, 0, 0, 2},  // layer 2, free format
-        {{0xFF, 0xF9, 0x90, 0xFF}, 3, 0, 1, 0, 44100, 3, 1, 1, 3, 2},  // reserved layer: no bit rate
-        {{0xFF, 0xEB, 0x93, 0xFF}, 0, 3, 1, 0, 0, 0, 0, 0, 0, 0},      // reserved version
-        {{0xFF, 0xFA, 0x9C, 0xFF}, 3, 3, 0, 0, 0, 0, 0, 0, 0, 0},      // sample-rate index 3
-    };
-    for (const Case& c : cases) {
+    for (const auto& [header, want] : cases) {
         CMP3Info info;
-        Bytes file = c.bytes;
+        Bytes file = header;
         file.resize(400, 0);
-        OpenBytes(file, &info);
-        SCOPED_TRACE(testing::Message() << std::hex << BigEndianAt(c.bytes, 0));
-        EXPECT_EQ((std::vector<int>{c.version, c.layer, c.protection, c.bitRate, c.sampleRate, c.channelMode,
-                                    c.copyright, c.original, c.emphasis}),
-                  (std::vector<int>{info.m_nVersion, info.m_nLayer, info.m_nProtection, info.GetBitRate(),
-                                    info.GetSampleRate(), info.m_nChannelMode, info.m_nCopyright, info.m_nOriginal,
-                                    info.m_nEmphasis}));
-        EXPECT_EQ(c.flags, info.m_dwFlags);
+        ASSERT_EQ(1, OpenBytes(file, &info));
+        EXPECT_EQ(want, (std::vector<int>{info.m_nVersion, info.m_nLayer, info.m_nProtection, info.GetBitRate(),
+                                          info.GetSampleRate(), info.m_nChannelMode, info.m_nCopyright,
+                                          info.m_nOriginal, info.m_nEmphasis, int(info.m_dwFlags)}))
+            << std::hex << BigEndianAt(header, 0);
     }
 }
 
 TEST_F(HeaderTest, SearchExaminesOffsetsZeroTo10000) {
     for (size_t at : {0, 1, 9999, 10000, 10001}) {
         Bytes file(20000, 0);
-        for (size_t i = 0; i < 4; ++i) file[at + i] = Bytes{0xFF, 0xF3, 0x50, 0xC4}[i];
+        std::copy_n(Bytes{0xFF, 0xF3, 0x50, 0xC4}.begin(), 4, file.begin() + long(at));
         CMP3Info info;
         OpenBytes(file, &info);
         EXPECT_EQ(at <= 10000 ? 22050 : 0, info.GetSampleRate()) << "sync at " << at;
@@ -98,22 +77,18 @@ TEST_F(HeaderTest, SearchExaminesOffsetsZeroTo10000) {
 }
 
 // The loop as first written: read 4 bytes, seek 3 back, one probe per offset.
-struct ProbeAnswer {
-    bool found;
-    DWORD header, pointer;
-};
-ProbeAnswer ProbeLoop(HANDLE h, int skip) {
-    DWORD header = 0;
+// Returns whether a sync was found; *header and the file pointer as it leaves them.
+bool ProbeLoop(HANDLE h, int skip, DWORD* header) {
     if (skip > 0) SetFilePointer(h, skip, nullptr, FILE_CURRENT);
     for (int probes = 0;;) {
         Bytes b(4);
         DWORD got = 0;
         if (!ReadFile(h, b.data(), 4, &got, nullptr) || got < 4) break;
-        header = BigEndianAt(b, 0);
-        if ((header >> 21) == 0x7FF || ++probes > 10000) break;
+        *header = BigEndianAt(b, 0);
+        if ((*header >> 21) == 0x7FF || ++probes > 10000) break;
         SetFilePointer(h, -3, nullptr, FILE_CURRENT);
     }
-    return {(header >> 21) == 0x7FF, header, SetFilePointer(h, 0, nullptr, FILE_CURRENT)};
+    return (*header >> 21) == 0x7FF;
 }
 
 TEST_F(HeaderTest, SearchAnswersLikeTheProbeLoop) {
@@ -133,13 +108,12 @@ TEST_F(HeaderTest, SearchAnswersLikeTheProbeLoop) {
         HANDLE a = OpenRead(dir.File("r.bin")), b = OpenRead(dir.File("r.bin"));
         CMP3Info info;
         info.m_bBusy = true;
-        DWORD header = 0;
-        bool found = info.FindFrameSync(a, &header, skip);
-        ProbeAnswer want = ProbeLoop(b, skip);
+        DWORD header = 0, wantHeader = 0;
+        bool found = info.FindFrameSync(a, &header, skip), want = ProbeLoop(b, skip, &wantHeader);
         SCOPED_TRACE(testing::Message() << "round " << round << ", " << file.size() << " bytes");
-        EXPECT_EQ(want.found, found);
-        EXPECT_EQ(want.found ? want.header : 0, found ? header : 0);
-        EXPECT_EQ(want.pointer, SetFilePointer(a, 0, nullptr, FILE_CURRENT));
+        EXPECT_EQ(want, found);
+        EXPECT_EQ(want ? wantHeader : 0, found ? header : 0);
+        EXPECT_EQ(SetFilePointer(b, 0, nullptr, FILE_CURRENT), SetFilePointer(a, 0, nullptr, FILE_CURRENT));
         CloseHandle(a);
         CloseHandle(b);
     }

@@ -11,10 +11,7 @@
 
 #include "platform/clock/clock.h"
 #include "platform/fs/fileapi.h"
-#include "platform/fs/root.h"
 #include "tests/trackinfo/test_files.h"
-#include "trackinfo/ansi_text.h"
-#include "trackinfo/mp3info.h"
 
 namespace wq::trackinfo::test {
 namespace {
@@ -27,22 +24,13 @@ Texts TextsOf(const CMP3Info& i) {
     return {i.m_strTitle.str(), i.m_strArtist.str(), i.m_strAlbum.str(), i.m_strYear.str(), i.m_strComment.str()};
 }
 
-class TagTest : public ::testing::Test {
+class TagTest : public HostFiles {
 protected:
-    void SetUp() override {
-        fs::SetPathMode(fs::PathMode::Host);
-        SetOpenDelay(0);
-    }
-    void TearDown() override {
-        SetOpenDelay(kDefaultOpenDelayMs);
-        SetAnsiCodePage(kDefaultAnsiCodePage);
-    }
     // Opens 300 zero bytes followed by `tail`.
     int OpenWithTail(const Bytes& tail, CMP3Info* info) {
         Bytes file(300, 0);
         file.insert(file.end(), tail.begin(), tail.end());
-        WriteBytes(dir.File("t.mp3"), file);
-        return info->Open(Wide(dir.File("t.mp3")));
+        return OpenBytes(file, info, "t.mp3");
     }
     void ExpectCleared(const CMP3Info& i) {
         EXPECT_EQ(Texts(5), TextsOf(i));
@@ -52,7 +40,6 @@ protected:
                                     i.m_nBitRate, i.m_nSampleRate, i.m_nChannelMode, i.m_nEmphasis, i.m_nCopyright,
                                     i.m_nOriginal}));
     }
-    TempDir dir;
 };
 
 TEST_F(TagTest, ReadsEveryFieldOfV1AndV11) {
@@ -62,7 +49,6 @@ TEST_F(TagTest, ReadsEveryFieldOfV1AndV11) {
     EXPECT_EQ(7, info.m_nTrack);
     EXPECT_EQ(17, info.m_nGenre);
     EXPECT_EQ(CMP3Info::kFlagTag, info.m_dwFlags);
-
     // Fields filling their width have no terminator; a 30-byte comment is not v1.1.
     std::string x30(30, 'x'), c30(30, 'c');
     ASSERT_EQ(1, OpenWithTail(Id3v1Tag(x30, x30, x30, "20245", c30), &info));
@@ -74,19 +60,15 @@ TEST_F(TagTest, ReadsEveryFieldOfV1AndV11) {
 
 TEST_F(TagTest, NoTagLeavesTheRecordCleared) {
     CMP3Info info;
-    Bytes lower = Id3v1Tag("Song", "Band");
+    Bytes lower = Id3v1Tag("Song", "Band"), hundred(100, 'A');
     lower[0] = 't', lower[1] = 'a', lower[2] = 'g';
-    ASSERT_EQ(1, OpenWithTail(lower, &info));
-    EXPECT_EQ(Texts(5), TextsOf(info));
-    EXPECT_EQ(0u, info.m_dwFlags);
-
-    Bytes hundred(100, 'A');
-    hundred[0] = 'T', hundred[1] = 'A', hundred[2] = 'G';
-    WriteBytes(dir.File("hundred.mp3"), hundred);
-    ASSERT_EQ(1, info.Open(Wide(dir.File("hundred.mp3"))));
-    EXPECT_EQ(Texts(5), TextsOf(info));
-    EXPECT_EQ(0u, info.m_dwFlags);
-    EXPECT_EQ(Wide(dir.File("hundred.mp3")), info.m_strPath);
+    hundred[0] = 'T', hundred[1] = 'A', hundred[2] = 'G';  // a tag marker in a file shorter than a tag
+    for (const Bytes& file : {lower, hundred}) {
+        ASSERT_EQ(1, OpenBytes(file, &info));
+        EXPECT_EQ(Texts(5), TextsOf(info));
+        EXPECT_EQ(0u, info.m_dwFlags);
+        EXPECT_EQ(Wide(dir.File("f.mp3")), info.m_strPath);
+    }
 }
 
 TEST_F(TagTest, TextComesFromTheAnsiCodePage) {
@@ -95,7 +77,6 @@ TEST_F(TagTest, TextComesFromTheAnsiCodePage) {
     ASSERT_EQ(1, OpenWithTail(Id3v1Tag("\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4", "\xB0\xA1\xBC\xF6"), &info));
     EXPECT_EQ(CString(u"안녕하세요"), info.GetTitle());
     EXPECT_EQ(CString(u"가수"), info.GetArtist());
-
     // A lead byte cut off by the field's end and a byte that is no character
     // stay as escapes of themselves; the text around them decodes.
     ASSERT_EQ(1, OpenWithTail(Id3v1Tag(std::string(29, 'a') + "\xB0", "A\xFF" "B"), &info));
@@ -115,11 +96,10 @@ TEST_F(TagTest, OpenClearsStoresPathAndWaits) {
     ASSERT_EQ(1, OpenWithTail(Id3v1Tag("Song", "Band"), &info));
     EXPECT_FALSE(info.m_bBusy);
     EXPECT_EQ(Wide(dir.File("t.mp3")), info.m_strPath);
-
-    EXPECT_EQ(0, info.Open(Wide(dir.File("missing.mp3"))));
-    ExpectCleared(info);
-    EXPECT_EQ(0, info.Open(Wide(dir.path())));  // a folder
-    ExpectCleared(info);
+    for (const std::string& bad : {dir.File("missing.mp3"), dir.path()}) {  // missing, and a folder
+        EXPECT_EQ(0, info.Open(Wide(bad)));
+        ExpectCleared(info);
+    }
     ASSERT_EQ(0, mkfifo(dir.File("fifo.mp3").c_str(), 0600));
     auto start = Clock::now();
     EXPECT_EQ(0, info.Open(Wide(dir.File("fifo.mp3"))));
@@ -144,14 +124,12 @@ TEST_F(TagTest, MalformedAndHugeFilesOpenQuickly) {
         Bytes file(rng() % 600, 0);
         for (auto& b : file) b = static_cast<std::uint8_t>(rng());
         bool tagged = i % 4 == 0 && file.size() >= 128;
-        if (tagged) file[file.size() - 128] = 'T', file[file.size() - 127] = 'A', file[file.size() - 126] = 'G';
-        WriteBytes(dir.File("rnd"), file);
-        EXPECT_EQ(1, info.Open(Wide(dir.File("rnd"))));
+        if (tagged) std::copy_n("TAG", 3, file.end() - 128);
+        EXPECT_EQ(1, OpenBytes(file, &info));
         EXPECT_TRUE(info.m_nBitRate >= 0 && info.m_nBitRate <= 448);
         EXPECT_EQ(tagged, (info.m_dwFlags & CMP3Info::kFlagTag) != 0) << i;
     }
-    WriteBytes(dir.File("empty.mp3"), {});
-    EXPECT_EQ(1, info.Open(Wide(dir.File("empty.mp3"))));
+    EXPECT_EQ(1, OpenBytes({}, &info));
     EXPECT_EQ(0u, info.m_dwFlags);
 
     // Sparse files: 2 GB with no sync and no tag, then 5 GB with a tag past 4 GiB.
@@ -178,11 +156,10 @@ TEST_F(TagTest, FileThatVanishesOrShrinksAfterOpening) {
         WriteBytes(dir.File("v"), file);
         HANDLE h = CreateFileW(Wide(dir.File("v")), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        if (removed) {
+        if (removed)
             std::filesystem::remove(dir.File("v"));  // the open handle still reads
-        } else {
+        else
             std::filesystem::resize_file(dir.File("v"), 0);  // nothing left to read
-        }
         CMP3Info info;
         info.m_bBusy = true;
         DWORD header = 0;

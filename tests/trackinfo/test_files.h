@@ -2,6 +2,8 @@
 // written from bytes, and media made by the real encoders at test time.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,9 @@
 
 #include "platform/base/cstring.h"
 #include "platform/base/utf.h"
+#include "platform/fs/root.h"
+#include "trackinfo/ansi_text.h"
+#include "trackinfo/mp3info.h"
 
 namespace wq::trackinfo::test {
 
@@ -21,12 +26,12 @@ using Bytes = std::vector<std::uint8_t>;
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "wq-trackinfo-XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) ? pattern : "";
+        m_path = (std::filesystem::temp_directory_path() / "wq-trackinfo-XXXXXX").string();
+        EXPECT_NE(mkdtemp(m_path.data()), nullptr);
     }
     ~TempDir() {
         std::error_code ec;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
+        std::filesystem::remove_all(m_path, ec);
     }
     const std::string& path() const { return m_path; }
     std::string File(const std::string& name) const { return m_path + "/" + name; }
@@ -48,6 +53,25 @@ inline DWORD BigEndianAt(const Bytes& b, size_t at) {
     return DWORD(b[at]) << 24 | DWORD(b[at + 1]) << 16 | DWORD(b[at + 2]) << 8 | b[at + 3];
 }
 
+// Host paths and no open delay; settings restored afterwards.
+class HostFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::SetPathMode(fs::PathMode::Host);
+        SetOpenDelay(0);
+    }
+    void TearDown() override {
+        SetOpenDelay(kDefaultOpenDelayMs);
+        SetAnsiCodePage(kDefaultAnsiCodePage);
+    }
+    // Writes `bytes` to a file named `name` and opens it.
+    int OpenBytes(const Bytes& bytes, CMP3Info* info, const std::string& name = "f.mp3") {
+        WriteBytes(dir.File(name), bytes);
+        return info->Open(Wide(dir.File(name)));
+    }
+    TempDir dir;
+};
+
 // A 128-byte ID3v1 block from raw field bytes (cut or zero-padded to their
 // widths); a track > 0 makes it v1.1 (28-byte comment, zero, track byte).
 inline Bytes Id3v1Tag(const std::string& title, const std::string& artist, const std::string& album = "",
@@ -65,27 +89,6 @@ inline Bytes Id3v1Tag(const std::string& title, const std::string& artist, const
     tag[126] = static_cast<std::uint8_t>(track > 0 ? track : tag[126]);
     tag[127] = static_cast<std::uint8_t>(genre);
     return tag;
-}
-
-// An uncompressed 24-bit BMP; pixels 0x00RRGGBB, top row first.
-inline void WriteBmp(const std::string& path, int w, int h, const std::vector<std::uint32_t>& pixels) {
-    const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t(3);
-    Bytes out(54 + stride * static_cast<size_t>(h), 0);
-    auto put32 = [&out](size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    out[0] = 'B', out[1] = 'M', out[26] = 1, out[28] = 24;
-    put32(2, static_cast<std::uint32_t>(out.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(w));
-    put32(22, static_cast<std::uint32_t>(h));  // positive height: bottom row first in the file
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 3; ++c)
-                out[54 + stride * static_cast<size_t>(h - 1 - y) + static_cast<size_t>(3 * x + c)] =
-                    static_cast<std::uint8_t>(pixels[static_cast<size_t>(y * w + x)] >> (8 * c));
-    WriteBytes(path, out);
 }
 
 inline bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }

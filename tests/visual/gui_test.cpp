@@ -8,7 +8,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -36,8 +35,7 @@ constexpr std::uint32_t kBackdrop = 0x102030;
 class TestWindow : public CWnd, public CSpectrumHost {
 public:
     TestWindow() {
-        EXPECT_TRUE(CreateEx(0, u"WQSpectrumTest", u"spectrum", WS_POPUP | WS_VISIBLE, 0, 0, 480,
-                             234, nullptr, nullptr));
+        EXPECT_TRUE(CreateEx(0, u"WQSpectrumTest", u"spectrum", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr, nullptr));
         HDC dc = GetDC();
         HBRUSH brush = CreateSolidBrush(wq::gdi::ColorrefFromPixel(kBackdrop));
         const RECT all = {0, 0, 480, 234};
@@ -49,7 +47,6 @@ public:
     ~TestWindow() override {
         if (m_hWnd != nullptr) DestroyWindow();
     }
-
     BOOL SpectrumIsPlaying() const override { return TRUE; }
     int SpectrumPattern() const override { return PATTERN_BASIC; }
     BOOL SpectrumVisualReady() const override { return TRUE; }
@@ -60,9 +57,8 @@ public:
         drawThreads.push_back(std::this_thread::get_id());
         drawTicks.push_back(wq::clock::Current().Now());
         drawTimes.push_back(std::chrono::steady_clock::now());
-        std::vector<int> levels;
-        for (int b = 0; b < 12; ++b) levels.push_back(spectrum.GetLevel(b));
-        drawnLevels.push_back(levels);
+        drawnLevels.emplace_back();
+        for (int b = 0; b < 12; ++b) drawnLevels.back().push_back(spectrum.GetLevel(b));
         return GetDC();
     }
     void SpectrumReleaseDC(HDC dc) override { ReleaseDC(dc); }
@@ -70,12 +66,9 @@ public:
     // Bar pixels inside the spectrum rectangle of the window's surface.
     int BarPixels() const {
         const wq::gdi::Surface* s = wq::win::GetWindowSurface(m_hWnd);
-        if (s == nullptr) return -1;
         int n = 0;
-        for (int y = kSpectrumRect.top; y < kSpectrumRect.bottom; ++y) {
-            for (int x = kSpectrumRect.left; x < kSpectrumRect.right; ++x)
-                n += visualtest::IsBarColour(s->At(x, y)) ? 1 : 0;
-        }
+        for (int y = kSpectrumRect.top; y < kSpectrumRect.bottom; ++y)
+            for (int x = kSpectrumRect.left; x < kSpectrumRect.right; ++x) n += visualtest::IsBarColour(s->At(x, y));
         return n;
     }
 
@@ -87,34 +80,33 @@ public:
 };
 
 // Play times on the window system's (virtual) clock: each block is heard
-// `leadMs` after it is delivered.
+// `leadMs` after it is delivered, or carries no play time when it is negative.
 class TickPlayClock : public CPlayClock {
 public:
     std::atomic<int> leadMs{200};
     DWORD origin = wq::clock::Current().Now();
     bool BlockPlayTime(std::uint64_t* timeline, std::int64_t* ns) override {
-        *timeline = 0;
-        *ns = Ns(wq::clock::Current().Now()) + std::int64_t{leadMs} * 1'000'000;
+        PlayNow(timeline, ns);
+        *ns += std::int64_t{leadMs} * 1'000'000;
         return leadMs >= 0;
     }
     bool PlayNow(std::uint64_t* timeline, std::int64_t* ns) override {
         *timeline = 0;
-        *ns = Ns(wq::clock::Current().Now());
+        *ns = std::int64_t{static_cast<DWORD>(wq::clock::Current().Now() - origin)} * 1'000'000;
         return true;
-    }
-    std::int64_t Ns(DWORD tick) const {
-        return std::int64_t{static_cast<DWORD>(tick - origin)} * 1'000'000;
     }
 };
 
-std::vector<short> LoudBlock() {
-    std::vector<short> block(2304);
-    for (size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<short>((i / 18) % 2 ? 20000 : -20000);
-    return block;
-}
-
 const unsigned char kFormat44100[18] = {1, 0, 2, 0, 0x44, 0xAC, 0, 0};
+
+// A loud 4608-byte block delivered from a thread of its own.
+void DeliverFromAnotherThread(CSpectrumFeed& feed) {
+    std::thread([&] {
+        std::vector<short> block(2304);
+        for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<short>((i / 18) % 2 ? 20000 : -20000);
+        feed.OnSoundSamples(block.data(), 4608, kFormat44100);
+    }).join();
+}
 
 }  // namespace
 
@@ -123,55 +115,37 @@ TEST(SpectrumGui, BlocksFromAnotherThreadAreDrawnOnTheGuiThreadWhenHeard) {
     visualtest::DeviceRoot root;
     TestWindow window;
     TickPlayClock clock;
-    CSpectrumFeed feed(&window, &window.spectrum, &GuiSpectrumWaker(), &clock);
-
-    const DWORD start = wq::clock::Current().Now();
-    std::thread media([&] {
-        const std::vector<short> block = LoudBlock();
-        feed.OnSoundSamples(block.data(), 4608, kFormat44100);
-    });
-    media.join();
-    EXPECT_EQ(window.BarPixels(), 0);
-
-    auto r = wq::win::RunUntil([&] { return !window.drawTicks.empty(); }, 5000);
-    ASSERT_TRUE(r.ok) << r.message;
-    const DWORD waited = window.drawTicks[0] - start;
-    EXPECT_GE(waited, 200u) << "drawn before the block was heard";
-    EXPECT_LE(waited, 220u);
-    EXPECT_EQ(window.drawThreads[0], std::this_thread::get_id());
-    EXPECT_GT(window.BarPixels(), 0);
-
-    // A block without a play time is drawn at the next turn of the loop.
-    clock.leadMs = -1;
-    std::thread([&] {
-        const std::vector<short> block = LoudBlock();
-        feed.OnSoundSamples(block.data(), 4608, kFormat44100);
-    }).join();
-    const DWORD before = wq::clock::Current().Now();
-    r = wq::win::RunUntil([&] { return window.drawTicks.size() == 2; }, 5000);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(window.drawTicks[1], before);
-}
-
-TEST(SpectrumGui, AFeedDestroyedWithWakeUpsPendingIsNeverReached) {
-    wq::win::TestSession session;
-    visualtest::DeviceRoot root;
-    TestWindow window;
-    TickPlayClock clock;
     {
-        CSpectrumFeed timed(&window, &window.spectrum, &GuiSpectrumWaker(), &clock);
-        const std::vector<short> block = LoudBlock();
-        timed.OnSoundSamples(block.data(), 4608, kFormat44100);  // posts a wake-up
-        wq::win::PumpPending();                                  // arms the window timer
+        CSpectrumFeed feed(&window, &window.spectrum, &GuiSpectrumWaker(), &clock);
+        const DWORD start = wq::clock::Current().Now();
+        DeliverFromAnotherThread(feed);
+        EXPECT_EQ(window.BarPixels(), 0);
+        auto r = wq::win::RunUntil([&] { return !window.drawTicks.empty(); }, 5000);
+        ASSERT_TRUE(r.ok) << r.message;
+        const DWORD waited = window.drawTicks[0] - start;
+        EXPECT_GE(waited, 200u) << "drawn before the block was heard";
+        EXPECT_LE(waited, 220u);
+        EXPECT_EQ(window.drawThreads[0], std::this_thread::get_id());
+        EXPECT_GT(window.BarPixels(), 0);
+
+        // A block without a play time is drawn at the next turn of the loop.
+        clock.leadMs = -1;
+        DeliverFromAnotherThread(feed);
+        const DWORD before = wq::clock::Current().Now();
+        r = wq::win::RunUntil([&] { return window.drawTicks.size() == 2; }, 5000);
+        ASSERT_TRUE(r.ok) << r.message;
+        EXPECT_EQ(window.drawTicks[1], before);
     }
-    {
-        CSpectrumFeed posted(&window, &window.spectrum, &GuiSpectrumWaker(), &clock);
-        const std::vector<short> block = LoudBlock();
-        posted.OnSoundSamples(block.data(), 4608, kFormat44100);  // posts a wake-up
+    // Feeds destroyed with a wake-up posted, or with a timer armed by one, are never reached.
+    clock.leadMs = 200;
+    for (bool armTimer : {true, false}) {
+        CSpectrumFeed feed(&window, &window.spectrum, &GuiSpectrumWaker(), &clock);
+        DeliverFromAnotherThread(feed);
+        if (armTimer) wq::win::PumpPending();
     }
     auto r = wq::win::RunFor(1000);
     EXPECT_TRUE(r.ok) << r.message;
-    EXPECT_TRUE(window.drawTicks.empty());
+    EXPECT_EQ(window.drawTicks.size(), 2u);
 }
 
 namespace {
@@ -181,29 +155,18 @@ class RecordingClock : public CPlayClock {
 public:
     bool BlockPlayTime(std::uint64_t* timeline, std::int64_t* ns) override {
         const bool timed = MediaPlayClock().BlockPlayTime(timeline, ns);
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<std::mutex> lock(mutex);
         playTimes.push_back(timed ? *ns : -1);
         return timed;
     }
-    bool PlayNow(std::uint64_t* timeline, std::int64_t* ns) override {
-        return MediaPlayClock().PlayNow(timeline, ns);
-    }
-    std::vector<std::int64_t> PlayTimes() {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return playTimes;
-    }
-
-private:
-    std::mutex m_lock;
+    bool PlayNow(std::uint64_t* timeline, std::int64_t* ns) override { return MediaPlayClock().PlayNow(timeline, ns); }
+    std::mutex mutex;
     std::vector<std::int64_t> playTimes;
 };
 
-struct Tap {
-    CSpectrumFeed* feed;
-    static void Callback(void* context, short* samples, int bytes, WAVEFORMATEX* fmt) {
-        static_cast<Tap*>(context)->feed->OnSoundSamples(samples, bytes, fmt);
-    }
-};
+void Tap(void* feed, short* samples, int bytes, WAVEFORMATEX* fmt) {
+    static_cast<CSpectrumFeed*>(feed)->OnSoundSamples(samples, bytes, fmt);
+}
 
 template <class T>
 struct ComRef {
@@ -224,32 +187,25 @@ TEST(SpectrumGui, ARealMp3ToneLightsItsBandWhileItIsHeard) {
     // 306.25 Hz = 8 x 44100 / 1152: after thinning by 9 frames the first 64
     // values of two consecutive blocks join into exactly 8 cycles, transform
     // point 8, the band at 3000 Hz (band 4).
-    const std::string make =
-        "mkdir -p '" + dir +
-        "' && ffmpeg -v error -f lavfi -i 'sine=frequency=306.25:sample_rate=44100:duration=2' -ac "
-        "2 -c:a pcm_s16le '" +
-        dir + "/tone.wav' && lame --quiet -b 192 '" + dir + "/tone.wav' '" + dir + "/tone.mp3'";
+    const std::string make = "mkdir -p '" + dir + "' && ffmpeg -v error -f lavfi -i "
+                             "'sine=frequency=306.25:sample_rate=44100:duration=2' -ac 2 -c:a pcm_s16le '" + dir +
+                             "/tone.wav' && lame --quiet -b 192 '" + dir + "/tone.wav' '" + dir + "/tone.mp3'";
     ASSERT_EQ(std::system(make.c_str()), 0) << make;
     ASSERT_TRUE(wq::media::SetAudioSink("null"));
 
     TestWindow window;
     RecordingClock clock;
     CSpectrumFeed feed(&window, &window.spectrum, &GuiSpectrumWaker(), &clock);
-    Tap tap{&feed};
     {
         ComRef<IGraphBuilder> graph;
         ComRef<IBaseFilter> filter;
         ComRef<IWQASoundFilter> filterCtrl;
         ComRef<IMediaControl> control;
-        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IGraphBuilder, graph.Put()),
-                  S_OK);
-        ASSERT_EQ(CoCreateInstance(CLSID_WQASoundFilter, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IBaseFilter, filter.Put()),
-                  S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.Put()), S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_WQASoundFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, filter.Put()), S_OK);
         graph->AddFilter(filter.p, u"WQASoundFilter");
         ASSERT_EQ(filter->QueryInterface(IID_IWQASoundFilter, filterCtrl.Put()), S_OK);
-        SoundCallbackInfo info{&tap, &Tap::Callback};
+        SoundCallbackInfo info{&feed, &Tap};
         filterCtrl->SetSampleCallback(&info);
         ASSERT_GE(graph->RenderFile(u"SDMMC Card\\tone.mp3", nullptr), 0);
         ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.Put()), S_OK);
@@ -261,32 +217,28 @@ TEST(SpectrumGui, ARealMp3ToneLightsItsBandWhileItIsHeard) {
     }
 
     // Never drawn before heard: the n-th frame is the n-th block.
-    const std::vector<std::int64_t> playTimes = clock.PlayTimes();
-    ASSERT_GE(playTimes.size(), window.drawTimes.size());
+    std::lock_guard<std::mutex> lock(clock.mutex);
+    ASSERT_GE(clock.playTimes.size(), window.drawTimes.size());
     int timed = 0;
     for (size_t i = 0; i < window.drawTimes.size(); ++i) {
-        if (playTimes[i] < 0) continue;
+        const std::int64_t heard = clock.playTimes[i];
+        const std::int64_t drawn =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(window.drawTimes[i].time_since_epoch()).count();
+        if (heard < 0) continue;
         ++timed;
-        const std::int64_t drawn = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                       window.drawTimes[i].time_since_epoch())
-                                       .count();
-        EXPECT_GE(drawn, playTimes[i])
-            << "frame " << i << " drawn " << (playTimes[i] - drawn) / 1000 << " us early";
+        EXPECT_GE(drawn, heard) << "frame " << i << " drawn " << (heard - drawn) / 1000 << " us early";
     }
     EXPECT_GT(timed, 30) << "blocks of a running graph carry their play time";
 
     // The tone's band leads every other band over the frames (skip the first
     // two, whose window still holds the silence before the track).
     std::vector<long> sum(12, 0);
-    for (size_t i = 2; i < window.drawnLevels.size(); ++i) {
-        for (int b = 0; b < 12; ++b)
-            sum[static_cast<size_t>(b)] += window.drawnLevels[i][static_cast<size_t>(b)];
-    }
-    long others = 0;
-    for (int b = 0; b < 12; ++b) {
-        if (b != 4) others = std::max(others, sum[static_cast<size_t>(b)]);
-    }
-    EXPECT_GT(sum[4], 3 * others) << "band 4 " << sum[4] << ", strongest other band " << others;
+    for (size_t i = 2; i < window.drawnLevels.size(); ++i)
+        for (size_t b = 0; b < 12; ++b) sum[b] += window.drawnLevels[i][b];
+    const long band4 = sum[4];
+    sum[4] = 0;
+    const long others = *std::max_element(sum.begin(), sum.end());
+    EXPECT_GT(band4, 3 * others) << "band 4 " << band4 << ", strongest other band " << others;
     EXPECT_GT(window.BarPixels(), 0);
 }
 

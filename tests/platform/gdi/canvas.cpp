@@ -11,8 +11,6 @@ Canvas::Canvas(int w, int h, std::uint32_t fill, POINT origin, RECT clip) {
     m_dc = CreateSurfaceDC(&m_surface, origin, clip);
 }
 
-Canvas::~Canvas() { DeleteSurfaceDC(m_dc); }
-
 int Canvas::CountNot(std::uint32_t pixel) const {
     return static_cast<int>(std::count_if(m_surface.pixels.begin(), m_surface.pixels.end(),
                                           [&](std::uint32_t p) { return p != pixel; }));
@@ -30,12 +28,9 @@ int Canvas::CountNot(std::uint32_t pixel) const {
     return ::testing::AssertionSuccess();
 }
 
-MemoryCanvas::MemoryCanvas(int w, int h, std::uint32_t fill) {
-    m_dc = CreateCompatibleDC(nullptr);
-    m_bmp = CreateCompatibleBitmap(nullptr, w, h);
-    m_old = SelectObject(m_dc, m_bmp);
-    auto& px = GetBitmapSurface(m_bmp)->pixels;
-    std::fill(px.begin(), px.end(), fill);
+MemoryCanvas::MemoryCanvas(int w, int h, std::uint32_t fill)
+    : m_dc(CreateCompatibleDC(nullptr)), m_bmp(CreateCompatibleBitmap(nullptr, w, h)), m_old(SelectObject(m_dc, m_bmp)) {
+    std::fill(surface().pixels.begin(), surface().pixels.end(), fill);
 }
 
 MemoryCanvas::~MemoryCanvas() {

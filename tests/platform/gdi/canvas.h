@@ -17,9 +17,7 @@ constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kW
 class Canvas {
 public:
     Canvas(int w, int h, std::uint32_t fill = kBlack, POINT origin = {}, RECT clip = {0, 0, 1 << 20, 1 << 20});
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
+    ~Canvas() { DeleteSurfaceDC(m_dc); }
     HDC dc() const { return m_dc; }
     Surface& surface() { return m_surface; }
     std::uint32_t at(int x, int y) const { return m_surface.At(x, y); }
@@ -39,7 +37,6 @@ public:
     MemoryCanvas(int w, int h, std::uint32_t fill = kBlack);
     ~MemoryCanvas();
     HDC dc() const { return m_dc; }
-    HBITMAP bitmap() const { return m_bmp; }
     Surface& surface() { return *GetBitmapSurface(m_bmp); }
 
 private:

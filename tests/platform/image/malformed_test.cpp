@@ -17,16 +17,15 @@ TEST(ImageMalformed, EveryCollectedInputFailsCleanly) {
     TempRoot root;
     int walked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        std::string name = entry.path().filename().string();
+        std::string name = entry.path().filename().string(), error;
         if (name == "README.md") continue;
         ++walked;
         auto bytes = ReadHostFile(entry.path().string());
         gdi::Surface out;
-        std::string error;
         EXPECT_FALSE(Decode(bytes.data(), bytes.size(), &out, &error)) << name << " decoded";
         EXPECT_FALSE(error.empty()) << name << ": no reason given";
         std::filesystem::copy_file(entry.path(), root.Host(name));
-        EXPECT_EQ(ravimage_LoadImage(wq::Utf8ToUtf16("\\" + name).c_str(), 0), 0u) << name;
+        EXPECT_EQ(ravimage_LoadImage(Utf8ToUtf16("\\" + name).c_str(), 0), 0u) << name;
     }
     EXPECT_GE(walked, 15) << "inputs missing from " << folder;
 }

@@ -14,13 +14,9 @@
 namespace wq::image::test {
 namespace {
 
-void Put16(std::vector<std::uint8_t>& b, unsigned v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
+// `bytes` bytes of v, little-endian.
+void Put(std::vector<std::uint8_t>& b, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
 }  // namespace
@@ -44,86 +40,47 @@ std::vector<std::uint8_t> MakeBmp(const gdi::Surface& pic, int bpp, BmpLayout la
     auto index = [&](std::uint32_t p) {
         return static_cast<unsigned>(std::find(palette.begin(), palette.end(), p) - palette.begin());
     };
-    bool core = layout == BmpLayout::CoreHeader;
-    bool rle = layout == BmpLayout::Rle8;
+    const bool core = layout == BmpLayout::CoreHeader, rle = layout == BmpLayout::Rle8;
     std::vector<std::uint8_t> pixels;
     for (int row = 0; row < pic.height; ++row) {
         int y = layout == BmpLayout::TopDown ? row : pic.height - 1 - row;
-        if (rle) {
-            // One encoded run per pixel, end of line after each row.
-            for (int x = 0; x < pic.width; ++x) {
-                pixels.push_back(1);
-                pixels.push_back(static_cast<std::uint8_t>(index(pic.At(x, y))));
-            }
-            pixels.push_back(0);
-            pixels.push_back(0);
+        if (rle) {  // one encoded run per pixel, end of line after each row
+            for (int x = 0; x < pic.width; ++x) Put(pixels, 1 | index(pic.At(x, y)) << 8, 2);
+            Put(pixels, 0, 2);
             continue;
         }
         std::vector<std::uint8_t> line;
         unsigned bits = 0, acc = 0;
         for (int x = 0; x < pic.width; ++x) {
-            std::uint32_t p = pic.At(x, y);
-            unsigned r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-            switch (bpp) {
-                case 1:
-                case 4:
-                case 8:
-                    acc = (acc << bpp) | index(p);
-                    bits += static_cast<unsigned>(bpp);
-                    if (bits == 8) {
-                        line.push_back(static_cast<std::uint8_t>(acc));
-                        acc = bits = 0;
-                    }
-                    break;
-                case 16: Put16(line, ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3)); break;
-                case 24:
-                    line.push_back(static_cast<std::uint8_t>(b));
-                    line.push_back(static_cast<std::uint8_t>(g));
-                    line.push_back(static_cast<std::uint8_t>(r));
-                    break;
-                case 32: Put32(line, p); break;
+            std::uint32_t p = pic.At(x, y), r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            if (bpp <= 8) {
+                acc = (acc << bpp) | index(p);
+                if ((bits += static_cast<unsigned>(bpp)) == 8) line.push_back(static_cast<std::uint8_t>(acc)), acc = bits = 0;
+            } else if (bpp == 16) {
+                Put(line, ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3), 2);
+            } else {
+                Put(line, p, bpp / 8);
             }
         }
         if (bits) line.push_back(static_cast<std::uint8_t>(acc << (8 - bits)));
         while (line.size() % 4) line.push_back(0);
         pixels.insert(pixels.end(), line.begin(), line.end());
     }
-    if (rle) {
-        pixels.push_back(0);
-        pixels.push_back(1);
-    }
-    std::uint32_t infoSize = core ? 12 : 40;
-    std::uint32_t paletteBytes = static_cast<std::uint32_t>(palette.size()) * (core ? 3 : 4);
-    std::uint32_t offset = 14 + infoSize + paletteBytes;
+    if (rle) Put(pixels, 0x100, 2);
+    const std::uint32_t infoSize = core ? 12 : 40, size = static_cast<std::uint32_t>(pixels.size());
+    const std::uint32_t offset = 14 + infoSize + static_cast<std::uint32_t>(palette.size()) * (core ? 3 : 4);
+    const auto w = static_cast<std::uint32_t>(pic.width);
+    const auto h = static_cast<std::uint32_t>(layout == BmpLayout::TopDown ? -pic.height : pic.height);
     std::vector<std::uint8_t> out{'B', 'M'};
-    Put32(out, offset + static_cast<std::uint32_t>(pixels.size()));
-    Put32(out, 0);
-    Put32(out, offset);
-    Put32(out, infoSize);
-    int height = layout == BmpLayout::TopDown ? -pic.height : pic.height;
-    if (core) {
-        Put16(out, static_cast<unsigned>(pic.width));
-        Put16(out, static_cast<unsigned>(height));
-        Put16(out, 1);
-        Put16(out, static_cast<unsigned>(bpp));
-    } else {
-        Put32(out, static_cast<std::uint32_t>(pic.width));
-        Put32(out, static_cast<std::uint32_t>(height));
-        Put16(out, 1);
-        Put16(out, static_cast<unsigned>(bpp));
-        Put32(out, rle ? 1 : 0);
-        Put32(out, static_cast<std::uint32_t>(pixels.size()));
-        Put32(out, 2835);
-        Put32(out, 2835);
-        Put32(out, static_cast<std::uint32_t>(palette.size()));
-        Put32(out, 0);
-    }
-    for (std::uint32_t p : palette) {
-        out.push_back(static_cast<std::uint8_t>(p));
-        out.push_back(static_cast<std::uint8_t>(p >> 8));
-        out.push_back(static_cast<std::uint8_t>(p >> 16));
-        if (!core) out.push_back(0);
-    }
+    for (std::uint32_t v : {offset + size, 0u, offset, infoSize}) Put(out, v, 4);
+    Put(out, w, core ? 2 : 4);
+    Put(out, h, core ? 2 : 4);
+    Put(out, 1, 2);
+    Put(out, static_cast<std::uint32_t>(bpp), 2);
+    if (!core)
+        for (std::uint32_t v : {rle ? 1u : 0u, size, 2835u, 2835u, static_cast<std::uint32_t>(palette.size()), 0u})
+            Put(out, v, 4);
+    for (std::uint32_t p : palette) Put(out, p, core ? 3 : 4);
     out.insert(out.end(), pixels.begin(), pixels.end());
     return out;
 }

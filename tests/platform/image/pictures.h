@@ -15,13 +15,11 @@ enum class BmpLayout { BottomUp, TopDown, CoreHeader, Rle8 };
 // A BMP of the given pixels (0x00RRGGBB) at bit depth 1, 4, 8, 16 (5-5-5),
 // 24 or 32. Palettes are built from the distinct colours.
 std::vector<std::uint8_t> MakeBmp(const gdi::Surface& picture, int bpp, BmpLayout layout = BmpLayout::BottomUp);
-
 // Width x height picture whose pixel (x, y) is colours[(x + 2y) % n].
 gdi::Surface Pattern(int w, int h, const std::vector<std::uint32_t>& colours);
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadHostFile(const std::string& path);
-
 // Runs ffmpeg quietly; false when it is missing or fails.
 bool Ffmpeg(const std::string& args);
 bool HaveFfmpeg();
@@ -32,8 +30,6 @@ class TempRoot {
 public:
     TempRoot();
     ~TempRoot();
-    const std::string& path() const { return m_path; }
-    // Host path of a file directly in the root.
     std::string Host(const std::string& name) const { return m_path + "/" + name; }
 
 private:
