@@ -21,12 +21,12 @@ HWND MakeWindow() {
         if (msg != WM_PAINT) return DefWindowProcW(hwnd, msg, wParam, lParam);
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        RECT left{0, 0, 240, 234}, right{240, 0, 480, 234};
-        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0)), blue = CreateSolidBrush(RGB(0, 0, 255));
-        FillRect(dc, &left, red);
-        FillRect(dc, &right, blue);
-        DeleteObject(red);
-        DeleteObject(blue);
+        for (auto [rc, color] : {std::pair{RECT{0, 0, 240, 234}, RGB(255, 0, 0)},
+                                 std::pair{RECT{240, 0, 480, 234}, RGB(0, 0, 255)}}) {
+            HBRUSH brush = CreateSolidBrush(color);
+            FillRect(dc, &rc, brush);
+            DeleteObject(brush);
+        }
         EndPaint(hwnd, &ps);
         return 0;
     };

@@ -18,29 +18,27 @@ namespace {
 
 std::vector<std::string> g_events;
 
+// Green with a white 10x10 box at (100,50); logs clicks and WM_CLOSE.
 LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            RECT all{0, 0, 480, 234}, box{100, 50, 110, 60};
-            HBRUSH green = CreateSolidBrush(RGB(0, 200, 0)),
-                   white = CreateSolidBrush(RGB(255, 255, 255));
-            FillRect(dc, &all, green);
-            FillRect(dc, &box, white);
-            DeleteObject(green);
-            DeleteObject(white);
-            EndPaint(hwnd, &ps);
-            return 0;
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        for (auto [rc, color] : {std::pair{RECT{0, 0, 480, 234}, RGB(0, 200, 0)},
+                                 std::pair{RECT{100, 50, 110, 60}, RGB(255, 255, 255)}}) {
+            HBRUSH brush = CreateSolidBrush(color);
+            FillRect(dc, &rc, brush);
+            DeleteObject(brush);
         }
-        case WM_LBUTTONDOWN:
-            g_events.push_back("down " + std::to_string(GET_X_LPARAM(lParam)) + "," +
-                               std::to_string(GET_Y_LPARAM(lParam)));
-            return 0;
-        case WM_CLOSE:
-            return g_events.push_back("close"), 0;
+        EndPaint(hwnd, &ps);
+    } else if (msg == WM_LBUTTONDOWN) {
+        g_events.push_back("down " + std::to_string(GET_X_LPARAM(lParam)) + "," +
+                           std::to_string(GET_Y_LPARAM(lParam)));
+    } else if (msg == WM_CLOSE) {
+        g_events.push_back("close");
+    } else {
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return 0;
 }
 
 TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {

@@ -12,11 +12,8 @@
 #include "platform/win/testing.h"
 
 // Runs a wq::win::Run* call and fails the test with its reason.
-#define ASSERT_RUN(call)                      \
-    do {                                      \
-        auto run_ = (call);                   \
-        ASSERT_TRUE(run_.ok) << run_.message; \
-    } while (0)
+#define ASSERT_RUN(call) \
+    if (auto run_ = (call); !run_.ok) FAIL() << run_.message
 
 namespace wqtest {
 
