@@ -55,6 +55,8 @@ public:
         if (!host || ::stat(host->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return E_FAIL;
         m_state.path = path;
         m_state.rendered = true;
+        auto it = m_world->durationMs.find(path);
+        m_state.durationMs = it == m_world->durationMs.end() ? m_world->defaultMs : it->second;
         return S_OK;
     }
 
@@ -82,18 +84,18 @@ public:
     }
 
     HRESULT GetDuration(LONGLONG* d) override {
-        if (d) *d = Duration() * 10000;
+        if (d) *d = m_state.durationMs * 10000;
         return S_OK;
     }
     HRESULT GetCurrentPosition(LONGLONG* p) override {
-        if (p) *p = Position() * 10000;
+        if (p) *p = m_state.Position() * 10000;
         return S_OK;
     }
     HRESULT GetStopPosition(LONGLONG* p) override { return GetDuration(p); }
     HRESULT SetPositions(LONGLONG* cur, DWORD flags, LONGLONG*, DWORD) override {
         if (cur && (flags & AM_SEEKING_PositioningBitsMask) == AM_SEEKING_AbsolutePositioning) {
             m_world->calls.push_back("seek " + std::to_string(*cur / 10000));
-            m_state.positionMs = std::min(*cur / 10000, Duration());
+            m_state.positionMs = std::min(*cur / 10000, m_state.durationMs);
             m_state.runStartTick = GetTickCount();
         }
         return S_OK;
@@ -119,20 +121,9 @@ public:
         return S_OK;
     }
 
-    LONGLONG Duration() const {
-        if (!m_state.rendered) return 0;
-        auto it = m_world->durationMs.find(m_state.path);
-        return it == m_world->durationMs.end() ? m_world->defaultMs : it->second;
-    }
-    LONGLONG Position() const {
-        LONGLONG p = m_state.positionMs;
-        if (m_state.running) p += static_cast<DWORD>(GetTickCount() - m_state.runStartTick);
-        return std::min(p, Duration());
-    }
-
 private:
     void Freeze() {
-        m_state.positionMs = Position();
+        m_state.positionMs = m_state.Position();
         m_state.running = false;
     }
 
@@ -160,12 +151,13 @@ TestGraphWorld::~TestGraphWorld() {
     g_world = nullptr;
 }
 
-LONGLONG TestGraphWorld::PositionMs() const {
-    if (!current) return -1;
-    LONGLONG p = current->positionMs;
-    if (current->running) p += static_cast<DWORD>(GetTickCount() - current->runStartTick);
-    return p;
+LONGLONG TestGraphWorld::State::Position() const {
+    LONGLONG p = positionMs;
+    if (running) p += static_cast<DWORD>(GetTickCount() - runStartTick);
+    return std::min(p, durationMs);
 }
+
+LONGLONG TestGraphWorld::PositionMs() const { return current ? current->Position() : -1; }
 
 int TestGraphWorld::Count(const std::string& prefix) const {
     return static_cast<int>(std::count_if(calls.begin(), calls.end(),

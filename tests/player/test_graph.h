@@ -30,6 +30,10 @@ struct TestGraphWorld {
         LONGLONG positionMs = 0;
         DWORD runStartTick = 0;
         LONG volume = 0;
+        LONGLONG durationMs = 0;
+        // The position now: frozen while stopped or paused, advancing with the
+        // tick count while running, never past the end.
+        LONGLONG Position() const;
     };
     State* current = nullptr;
 
