@@ -14,7 +14,7 @@
 #include "platform/skin/skinmanager.h"
 #include "platform/win/testing.h"
 #include "platform/win/wnd.h"
-#include "tests/platform/fs/temp_root.h"
+#include "tests/support/temp_root.h"
 
 namespace librarytest {
 

@@ -5,7 +5,7 @@
 
 #include "library/filefinder.h"
 #include "platform/device/hooks.h"
-#include "tests/platform/fs/temp_root.h"
+#include "tests/support/temp_root.h"
 
 namespace {
 

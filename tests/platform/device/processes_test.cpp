@@ -9,7 +9,7 @@
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
 #include "tests/platform/device/helper_process.h"
-#include "tests/platform/fs/temp_root.h"
+#include "tests/support/temp_root.h"
 
 namespace {
 

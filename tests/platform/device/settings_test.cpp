@@ -9,7 +9,7 @@
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
 #include "platform/device/settings_db.h"
-#include "tests/platform/fs/temp_root.h"
+#include "tests/support/temp_root.h"
 
 namespace {
 

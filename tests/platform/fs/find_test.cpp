@@ -9,7 +9,7 @@
 
 #include "platform/base/utf.h"
 #include "platform/fs/fileapi.h"
-#include "tests/platform/fs/temp_root.h"
+#include "tests/support/temp_root.h"
 
 namespace {
 

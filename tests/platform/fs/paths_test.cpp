@@ -5,7 +5,7 @@
 
 #include "platform/fs/fileapi.h"
 #include "platform/fs/root.h"
-#include "tests/platform/fs/temp_root.h"
+#include "tests/support/temp_root.h"
 
 namespace {
 

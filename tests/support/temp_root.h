@@ -1,5 +1,6 @@
-// A device root in a fresh temporary folder, made current for the test and
-// removed afterwards (permissions restored first so removal cannot fail).
+// Shared by every test folder: a device root in a fresh temporary folder,
+// made current for the test and removed afterwards (permissions restored
+// first so removal cannot fail), and small file and shell helpers.
 #pragma once
 
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/fs/root.h"
@@ -52,5 +54,20 @@ public:
 private:
     std::string m_path;
 };
+
+// The whole content of a host file ("" when it cannot be read).
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs a shell command; true on exit status 0.
+inline bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+// One second (or `seconds`) of a 440 Hz sine as WAV at `rate` Hz, made by ffmpeg.
+inline bool MakeToneWav(const std::string& path, int rate = 44100, int channels = 2, double seconds = 1) {
+    return Shell("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=" + std::to_string(seconds) +
+                 ":sample_rate=" + std::to_string(rate) + " -ac " + std::to_string(channels) + " '" + path + "'");
+}
 
 }  // namespace wq::test
