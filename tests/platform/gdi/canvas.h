@@ -1,11 +1,13 @@
-// Test helper: a small 32-bit surface with a window-style DC over it, and
-// whole-surface pixel checks that name the first wrong pixel.
+// Test helpers: a small 32-bit surface with a window-style DC over it, a
+// memory DC with its own bitmap, and a whole-surface pixel check that names
+// the first wrong pixel.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
-#include <string>
 
 #include "platform/gdi/gdi.h"
 
@@ -16,12 +18,21 @@ constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kW
 
 class Canvas {
 public:
-    Canvas(int w, int h, std::uint32_t fill = kBlack, POINT origin = {}, RECT clip = {0, 0, 1 << 20, 1 << 20});
+    Canvas(int w, int h, std::uint32_t fill = kBlack, POINT origin = {},
+           RECT clip = {0, 0, 1 << 20, 1 << 20}) {
+        m_surface.Resize(w, h);
+        std::fill(m_surface.pixels.begin(), m_surface.pixels.end(), fill);
+        m_dc = CreateSurfaceDC(&m_surface, origin, clip);
+    }
     ~Canvas() { DeleteSurfaceDC(m_dc); }
     HDC dc() const { return m_dc; }
     Surface& surface() { return m_surface; }
     std::uint32_t at(int x, int y) const { return m_surface.At(x, y); }
-    int CountNot(std::uint32_t pixel) const;
+    int CountNot(std::uint32_t pixel) const {
+        const auto& px = m_surface.pixels;
+        return int(
+            std::count_if(px.begin(), px.end(), [&](std::uint32_t p) { return p != pixel; }));
+    }
 
 private:
     Surface m_surface;
@@ -29,13 +40,33 @@ private:
 };
 
 // Every pixel equals expected(x, y); the message names the first that does not.
-::testing::AssertionResult PixelsAre(const Surface& s, const std::function<std::uint32_t(int, int)>& expected);
+inline ::testing::AssertionResult PixelsAre(
+    const Surface& s, const std::function<std::uint32_t(int, int)>& expected) {
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            if (s.At(x, y) != expected(x, y)) {
+                char text[120];
+                std::snprintf(text, sizeof text, "pixel (%d, %d) is %06X, expected %06X", x, y,
+                              s.At(x, y), expected(x, y));
+                return ::testing::AssertionFailure() << text;
+            }
+    return ::testing::AssertionSuccess();
+}
 
 // A memory DC with a fresh 32-bit bitmap selected; restores and frees both.
 class MemoryCanvas {
 public:
-    MemoryCanvas(int w, int h, std::uint32_t fill = kBlack);
-    ~MemoryCanvas();
+    MemoryCanvas(int w, int h, std::uint32_t fill = kBlack)
+        : m_dc(CreateCompatibleDC(nullptr)),
+          m_bmp(CreateCompatibleBitmap(nullptr, w, h)),
+          m_old(SelectObject(m_dc, m_bmp)) {
+        std::fill(surface().pixels.begin(), surface().pixels.end(), fill);
+    }
+    ~MemoryCanvas() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bmp);
+        DeleteDC(m_dc);
+    }
     HDC dc() const { return m_dc; }
     Surface& surface() { return *GetBitmapSurface(m_bmp); }
 

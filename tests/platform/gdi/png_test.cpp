@@ -1,24 +1,22 @@
 // PNG save and load round trip, partial saves and inputs that must fail.
+#include "platform/gdi/png.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
-#include "platform/gdi/png.h"
 #include "tests/platform/gdi/canvas.h"
+#include "tests/support/temp_root.h"
 
 namespace wq::gdi::test {
 namespace {
 
-std::string TempPath(const char* name) {
-    return (std::filesystem::temp_directory_path() / ("wq_gdi_" + std::to_string(getpid()) + name)).string();
-}
-
 TEST(GdiPng, SavesAndLoadsExactPixelsAndParts) {
+    wq::test::TempRoot dir;
     Surface s, back;
     s.Resize(3, 2);
     s.pixels = {0x123456, 0xFF00FF, 0x000000, 0xFFFFFF, 0x0A0B0C, 0x808080};
-    std::string path = TempPath("round.png"), error;
+    std::string path = dir.Host("round.png"), error;
     ASSERT_TRUE(SavePng(s, path, &error)) << error;
     ASSERT_TRUE(LoadPng(path, &back, &error)) << error;
     EXPECT_EQ(back.width, 3);
@@ -27,28 +25,25 @@ TEST(GdiPng, SavesAndLoadsExactPixelsAndParts) {
     ASSERT_TRUE(SavePng(s, path, &error, &part)) << error;
     ASSERT_TRUE(LoadPng(path, &back, &error));
     EXPECT_EQ(back.pixels, (std::vector<std::uint32_t>{0x0A0B0C, 0x808080}));
-    std::filesystem::remove(path);
 }
 
 TEST(GdiPng, FailuresAreReportedNotFatal) {
+    wq::test::TempRoot dir;
     Surface s, empty, out;
-    s.Resize(2, 2);
-    std::string error, path = TempPath("bad.png");
+    s.Resize(40, 2);
+    std::string error, path = dir.Host("bad.png");
     EXPECT_FALSE(SavePng(s, "/nonexistent-folder/x.png", &error));
     EXPECT_NE(error.find("/nonexistent-folder/x.png"), std::string::npos);
     EXPECT_FALSE(SavePng(empty, path, &error));
     EXPECT_FALSE(LoadPng("/nonexistent-folder/x.png", &out, &error));
+    // Refused by its size before decoding.
     ASSERT_TRUE(SavePng(s, path));
+    const std::string bytes = wq::test::ReadFile(path);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    EXPECT_FALSE(DecodePng(data, bytes.size(), &out, 32, &error));
+    EXPECT_TRUE(DecodePng(data, bytes.size(), &out, 64, &error));
     std::filesystem::resize_file(path, 40);  // cut off after the header
     EXPECT_FALSE(LoadPng(path, &out, &error));
-    // Refused by its size before decoding.
-    s.Resize(40, 2);
-    ASSERT_TRUE(SavePng(s, path));
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_FALSE(DecodePng(bytes.data(), bytes.size(), &out, 32, &error));
-    EXPECT_TRUE(DecodePng(bytes.data(), bytes.size(), &out, 64, &error));
-    std::filesystem::remove(path);
 }
 
 }  // namespace
