@@ -1,7 +1,5 @@
-// Modal dialogs, message maps and the application object.
+// Modal dialogs, their resources and message maps.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "tests/platform/win/probe.h"
 
@@ -101,6 +99,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(owner.CreateTop(0, 0, 480, 234));
         g_app.m_pMainWnd = &owner;
+        ::SetActiveWindow(owner);
         Settle(log);
     }
     void TearDown() override { g_app.m_pMainWnd = nullptr; }
@@ -115,33 +114,29 @@ protected:
     }
 };
 
-TEST_F(DialogTest, DoModalDisablesAndDeactivatesTheOwnerPaintsThenLoopsUntilEndDialog) {
-    ::SetActiveWindow(owner);
-    log.clear();
+TEST_F(DialogTest, DoModalDisablesTheOwnerWhoseTimersAndPostsStillRunUntilEndDialog) {
+    owner.SetTimer(200, 200, nullptr);
     TestDlg dlg(230, &log, "D");
-    HWND activeDuring = nullptr;
     dlg.onInit = [&] {
-        dlg.SetTimer(1, 1, nullptr);
+        dlg.SetTimer(1, 1000, nullptr);
         dlg.PostMessage(WM_USER + 5);
+        owner.PostMessage(WM_COMMAND, 2002, 0);
+        wq::win::QueueMouseInput(owner, WM_LBUTTONDOWN, POINT{10, 10});  // dropped: disabled
     };
     dlg.onTimer = [&](UINT_PTR) {
-        activeDuring = ::GetActiveWindow();
         dlg.EndDialog(IDOK);
         dlg.PostMessage(WM_USER + 5);  // dropped: the loop ends when this handler returns
         dlg.Note("handler end");
     };
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    ExpectOrder({"O:enable 0", "D:init", "D:paint", "D:OnUserMsg", "D:OnTimer 1", "D:handler end",
-                 "D:override"});
-    EXPECT_TRUE(owner.IsWindowEnabled());
-    EXPECT_EQ(Count(log, "D:OnUserMsg"), 1) << Join(log);
+    EXPECT_EQ(Join(log),
+              "O:enable 0 | D:init | O:activate 0 ? | D:activate 1 O | D:paint | D:erase | "
+              "D:user+5 | D:OnUserMsg | O:cmd 2002/0 | O:timer 200 | O:timer 200 | "
+              "O:timer 200 | O:timer 200 | O:timer 200 | D:OnTimer 1 | O:enable 1 | "
+              "D:activate 0 O | O:activate 1 ? | D:handler end | D:override | D:destroy | "
+              "D:ncdestroy");
     EXPECT_EQ(wq::win::PumpPending(), 0);
     EXPECT_EQ(dlg.m_hWnd, nullptr);
-    EXPECT_GE(IndexOf(log, "O:activate 0 ?"), 0) << Join(log);  // lost it to the dialog
-    EXPECT_NE(activeDuring, owner.m_hWnd);
-    EXPECT_EQ(::GetActiveWindow(), owner.m_hWnd);
-    auto last = std::find_if(log.rbegin(), log.rend(), [](auto& e) { return e[0] == 'O'; });
-    EXPECT_EQ(*last, "O:activate 1 ?") << Join(log);
 }
 
 TEST_F(DialogTest, NestedLoopsUnwindInnermostFirstAndQuitEndsEveryLoop) {
@@ -167,102 +162,79 @@ TEST_F(DialogTest, NestedLoopsUnwindInnermostFirstAndQuitEndsEveryLoop) {
     EXPECT_EQ(m.wParam, 4u);
 }
 
-TEST_F(DialogTest, AfterTheLoopTheOverrideRunsThenDestroyInTreeOrderAndTheMainWindowQuits) {
+TEST_F(DialogTest, TheOverrideRunsOnALiveWindowAndEndingTheMainWindowQuits) {
     TestDlg dlg(230, &log, "D");
     g_app.m_pMainWnd = &dlg;
-    Probe kid(&log, "K");
-    CWnd *found = nullptr, *mainDuringLoop = nullptr;
+    CWnd* found = nullptr;
     LRESULT sent = 0;
-    dlg.onTimer = [&](UINT_PTR) {
-        mainDuringLoop = AfxGetMainWnd();
-        dlg.EndDialog(IDOK);
-    };
     dlg.onInit = [&] {
         dlg.SetTimer(1, 10, nullptr);
         dlg.SetWindowText(u"WQEqualizer");
-        ASSERT_TRUE(kid.CreateChild(dlg, 0, 0, 1, 1));
     };
+    dlg.onTimer = [&](UINT_PTR) { dlg.EndDialog(IDOK); };
     dlg.onDestroyOverride = [&] {
-        // The window still exists here: it can be found and sent to.
         found = CWnd::FindWindow(nullptr, u"wqequalizer");
         sent = ::SendMessage(dlg, WM_USER + 5, 0, 0);
     };
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(found, &dlg);
     EXPECT_EQ(sent, 7);
-    ExpectOrder({"D:override", "D:destroy", "K:destroy", "K:ncdestroy", "D:ncdestroy"});
     EXPECT_EQ(::FindWindow(nullptr, u"WQEqualizer"), nullptr);
-    EXPECT_EQ(kid.m_hWnd, nullptr);
-    EXPECT_EQ(mainDuringLoop, &dlg);
     EXPECT_EQ(AfxGetMainWnd(), nullptr);
-    MSG m;
-    ASSERT_TRUE(::PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(m.message, WM_QUIT);
-    EXPECT_EQ(TestDlg(233, &log, "Later").DoModal(), -1);  // later loops end at once
+    EXPECT_EQ(TestDlg(233, &log, "Later").DoModal(), -1);  // WM_QUIT is pending: ends at once
 }
 
-TEST_F(DialogTest, CancelOkAndCloseEndTheDialogOnlyNonDialogsRefuse) {
-    for (const int id : {IDCANCEL, IDOK}) {
+TEST_F(DialogTest, OkCancelAndCloseEndTheDialogButNotOtherWindows) {
+    const std::pair<UINT, int> cases[] = {
+        {WM_COMMAND, IDCANCEL}, {WM_COMMAND, IDOK}, {WM_CLOSE, IDCANCEL}};
+    for (const auto& c : cases) {
         TestDlg dlg(233, &log, "D");
-        dlg.onInit = [&] { dlg.PostMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
-        EXPECT_EQ(dlg.DoModal(), id);
+        dlg.onInit = [&] {
+            dlg.PostMessage(c.first, c.first == WM_COMMAND ? MAKEWPARAM(c.second, BN_CLICKED) : 0);
+        };
+        EXPECT_EQ(dlg.DoModal(), c.second) << c.first;
     }
-    // The default close posts a cancel instead of ending at once.
-    TestDlg pattern(233, &log, "Pat");
-    bool aliveAfterClose = false;
-    pattern.OnTick([&](UINT_PTR) {
-        pattern.KillTimer(1);
-        ::SendMessage(pattern, WM_CLOSE, 0, 0);
-        aliveAfterClose = ::IsWindowVisible(pattern.m_hWnd);
-        pattern.Note("after close");
-    });
-    EXPECT_EQ(pattern.DoModal(), IDCANCEL);
-    EXPECT_TRUE(aliveAfterClose);
-    ExpectOrder({"Pat:close", "Pat:after close", "Pat:OnCancel"});
+    EXPECT_EQ(Count(log, "D:OnCancel"), 2);  // the close, too, goes through OnCancel
     EXPECT_EQ(::EndDialog(owner, 2), FALSE);
     EXPECT_TRUE(owner.IsWindowVisible());
     EXPECT_EQ(::EndDialog(nullptr, 2), FALSE);
 }
 
-TEST_F(DialogTest, ResourceSizeComesFromDialogUnitsAndControlsCarryTheirIds) {
-    TestDlg player(202, &log, "Player");
-    CRect rc, expected(0, 0, 278, 198);
-    int hiddenControls = 0;
-    player.onInit = [&] {
-        player.GetWindowRect(&rc);
-        for (const auto& c : wq::win::FindDialogResource(202)->controls) {
-            HWND h = ::GetDlgItem(player, static_cast<int>(c.id));
-            hiddenControls += h && !::IsWindowVisible(h);
-        }
-        player.EndDialog(IDOK);
+TEST_F(DialogTest, EachResourceHasItsSizeInDialogUnitsAndHiddenControlsWithTheirIds) {
+    struct Case {
+        UINT id;
+        int cx, cy;
+        std::vector<int> ranges;  // first and last id of each run of control ids
     };
-    player.DoModal();
-    ::MapDialogRect(nullptr, &expected);
+    const Case cases[] = {
+        {202, 278, 198, {2001, 2016, 2042, 2042}},
+        {230,
+         320,
+         144,
+         {2009, 2009, 2018, 2032, 2034, 2036, 2038, 2040, 2044, 2044, 2049, 2049, 2055, 2064}},
+        {233, 320, 144, {2047, 2048, 2050, 2054}},
+    };
     const auto units = static_cast<std::uintptr_t>(::GetDialogBaseUnits());
     EXPECT_GE(LOWORD(units), 4);  // a real font measured, not zero
-    EXPECT_EQ(expected.Width(), MulDiv(278, LOWORD(units), 4));
-    EXPECT_EQ(expected.Height(), MulDiv(198, HIWORD(units), 8));
-    EXPECT_TRUE(rc == expected);
-    EXPECT_EQ(hiddenControls, 17);
-    EXPECT_EQ(wq::win::FindDialogResource(999), nullptr);
-}
-
-TEST_F(DialogTest, TimersPostedCommandsAndPaintsReachTheDisabledOwnerButClicksDoNot) {
-    int ownerTicks = 0;
-    owner.on[WM_TIMER] = Do([&] { ++ownerTicks; });
-    owner.SetTimer(200, 200, nullptr);
-    TestDlg eq(230, &log, "Eq");
-    eq.onInit = [&] {
-        eq.SetTimer(1, 1000, nullptr);
-        owner.PostMessage(WM_COMMAND, 2002, 0);
-        wq::win::QueueMouseInput(owner, WM_LBUTTONDOWN, POINT{10, 10});
-        wq::win::QueueMouseInput(owner, WM_LBUTTONUP, POINT{10, 10});
-    };
-    eq.onTimer = [&](UINT_PTR) { eq.EndDialog(IDOK); };
-    eq.DoModal();
-    EXPECT_EQ(ownerTicks, 5);
-    EXPECT_GE(IndexOf(log, "O:cmd 2002/0"), 0) << Join(log);
-    EXPECT_EQ(IndexOf(log, "O:down 10,10") + IndexOf(log, "O:up 10,10"), -2) << Join(log);
+    for (const Case& c : cases) {
+        TestDlg dlg(c.id, &log, "D");
+        CRect rc;
+        int missing = 0;
+        dlg.onInit = [&] {
+            dlg.GetWindowRect(&rc);
+            for (size_t i = 0; i < c.ranges.size(); i += 2) {
+                for (int id = c.ranges[i]; id <= c.ranges[i + 1]; ++id) {
+                    HWND h = ::GetDlgItem(dlg, id);
+                    missing += !h || ::IsWindowVisible(h);
+                }
+            }
+            dlg.EndDialog(IDOK);
+        };
+        EXPECT_EQ(dlg.DoModal(), IDOK) << c.id;
+        EXPECT_EQ(missing, 0) << c.id;
+        EXPECT_EQ(rc.Width(), MulDiv(c.cx, LOWORD(units), 4)) << c.id;
+        EXPECT_EQ(rc.Height(), MulDiv(c.cy, HIWORD(units), 8)) << c.id;
+    }
 }
 
 TEST_F(DialogTest, MessageMapsMatchCommandsByIdAndCodeAndDerivedEntriesWin) {
@@ -287,28 +259,6 @@ TEST_F(DialogTest, MessageMapsMatchCommandsByIdAndCodeAndDerivedEntriesWin) {
         "D:OnDblClk | D:OnSelChange | D:OnOwnClose | D:OnEqDBButton 2058 | D:key 38 | D:OnUserMsg");
     EXPECT_EQ(keyResult, 1);
     EXPECT_EQ(userResult, 7);
-}
-
-TEST(AppTest, InitInstanceRunsOnceWithTheCommandLineAndFalseSkipsTheLoop) {
-    wq::win::TestSession session;
-    struct App : CWinApp {
-        std::vector<CString> seen;
-        BOOL InitInstance() override {
-            seen.push_back(m_lpCmdLine);
-            ::PostMessage(nullptr, WM_USER, 0, 0);  // a Run loop would consume this
-            return FALSE;
-        }
-    };
-    CWinApp* previous = AfxGetApp();
-    {
-        App app;
-        EXPECT_EQ(AfxGetApp(), &app);
-        wq::win::RunApplication(CString(u"SDMMC Card\\x.mp3"));
-        EXPECT_EQ(app.seen, std::vector<CString>{CString(u"SDMMC Card\\x.mp3")});
-        MSG m;
-        EXPECT_TRUE(::PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE));
-    }
-    EXPECT_EQ(AfxGetApp(), previous);
 }
 
 }  // namespace
