@@ -1,22 +1,19 @@
 // Pixel tests of the time and track-info overlays: a painted parent window, the
 // controls placed over it, every pixel of the result compared with the
-// background plus the expected glyphs. Skin pictures are made by the test in
-// a temporary device root.
+// background plus the expected glyphs. Skin pictures are made by the test.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "platform/fs/root.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/png.h"
 #include "platform/image/ravimage.h"
 #include "platform/win/afxwin.h"
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
-#include "tests/trackinfo/test_files.h"
+#include "tests/support/temp_root.h"
 #include "trackinfo/playtimewnd.h"
-#include "trackinfo/playtimewnd_layout.h"
 #include "trackinfo/trackinfownd.h"
 
 namespace wq::trackinfo::test {
@@ -27,44 +24,50 @@ constexpr int kParentW = 160;
 constexpr int kParentH = 40;
 const CRect kTimeRect(7, 4, 67, 14);
 const CRect kInfoRect(10, 20, 150, 34);
+const std::string kImg = "NAND Flash/skin/WQAudio/img/";
 
-std::uint32_t Background(int x, int y) { return ((x * 7) & 0xFF) << 16 | ((y * 13) & 0xFF) << 8 | 0x40; }
+std::uint32_t Background(int x, int y) {
+    return ((x * 7) & 0xFF) << 16 | ((y * 13) & 0xFF) << 8 | 0x40;
+}
 
 // Glyph d of the strip: colour unique per digit, column and row; the last
 // column is transparent on even rows.
 std::uint32_t StripPixel(int x, int y) {
     int d = x / 5, col = x % 5;
     if (col == 4 && y % 2 == 0) return kMagenta;
-    return std::uint32_t(d * 25 + 5) << 16 | std::uint32_t(col * 40 + 20) << 8 | std::uint32_t(y * 30 + 10);
+    return std::uint32_t(d * 25 + 5) << 16 | std::uint32_t(col * 40 + 20) << 8 |
+           std::uint32_t(y * 30 + 10);
 }
-std::uint32_t ColonPixel(int x, int y) { return y == 0 ? kMagenta : 0xA0B0C0 + std::uint32_t(x * 8 + y); }
-std::uint32_t SlashPixel(int x, int y) { return (x + y) % 3 == 0 ? kMagenta : 0x305070 + std::uint32_t(x * 8 + y); }
+std::uint32_t ColonPixel(int x, int y) {
+    return y == 0 ? kMagenta : 0xA0B0C0 + std::uint32_t(x * 8 + y);
+}
+std::uint32_t SlashPixel(int x, int y) {
+    return (x + y) % 3 == 0 ? kMagenta : 0x305070 + std::uint32_t(x * 8 + y);
+}
 
-// A skin picture; the content, not the name, tells the image library its format.
-void WritePicture(const std::string& path, int w, int h, std::uint32_t (*pixel)(int, int)) {
+gdi::Surface Paint(int w, int h, std::uint32_t (*pixel)(int, int)) {
     gdi::Surface s;
     s.Resize(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) s.pixels[size_t(y * w + x)] = pixel(x, y);
-    ASSERT_TRUE(gdi::SavePng(s, path));
+    return s;
 }
 
 class DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        img = root.path() + "/NAND Flash/skin/WQAudio/img";
-        std::filesystem::create_directories(img);
-        WritePicture(img + "/EQ_num.bmp", 50, 6, StripPixel);
-        WritePicture(img + "/EQ_colon.bmp", 2, 6, ColonPixel);
-        WritePicture(img + "/EQ_slash.bmp", 5, 6, SlashPixel);
-        ASSERT_TRUE(fs::SetRoot(root.path()));
-        fs::SetPathMode(fs::PathMode::Device);
+        // The content, not the name, tells the image library a picture's format.
+        root.MakeDir(kImg);
+        ASSERT_TRUE(gdi::SavePng(Paint(50, 6, StripPixel), root.Host(kImg + "EQ_num.bmp")));
+        ASSERT_TRUE(gdi::SavePng(Paint(2, 6, ColonPixel), root.Host(kImg + "EQ_colon.bmp")));
+        ASSERT_TRUE(gdi::SavePng(Paint(5, 6, SlashPixel), root.Host(kImg + "EQ_slash.bmp")));
         ravimage_InitialImageLibrary();
-        ASSERT_TRUE(parent.CreateEx(0, nullptr, u"Player", WS_POPUP | WS_VISIBLE, CRect(0, 0, kParentW, kParentH),
-                                    nullptr, 0));
+        ASSERT_TRUE(parent.CreateEx(0, nullptr, u"Player", WS_POPUP | WS_VISIBLE,
+                                    CRect(0, 0, kParentW, kParentH), nullptr, 0));
         HDC dc = parent.GetDC();
         for (int y = 0; y < kParentH; ++y)
-            for (int x = 0; x < kParentW; ++x) SetPixel(dc, x, y, gdi::ColorrefFromPixel(Background(x, y)));
+            for (int x = 0; x < kParentW; ++x)
+                SetPixel(dc, x, y, gdi::ColorrefFromPixel(Background(x, y)));
         parent.ReleaseDC(dc);
     }
     void TearDown() override {
@@ -78,18 +81,14 @@ protected:
         HDC dc = parent.GetDC();
         ASSERT_TRUE(control.CaptureBackground(dc, rc));
         parent.ReleaseDC(dc);
-        control.Compose();
         control.MoveWindow(&rc);
-        Repaint(control);
-    }
-    static void Repaint(CWnd& control) {
-        control.Invalidate();
-        win::PumpPending();
+        Recompose(control);
     }
     template <class Control>
     static void Recompose(Control& control) {
         control.Compose();
-        Repaint(control);
+        control.Invalidate();
+        win::PumpPending();
     }
     const gdi::Surface& Screen() { return *win::GetWindowSurface(parent.m_hWnd); }
 
@@ -97,19 +96,18 @@ protected:
     // drawn at the time control's place; `colon` false for a missing colon.
     static gdi::Surface ExpectedTime(const std::string& text, bool colon = true) {
         static const int kX[11] = {0, 5, 12, 15, 20, 23, 30, 35, 42, 46, 51};
-        gdi::Surface s;
-        s.Resize(kParentW, kParentH);
-        for (int y = 0; y < kParentH; ++y)
-            for (int x = 0; x < kParentW; ++x) s.pixels[size_t(y * kParentW + x)] = Background(x, y);
+        gdi::Surface s = Paint(kParentW, kParentH, Background);
         for (size_t i = 0; i < 11; ++i) {
             const char c = text[i];
-            const bool digit = c >= '0' && c <= '9';
             if (c == ':' && !colon) continue;
-            const int w = c == ':' ? 2 : 5;
             for (int y = 0; y < 6; ++y)
-                for (int x = 0; x < w; ++x) {
-                    std::uint32_t p = digit ? StripPixel(5 * (c - '0') + x, y) : c == ':' ? ColonPixel(x, y) : SlashPixel(x, y);
-                    if (p != kMagenta) s.pixels[size_t((kTimeRect.top + 2 + y) * kParentW + kTimeRect.left + kX[i] + x)] = p;
+                for (int x = 0; x < (c == ':' ? 2 : 5); ++x) {
+                    std::uint32_t p = c == ':'   ? ColonPixel(x, y)
+                                      : c == '/' ? SlashPixel(x, y)
+                                                 : StripPixel(5 * (c - '0') + x, y);
+                    if (p != kMagenta)
+                        s.pixels[size_t((kTimeRect.top + 2 + y) * kParentW + kTimeRect.left +
+                                        kX[i] + x)] = p;
                 }
         }
         return s;
@@ -120,29 +118,16 @@ protected:
         for (int y = 0; y < kParentH; ++y)
             for (int x = 0; x < kParentW; ++x)
                 if (got.At(x, y) != want.At(x, y))
-                    return ::testing::AssertionFailure() << "(" << x << "," << y << ") is " << std::hex << got.At(x, y)
-                                                         << ", want " << want.At(x, y);
+                    return ::testing::AssertionFailure()
+                           << "(" << x << "," << y << ") is " << std::hex << got.At(x, y)
+                           << ", want " << want.At(x, y);
         return ::testing::AssertionSuccess();
     }
 
-    TempDir root;
-    std::string img;
+    wq::test::TempRoot root;
     win::TestSession session;
     CWnd parent;
 };
-
-TEST(TimeLayout, HoursAreDroppedAndDivisionsAreUnsigned) {
-    auto digits = [](CTimeSpan e, CTimeSpan t) {
-        std::string s;
-        for (const PlacedGlyph& g : LayOutTimes(e, t))
-            s += g.glyph == TimeGlyph::Digit ? char('0' + g.digit) : g.glyph == TimeGlyph::Colon ? ':' : '/';
-        return s;
-    };
-    EXPECT_EQ("00:00/00:00", digits(0, 0));
-    EXPECT_EQ("02:05/02:05", digits(125, 3725));
-    EXPECT_EQ("59:59/00:00", digits(3599 + 7200, 360000));
-    EXPECT_EQ("28:15/00:59", digits(-1, 59)) << "-1 is 4294967295 seconds";
-}
 
 TEST_F(DisplayTest, TimeShowsElapsedAndTotalWithSkinGlyphs) {
     CPlayTimeWnd time;
@@ -155,23 +140,23 @@ TEST_F(DisplayTest, TimeShowsElapsedAndTotalWithSkinGlyphs) {
     EXPECT_TRUE(ScreenIs(ExpectedTime("00:00/00:00")));
 
     time.SetElapsed(125);
-    time.SetTotal(3725);
+    time.SetTotal(3725);  // hours are dropped
     Recompose(time);
     EXPECT_TRUE(ScreenIs(ExpectedTime("02:05/02:05")));
 
-    // Stopping: elapsed back to 0, the total stays; nothing of 02:05 remains.
-    time.SetElapsed(0);
+    // The divisions are unsigned: -1 is 4294967295 s. Nothing of 02:05 remains.
+    time.SetElapsed(-1);
     Recompose(time);
-    EXPECT_TRUE(ScreenIs(ExpectedTime("00:00/02:05")));
+    EXPECT_TRUE(ScreenIs(ExpectedTime("28:15/02:05")));
 
     // A repaint of the parent over the control is repaired from the buffer.
     parent.Invalidate();
     win::PumpPending();
-    EXPECT_TRUE(ScreenIs(ExpectedTime("00:00/02:05")));
+    EXPECT_TRUE(ScreenIs(ExpectedTime("28:15/02:05")));
 }
 
 TEST_F(DisplayTest, MissingPictureIsSkippedAndDestroyReleasesEverything) {
-    std::filesystem::remove(img + "/EQ_colon.bmp");
+    std::filesystem::remove(root.Host(kImg + "EQ_colon.bmp"));
     const int dcs = gdi::LiveDCCount(), objects = gdi::LiveObjectCount();
     {
         CPlayTimeWnd time;
@@ -185,7 +170,6 @@ TEST_F(DisplayTest, MissingPictureIsSkippedAndDestroyReleasesEverything) {
         Place(info, kInfoRect);
         EXPECT_TRUE(time.DestroyWindow());
         EXPECT_TRUE(info.DestroyWindow());
-        EXPECT_EQ(nullptr, time.m_hWnd);
     }
     EXPECT_EQ(dcs, gdi::LiveDCCount());
     EXPECT_EQ(objects, gdi::LiveObjectCount());
@@ -193,13 +177,8 @@ TEST_F(DisplayTest, MissingPictureIsSkippedAndDestroyReleasesEverything) {
 
 TEST_F(DisplayTest, TrackInfoTextAndItsPixels) {
     CTrackInfoWnd info;
-    EXPECT_EQ(CString(u"000 Kbps / 00 Khz"), info.GetText());
-    info.SetBitRate(128);
-    info.SetSampleRate(44100);
-    EXPECT_EQ(CString(u"128 Kbps / 44 Khz"), info.GetText());
     info.SetBitRate(64);
     info.SetSampleRate(22050);
-    EXPECT_EQ(22, info.GetSampleRate());
     EXPECT_EQ(CString(u"064 Kbps / 22 Khz"), info.GetText());
 
     ASSERT_TRUE(info.Create(nullptr, u"", WS_CHILD | WS_VISIBLE, kInfoRect, &parent, 2101));
@@ -213,8 +192,9 @@ TEST_F(DisplayTest, TrackInfoTextAndItsPixels) {
             std::uint32_t p = at22.At(x, y), b = Background(x, y);
             if (p == b) continue;
             ++changed;
-            ASSERT_TRUE(kInfoRect.PtInRect(CPoint(x, y))) << "drawn outside the control at " << x << "," << y;
-            for (int shift : {0, 8, 16}) EXPECT_GE((p >> shift) & 0xFF, (b >> shift) & 0xFF) << x << "," << y;
+            ASSERT_TRUE(kInfoRect.PtInRect(CPoint(x, y))) << "drawn outside at " << x << "," << y;
+            for (int shift : {0, 8, 16})
+                EXPECT_GE((p >> shift) & 0xFF, (b >> shift) & 0xFF) << x << "," << y;
             white += ((p >> 16) & 0xFF) >= 0xC0 && ((p >> 8) & 0xFF) >= 0xC0 && (p & 0xFF) >= 0xC0;
         }
     EXPECT_GT(white, 40) << "the text is drawn in white; " << changed << " pixels changed";
@@ -223,9 +203,7 @@ TEST_F(DisplayTest, TrackInfoTextAndItsPixels) {
     info.SetSampleRate(8000);
     EXPECT_EQ(CString(u"064 Kbps / 08 Khz"), info.GetText());
     Recompose(info);
-    const gdi::Surface at08 = Screen();
-    EXPECT_NE(at22.pixels, at08.pixels);
-
+    EXPECT_NE(at22.pixels, Screen().pixels);
     // Each compose starts from the background: back to 22 kHz gives the same pixels.
     info.SetSampleRate(22050);
     Recompose(info);

@@ -1,8 +1,7 @@
 // ID3v1 tags and the code page of their text; Open's result and record on
 // files that are missing, malformed, vanish after opening or are huge.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +9,6 @@
 #include <random>
 
 #include "platform/clock/clock.h"
-#include "platform/fs/fileapi.h"
 #include "tests/trackinfo/test_files.h"
 
 namespace wq::trackinfo::test {
@@ -21,37 +19,29 @@ using Texts = std::vector<std::u16string>;
 
 // title, artist, album, year, comment
 Texts TextsOf(const CMP3Info& i) {
-    return {i.m_strTitle.str(), i.m_strArtist.str(), i.m_strAlbum.str(), i.m_strYear.str(), i.m_strComment.str()};
+    return {i.m_strTitle.str(), i.m_strArtist.str(), i.m_strAlbum.str(), i.m_strYear.str(),
+            i.m_strComment.str()};
 }
 
 class TagTest : public HostFiles {
 protected:
-    // Opens 300 zero bytes followed by `tail`.
-    int OpenWithTail(const Bytes& tail, CMP3Info* info) {
-        Bytes file(300, 0);
-        file.insert(file.end(), tail.begin(), tail.end());
-        return OpenBytes(file, info, "t.mp3");
-    }
-    void ExpectCleared(const CMP3Info& i) {
-        EXPECT_EQ(Texts(5), TextsOf(i));
-        EXPECT_TRUE(i.m_strPath.IsEmpty());
-        EXPECT_EQ((std::vector<int>{0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
-                  (std::vector<int>{int(i.m_dwFlags), i.m_nTrack, i.m_nGenre, i.m_nVersion, i.m_nLayer, i.m_nProtection,
-                                    i.m_nBitRate, i.m_nSampleRate, i.m_nChannelMode, i.m_nEmphasis, i.m_nCopyright,
-                                    i.m_nOriginal}));
+    // Opens a frame header and 296 zero bytes followed by `tail`.
+    int OpenWithTail(const std::string& tail, CMP3Info* info) {
+        return OpenBytes("\xFF\xFB\x90\x64" + std::string(296, '\0') + tail, info, "t.mp3");
     }
 };
 
 TEST_F(TagTest, ReadsEveryFieldOfV1AndV11) {
     CMP3Info info;
     ASSERT_EQ(1, OpenWithTail(Id3v1Tag("Song", "Band  ", "Album", "1999", "nice", 7, 17), &info));
-    EXPECT_EQ((Texts{u"Song", u"Band  ", u"Album", u"1999", u"nice"}), TextsOf(info)) << "trailing blanks stay";
+    EXPECT_EQ((Texts{u"Song", u"Band  ", u"Album", u"1999", u"nice"}), TextsOf(info))
+        << "trailing blanks stay";
     EXPECT_EQ(7, info.m_nTrack);
     EXPECT_EQ(17, info.m_nGenre);
-    EXPECT_EQ(CMP3Info::kFlagTag, info.m_dwFlags);
+    EXPECT_EQ(CMP3Info::kFlagHeader | CMP3Info::kFlagTag, info.m_dwFlags);
     // Fields filling their width have no terminator; a 30-byte comment is not v1.1.
-    std::string x30(30, 'x'), c30(30, 'c');
-    ASSERT_EQ(1, OpenWithTail(Id3v1Tag(x30, x30, x30, "20245", c30), &info));
+    std::string x30(30, 'x');
+    ASSERT_EQ(1, OpenWithTail(Id3v1Tag(x30, x30, x30, "20245", std::string(30, 'c')), &info));
     std::u16string w30(30, u'x');
     EXPECT_EQ((Texts{w30, w30, w30, u"2024", std::u16string(30, u'c')}), TextsOf(info));
     EXPECT_EQ(0, info.m_nTrack);
@@ -60,28 +50,28 @@ TEST_F(TagTest, ReadsEveryFieldOfV1AndV11) {
 
 TEST_F(TagTest, NoTagLeavesTheRecordCleared) {
     CMP3Info info;
-    Bytes lower = Id3v1Tag("Song", "Band"), hundred(100, 'A');
-    lower[0] = 't', lower[1] = 'a', lower[2] = 'g';
-    hundred[0] = 'T', hundred[1] = 'A', hundred[2] = 'G';  // a tag marker in a file shorter than a tag
-    for (const Bytes& file : {lower, hundred}) {
+    // A lower-case marker, and a tag marker in a file shorter than a tag.
+    for (const std::string& file :
+         {"tag" + Id3v1Tag("Song", "Band").substr(3), "TAG" + std::string(97, 'A')}) {
         ASSERT_EQ(1, OpenBytes(file, &info));
         EXPECT_EQ(Texts(5), TextsOf(info));
         EXPECT_EQ(0u, info.m_dwFlags);
-        EXPECT_EQ(Wide(dir.File("f.mp3")), info.m_strPath);
+        EXPECT_EQ(Wide(dir.Host("f.mp3")), info.m_strPath);
     }
 }
 
 TEST_F(TagTest, TextComesFromTheAnsiCodePage) {
-    // "안녕하세요" and "가수" in CP949, byte by byte.
+    // A CP949 lead byte cut off by the field's end and a byte that is no
+    // character stay as escapes of themselves; the text around them decodes.
     CMP3Info info;
-    ASSERT_EQ(1, OpenWithTail(Id3v1Tag("\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4", "\xB0\xA1\xBC\xF6"), &info));
-    EXPECT_EQ(CString(u"안녕하세요"), info.GetTitle());
-    EXPECT_EQ(CString(u"가수"), info.GetArtist());
-    // A lead byte cut off by the field's end and a byte that is no character
-    // stay as escapes of themselves; the text around them decodes.
-    ASSERT_EQ(1, OpenWithTail(Id3v1Tag(std::string(29, 'a') + "\xB0", "A\xFF" "B"), &info));
+    ASSERT_EQ(1, OpenWithTail(Id3v1Tag(std::string(29, 'a') + "\xB0",
+                                       "A\xFF"
+                                       "B"),
+                              &info));
     EXPECT_EQ(CString(std::u16string(29, u'a') + u'\xDCB0'), info.GetTitle());
-    EXPECT_EQ(CString(u"A\xDCFF" u"B"), info.GetArtist());
+    EXPECT_EQ(CString(u"A\xDCFF"
+                      u"B"),
+              info.GetArtist());
 
     ASSERT_TRUE(SetAnsiCodePage("CP1252"));
     ASSERT_EQ(1, OpenWithTail(Id3v1Tag("Caf\xE9", "x"), &info));
@@ -91,29 +81,46 @@ TEST_F(TagTest, TextComesFromTheAnsiCodePage) {
 }
 
 TEST_F(TagTest, OpenClearsStoresPathAndWaits) {
+    auto record = [](const CMP3Info& i) {
+        return std::vector<int>{int(i.m_dwFlags),
+                                i.m_nTrack,
+                                i.m_nGenre,
+                                i.m_nVersion,
+                                i.m_nLayer,
+                                i.m_nProtection,
+                                i.m_nBitRate,
+                                i.m_nSampleRate,
+                                i.m_nChannelMode,
+                                i.m_nEmphasis,
+                                i.m_nCopyright,
+                                i.m_nOriginal,
+                                i.m_strPath.IsEmpty(),
+                                TextsOf(i) == Texts(5)};
+    };
+    const std::vector<int> cleared = {0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1};
     CMP3Info info;
-    ExpectCleared(info);
-    ASSERT_EQ(1, OpenWithTail(Id3v1Tag("Song", "Band"), &info));
+    EXPECT_EQ(cleared, record(info));
+    ASSERT_EQ(1, OpenWithTail(Id3v1Tag("Song", "Band", "", "", "", 3, 7), &info));
     EXPECT_FALSE(info.m_bBusy);
-    EXPECT_EQ(Wide(dir.File("t.mp3")), info.m_strPath);
-    for (const std::string& bad : {dir.File("missing.mp3"), dir.path()}) {  // missing, and a folder
+    EXPECT_EQ(Wide(dir.Host("t.mp3")), info.m_strPath);
+    for (const std::string& bad : {dir.Host("missing.mp3"), dir.Path()}) {  // and a folder
         EXPECT_EQ(0, info.Open(Wide(bad)));
-        ExpectCleared(info);
+        EXPECT_EQ(cleared, record(info)) << bad;
     }
-    ASSERT_EQ(0, mkfifo(dir.File("fifo.mp3").c_str(), 0600));
+    ASSERT_EQ(0, mkfifo(dir.Host("fifo.mp3").c_str(), 0600));
     auto start = Clock::now();
-    EXPECT_EQ(0, info.Open(Wide(dir.File("fifo.mp3"))));
+    EXPECT_EQ(0, info.Open(Wide(dir.Host("fifo.mp3"))));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << "a FIFO is refused, not waited on";
 
-    CMP3Info constructed(Wide(dir.File("t.mp3")));  // a non-empty path is opened at once
+    CMP3Info constructed(Wide(dir.Host("t.mp3")));  // a non-empty path is opened at once
     EXPECT_EQ(CString(u"Song"), constructed.GetTitle());
     EXPECT_FALSE(constructed.m_bBusy);
 
     // The player's Open waits 100 ms on the program's clock, also when it fails.
     SetOpenDelay(kDefaultOpenDelayMs);
     clock::ScopedVirtualClock virtualTime;
-    EXPECT_EQ(1, info.Open(Wide(dir.File("t.mp3"))));
-    EXPECT_EQ(0, info.Open(Wide(dir.File("missing.mp3"))));
+    EXPECT_EQ(1, info.Open(Wide(dir.Host("t.mp3"))));
+    EXPECT_EQ(0, info.Open(Wide(dir.Host("missing.mp3"))));
     EXPECT_EQ(200u, virtualTime.clock().Elapsed());
 }
 
@@ -121,26 +128,26 @@ TEST_F(TagTest, MalformedAndHugeFilesOpenQuickly) {
     std::mt19937 rng(11);
     CMP3Info info;
     for (int i = 0; i < 40; ++i) {
-        Bytes file(rng() % 600, 0);
-        for (auto& b : file) b = static_cast<std::uint8_t>(rng());
+        std::string file(rng() % 600, '\0');
+        for (char& b : file) b = static_cast<char>(rng());
         bool tagged = i % 4 == 0 && file.size() >= 128;
-        if (tagged) std::copy_n("TAG", 3, file.end() - 128);
+        if (tagged) file.replace(file.size() - 128, 3, "TAG");
         EXPECT_EQ(1, OpenBytes(file, &info));
         EXPECT_TRUE(info.m_nBitRate >= 0 && info.m_nBitRate <= 448);
         EXPECT_EQ(tagged, (info.m_dwFlags & CMP3Info::kFlagTag) != 0) << i;
     }
-    EXPECT_EQ(1, OpenBytes({}, &info));
+    EXPECT_EQ(1, OpenBytes("", &info));
     EXPECT_EQ(0u, info.m_dwFlags);
 
     // Sparse files: 2 GB with no sync and no tag, then 5 GB with a tag past 4 GiB.
-    std::string big = dir.File("big.mp3");
+    const std::string big = dir.Host("big.mp3");
     int fd = ::open(big.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(0, ftruncate(fd, 2LL << 30));
     auto start = Clock::now();
     EXPECT_EQ(1, info.Open(Wide(big)));
     EXPECT_EQ(0u, info.m_dwFlags);
-    Bytes tag = Id3v1Tag("Far", "Away");
+    const std::string tag = Id3v1Tag("Far", "Away");
     ASSERT_EQ(128, pwrite(fd, tag.data(), tag.size(), (5LL << 30) - 128));
     ::close(fd);
     EXPECT_EQ(1, info.Open(Wide(big)));
@@ -149,17 +156,16 @@ TEST_F(TagTest, MalformedAndHugeFilesOpenQuickly) {
 }
 
 TEST_F(TagTest, FileThatVanishesOrShrinksAfterOpening) {
-    Bytes file(5000, 0), tag = Id3v1Tag("Song", "Band");
-    file[100] = 0xFF, file[101] = 0xFB, file[102] = 0x90;
-    file.insert(file.end(), tag.begin(), tag.end());
+    const std::string file = std::string(100, '\0') + "\xFF\xFB\x90" + std::string(4897, '\0') +
+                             Id3v1Tag("Song", "Band");
     for (bool removed : {true, false}) {
-        WriteBytes(dir.File("v"), file);
-        HANDLE h = CreateFileW(Wide(dir.File("v")), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        const std::string path = dir.MakeFile("v", file);
+        HANDLE h = OpenRead(path);
         ASSERT_NE(INVALID_HANDLE_VALUE, h);
         if (removed)
-            std::filesystem::remove(dir.File("v"));  // the open handle still reads
+            std::filesystem::remove(path);  // the open handle still reads
         else
-            std::filesystem::resize_file(dir.File("v"), 0);  // nothing left to read
+            std::filesystem::resize_file(path, 0);  // nothing left to read
         CMP3Info info;
         info.m_bBusy = true;
         DWORD header = 0;
