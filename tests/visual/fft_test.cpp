@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <random>
@@ -15,80 +14,58 @@
 namespace {
 
 const double kPi = std::acos(-1.0);
-const int kBandPoints[SPECTRUM_BANDS] = {0, 1, 2, 5, 8, 11, 17, 23, 29, 31, 37, 43};  // at 44100 Hz
+const int kBandPoints[SPECTRUM_BANDS] = {0, 1, 2, 5, 8, 11, 17, 23, 29, 31, 37, 43};  // 44100 Hz
 
-// O(N^2) reference of the transform's definition: X[p] = sum x[n] e^{-2 pi i p n / N}.
-std::vector<std::complex<double>> Dft(const std::vector<short>& x) {
-    const size_t n = x.size();
-    std::vector<std::complex<double>> out(n);
-    for (size_t p = 0; p < n; ++p)
-        for (size_t k = 0; k < n; ++k) out[p] += double(x[k]) * std::polar(1.0, -2.0 * kPi * double(p * k) / double(n));
+std::vector<short> Noise(std::mt19937& rng, int n) {
+    std::uniform_int_distribution<int> value(-32768, 32767);
+    std::vector<short> out(static_cast<size_t>(n));
+    for (short& s : out) s = static_cast<short>(value(rng));
     return out;
-}
-
-void ExpectAllZero(const int levels[SPECTRUM_BANDS], const char* what) {
-    for (int b = 0; b < SPECTRUM_BANDS; ++b) EXPECT_EQ(levels[b], 0) << what << ", band " << b;
 }
 
 }  // namespace
 
-TEST(FftTables, GeometryOfTheTransform) {
-    CFft fft(128, 0);
-    EXPECT_EQ(fft.Points(), 128);
-    EXPECT_EQ(fft.LogPoints(), 7);
-    EXPECT_DOUBLE_EQ(fft.SqrtPoints(), std::sqrt(128.0));
-    // Every other entry is checked through the transform against the DFT.
-    EXPECT_EQ(fft.BitReverse(1), 64);
-    EXPECT_EQ(fft.BitReverse(127), 127);
-    for (auto [n, log] : {std::pair{2, 1}, {16, 4}, {1024, 10}, {1, 0}}) EXPECT_EQ(CFft(n, 0).LogPoints(), log) << n;
+TEST(Fft, TablesAndTransformMatchAPlainDft) {
+    EXPECT_EQ(CFft(128, 0).LogPoints(), 7);
+    EXPECT_EQ(CFft(128, 0).BitReverse(1), 64);
+    EXPECT_EQ(CFft(128, 0).BitReverse(127), 127);
     EXPECT_EQ(CFft(-5, 0).Points(), 1);  // never a negative table size
-    EXPECT_EQ(g_fft.Points(), 128);      // the process-wide instance starts silent
+    // The process-wide instance starts with a silent tape.
     for (int i = 0; i < 128; ++i) EXPECT_EQ(g_fft.Tape(i), 0.0);
-}
-
-TEST(FftTransform, MatchesPlainDftOnSeededRandomBlocks) {
+    // Every output point against X[p] = sum x[n] e^{-2 pi i p n / N}.
     std::mt19937 rng(20240611);
-    std::uniform_int_distribution<int> value(-32768, 32767);
-    for (int points : {8, 64, 128}) {
+    for (int points : {8, 128}) {
         CFft fft(points, 44100);
-        const double tolerance = 1e-6 * 32768 * points;
-        for (int round = 0; round < 5; ++round) {
-            std::vector<short> block(static_cast<size_t>(points));
-            for (short& s : block) s = static_cast<short>(value(rng));
-            fft.CopyIn(block.data(), points);
-            fft.Transform();
-            const auto ref = Dft(block);
-            for (int p = 0; p < points; ++p) {
-                const auto& want = ref[static_cast<size_t>(p)];
-                EXPECT_NEAR(fft.Output(p).Re(), want.real(), tolerance) << "N=" << points << " point " << p;
-                EXPECT_NEAR(fft.Output(p).Im(), want.imag(), tolerance) << "N=" << points << " point " << p;
-                EXPECT_NEAR(fft.GetIntensity(p), std::abs(want) / std::sqrt(points), tolerance);
-            }
+        const std::vector<short> block = Noise(rng, points);
+        fft.CopyIn(block.data(), points);
+        fft.Transform();
+        for (int p = 0; p < points; ++p) {
+            std::complex<double> want;
+            for (int k = 0; k < points; ++k)
+                want += double(block[size_t(k)]) * std::polar(1.0, -2.0 * kPi * p * k / points);
+            const double tolerance = 1e-6 * 32768 * points;
+            EXPECT_NEAR(fft.Output(p).Re(), want.real(), tolerance) << "N=" << points << " p " << p;
+            EXPECT_NEAR(fft.Output(p).Im(), want.imag(), tolerance) << "N=" << points << " p " << p;
+            EXPECT_NEAR(fft.GetIntensity(p), std::abs(want) / std::sqrt(points), tolerance);
         }
     }
 }
 
-TEST(FftTape, SlidesOldestFirstAndKeepsAcrossCalls) {
+TEST(Fft, TapeSlidesOldestFirstAndIgnoresBadCounts) {
     CFft fft(8, 8000);
     const short a[3] = {1, 2, 3}, b[2] = {-4, 5}, many[9] = {9, 9, 9, 9, 9, 9, 9, 9, 9};
     fft.CopyIn(a, 3);
     fft.CopyIn(b, 2);
-    // Too many samples, or a negative count, leave everything as it was.
     fft.CopyIn(many, 9);
     fft.CopyIn(many, -1);
     const double tape[8] = {0, 0, 0, 1, 2, 3, -4, 5};
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(fft.Tape(i), tape[i]) << i;
-        // The output array is the tape in bit-reversed order, imaginary parts 0.
-        EXPECT_EQ(fft.Output(fft.BitReverse(i)).Re(), tape[i]);
-        EXPECT_EQ(fft.Output(fft.BitReverse(i)).Im(), 0.0);
-    }
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(fft.Tape(i), tape[i]) << i;
 }
 
 TEST(FftBands, PointsAt44100AndOutsideTheTransformAtLowRates) {
     CFft fft(128, 44100);
     for (int b = 0; b < SPECTRUM_BANDS; ++b)
-        EXPECT_EQ(fft.HzToPoint(g_nBandFrequency[b]), kBandPoints[b]) << g_nBandFrequency[b] << " Hz";
+        EXPECT_EQ(fft.HzToPoint(g_nBandFrequency[b]), kBandPoints[b]) << g_nBandFrequency[b];
     fft.SetSampleRate(11025);
     EXPECT_EQ(fft.HzToPoint(15000), 174);
     for (int p : {174, 128, -1}) EXPECT_EQ(fft.GetIntensity(p), 0.0) << p;
@@ -106,45 +83,39 @@ TEST(FftBands, PureToneLandsInItsBandOnly) {
         for (int half = 0; half < 2; ++half) {
             short decimated[DECIMATED_COUNT] = {};
             for (int k = 0; k < DECIMATED_COPY_IN; ++k)
-                decimated[k] = static_cast<short>(std::lround(10000.0 * std::sin(2.0 * kPi * kBandPoints[target] * (half * 64 + k) / 128.0)));
+                decimated[k] = static_cast<short>(std::lround(
+                    10000.0 * std::sin(2.0 * kPi * kBandPoints[target] * (half * 64 + k) / 128.0)));
             ComputeBandLevels(fft, decimated, 44100, levels);
         }
         // A full-cycle tone of amplitude A gives |X| = A N / 2, intensity A sqrt(N) / 2.
-        EXPECT_EQ(levels[target], static_cast<int>(10000.0 * std::sqrt(128.0) / 2.0 / 256.0)) << "band " << target;
-        levels[target] = 0;
-        ExpectAllZero(levels, "other bands");
+        for (int b = 0; b < SPECTRUM_BANDS; ++b)
+            EXPECT_EQ(levels[b], b == target ? int(10000.0 * std::sqrt(128.0) / 2.0 / 256.0) : 0)
+                << "tone of band " << target << ", band " << b;
     }
 }
 
-TEST(FftBands, LevelsBeforeAnyBlockAreZeroAndLowRatesNeverReadOutside) {
+TEST(FftBands, ZeroTapeAndLowRatesGiveZeroWithoutReadingOutside) {
     CFft fft(128, 0);
     int levels[SPECTRUM_BANDS];
     short zeros[DECIMATED_COUNT] = {};
     ComputeBandLevels(fft, zeros, 44100, levels);
-    ExpectAllZero(levels, "all-zero tape");
+    for (int b = 0; b < SPECTRUM_BANDS; ++b) EXPECT_EQ(levels[b], 0) << "all-zero tape, band " << b;
     // Loud noise at 8000 and 11025 Hz: bands above the transform read 0, the
     // others read something; the sanitizers check that nothing is read outside.
+    // At rate 0 every band reads 0.
     std::mt19937 rng(7);
-    std::uniform_int_distribution<int> value(-32768, 32767);
-    for (int rate : {8000, 11025}) {
-        short noise[DECIMATED_COUNT];
-        for (short& s : noise) s = static_cast<short>(value(rng));
-        ComputeBandLevels(fft, noise, rate, levels);
+    for (int rate : {8000, 11025, 0}) {
+        ComputeBandLevels(fft, Noise(rng, DECIMATED_COUNT).data(), rate, levels);
         int inside = 0;
         for (int b = 0; b < SPECTRUM_BANDS; ++b) {
-            if (fft.HzToPoint(g_nBandFrequency[b]) >= 128) {
-                EXPECT_EQ(levels[b], 0) << rate << " Hz band " << b;
-            } else {
-                ++inside;
-            }
+            const int point = fft.HzToPoint(g_nBandFrequency[b]);
+            const bool inRange = point >= 0 && point < 128;
+            EXPECT_TRUE(inRange || levels[b] == 0) << rate << " Hz band " << b;
+            inside += inRange && levels[b] > 0;
         }
-        EXPECT_GT(inside, 0);
+        EXPECT_EQ(inside > 0, rate > 0) << rate;
         EXPECT_LT(inside, SPECTRUM_BANDS);
     }
-    short loud[DECIMATED_COUNT];
-    std::fill(std::begin(loud), std::end(loud), 30000);
-    ComputeBandLevels(fft, loud, 0, levels);
-    ExpectAllZero(levels, "sample rate 0");
 }
 
 TEST(Decimation, StrideFromBlockLengthAndSampleRateFromTheFormat) {
@@ -156,7 +127,7 @@ TEST(Decimation, StrideFromBlockLengthAndSampleRateFromTheFormat) {
     for (int k = 0; k < DECIMATED_COUNT; ++k) EXPECT_EQ(out[k], k * 18);
     // Under 256 bytes the stride is 0: the first value 128 times. Only the
     // block's own bytes are read (the sanitizers watch the exact-size copy).
-    for (int bytes : {2, 3, 100, 255}) {
+    for (int bytes : {2, 3, 255}) {
         std::vector<short> small(static_cast<size_t>(bytes + 1) / 2);
         small[0] = -1234;
         ASSERT_TRUE(DecimateBlock(small.data(), bytes, out));
@@ -169,7 +140,6 @@ TEST(Decimation, StrideFromBlockLengthAndSampleRateFromTheFormat) {
     EXPECT_FALSE(DecimateBlock(block.data(), 1, untouched));
     EXPECT_FALSE(DecimateBlock(nullptr, 4608, untouched));
     EXPECT_EQ(untouched[0], 7);
-
     // WAVEFORMATEX: the rate is bytes 4-7, little-endian.
     const unsigned char format[18] = {1, 0, 1, 0, 0x04, 0x03, 0x02, 0x01};
     EXPECT_EQ(ReadSampleRate(format), 0x01020304);
