@@ -1,69 +1,302 @@
-// A player window on a temporary device, on the virtual clock, with the test
-// media graph: the world of the controller and launcher tests.
+// The world of the controller and launcher tests: a player window on a
+// temporary device with the default skin, on the virtual clock, a stand-in
+// launcher named "WQMain", and a media graph registered under
+// CLSID_FilterGraph that answers duration and position as the test says.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/base/utf.h"
+#include "platform/device/common.h"
+#include "platform/device/hooks.h"
+#include "platform/media/com.h"
+#include "platform/media/dshow.h"
+#include "platform/skin/skinlistbox.h"
 #include "platform/win/afxwin.h"
 #include "platform/win/testing.h"
+#include "platform/win/winapi.h"
 #include "player/wqaudiodlg.h"
-#include "tests/player/test_graph.h"
+#include "tests/support/temp_root.h"
 
-// A stand-in for the launcher: a top-level window named "WQMain" that
-// records every registered message it receives and answers 1.
+// What the test graphs answer and record. The player keeps one graph at a
+// time; `current` is that graph's position in ms (-1 when there is none).
+struct GraphWorld {
+    std::map<std::u16string, LONGLONG> durationMs;  // by device path
+    LONGLONG defaultMs = 10000;
+    std::set<std::u16string> failing;  // paths whose RenderFile fails
+    // Every call, in order: "render <path>", "run", "pause", "stop",
+    // "seek <ms>", "volume <v>".
+    std::vector<std::string> calls;
+    std::function<LONGLONG()> current;
+
+    int Count(const std::string& prefix) const {
+        return static_cast<int>(
+            std::count_if(calls.begin(), calls.end(),
+                          [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+    }
+    std::string Last(const std::string& prefix) const {
+        for (auto it = calls.rbegin(); it != calls.rend(); ++it)
+            if (it->rfind(prefix, 0) == 0) return *it;
+        return {};
+    }
+    LONGLONG PositionMs() const { return current ? current() : -1; }
+};
+
+// The position advances with the tick count while running, frozen otherwise,
+// so track ends come on the virtual clock.
+class TestGraph final : public IGraphBuilder,
+                        public IMediaControl,
+                        public IMediaSeeking,
+                        public IBasicAudio {
+public:
+    explicit TestGraph(GraphWorld* world) : m_world(world) {
+        world->current = [this] { return Position(); };
+    }
+    ~TestGraph() { m_world->current = nullptr; }
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        if (riid == IID_IUnknown || riid == IID_IGraphBuilder || riid == IID_IFilterGraph)
+            *ppv = static_cast<IGraphBuilder*>(this);
+        else if (riid == IID_IMediaControl)
+            *ppv = static_cast<IMediaControl*>(this);
+        else if (riid == IID_IMediaSeeking)
+            *ppv = static_cast<IMediaSeeking*>(this);
+        else if (riid == IID_IBasicAudio)
+            *ppv = static_cast<IBasicAudio*>(this);
+        else {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++m_refs; }
+    ULONG Release() override {
+        const ULONG n = --m_refs;
+        if (n == 0) delete this;
+        return n;
+    }
+
+    HRESULT AddFilter(IBaseFilter*, LPCWSTR) override { return S_OK; }
+    HRESULT RenderFile(LPCWSTR file, LPCWSTR) override {
+        const std::u16string path = file;
+        Record("render " + wq::Utf16ToUtf8(path));
+        // Like the real graph, only an existing regular file can be rendered.
+        struct stat st {};
+        const auto host = wq::fs::ToHostPath(path, false);
+        if (m_world->failing.count(path) || !host || ::stat(host->c_str(), &st) != 0 ||
+            !S_ISREG(st.st_mode))
+            return E_FAIL;
+        auto it = m_world->durationMs.find(path);
+        m_durationMs = it == m_world->durationMs.end() ? m_world->defaultMs : it->second;
+        return S_OK;
+    }
+    HRESULT Run() override {
+        if (!m_running) m_runStartTick = GetTickCount();
+        m_running = true;
+        return Record("run");
+    }
+    HRESULT Pause() override { return Freeze("pause"); }
+    HRESULT Stop() override { return Freeze("stop"); }
+    HRESULT GetDuration(LONGLONG* d) override {
+        *d = m_durationMs * 10000;
+        return S_OK;
+    }
+    HRESULT GetCurrentPosition(LONGLONG* p) override {
+        *p = Position() * 10000;
+        return S_OK;
+    }
+    HRESULT SetPositions(LONGLONG* cur, DWORD flags, LONGLONG*, DWORD) override {
+        if (!cur || (flags & AM_SEEKING_PositioningBitsMask) != AM_SEEKING_AbsolutePositioning)
+            return S_OK;
+        m_positionMs = std::min(*cur / 10000, m_durationMs);
+        m_runStartTick = GetTickCount();
+        return Record("seek " + std::to_string(*cur / 10000));
+    }
+    HRESULT SetRate(double) override { return S_OK; }
+    HRESULT put_Volume(LONG v) override { return Record("volume " + std::to_string(v)); }
+    HRESULT put_Balance(LONG) override { return S_OK; }
+    // Never asked by the player.
+    HRESULT RemoveFilter(IBaseFilter*) override { return E_NOTIMPL; }
+    HRESULT GetState(LONG, OAFilterState*) override { return E_NOTIMPL; }
+    HRESULT GetStopPosition(LONGLONG*) override { return E_NOTIMPL; }
+    HRESULT GetRate(double*) override { return E_NOTIMPL; }
+    HRESULT get_Volume(LONG*) override { return E_NOTIMPL; }
+    HRESULT get_Balance(LONG*) override { return E_NOTIMPL; }
+
+private:
+    LONGLONG Position() const {
+        const LONGLONG p = m_positionMs + (m_running ? DWORD(GetTickCount() - m_runStartTick) : 0);
+        return std::min(p, m_durationMs);
+    }
+    HRESULT Freeze(const char* call) {
+        m_positionMs = Position();
+        m_running = false;
+        return Record(call);
+    }
+    HRESULT Record(std::string call) {
+        m_world->calls.push_back(std::move(call));
+        return S_OK;
+    }
+
+    GraphWorld* m_world;
+    ULONG m_refs = 1;
+    bool m_running = false;
+    LONGLONG m_positionMs = 0, m_durationMs = 0;
+    DWORD m_runStartTick = 0;
+};
+
+// Records every registered message with its tick and answers 1.
 class LauncherWindow : public CWnd {
 public:
     struct Received {
         std::u16string name;
         WPARAM wParam;
         LPARAM lParam;
+        DWORD tick;
     };
     std::vector<Received> received;
-    // When set, the launcher sends this key to "WQAudio" at its timer 77.
-    WPARAM keyAtTimer = 0;
-    // Runs at the launcher's timer 78 (inside whatever loop is pumping).
-    std::function<void()> atTimer78;
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    int Count(std::u16string_view name) const;
+    std::function<void()> atTimer;  // runs at timer 77, inside whatever loop pumps
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg >= 0xC000) {
+            const std::u16string name(wq::win::GetRegisteredMessageName(msg));
+            received.push_back({name, wParam, lParam, GetTickCount()});
+            return 1;
+        }
+        if (msg == WM_TIMER && wParam == 77) {
+            KillTimer(77);
+            atTimer();
+            return 0;
+        }
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+    int Count(std::u16string_view name) const {
+        return static_cast<int>(std::count_if(received.begin(), received.end(),
+                                              [&](const Received& r) { return r.name == name; }));
+    }
 };
 
 class PlayerTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    // Three tracks and a sub-folder on the card, an empty USB disk and the
+    // default skin.
+    void SetUp() override {
+        for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
+            root.MakeFile(std::string("SDMMC Card/AUDIO/") + name);
+        root.MakeDir("SDMMC Card/AUDIO/Live");
+        root.MakeDir("이동식디스크");
+        std::filesystem::create_directory_symlink(WQ_SOURCE_DIR "/skin",
+                                                  root.MakeDir("NAND Flash") + "/skin");
+        wq::device::SetSettingsPath(root.Host("settings.db"));
+        wq::device::SetMemSettingsPath(root.Host("mem.db"));
+        wq::device::ClearCallLog();
+        m_realGraph = wq::media::RegisterClass(CLSID_FilterGraph, [this](REFIID riid, void** ppv) {
+            auto* graph = new TestGraph(&graphs);
+            const HRESULT hr = graph->QueryInterface(riid, ppv);
+            graph->Release();
+            return hr;
+        });
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    }
+    void TearDown() override {
+        StopPlayer();
+        CoUninitialize();
+        wq::media::RegisterClass(CLSID_FilterGraph, m_realGraph);
+        wq::device::SetSettingsPath(std::string());
+    }
 
-    // Makes an (empty) file below the device root, folders included.
-    void MakeFile(const std::string& relative);
-    void MakeFolder(const std::string& relative);
-    // Writes a WQAUDIO setting before the player starts.
-    void StoreNumber(const char16_t* key, DWORD value);
-    void StoreString(const char16_t* key, const CString& value);
-    DWORD ReadNumber(const char16_t* key, bool* found = nullptr);
-    CString ReadString(const char16_t* key);
+    void Store(const char16_t* key, DWORD value) {
+        ASSERT_TRUE(CCommon::WriteINIFile(u"WQAUDIO", key, REG_DWORD, &value));
+    }
+    void Store(const char16_t* key, const CString& value) {
+        ASSERT_TRUE(CCommon::WriteINIFile(u"WQAUDIO", key, REG_SZ, value.GetString()));
+    }
+    DWORD ReadNumber(const char16_t* key) {
+        DWORD v = 0;
+        CCommon::ReadINIFile(u"WQAUDIO", key, REG_DWORD, &v);
+        return v;
+    }
+    CString ReadString(const char16_t* key) {
+        char16_t buffer[1024] = {};
+        CCommon::ReadINIFile(u"WQAUDIO", key, REG_SZ, buffer);
+        return CString(buffer);
+    }
 
-    // Creates the player window and runs its start-up timers to the end.
-    void StartPlayer(const CString& cmdLine = CString());
-    // Runs the loop for `ms` of virtual time.
-    void Run(DWORD ms);
-    void Command(UINT id, UINT code = 0);
-    LRESULT KeyDown(WPARAM code);
-    LRESULT Registered(const char16_t* name, WPARAM wParam, LPARAM lParam = 0);
-    void Activate(bool active);
+    // Creates the launcher and the player window and runs the start-up
+    // timers (302, 303 and 304) to their end.
+    void StartPlayer(const CString& cmdLine = CString()) {
+        StartLauncher();
+        player = std::make_unique<CWQAudioDlg>();
+        player->m_strCmdLine = cmdLine;
+        ASSERT_TRUE(player->Create(wq::win::IDD_WQAUDIO_DIALOG, nullptr));
+        Run(400);
+    }
+    void StartLauncher() {
+        launcher = std::make_unique<LauncherWindow>();
+        ASSERT_TRUE(
+            launcher->Create(nullptr, u"WQMain", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    }
+    void StopPlayer() {
+        if (player && player->m_hWnd) player->DestroyWindow();
+        if (launcher && launcher->m_hWnd) launcher->DestroyWindow();
+        player.reset();
+        launcher.reset();
+    }
+    void Run(DWORD ms) {
+        auto r = wq::win::RunFor(ms);
+        ASSERT_TRUE(r.ok) << r.message;
+    }
+    void Command(UINT id, UINT code = 0) {
+        player->SendMessage(WM_COMMAND, MAKEWPARAM(id, code), 0);
+    }
+    LRESULT Registered(const char16_t* name, WPARAM wParam, LPARAM lParam = 0) {
+        return player->SendMessage(RegisterWindowMessage(name), wParam, lParam);
+    }
+    LRESULT KeyDown(WPARAM code) { return Registered(u"WQ:MSG:KEYDOWN", code); }
 
-    // The title-list rows, and the row of the file named `name`.
-    int RowOf(const std::u16string& name);
-    int Selection();
-    CString CurrentPath() const { return player->m_strCurPath; }
-    std::string LoadedName() const;
+    int RowOf(const std::u16string& name) {
+        CSkinListBox* list = player->m_pSkinLBMP3Title;
+        for (int i = 0; i < list->GetCount(); ++i) {
+            CString text;
+            list->GetText(i, text);
+            if (text.str() == name) return i;
+        }
+        return -1;
+    }
+    int Selection() { return player->m_pSkinLBMP3Title->GetCurSel(); }
+    // Selects the row of `name` and sends the list's notification `code`.
+    void Select(const std::u16string& name, UINT code = SKIN_CODE_SET) {
+        ASSERT_GE(RowOf(name), 0) << wq::Utf16ToUtf8(name);
+        player->m_pSkinLBMP3Title->SetCurSel(RowOf(name));
+        Command(IDC_LST_MP3TITLE, code);
+    }
+    // Double-taps the row of `name`, as a finger would.
+    void DoubleTap(const std::u16string& name) {
+        Select(name, SKIN_CODE_DBLCLK);
+        Run(50);
+    }
+    std::string LoadedName() const {
+        const std::u16string& p = player->m_strCurPath.str();
+        return wq::Utf16ToUtf8(p.substr(p.rfind(u'\\') + 1));
+    }
 
-    std::string root;
-    std::unique_ptr<wq::win::TestSession> session;
-    std::unique_ptr<TestGraphWorld> graphs;
+    wq::test::TempRoot root;
+    wq::win::TestSession session;
+    GraphWorld graphs;
     std::unique_ptr<LauncherWindow> launcher;
     std::unique_ptr<CWQAudioDlg> player;
+
+private:
+    wq::media::ClassFactory m_realGraph;
 };
