@@ -105,11 +105,10 @@ protected:
     void TearDown() override { g_app.m_pMainWnd = nullptr; }
     // Expects the entries in this order; prints the log when one is missing or out of order.
     void ExpectOrder(std::initializer_list<const char*> entries) {
-        int last = -1;
+        auto from = log.begin();
         for (const char* e : entries) {
-            const int at = IndexOf(log, e);
-            ASSERT_GT(at, last) << e << " in " << Join(log);
-            last = at;
+            from = std::find(from, log.end(), e);
+            ASSERT_NE(from, log.end()) << e << " in " << Join(log);
         }
     }
 };
