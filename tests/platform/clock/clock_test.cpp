@@ -7,17 +7,15 @@
 
 namespace {
 
-TEST(VirtualClock, WrapsDifferencesStayUnsignedAndRemovingRestoresThePreviousClock) {
+TEST(VirtualClock, DrivesTicksAndSleepAcrossTheWrapAndRemovingRestoresThePreviousClock) {
     const bool virtualBefore = wq::clock::Current().IsVirtual();
     {
         wq::clock::ScopedVirtualClock outer(100);
         {
             wq::clock::ScopedVirtualClock scoped(0xFFFFFFF0u);
-            const DWORD then = GetTickCount();
-            EXPECT_EQ(then, 0xFFFFFFF0u);
+            EXPECT_EQ(GetTickCount(), 0xFFFFFFF0u);
             Sleep(32);  // a virtual sleep moves time, it does not block
             EXPECT_EQ(GetTickCount(), 0x10u);
-            EXPECT_EQ(GetTickCount() - then, 32u);
             EXPECT_EQ(scoped.clock().Elapsed(), 32u);
         }
         EXPECT_EQ(GetTickCount(), 100u);
@@ -45,8 +43,6 @@ TEST(RealClock, SleepsAtLeastTheTimeAskedAndNeverGoesBack) {
         EXPECT_LT(c.Now() - last, 1000u);  // monotonic: no huge unsigned jump
     }
     EXPECT_GE(last - start, 25u);
-    c.Advance(100000);  // has no effect on real time
-    EXPECT_LT(c.Now() - last, 1000u);
 }
 
 }  // namespace
