@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include "platform/ipc/json.h"
 #include "tests/platform/ipc/private_bus.h"
 #include "tests/platform/ipc/program.h"
 
@@ -73,7 +74,7 @@ TEST(BusSend, ReturnsTheHandlersResultFromTheReceiversThread) {
     bool d1 = false, d2 = false, none = true, gone = true;
     EXPECT_EQ(a.Send(id, keydown, 38, 7, &d1), 38007);
     EXPECT_EQ(a.Send(id, WM_CLOSE, 0, 0, &d2), 5);
-    EXPECT_EQ(a.Send(id, keydown, 3, -1), 2999);  // lParam keeps its sign
+    EXPECT_EQ(a.Send(id, keydown, 3, -1), 2999);         // lParam keeps its sign
     EXPECT_EQ(a.Send(id, 0xC000 + 77, 1, 1, &none), 0);  // an id nobody registered
     EXPECT_EQ(a.Send(12345, WM_CLOSE, 0, 0, &gone), 0);
     EXPECT_TRUE(d1 && d2);
@@ -157,20 +158,26 @@ TEST(BusSend, TwoProgramsSendingToEachOtherBothGetAnswers) {
             return LRESULT(m.wParam + add);
         });
     }
-    auto fromA = std::async(std::launch::async, [&] { return a.Send(a.Find(u"WQMain"), WM_USER + 1, 10); });
-    auto fromB = std::async(std::launch::async, [&] { return b.Send(b.Find(u"WQAudio"), WM_USER + 1, 20); });
-    ASSERT_TRUE(fromA.wait_for(4s) == std::future_status::ready && fromB.wait_for(4s) == std::future_status::ready);
+    auto fromA =
+        std::async(std::launch::async, [&] { return a.Send(a.Find(u"WQMain"), WM_USER + 1, 10); });
+    auto fromB =
+        std::async(std::launch::async, [&] { return b.Send(b.Find(u"WQAudio"), WM_USER + 1, 20); });
+    ASSERT_TRUE(fromA.wait_for(4s) == std::future_status::ready &&
+                fromB.wait_for(4s) == std::future_status::ready);
     EXPECT_EQ(fromA.get(), 12);
     EXPECT_EQ(fromB.get(), 21);
     // From a worker thread of a program (not its GUI thread) the answer comes too.
-    auto worker = std::async(std::launch::async, [&] { return a.bus()->Send(a.Find(u"WQMain"), WM_USER + 1, 30, 0, nullptr); });
+    auto worker = std::async(std::launch::async, [&] {
+        return a.bus()->Send(a.Find(u"WQMain"), WM_USER + 1, 30, 0, nullptr);
+    });
     EXPECT_EQ(worker.get(), 32);
 
     // A handler that sends back to its sender, three levels deep.
     for (const auto& e : {std::pair(&a, u"WQMain"), std::pair(&b, u"WQAudio")}) {
         e.first->On("1026", [p = e.first, peer = e.second](const Message& m) {
             return m.wParam == 0 ? LRESULT{100}
-                                 : 1 + p->bus()->Send(p->bus()->Find(peer), WM_USER + 2, m.wParam - 1, 0, nullptr);
+                                 : 1 + p->bus()->Send(p->bus()->Find(peer), WM_USER + 2,
+                                                      m.wParam - 1, 0, nullptr);
         });
     }
     EXPECT_EQ(a.Send(a.Find(u"WQMain"), WM_USER + 2, 3), 103);
@@ -213,7 +220,8 @@ TEST(BusGarbage, MalformedCallsAreRefusedAndTheTargetKeepsWorking) {
     Program a;
     a.Publish(1, u"WQMain");
     a.On("WQ:MSG:KEYDOWN", [](const Message& m) { return LRESULT(m.wParam); });
-    const std::string call = "gdbus call --session --timeout 3 --dest org.wqaudio.Window.wqmain --object-path ";
+    const std::string call =
+        "gdbus call --session --timeout 3 --dest org.wqaudio.Window.wqmain --object-path ";
     const std::string win = call + "/org/wqaudio/Window/wqmain --method ";
     const std::string refused[] = {
         win + "org.wqaudio.Window.SendNumber \"'sixteen'\" 0 0",  // wrong type
@@ -226,11 +234,14 @@ TEST(BusGarbage, MalformedCallsAreRefusedAndTheTargetKeepsWorking) {
         call + "/org/wqaudio/Window/nothing --method org.wqaudio.Window.SendNumber 16 0 0",
     };
     std::string out;
-    for (const std::string& cmd : refused) EXPECT_NE(RunCommand(cmd + " 2>/dev/null", &out), 0) << cmd << out;
+    for (const std::string& cmd : refused)
+        EXPECT_NE(RunCommand(cmd + " 2>/dev/null", &out), 0) << cmd << out;
     EXPECT_TRUE(a.received().empty());
-    EXPECT_EQ(RunCommand(win + "org.wqaudio.Window.SendMessage \"'WQ:MSG:KEYDOWN'\" 38 0", &out), 0);
+    EXPECT_EQ(RunCommand(win + "org.wqaudio.Window.SendMessage \"'WQ:MSG:KEYDOWN'\" 38 0", &out),
+              0);
     EXPECT_EQ(out, "(int64 38,)\n");
-    EXPECT_EQ(RunCommand(win + "org.freedesktop.DBus.Properties.Get org.wqaudio.Window Name", &out), 0);
+    EXPECT_EQ(RunCommand(win + "org.freedesktop.DBus.Properties.Get org.wqaudio.Window Name", &out),
+              0);
     EXPECT_EQ(out, "(<'WQMain'>,)\n");
 }
 
@@ -255,6 +266,21 @@ TEST(BusAlone, ABusThatGoesAwayLeavesProgramsRunningAlone) {
     b.Withdraw(1);
     EXPECT_LT(Clock::now() - start, 3s);
     EXPECT_FALSE(a.bus()->IsConnected());
+}
+
+TEST(JsonWriter, NestsSeparatesAndEscapesBadText) {
+    JsonWriter j;
+    j.BeginObject().Key("a").BeginArray().Value(1).Value(-2).BeginObject().EndObject().EndArray();
+    j.Key("s")
+        .Value("q\"\\\n\x01")
+        .Key("u")
+        .Value(std::u16string_view(u"\xD800x\xDC80 한"))
+        .Key("b")
+        .Value(true)
+        .EndObject();
+    EXPECT_EQ(j.str(),
+              "{\"a\":[1,-2,{}],\"s\":\"q\\\"\\\\\\n\\u0001\",\"u\":\"\xEF\xBF\xBDx\xEF\xBF\xBD "
+              "\xED\x95\x9C\",\"b\":true}");
 }
 
 }  // namespace

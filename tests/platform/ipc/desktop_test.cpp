@@ -12,43 +12,29 @@
 #include "platform/device/hooks.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/surface.h"
+#include "platform/ipc/skin_state.h"
 #include "platform/ipc/state.h"
+#include "platform/skin/skinlistbox.h"
+#include "platform/skin/skinslider.h"
 #include "platform/win/remote.h"
 #include "platform/win/testing.h"
 #include "platform/win/winapi.h"
 #include "tests/platform/ipc/private_bus.h"
+#include "tests/platform/skin/skinfixture.h"
 
 namespace wq::ipc::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-struct Seen {
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-std::vector<Seen> g_seen;
-UINT g_keydown =
-    RegisterWindowMessageW(u"WQ:MSG:KEYDOWN");  // before any message arrives, as the player does
+// What the test's player windows received: registered KEYDOWN and WM_CLOSE.
+std::vector<std::pair<UINT, WPARAM>> g_seen;
+const UINT g_keydown = RegisterWindowMessageW(u"WQ:MSG:KEYDOWN");  // before any message arrives
 
 LRESULT PlayerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == g_keydown || msg == WM_CLOSE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
-        msg == WM_MOUSEMOVE) {
-        g_seen.push_back({msg, wParam, lParam});
-        return msg == g_keydown ? LRESULT(wParam) + 1 : 0;
-    }
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT all{0, 0, 100, 50};
-        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-        FillRect(dc, &all, red);
-        DeleteObject(red);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg != g_keydown && msg != WM_CLOSE) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    g_seen.emplace_back(msg, wParam);
+    return msg == g_keydown ? LRESULT(wParam) + 1 : 0;
 }
 
 // The next line `f` prints within `ms` (without its newline); "" at the end
@@ -127,10 +113,7 @@ TEST_F(DesktopTest, OtherProgramsReachTheWindowProcedureByName) {
     SetForegroundWindow(other);
     EXPECT_EQ(Wqctl("send wqaudio WQ:MSG:KEYDOWN 38"), "39");  // under this program's own id
     EXPECT_EQ(Wqctl("send WQAudio WM_CLOSE"), "0");
-    ASSERT_EQ(g_seen.size(), 2u);
-    EXPECT_EQ(g_seen[0].msg, g_keydown);
-    EXPECT_EQ(g_seen[0].wParam, 38u);
-    EXPECT_EQ(g_seen[1].msg, WM_CLOSE);
+    EXPECT_EQ(g_seen, (std::vector<std::pair<UINT, WPARAM>>{{g_keydown, 38}, {WM_CLOSE, 0}}));
     Wqctl("raise WQAudio");
     EXPECT_EQ(GetForegroundWindow(), player);
 
@@ -144,46 +127,62 @@ TEST_F(DesktopTest, OtherProgramsReachTheWindowProcedureByName) {
     DestroyWindow(other);
 }
 
-TEST_F(DesktopTest, AutomationTapsDragsAndReadsTheWindow) {
-    HWND player = MakePlayer(u"WQAudio");
-    ASSERT_NE(CreateWindowExW(0, u"STATIC", u"label", WS_CHILD | WS_VISIBLE, 10, 5, 30, 20, player,
-                              reinterpret_cast<HMENU>(std::uintptr_t{2008}), nullptr, nullptr),
-              nullptr);
-    SetControlLister([player](HWND w) {
-        std::vector<ControlState> c;
-        if (w == player)
-            c.push_back({2002, "button", RECT{50, 0, 70, 20}, std::nullopt, u"play_n.bmp"});
-        return c;
+TEST_F(DesktopTest, AutomationTapsDragsAndReadsASkinnedWindow) {
+    skintest::TempRoot root;
+    for (auto [face, w, h] : std::initializer_list<std::tuple<const char*, int, int>>{
+             {"bg", 200, 120}, {"n", 30, 20}, {"p", 30, 20}, {"thumb", 10, 10}})
+        root.Write(std::string("skin/img/") + face + ".bmp", skintest::SolidBmp(w, h, 0x00C000));
+    root.Write("skin/test.tpl",
+               "wqskin 1\nface 200 120\nbackground img\\bg.bmp\n"
+               "button 100 10 10 30 20 normal=img\\n.bmp pressed=img\\p.bmp\n"
+               "slider 200 horizontal 10 40 110 10 thumb=img\\thumb.bmp\n"
+               "list 300 10 60 100 57 rowheight=19\n"
+               "custom 400 130 60 40 30\n");
+    skintest::OwnerWnd owner;
+    ASSERT_TRUE(owner.CreateOwner(200, 120));
+    SetWindowTextW(owner.m_hWnd, u"WQAudio");
+    owner.skin = std::make_unique<CSkinManager>(&owner);
+    ASSERT_TRUE(owner.skin->Load(u"\\skin\\test.tpl"));
+    SetControlLister([&](HWND h) {
+        return h == owner.m_hWnd ? ListSkinControls(*owner.skin) : std::vector<ControlState>{};
     });
-    EXPECT_EQ(Wqctl("tap 60 30"), "");
-    EXPECT_TRUE(g_seen.empty()) << "automation is off until enabled";
+
+    EXPECT_EQ(Wqctl("tap 20 15"), "");
+    EXPECT_TRUE(owner.commands.empty()) << "automation is off until enabled";
     ASSERT_TRUE(m_desktop->EnableAutomation());
-    Wqctl("tap 60 30");
-    ASSERT_EQ(g_seen.size(), 2u);
-    EXPECT_EQ(g_seen[0].msg, UINT{WM_LBUTTONDOWN});
-    EXPECT_EQ(g_seen[0].lParam, MAKELPARAM(60, 30));
-    EXPECT_EQ(g_seen[1].msg, UINT{WM_LBUTTONUP});
-    g_seen.clear();
-    Wqctl("drag 60 30 100 30");
-    ASSERT_GE(g_seen.size(), 7u);  // down, a move every 8 px or less, up
-    EXPECT_EQ(g_seen.front().msg, UINT{WM_LBUTTONDOWN});
-    EXPECT_EQ(g_seen.back().msg, UINT{WM_LBUTTONUP});
-    EXPECT_EQ(g_seen.back().lParam, MAKELPARAM(100, 30));
-    for (size_t i = 1; i + 1 < g_seen.size(); ++i) EXPECT_EQ(g_seen[i].msg, UINT{WM_MOUSEMOVE});
+    Wqctl("tap 20 15");
+    EXPECT_EQ(owner.commands, (std::vector<skintest::Command>{{100, 0}}));
+    owner.commands.clear();
+    Wqctl("drag 14 45 110 45");
+    ASSERT_GE(owner.commands.size(), 12u);                             // a move every 8 px or less
+    EXPECT_EQ(owner.commands.front(), (skintest::Command{200, 200}));  // dragging
+    EXPECT_EQ(owner.commands.back(), (skintest::Command{200, 100}));   // set at the pen's release
+    EXPECT_GT(owner.skin->GetSlider(200)->GetPos(), 50);
 
     const std::string file = testing::TempDir() + "desktop_shot.png";
     Wqctl("screenshot WQAudio " + file);
     gdi::Surface png;
     ASSERT_TRUE(gdi::LoadPng(file, &png));
-    EXPECT_EQ(png.width, 100);
-    EXPECT_EQ(png.height, 50);
-    EXPECT_EQ(png.At(90, 45), 0xFF0000u);  // painted by the window itself
+    EXPECT_EQ(png.width, 200);
+    EXPECT_EQ(png.height, 120);
+    EXPECT_EQ(png.At(190, 110), 0x00C000u);  // the skin's background, painted by the window
 
+    CSkinListBox* list = owner.skin->GetList(300);
+    for (const char16_t* row : {u"[..]", u"Simon & \"Garfunkel\"", u"노래.mp3"})
+        list->AddString(row);
+    list->SetItemColor(2, RGB(255, 0, 0));
+    list->SetCurSel(1);
+    owner.skin->GetSlider(200)->SetPos(40);
+    // The picture is the button's current face, as the player swaps Play and Pause.
+    owner.skin->GetButton(100)->SetSkinBitmap(u"img\\p.bmp", 0);
     const std::string json = Wqctl("state WQAudio");
     for (const char* part :
-         {R"("name":"WQAudio","id":0)", R"("rect":[0,0,100,50],"visible":true)",
-          R"("name":"label","id":2008)", R"("rect":[10,5,40,25])",
-          R"({"id":2002,"kind":"button","rect":[50,0,70,20],"picture":"play_n.bmp"})"})
+         {R"("name":"WQAudio","id":0,)", R"("rect":[0,0,200,120],"visible":true)",
+          R"({"text":"Simon & \"Garfunkel\"","color":)",
+          R"({"text":"노래.mp3","color":"#ff0000"}],"selection":1)", R"("id":300,)",
+          R"({"id":100,"kind":"button","rect":[10,10,40,30],"picture":"img\\p.bmp"})",
+          R"({"id":200,"kind":"slider","rect":[10,40,120,50],"pos":40})",
+          R"({"id":400,"kind":"custom","rect":[130,60,170,90]})"})
         EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
     SetControlLister(nullptr);
 }
