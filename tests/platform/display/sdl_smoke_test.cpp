@@ -1,6 +1,6 @@
-// One real SDL2 window: drawn, presented, read back from the screen, saved as
-// PNG, and clicked and closed through SDL events. CTest runs this program under
-// xvfb-run; without xvfb-run it is skipped with a message.
+// One real SDL2 window at the default scale of 2: drawn, read back from the screen,
+// saved as PNG, and clicked, keyed and closed through SDL events. CTest runs this
+// program under xvfb-run; without xvfb-run it is skipped with a message.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 #include "platform/display/sdl_presenter.h"
 #include "platform/gdi/gdi.h"
 #include "platform/win/afxwin.h"
-#include "platform/win/presenter.h"
 #include "platform/win/testing.h"
 
 namespace {
@@ -45,23 +44,22 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
     if (std::getenv("WQ_NO_XVFB"))
         GTEST_SKIP() << "xvfb-run is not installed; the real-window smoke test needs it";
     wq::win::ResetWindowSystem();  // real clock: SDL events arrive in real time
-    wq::display::Options options;
-    options.scale = 2;
     std::string error;
-    auto presenter = wq::display::CreatePresenter(options, &error);
+    auto presenter = wq::display::CreatePresenter(wq::display::Options{}, &error);
     ASSERT_NE(presenter, nullptr) << error;
+    auto* sdl = dynamic_cast<wq::display::SdlPresenter*>(presenter.get());
+    ASSERT_NE(sdl, nullptr);
     WNDCLASSW wc;
     wc.lpfnWndProc = Proc;
     wc.lpszClassName = u"Smoke";
     RegisterClassW(&wc);
     HWND h = CreateWindowExW(0, u"Smoke", u"WQ smoke", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234,
                              nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(h, nullptr);
     auto r = wq::win::RunFor(200);
     ASSERT_TRUE(r.ok) << r.message;
 
     wq::gdi::Surface screen;
-    ASSERT_TRUE(wq::display::ReadScreenPixels(presenter.get(), h, &screen));
+    ASSERT_TRUE(wq::display::ReadScreenPixels(sdl, h, &screen));
     ASSERT_EQ(screen.width * 1000 + screen.height, 960468);
     EXPECT_EQ(screen.At(0, 0), 0x00C800u);
     EXPECT_EQ(screen.At(200, 100), 0xFFFFFFu);  // device pixel (100,50), doubled
@@ -72,26 +70,21 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
     ASSERT_TRUE(wq::display::SaveWindowPng(h, path, &error)) << error;
     wq::gdi::Surface png;
     ASSERT_TRUE(wq::gdi::LoadPng(path, &png, &error)) << error;
+    std::filesystem::remove(path);
     EXPECT_EQ(png.width, 480);
     EXPECT_EQ(png.At(105, 55), 0xFFFFFFu);
     EXPECT_EQ(png.At(110, 55), 0x00C800u);
-    std::filesystem::remove(path);
 
     // A click at screen pixel (201,101) is device pixel (100,50); closing posts WM_CLOSE;
     // keys reach the application's hook by their SDL names.
-    auto* sdl = dynamic_cast<wq::display::SdlPresenter*>(presenter.get());
-    ASSERT_NE(sdl, nullptr);
     wq::win::SetKeyHook([](const char* key, bool down) {
         g_events.push_back(std::string("key ") + key + (down ? " down" : " up"));
     });
+    const Uint32 id = sdl->WindowId(h);
     SDL_Event e[3]{};
-    e[0].button = {SDL_MOUSEBUTTONDOWN, 0, sdl->WindowId(h), 0, SDL_BUTTON_LEFT, 0, 0, 0, 201, 101};
-    e[1].window.type = SDL_WINDOWEVENT;
-    e[1].window.windowID = sdl->WindowId(h);
-    e[1].window.event = SDL_WINDOWEVENT_CLOSE;
-    e[2].key.type = SDL_KEYDOWN;
-    e[2].key.windowID = sdl->WindowId(h);
-    e[2].key.keysym.sym = SDLK_SPACE;
+    e[0].button = {SDL_MOUSEBUTTONDOWN, 0, id, 0, SDL_BUTTON_LEFT, 0, 0, 0, 201, 101};
+    e[1].window = {SDL_WINDOWEVENT, 0, id, SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
+    e[2].key = {SDL_KEYDOWN, 0, id, SDL_PRESSED, 0, 0, 0, {SDL_SCANCODE_SPACE, SDLK_SPACE, 0, 0}};
     for (auto& event : e) SDL_PushEvent(&event);
     r = wq::win::RunUntil([] { return g_events.size() >= 3; }, 3000);
     ASSERT_TRUE(r.ok) << r.message;

@@ -24,15 +24,6 @@ protected:
         ASSERT_TRUE(a.CreateTop(0, 0, 100, 50));
         Settle(log);
     }
-    // Retrieves and dispatches `n` messages; WM_QUIT has no window, so it is logged here.
-    void Dispatch(int n) {
-        MSG m;
-        for (int i = 0; i < n; ++i) {
-            ASSERT_TRUE(::PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
-            if (m.message == WM_QUIT) log.push_back("quit " + std::to_string(m.wParam));
-            ::DispatchMessage(&m);
-        }
-    }
 };
 
 TEST_F(QueueTest, SentRunsInsideTheCallPostedAfterTheHandlerInOrder) {
@@ -56,9 +47,13 @@ TEST_F(QueueTest, RetrievalOrderIsPostedInputQuitPaintThenTimer) {
     ::InvalidateRect(a, nullptr, FALSE);
     wq::win::QueueMouseInput(a, WM_LBUTTONDOWN, POINT{5, 5});
     ::PostMessage(a, M1, 0, 0);
-    Dispatch(5);
-    EXPECT_EQ(Join(log), "A:user+1 | A:down 5,5 | quit 3 | A:paint | A:timer 7");
     MSG m;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(::PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
+        if (m.message == WM_QUIT) log.push_back("quit " + std::to_string(m.wParam));  // no window
+        ::DispatchMessage(&m);
+    }
+    EXPECT_EQ(Join(log), "A:user+1 | A:down 5,5 | quit 3 | A:paint | A:timer 7");
     EXPECT_FALSE(::PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));  // one WM_QUIT per call
 }
 
