@@ -1,6 +1,6 @@
 // CScrollTextWnd in a real window: composition, the centred fit, 5 pixels
 // per paint, re-entry from the right edge, EnableScroll, SetText restarting
-// the scroll, and the captured background.
+// the scroll, and the timers ending with the window.
 #include "graphics/scrolltext.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +55,8 @@ const std::u16string& WideText() {
     static const std::u16string text = [] {
         std::u16string s;
         while (Measure(s) < 300) s += u"Wave 노래 ";
-        for (const char16_t* tail : {u"", u"i", u".", u"l", u"ii", u"i.", u"..", u"il", u"iii", u"Wi", u"W."})
+        for (const char16_t* tail :
+             {u"", u"i", u".", u"l", u"ii", u"i.", u"..", u"il", u"iii", u"Wi", u"W."})
             if (Measure(s + tail) % 5 == 0) return s + tail;
         return s;
     }();
@@ -65,7 +66,8 @@ const std::u16string& WideText() {
 class ScrollTextTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(parent.Create(u"Parent", u"Parent", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 60}, nullptr, 0));
+        ASSERT_TRUE(parent.Create(u"Parent", u"Parent", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 60},
+                                  nullptr, 0));
         wq::win::PumpPending();
         ASSERT_TRUE(text.Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 0, 0), &parent, 2102));
         HDC dc = parent.GetDC();
@@ -85,13 +87,10 @@ protected:
                 if (Pixel(x, y) != kParentBg) first = std::min(first, x), last = std::max(last, x);
         return {first, last};
     }
-    // Shows the wide text and lets it scroll for `ms`.
-    void ScrollWide(int ms) {
+    // Shows the wide text: the first paint moves it 5 pixels.
+    void ShowWide() {
         text.SetText(WideText().c_str());
         wq::win::PumpPending();
-        if (ms) {
-            ASSERT_TRUE(wq::win::RunFor(ms).ok);
-        }
     }
 
     wq::win::TestSession session;
@@ -99,9 +98,12 @@ protected:
     CScrollTextWnd text;
 };
 
-TEST_F(ScrollTextTest, ComposesPrefixAndTextAndShowsOnlyTheBackgroundWhenEmpty) {
+TEST_F(ScrollTextTest, ShortTextIsComposedCentredAndNeverScrolls) {
     const std::tuple<const char16_t*, const char16_t*, const char16_t*> cases[] = {
-        {u"Artist", u"Song", u"Artist - Song"}, {u"", u"Song", u"Song"}, {u"Artist", u"", u"Artist"}, {u"", u"", u""}};
+        {u"Artist", u"Song", u"Artist - Song"},
+        {u"", u"Song", u"Song"},
+        {u"Artist", u"", u"Artist"},
+        {u"", u"", u""}};
     for (const auto& [prefix, song, shown] : cases) {
         text.SetPrefix(prefix);
         text.SetText(song);
@@ -111,15 +113,12 @@ TEST_F(ScrollTextTest, ComposesPrefixAndTextAndShowsOnlyTheBackgroundWhenEmpty) 
     EXPECT_EQ(text.GetShownText(), CString(u"")) << "the prefix alone changes nothing shown";
     wq::win::PumpPending();
     EXPECT_EQ(InkColumns().second, -1) << "only the captured background";
-    EXPECT_EQ(text.GetScrollTimer(), 0u);
-}
 
-TEST_F(ScrollTextTest, NarrowTextIsCentredAndNeverScrolls) {
+    text.SetPrefix(u"");
     text.SetTextColor(0x00FFFF);
     text.SetText(u"Song");
     wq::win::PumpPending();
     const auto [first, last] = InkColumns();
-    ASSERT_GE(last, 0);
     const int w = Measure(u"Song");
     EXPECT_NEAR(first, (200 - w) / 2, 2);
     EXPECT_NEAR(199 - last, 200 - (200 - w) / 2 - w, 3);
@@ -127,11 +126,10 @@ TEST_F(ScrollTextTest, NarrowTextIsCentredAndNeverScrolls) {
     for (int x = first; x <= last; ++x)
         for (int y = 0; y < 20; ++y) yellow = yellow || Pixel(x, y) == 0xFFFF00;
     EXPECT_TRUE(yellow) << "drawn in the text colour";
-    EXPECT_EQ(text.GetScrollTimer(), 0u);
     ASSERT_TRUE(wq::win::RunFor(2000).ok);
+    EXPECT_EQ(text.GetScrollTimer(), 0u);
     EXPECT_EQ(text.GetScrollOffset(), 0);
     EXPECT_EQ(InkColumns(), std::make_pair(first, last));
-
     // Format 0 (the explorer's left alignment) starts at the left edge.
     text.SetFormat(0);
     text.SetText(u"Song");
@@ -142,7 +140,7 @@ TEST_F(ScrollTextTest, NarrowTextIsCentredAndNeverScrolls) {
 TEST_F(ScrollTextTest, WideTextMovesFivePixelsPerPaintAndReentersFromTheRight) {
     const int w = Measure(WideText());
     ASSERT_EQ(w % 5, 0) << "no text of a width divisible by 5 was found";
-    ScrollWide(0);
+    ShowWide();
     EXPECT_EQ(text.GetScrollOffset(), 5);
     EXPECT_NE(text.GetScrollTimer(), 0u);
     // The timer drives the following paints, one step about every 200 ms.
@@ -160,8 +158,9 @@ TEST_F(ScrollTextTest, WideTextMovesFivePixelsPerPaintAndReentersFromTheRight) {
     EXPECT_GE(InkColumns().first, 195);
 }
 
-TEST_F(ScrollTextTest, DisablingScrollOrSettingTheSameTextResetsTheOffset) {
-    ScrollWide(1000);
+TEST_F(ScrollTextTest, DisablingScrollSettingTheSameTextOrDestroyingEndsTheScroll) {
+    ShowWide();
+    ASSERT_TRUE(wq::win::RunFor(1000).ok);
     ASSERT_GT(text.GetScrollOffset(), 5);
     text.EnableScroll(FALSE);
     EXPECT_EQ(text.GetScrollOffset(), 0);
@@ -185,11 +184,7 @@ TEST_F(ScrollTextTest, DisablingScrollOrSettingTheSameTextResetsTheOffset) {
     EXPECT_EQ(text.GetScrollOffset(), 0);
     wq::win::PumpPending();
     EXPECT_EQ(text.GetScrollOffset(), 5);
-}
-
-TEST_F(ScrollTextTest, DestroyingStopsTheTimersAndKeepsTheObjectUsable) {
-    ScrollWide(0);
-    ASSERT_NE(text.GetScrollTimer(), 0u);
+    // Destroying stops the timers; the object stays usable.
     HWND h = text.m_hWnd;
     EXPECT_TRUE(text.DestroyWindow());
     EXPECT_FALSE(IsWindow(h));
@@ -197,7 +192,6 @@ TEST_F(ScrollTextTest, DestroyingStopsTheTimersAndKeepsTheObjectUsable) {
     ASSERT_TRUE(wq::win::RunFor(2000).ok);
     text.SetText(u"after");  // no window: nothing to paint, nothing breaks
     EXPECT_EQ(text.GetShownText(), CString(u"after"));
-    EXPECT_FALSE(text.CaptureBackground(nullptr, kArea));
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -68,6 +70,28 @@ inline bool Shell(const std::string& command) { return std::system(command.c_str
 inline bool MakeToneWav(const std::string& path, int rate = 44100, int channels = 2, double seconds = 1) {
     return Shell("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=" + std::to_string(seconds) +
                  ":sample_rate=" + std::to_string(rate) + " -ac " + std::to_string(channels) + " '" + path + "'");
+}
+
+// A 24-bit bottom-up BMP of w x h pixels, each given as 0x00RRGGBB.
+inline std::string Bmp(int w, int h, const std::function<std::uint32_t(int x, int y)>& pixel) {
+    const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
+    std::string b(54 + stride * size_t(h), '\0');
+    auto put = [&b](size_t at, std::uint32_t v, size_t bytes) {
+        for (size_t i = 0; i < bytes; ++i) b[at + i] = char(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put(2, std::uint32_t(b.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, std::uint32_t(w), 4);
+    put(22, std::uint32_t(h), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            put(54 + size_t(h - 1 - y) * stride + size_t(x) * 3, pixel(x, y), 3);
+    return b;
 }
 
 }  // namespace wq::test
