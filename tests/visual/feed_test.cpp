@@ -17,49 +17,47 @@ constexpr std::int64_t kMs = 1'000'000;
 // WAVEFORMATEX bytes: only the sample rate at bytes 4-7 (44100) matters here.
 const unsigned char kFormat[18] = {1, 0, 2, 0, 0x44, 0xAC, 0, 0};
 
-// The window side, without a window: frames are counted, not drawn.
-class FakeHost : public CSpectrumHost {
-public:
+// A feed with everything around it faked: the window (frames are counted, not
+// drawn), the GUI side's wake-ups and timers, and a pipeline clock the test
+// moves by hand (every block gets `nextPlay`).
+struct Rig : CSpectrumHost, CSpectrumWaker, CPlayClock {
     BOOL active = TRUE;
     int frames = 0;
+    std::atomic<int> wakes{0};
+    std::vector<unsigned> timers;  // the delay each timer was asked for
+    bool timersWork = true, blockTimed = true, running = true;
+    std::uint64_t blockTimeline = 1, timeline = 1;
+    std::int64_t nextPlay = 0, now = 0;
+    CFft fft{128, 0};
+    CSpectrumAnalyzer analyzer{this};
+    CSpectrumFeed feed{this, &analyzer, this, this, &fft};
+
     BOOL SpectrumIsPlaying() const override { return TRUE; }
     int SpectrumPattern() const override { return PATTERN_BASIC; }
     BOOL SpectrumVisualReady() const override { return TRUE; }
     BOOL SpectrumIsActive() const override { return active; }
     RECT SpectrumRect() const override { return RECT{0, 0, 170, 70}; }
     HWND SpectrumWindow() const override { return nullptr; }
-    HDC SpectrumGetDC() override { return ++frames, nullptr; }
+    HDC SpectrumGetDC() override {
+        ++frames;
+        return nullptr;
+    }
     void SpectrumReleaseDC(HDC) override {}
-};
-
-// The GUI side's wake-ups and timers (`timerMs` the last one asked for), and a
-// pipeline clock the test moves by hand; every block gets `nextPlay`.
-class Fakes : public CSpectrumWaker, public CPlayClock {
-public:
-    std::atomic<int> wakes{0};
-    int timers = 0;
-    unsigned timerMs = 0;
-    bool timersWork = true, blockTimed = true, running = true;
-    std::uint64_t blockTimeline = 1, timeline = 1;
-    std::int64_t nextPlay = 0, now = 0;
     void Wake(CSpectrumFeed&) override { wakes.fetch_add(1); }
     bool WakeAfter(CSpectrumFeed&, unsigned ms) override {
-        return ++timers, timerMs = ms, timersWork;
+        timers.push_back(ms);
+        return timersWork;
     }
     bool BlockPlayTime(std::uint64_t* t, std::int64_t* ns) override {
-        return *t = blockTimeline, *ns = nextPlay, blockTimed;
+        *t = blockTimeline;
+        *ns = nextPlay;
+        return blockTimed;
     }
     bool PlayNow(std::uint64_t* t, std::int64_t* ns) override {
-        return *t = timeline, *ns = now, running;
+        *t = timeline;
+        *ns = now;
+        return running;
     }
-};
-
-struct Rig {
-    FakeHost host;
-    Fakes fake;
-    CFft fft{128, 0};
-    CSpectrumAnalyzer analyzer{&host};
-    CSpectrumFeed feed{&host, &analyzer, &fake, &fake, &fft};
 
     // A block under 256 bytes: every decimated value is its first sample, so the
     // transform's newest tape entry tells which block was taken last.
@@ -74,57 +72,55 @@ struct Rig {
 
 TEST(SpectrumFeed, BlockIsTakenWhenHeardNotWhenDecoded) {
     Rig rig;
-    rig.fake.nextPlay = 200 * kMs;
+    rig.nextPlay = 200 * kMs;
     rig.Push(1000);
-    EXPECT_EQ(rig.fake.wakes, 1);
+    EXPECT_EQ(rig.wakes, 1);
     EXPECT_EQ(rig.Last(), 0.0) << "the media thread must not run the transform";
-    rig.feed.Pump();  // t = 0: heard in 200 ms
-    EXPECT_EQ(rig.Last(), 0.0);
-    EXPECT_EQ(rig.fake.timerMs, 200u);
-    rig.fake.now = 199 * kMs + 1;  // 1 ns short of a millisecond: never wake early
+    rig.feed.Pump();          // t = 0: heard in 200 ms
+    rig.now = 199 * kMs + 1;  // 1 ns short of a millisecond: never wake early
     rig.feed.Pump();
     EXPECT_EQ(rig.Last(), 0.0);
-    EXPECT_EQ(rig.fake.timerMs, 1u);
-    rig.fake.now = 200 * kMs;
+    EXPECT_EQ(rig.timers, (std::vector<unsigned>{200, 1}));
+    rig.now = 200 * kMs;
     rig.feed.Pump();
     EXPECT_EQ(rig.Last(), 1000.0);
     EXPECT_EQ(rig.fft.SampleRate(), 44100);
-    EXPECT_EQ(rig.host.frames, 1);
-    EXPECT_EQ(rig.fake.timers, 2) << "nothing waits, so no further timer";
+    EXPECT_EQ(rig.frames, 1);
+    EXPECT_EQ(rig.timers.size(), 2u) << "nothing waits, so no further timer";
 }
 
 TEST(SpectrumFeed, WakeUpsCoalesceWhileTheGuiThreadIsBehind) {
     Rig rig;
-    rig.fake.blockTimed = false;
+    rig.blockTimed = false;
     for (short i = 1; i <= 10; ++i) rig.Push(i);
-    EXPECT_EQ(rig.fake.wakes, 1) << "ten blocks, one pending wake-up";
+    EXPECT_EQ(rig.wakes, 1) << "ten blocks, one pending wake-up";
     rig.feed.Pump();
     EXPECT_EQ(rig.Last(), 10.0);
-    EXPECT_EQ(rig.host.frames, 10) << "one frame per block";
+    EXPECT_EQ(rig.frames, 10) << "one frame per block";
     rig.Push(11);
-    EXPECT_EQ(rig.fake.wakes, 2) << "after a Pump the next block wakes the GUI thread again";
+    EXPECT_EQ(rig.wakes, 2) << "after a Pump the next block wakes the GUI thread again";
     // While a timer is armed for a waiting block, new blocks do not post.
     rig.feed.Pump();
-    rig.fake.blockTimed = true;
-    rig.fake.nextPlay = 50 * kMs;
+    rig.blockTimed = true;
+    rig.nextPlay = 50 * kMs;
     rig.Push(12);
     rig.feed.Pump();
     rig.Push(13);
-    EXPECT_EQ(rig.fake.wakes, 3);
-    EXPECT_EQ(rig.fake.timers, 1);
+    EXPECT_EQ(rig.wakes, 3);
+    EXPECT_EQ(rig.timers.size(), 1u);
 }
 
 TEST(SpectrumFeed, InactiveWindowEmptyBlocksAndFullRingChangeNothing) {
     Rig rig;
-    rig.fake.blockTimed = false;
-    rig.host.active = FALSE;
+    rig.blockTimed = false;
+    rig.active = FALSE;
     rig.Push(30000);
     rig.feed.Pump();
     for (int i = 0; i < 128; ++i) ASSERT_EQ(rig.fft.Tape(i), 0.0);
     EXPECT_EQ(rig.fft.SampleRate(), 0);
-    EXPECT_EQ(rig.host.frames, 0);
+    EXPECT_EQ(rig.frames, 0);
 
-    rig.host.active = TRUE;
+    rig.active = TRUE;
     short one = 5;
     rig.feed.OnSoundSamples(&one, 0, kFormat);
     rig.feed.OnSoundSamples(&one, 1, kFormat);
@@ -138,73 +134,67 @@ TEST(SpectrumFeed, InactiveWindowEmptyBlocksAndFullRingChangeNothing) {
     for (int b = 0; b < 12; ++b) EXPECT_EQ(rig.analyzer.GetLevel(b), 0);
 
     // A full ring drops the incoming block and keeps the oldest ones.
-    rig.fake.blockTimed = true;
-    rig.fake.nextPlay = 100 * kMs;
+    rig.blockTimed = true;
+    rig.nextPlay = 100 * kMs;
     for (int i = 0; i < CSpectrumFeed::kSlots + 5; ++i) rig.Push(static_cast<short>(i + 1));
     EXPECT_EQ(rig.feed.Waiting(), CSpectrumFeed::kSlots);
     EXPECT_EQ(rig.feed.Dropped(), 5u);
-    rig.fake.now = 100 * kMs;
+    rig.now = 100 * kMs;
     rig.feed.Pump();
     EXPECT_EQ(rig.Last(), double(CSpectrumFeed::kSlots));
 }
 
-TEST(SpectrumFeed, BlocksOfALeftTimelineOrFarAheadAreDropped) {
+TEST(SpectrumFeed, StaleBlocksDropStoppedClockWaitsMissingTimerDrawsAtOnce) {
     Rig rig;
-    rig.fake.nextPlay = 500 * kMs;
+    rig.nextPlay = 500 * kMs;
     rig.Push(7);
-    rig.fake.timeline = rig.fake.blockTimeline = 2;  // a new pipeline: 7 will never be heard
-    rig.fake.nextPlay = 0;
+    rig.timeline = rig.blockTimeline = 2;  // a new pipeline: 7 will never be heard
+    rig.nextPlay = 0;
     rig.Push(8);
     rig.feed.Pump();
     EXPECT_EQ(rig.fft.Tape(126), 8.0) << "block 7 must not have entered the tape";
-    EXPECT_EQ(rig.host.frames, 1);
-    rig.fake.nextPlay = CSpectrumFeed::kStaleLeadNs + 1;
+    EXPECT_EQ(rig.frames, 1);
+    rig.nextPlay = CSpectrumFeed::kStaleLeadNs + 1;  // far ahead: a timeline already left
     rig.Push(9);
     rig.feed.Pump();
     EXPECT_EQ(rig.feed.Waiting(), 0);
     EXPECT_EQ(rig.Last(), 8.0);
-}
 
-TEST(SpectrumFeed, StoppedClockWaitsAndMissingTimerDrawsAtOnce) {
-    Rig rig;
-    rig.fake.running = false;
-    rig.fake.nextPlay = 10 * kMs;
+    rig.running = false;
+    rig.nextPlay = 10 * kMs;
     rig.Push(3);
     rig.feed.Pump();
     EXPECT_EQ(rig.feed.Waiting(), 1);
-    EXPECT_EQ(rig.fake.timerMs, CSpectrumFeed::kIdlePollMs);
-    rig.fake.timersWork = false;
+    EXPECT_EQ(rig.timers.back(), CSpectrumFeed::kIdlePollMs);
+    rig.timersWork = false;
     rig.feed.Pump();
     EXPECT_EQ(rig.Last(), 3.0) << "without a timer the block is drawn early rather than never";
+    const int wakes = rig.wakes;
     rig.Push(4);
-    EXPECT_EQ(rig.fake.wakes, 2) << "the pending flag was released";
+    EXPECT_EQ(rig.wakes, wakes + 1) << "the pending flag was released";
 }
 
 TEST(SpectrumFeed, MediaThreadAndGuiThreadNeverLoseOrReorderBlocks) {
     Rig rig;
-    rig.fake.blockTimed = false;
+    rig.blockTimed = false;
     constexpr int kBlocks = 20000;
     std::atomic<bool> done{false};
     std::thread media([&] {
-        for (int i = 1; i <= kBlocks; ++i) {
-            rig.Push(static_cast<short>(i % 30000));
-            if (i % 64 == 0) std::this_thread::yield();
-        }
+        for (int i = 1; i <= kBlocks; ++i) rig.Push(static_cast<short>(i % 30000));
         done = true;
     });
     double last = 0;
     while (!done || rig.feed.Waiting() > 0) {
-        const int before = rig.host.frames;
+        const int before = rig.frames;
         rig.feed.Pump();
-        if (rig.host.frames != before) {
+        if (rig.frames != before) {
             ASSERT_GT(rig.Last(), last) << "blocks taken out of order";
             last = rig.Last();
         }
     }
     media.join();
-    const auto taken = static_cast<std::uint64_t>(rig.host.frames);
-    EXPECT_EQ(taken + rig.feed.Dropped(), static_cast<std::uint64_t>(kBlocks));
-    EXPECT_EQ(rig.feed.Delivered(), taken);
+    EXPECT_EQ(std::uint64_t(rig.frames) + rig.feed.Dropped(), std::uint64_t(kBlocks));
+    EXPECT_EQ(rig.feed.Delivered(), std::uint64_t(rig.frames));
 }
 
 TEST(SpectrumFeed, NoHeapAllocationPerBlock) {
@@ -218,5 +208,5 @@ TEST(SpectrumFeed, NoHeapAllocationPerBlock) {
     }
     rig.feed.Pump();
     EXPECT_EQ(alloc_count::Stop(), 0) << "hand-off, transform and levels must not allocate";
-    EXPECT_EQ(rig.host.frames, 1008);
+    EXPECT_EQ(rig.frames, 1008);
 }
