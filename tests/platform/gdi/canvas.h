@@ -1,6 +1,5 @@
-// Test helpers: a small 32-bit surface with a window-style DC over it, a
-// memory DC with its own bitmap, and a whole-surface pixel check that names
-// the first wrong pixel.
+// Test helpers: a small 32-bit surface with a window-style DC over it and a
+// whole-surface pixel check that names the first wrong pixel.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -52,28 +51,5 @@ inline ::testing::AssertionResult PixelsAre(
             }
     return ::testing::AssertionSuccess();
 }
-
-// A memory DC with a fresh 32-bit bitmap selected; restores and frees both.
-class MemoryCanvas {
-public:
-    MemoryCanvas(int w, int h, std::uint32_t fill = kBlack)
-        : m_dc(CreateCompatibleDC(nullptr)),
-          m_bmp(CreateCompatibleBitmap(nullptr, w, h)),
-          m_old(SelectObject(m_dc, m_bmp)) {
-        std::fill(surface().pixels.begin(), surface().pixels.end(), fill);
-    }
-    ~MemoryCanvas() {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bmp);
-        DeleteDC(m_dc);
-    }
-    HDC dc() const { return m_dc; }
-    Surface& surface() { return *GetBitmapSurface(m_bmp); }
-
-private:
-    HDC m_dc = nullptr;
-    HBITMAP m_bmp = nullptr;
-    HGDIOBJ m_old = nullptr;
-};
 
 }  // namespace wq::gdi::test

@@ -15,15 +15,6 @@ HFONT Font(int height, const char16_t* face, int weight = FW_NORMAL) {
     return CreateFont(height, 0, 0, 0, weight, 0, 0, 0, 0, 0, 0, 0, 0x20, face);
 }
 
-TEXTMETRIC Metrics(HFONT font) {
-    MemoryCanvas c(1, 1);
-    HGDIOBJ old = SelectObject(c.dc(), font);
-    TEXTMETRIC tm;
-    EXPECT_TRUE(GetTextMetrics(c.dc(), &tm));
-    SelectObject(c.dc(), old);
-    return tm;
-}
-
 // Bounding box of pixels differing from black; empty when none.
 RECT InkBox(const Surface& s) {
     RECT box{s.width, s.height, 0, 0};
@@ -54,6 +45,13 @@ struct TextCanvas : Canvas {
     }
     HGDIOBJ old;
 };
+
+TEXTMETRIC Metrics(HFONT font) {
+    TextCanvas c(1, 1, font);
+    TEXTMETRIC tm;
+    EXPECT_TRUE(GetTextMetrics(c.dc(), &tm));
+    return tm;
+}
 
 // Hangul measures and draws in the Korean faces, which draw exactly as the
 // Nanum fonts behind them, and in a Latin face through per-character fallback.
@@ -112,33 +110,22 @@ TEST(GdiText, TextColourWeightAndBackgroundModes) {
         }
     }
     EXPECT_GT(ink[1], ink[0] * 11 / 10) << "bold should carry more ink";
-    // A fresh memory DC is OPAQUE: the text's box is filled with the background
-    // colour, white by default, and the ink is black.
-    MemoryCanvas c(60, 30, kBlack);
-    SelectObject(c.dc(), normal);
-    SIZE sz{};
-    GetTextExtentPoint32(c.dc(), u"Hi", 2, &sz);
-    EXPECT_TRUE(TextOut(c.dc(), 3, 4, u"Hi", 2));
-    int white = 0;
-    EXPECT_TRUE(PixelsAre(c.surface(), [&](int x, int y) {
-        const std::uint32_t p = c.surface().At(x, y);
-        const bool inside = x >= 3 && x < 3 + sz.cx && y >= 4 && y < 4 + sz.cy;
-        return inside ? (white += p == kWhite, p) : kBlack;
-    }));
-    EXPECT_GT(white, sz.cx * sz.cy / 2);
-    EXPECT_LT(white, sz.cx * sz.cy) << "black ink over the white box";
-    SetBkColor(c.dc(), RGB(0, 0, 255));
-    TextOut(c.dc(), 3, 4, u"Hi", 2);
-    EXPECT_EQ(c.surface().At(3, 4), kBlue);
-    SelectObject(c.dc(), GetStockObject(SYSTEM_FONT));
+    // OPAQUE, the mode of a new DC, fills the text's box with the background colour.
+    EXPECT_EQ(GetBkMode(Canvas(1, 1).dc()), OPAQUE);
+    TextCanvas o(60, 30, normal);
+    SetBkMode(o.dc(), OPAQUE);
+    SetBkColor(o.dc(), RGB(0, 0, 255));
+    const SIZE sz = o.Extent(u"Hi");
+    o.Out(0, 0, u"Hi");
+    EXPECT_EQ(o.CountNot(kBlack), sz.cx * sz.cy) << "exactly the box is painted";
+    EXPECT_GT(o.CountNot(kBlue), 60 * 30 - sz.cx * sz.cy) << "with ink over it";
     DeleteObject(normal);
     DeleteObject(bold);
 }
 
 TEST(GdiText, ExtentExPointGivesPartialExtentsAndFit) {
     HFONT font = Font(12, u"굴림");
-    MemoryCanvas c(1, 1);
-    SelectObject(c.dc(), font);
+    TextCanvas c(1, 1, font);
     const std::u16string s = u"Play 재생";
     const int n = static_cast<int>(s.size());
     std::vector<int> dx(static_cast<size_t>(n), -1);
@@ -153,7 +140,6 @@ TEST(GdiText, ExtentExPointGivesPartialExtentsAndFit) {
     // The fit count stops at the first unit whose partial extent passes the limit.
     ASSERT_TRUE(GetTextExtentExPoint(c.dc(), s.c_str(), n, dx[3], &fit, nullptr, &sz));
     EXPECT_EQ(fit, 4);
-    SelectObject(c.dc(), GetStockObject(SYSTEM_FONT));
     DeleteObject(font);
 }
 
@@ -190,11 +176,10 @@ TEST(GdiDrawText, SingleLineIgnoresBreaksAndTextIsClipped) {
     HFONT font = Font(14, u"굴림");
     const LONG line = Metrics(font).tmHeight;
     RECT rc{0, 0, 100, 60};
-    TextCanvas single(100, 60, font), multi(100, 60, font);
-    DrawText(single.dc(), u"AB\nCD", -1, &rc, DT_SINGLELINE);
+    TextCanvas single(100, 60, font);
+    EXPECT_EQ(DrawText(single.dc(), u"AB\r\nCD", -1, &rc, DT_SINGLELINE), line);
     EXPECT_LE(InkBox(single.surface()).bottom, line);
-    EXPECT_EQ(DrawText(multi.dc(), u"AB\r\nCD", -1, &rc, DT_LEFT), 2 * line);
-    EXPECT_GT(InkBox(multi.surface()).bottom, line);
+    EXPECT_GT(InkBox(single.surface()).right, single.Extent(u"AB").cx) << "CD follows on the line";
     // A child window's DC: logical (0,0) at surface (7,4), drawing limited to
     // its area (x < 27) and to the rectangle (x < 7 + 15).
     TextCanvas child(60, 30, font, POINT{7, 4}, RECT{7, 4, 27, 24}), plain(60, 30, font);
