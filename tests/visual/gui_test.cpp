@@ -25,9 +25,6 @@ public:
     TestWindow() {
         EXPECT_TRUE(CreateEx(0, u"WQSpectrumTest", u"spectrum", WS_POPUP | WS_VISIBLE, 0, 0, 480,
                              234, nullptr, nullptr));
-        HDC dc = GetDC();
-        spectrum.CaptureBackground(dc, kSpectrumRect);
-        ReleaseDC(dc);
     }
     ~TestWindow() override { DestroyWindow(); }
     BOOL SpectrumIsPlaying() const override { return TRUE; }

@@ -27,29 +27,27 @@ std::uint32_t BarRow(int r) {
     return 0x000080u | static_cast<std::uint32_t>(r * 4) << 8;
 }
 
-// A device root made current, holding EQ_bar.bmp 8 x 64 and EQ_Peak.bmp 8 x 4,
-// each with an eighth column of magenta that must never be drawn. The image
-// library goes by content, so the pictures are PNG inside.
-struct SkinRoot : wq::test::TempRoot {
-    SkinRoot() {
-        Picture("EQ_bar.bmp", 64, [](int x, int y) { return x == 7 ? kMagenta : BarRow(y); });
-        Picture("EQ_Peak.bmp", 4, [](int x, int) { return x == 7 ? kMagenta : kPeak; });
+// The skin's EQ_bar.bmp 8 x 64 and EQ_Peak.bmp 8 x 4, each with an eighth column
+// of magenta that must never be drawn. The image library goes by content, so the
+// pictures are PNG inside.
+bool WritePictures(const wq::test::TempRoot& root) {
+    wq::gdi::Surface bar, peak;
+    bar.Resize(8, 64);
+    peak.Resize(8, 4);
+    for (size_t i = 0; i < bar.pixels.size(); ++i) {
+        bar.pixels[i] = i % 8 == 7 ? kMagenta : BarRow(int(i / 8));
+        if (i < peak.pixels.size()) peak.pixels[i] = i % 8 == 7 ? kMagenta : kPeak;
     }
-    template <class Pixel>
-    void Picture(const std::string& name, int h, Pixel pixel) {
-        wq::gdi::Surface s;
-        s.Resize(8, h);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < 8; ++x) s.pixels[size_t(y * 8 + x)] = pixel(x, y);
-        wq::gdi::SavePng(s, MakeDir("NAND Flash/skin/WQAudio/img") + "/" + name);
-    }
-};
+    const std::string dir = root.MakeDir("NAND Flash/skin/WQAudio/img") + "/";
+    return wq::gdi::SavePng(bar, dir + "EQ_bar.bmp") && wq::gdi::SavePng(peak, dir + "EQ_Peak.bmp");
+}
 
 // A surface with a patterned background, and the analyser drawing into it after
 // capturing the spectrum rectangle as its background.
 struct Fixture : CSpectrumHost {
     static constexpr int kW = 200, kH = 140;
-    SkinRoot root;
+    wq::test::TempRoot root;
+    bool pictures = WritePictures(root);
     BOOL playing = TRUE, ready = TRUE;
     int pattern = PATTERN_BASIC;
     wq::gdi::Surface surface;
@@ -57,9 +55,10 @@ struct Fixture : CSpectrumHost {
     CSpectrumAnalyzer spectrum{this};
 
     Fixture() {
+        EXPECT_TRUE(pictures);
         surface.Resize(kW, kH);
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) surface.pixels[size_t(y * kW + x)] = Background(x, y);
+        for (size_t i = 0; i < surface.pixels.size(); ++i)
+            surface.pixels[i] = Background(int(i % kW), int(i / kW));
         dc = wq::gdi::CreateSurfaceDC(&surface, POINT{0, 0}, RECT{0, 0, kW, kH});
         spectrum.CaptureBackground(dc, kRect);
     }
@@ -87,13 +86,10 @@ struct Fixture : CSpectrumHost {
     std::string Column(int x, int y0, int y1) const {
         std::string out;
         for (int y = y0; y < y1; ++y) {
-            const std::uint32_t p = At(x, y);
-            out += p == Background(kRect.left + x, kRect.top + y) ? 'b'
-                   : p == kPeak                                   ? 'p'
-                   : p == kGrey                                   ? 'g'
-                   : p == kOrange                                 ? 'o'
-                   : (p & 0xFF00FFu) == 0x80u                     ? 'B'
-                                                                  : '?';
+            const std::uint32_t p = At(x, y), kinds[] = {Background(kRect.left + x, kRect.top + y),
+                                                         kPeak, kGrey, kOrange};
+            const auto k = std::find(kinds, kinds + 4, p) - kinds;
+            out += k < 4 ? "bpgo"[k] : (p & 0xFF00FFu) == 0x80u ? 'B' : '?';
         }
         return out;
     }
@@ -115,22 +111,18 @@ const std::vector<int> kAll100(12, 100);
 
 TEST(SpectrumLevels, SetLevelsScalesDecaysAndGuardsItsArguments) {
     CSpectrumAnalyzer spectrum(nullptr);
-    auto levels = [&](std::vector<int> bands) {
-        for (int& b : bands) b = spectrum.GetLevel(b);
-        return bands;
-    };
     const int in[12] = {100, 3, -3, 1, 0, 0, 0, 0, 0, 0, 0, 2000000000};
     EXPECT_EQ(spectrum.SetLevels(in, 0, 12), 1);
-    // x 1.5: 4.5 truncated, -4.5 toward zero, kept in range instead of overflowing.
-    EXPECT_EQ(levels({0, 1, 2, 11}), (std::vector<int>{150, 4, -4, 2147483647}));
     EXPECT_EQ(spectrum.SetLevels(nullptr, 0, 12), 0);
     EXPECT_EQ(spectrum.SetLevels(in, -1, 12), 0);
     EXPECT_EQ(spectrum.SetLevels(in, 11, 5), 1) << "bands 12 and above are ignored";
-    // Only levels above 0 fall, never below 0.
+    // x 1.5: 4.5 truncated, -4.5 toward zero, kept in range instead of overflowing; then
+    // one fall of 3 for the levels above 0, never below 0.
     spectrum.DecayLevels();
-    EXPECT_EQ(levels({0, 2, 3}), (std::vector<int>{147, -4, 0}));
+    const int want[12] = {147, 1, -4, 0, 0, 0, 0, 0, 0, 0, 0, 2147483644};
+    for (int b = 0; b < 12; ++b) EXPECT_EQ(spectrum.GetLevel(b), want[b]) << b;
     spectrum.ResetLevels();
-    EXPECT_EQ(levels({0, 11}), (std::vector<int>{0, 0}));
+    EXPECT_EQ(spectrum.GetLevel(0), 0);
 }
 
 TEST(SpectrumBasic, FullBarFrom26To66ThenItsMarker) {
