@@ -3,6 +3,7 @@
 // background plus the expected glyphs. Skin pictures are made by the test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/gdi/gdi.h"
@@ -29,19 +30,11 @@ std::uint32_t Background(int x, int y) {
     return ((x * 7) & 0xFF) << 16 | ((y * 13) & 0xFF) << 8 | 0x40;
 }
 
-// Glyph d of the strip: colour unique per digit, column and row; the last
-// column is transparent on even rows.
-std::uint32_t StripPixel(int x, int y) {
-    int d = x / 5, col = x % 5;
-    if (col == 4 && y % 2 == 0) return kMagenta;
-    return std::uint32_t(d * 25 + 5) << 16 | std::uint32_t(col * 40 + 20) << 8 |
-           std::uint32_t(y * 30 + 10);
-}
-std::uint32_t ColonPixel(int x, int y) {
-    return y == 0 ? kMagenta : 0xA0B0C0 + std::uint32_t(x * 8 + y);
-}
-std::uint32_t SlashPixel(int x, int y) {
-    return (x + y) % 3 == 0 ? kMagenta : 0x305070 + std::uint32_t(x * 8 + y);
+// Pixel (x, y) of a skin glyph picture: a colour of its own for every position,
+// magenta (transparent) where x + y is a multiple of 3. The digit strip spans
+// x 0..49; the colon and slash pictures stand for x from 60 and 70.
+std::uint32_t Glyph(int x, int y) {
+    return (x + y) % 3 == 0 ? kMagenta : 0x103050u + std::uint32_t(x << 10 | y << 2);
 }
 
 gdi::Surface Paint(int w, int h, std::uint32_t (*pixel)(int, int)) {
@@ -57,9 +50,11 @@ protected:
     void SetUp() override {
         // The content, not the name, tells the image library a picture's format.
         root.MakeDir(kImg);
-        ASSERT_TRUE(gdi::SavePng(Paint(50, 6, StripPixel), root.Host(kImg + "EQ_num.bmp")));
-        ASSERT_TRUE(gdi::SavePng(Paint(2, 6, ColonPixel), root.Host(kImg + "EQ_colon.bmp")));
-        ASSERT_TRUE(gdi::SavePng(Paint(5, 6, SlashPixel), root.Host(kImg + "EQ_slash.bmp")));
+        ASSERT_TRUE(gdi::SavePng(Paint(50, 6, Glyph), root.Host(kImg + "EQ_num.bmp")));
+        auto colon = [](int x, int y) { return Glyph(60 + x, y); };
+        ASSERT_TRUE(gdi::SavePng(Paint(2, 6, colon), root.Host(kImg + "EQ_colon.bmp")));
+        auto slash = [](int x, int y) { return Glyph(70 + x, y); };
+        ASSERT_TRUE(gdi::SavePng(Paint(5, 6, slash), root.Host(kImg + "EQ_slash.bmp")));
         ravimage_InitialImageLibrary();
         ASSERT_TRUE(parent.CreateEx(0, nullptr, u"Player", WS_POPUP | WS_VISIBLE,
                                     CRect(0, 0, kParentW, kParentH), nullptr, 0));
@@ -98,28 +93,24 @@ protected:
         gdi::Surface s = Paint(kParentW, kParentH, Background);
         for (size_t i = 0; i < 11; ++i) {
             const char c = text[i];
+            const int first = c == ':' ? 60 : c == '/' ? 70 : 5 * (c - '0');
             for (int y = 0; y < 6; ++y)
-                for (int x = 0; x < (c == ':' ? 2 : 5); ++x) {
-                    std::uint32_t p = c == ':'   ? ColonPixel(x, y)
-                                      : c == '/' ? SlashPixel(x, y)
-                                                 : StripPixel(5 * (c - '0') + x, y);
-                    if (p != kMagenta)
+                for (int x = 0; x < (c == ':' ? 2 : 5); ++x)
+                    if (Glyph(first + x, y) != kMagenta)
                         s.pixels[size_t((kTimeRect.top + 2 + y) * kParentW + kTimeRect.left +
-                                        kX[i] + x)] = p;
-                }
+                                        kX[i] + x)] = Glyph(first + x, y);
         }
         return s;
     }
     // Every pixel of the parent compared.
     ::testing::AssertionResult ScreenIs(const gdi::Surface& want) {
-        const gdi::Surface& got = Screen();
-        for (int y = 0; y < kParentH; ++y)
-            for (int x = 0; x < kParentW; ++x)
-                if (got.At(x, y) != want.At(x, y))
-                    return ::testing::AssertionFailure()
-                           << "(" << x << "," << y << ") is " << std::hex << got.At(x, y)
-                           << ", want " << want.At(x, y);
-        return ::testing::AssertionSuccess();
+        const auto& got = Screen().pixels;
+        const auto at =
+            std::mismatch(got.begin(), got.end(), want.pixels.begin()).first - got.begin();
+        if (at == long(got.size())) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "(" << at % kParentW << "," << at / kParentW << ") is " << got[size_t(at)]
+               << ", want " << want.pixels[size_t(at)];
     }
 
     wq::test::TempRoot root;
