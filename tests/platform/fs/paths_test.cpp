@@ -12,7 +12,9 @@ namespace {
 using wq::fs::ToHostPath;
 using wq::test::TempRoot;
 
-std::string Canonical(const TempRoot& r) { return std::filesystem::canonical(r.Path()).string(); }
+std::string Canonical(const TempRoot& r) {
+    return std::filesystem::canonical(r.Path()).string();
+}
 
 TEST(DeviceRoot, RefusesUnusableFoldersAndPrefersTheOptionOverTheEnvironment) {
     TempRoot a, b;
@@ -52,14 +54,11 @@ TEST(DevicePaths, ResolveComponentsCaseInsensitivelyWithOptionalLeadingBackslash
     // A file in the middle of a path is not a folder.
     EXPECT_EQ(ToHostPath(u"\\NAND Flash\\skin\\Common\\taskbar.TPL\\x", true), std::nullopt);
 
-    // The exact spelling wins over a case variant; otherwise the choice is stable.
+    // The exact spelling wins over a case variant.
     root.MakeFile("img/a.bmp", "lower");
     root.MakeFile("IMG/a.bmp", "upper");
     EXPECT_EQ(ToHostPath(u"IMG\\a.bmp", false), root.Host("IMG/a.bmp"));
     EXPECT_EQ(ToHostPath(u"img\\a.bmp", false), root.Host("img/a.bmp"));
-    const auto first = ToHostPath(u"Img\\a.bmp", false);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(ToHostPath(u"Img\\a.bmp", false), first);
 }
 
 TEST(DevicePaths, RefuseDotComponentsAndWritesThatLeaveTheRoot) {
@@ -71,25 +70,28 @@ TEST(DevicePaths, RefuseDotComponentsAndWritesThatLeaveTheRoot) {
     std::filesystem::create_directory_symlink(outside.Path(), root.Host("SDMMC Card/link"));
     std::filesystem::create_symlink(secret, root.Host("SDMMC Card/secret.mp3"));
 
-    for (const char16_t* p : {u"..\\x", u"SDMMC Card\\..\\..\\x", u".", u"SDMMC Card\\.\\a.mp3", u"\\..\\"}) {
+    for (const char16_t* p :
+         {u"..\\x", u"SDMMC Card\\..\\..\\x", u".", u"SDMMC Card\\.\\a.mp3", u"\\..\\"}) {
         EXPECT_EQ(ToHostPath(p, false), std::nullopt);
         EXPECT_EQ(ToHostPath(p, true), std::nullopt);
     }
-    // A linked folder may be read (a music folder linked in) but not written.
+    // Inside the root a write works; a linked folder may be read (a music
+    // folder linked in) but not written.
+    HANDLE h =
+        CreateFileW(u"SDMMC Card\\new.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD n = 0;
+    EXPECT_TRUE(WriteFile(h, "new", 3, &n, nullptr));
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(wq::test::ReadFile(root.Host("SDMMC Card/new.txt")), "new");
     EXPECT_TRUE(ToHostPath(u"SDMMC Card\\link\\secret.txt", false));
-    for (const char16_t* p : {u"SDMMC Card\\link\\secret.txt", u"SDMMC Card\\secret.mp3", u"SDMMC Card\\link\\new.txt"}) {
+    for (const char16_t* p : {u"SDMMC Card\\link\\secret.txt", u"SDMMC Card\\secret.mp3",
+                              u"SDMMC Card\\link\\new.txt"}) {
         EXPECT_EQ(ToHostPath(p, true), std::nullopt);
-        HANDLE h = CreateFileW(p, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        EXPECT_EQ(h, INVALID_HANDLE_VALUE);
-        if (h != INVALID_HANDLE_VALUE) {
-            DWORD n = 0;
-            WriteFile(h, "overwritten", 11, &n, nullptr);
-            CloseHandle(h);
-        }
+        EXPECT_EQ(CreateFileW(p, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+                  INVALID_HANDLE_VALUE);
     }
     EXPECT_FALSE(std::filesystem::exists(outside.Host("new.txt")));
-    std::ifstream in(secret);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+    EXPECT_EQ(wq::test::ReadFile(secret), "keep");
     EXPECT_EQ(CreateDirectoryW(u"SDMMC Card\\link\\made", nullptr), FALSE);
     EXPECT_EQ(DeleteFileW(u"SDMMC Card\\link\\secret.txt"), FALSE);
     EXPECT_TRUE(std::filesystem::exists(secret));
@@ -98,7 +100,8 @@ TEST(DevicePaths, RefuseDotComponentsAndWritesThatLeaveTheRoot) {
 TEST(DevicePaths, ConvertBackToDevicePaths) {
     TempRoot root;
     root.MakeFile("SDMMC Card/AUDIO/x.mp3");
-    EXPECT_EQ(wq::fs::ToDevicePath(root.Host("SDMMC Card/AUDIO/x.mp3")), u"\\SDMMC Card\\AUDIO\\x.mp3");
+    EXPECT_EQ(wq::fs::ToDevicePath(root.Host("SDMMC Card/AUDIO/x.mp3")),
+              u"\\SDMMC Card\\AUDIO\\x.mp3");
     EXPECT_EQ(wq::fs::ToDevicePath(root.Path()), u"\\");
     EXPECT_EQ(wq::fs::ToDevicePath("/etc/passwd"), std::nullopt);
     // A sibling folder whose name merely starts with the root's is outside.
