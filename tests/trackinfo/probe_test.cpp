@@ -27,7 +27,7 @@ std::string Quote(const std::string& s) {
 TEST(Probe, PrintsOneJsonObjectPerFile) {
     wq::test::TempRoot dir;
     const std::string song = dir.Host("song.mp3");
-    ASSERT_TRUE(MakeMp3(song, "-b 64 -m m -t", 22050, 1));
+    ASSERT_TRUE(MakeMp3(song, "-b 64 -m m --resample 22.05 -t"));
     // "노래" in CP949, and text that JSON must escape.
     std::ofstream(song, std::ios::binary | std::ios::app)
         << Id3v1Tag("\xB3\xEB\xB7\xA1 \"q\" \\ \x01", "Art");

@@ -65,9 +65,9 @@ inline std::string Id3v1Tag(const std::string& title, const std::string& artist,
     return tag;
 }
 
-// One second of a 440 Hz sine at `rate` Hz, encoded by lame.
-inline bool MakeMp3(const std::string& path, const std::string& lameArgs, int rate, int channels) {
-    return wq::test::MakeToneWav(path + ".wav", rate, channels) &&
+// One second of a 440 Hz stereo sine at 44.1 kHz, encoded by lame.
+inline bool MakeMp3(const std::string& path, const std::string& lameArgs) {
+    return wq::test::MakeToneWav(path + ".wav") &&
            Shell("lame --quiet " + lameArgs + " '" + path + ".wav' '" + path + "'");
 }
 
