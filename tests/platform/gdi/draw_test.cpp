@@ -1,0 +1,272 @@
+// Device contexts and objects, blits, shapes and PNG files, checked pixel by
+// pixel inside and outside the target area: selection and deletion rules,
+// exclusive right/bottom edges, undrawn line ends, the transparent colour key.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "platform/gdi/png.h"
+#include "tests/platform/gdi/canvas.h"
+#include "tests/support/temp_root.h"
+
+namespace wq::gdi::test {
+namespace {
+
+int Bits(HGDIOBJ bmp) {
+    BITMAP bm;
+    EXPECT_EQ(GetObject(bmp, sizeof bm, &bm), static_cast<int>(sizeof bm));
+    return bm.bmBitsPixel;
+}
+
+TEST(GdiObjects, SelectReturnsPreviousOfSameTypeAndDeleteRespectsSelection) {
+    int before = LiveObjectCount();
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(Canvas(8, 8).dc(), 3, 3);
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3)), other = CreateSolidBrush(0);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(4, 5, 6));
+    HFONT font = CreateFont(14, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0x20, u"굴림");
+    ASSERT_TRUE(bmp && brush && pen && font);
+    EXPECT_EQ(Bits(bmp), 32);
+    const HGDIOBJ mine[] = {bmp, brush, pen, font};
+    // A new memory DC holds a monochrome 1x1 bitmap and the stock objects.
+    EXPECT_EQ(Bits(SelectObject(dc, bmp)), 1);
+    EXPECT_EQ(SelectObject(dc, brush), GetStockObject(WHITE_BRUSH));
+    EXPECT_EQ(SelectObject(dc, pen), GetStockObject(BLACK_PEN));
+    EXPECT_EQ(SelectObject(dc, font), GetStockObject(SYSTEM_FONT));
+    EXPECT_EQ(SelectObject(dc, other), brush);
+    EXPECT_EQ(SelectObject(dc, brush), other);
+    EXPECT_TRUE(DeleteObject(other));
+
+    // Selected objects cannot be deleted; a bitmap lives in one DC at a time.
+    for (HGDIOBJ o : mine) EXPECT_FALSE(DeleteObject(o));
+    HDC second = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(SelectObject(second, bmp), nullptr);
+    EXPECT_TRUE(DeleteDC(second));
+    // DeleteDC leaves the selected objects alive and deletable.
+    EXPECT_TRUE(DeleteDC(dc));
+    for (HGDIOBJ o : mine) EXPECT_TRUE(DeleteObject(o));
+    EXPECT_EQ(LiveObjectCount(), before);
+    // Stock objects survive DeleteObject.
+    EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH)));
+    EXPECT_EQ(GetObjectType(GetStockObject(WHITE_BRUSH)), static_cast<DWORD>(OBJ_BRUSH));
+}
+
+// Dead handles are refused; coordinates far outside any surface are refused
+// or clipped instead of overflowing (the sanitizer build fails on overflow).
+TEST(GdiObjects, DeadHandlesAndAbsurdSizesAreRefused) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBRUSH brush = CreateSolidBrush(0);
+    ASSERT_TRUE(DeleteObject(brush));
+    ASSERT_TRUE(DeleteDC(dc));
+    EXPECT_FALSE(DeleteObject(brush));
+    EXPECT_FALSE(DeleteDC(dc));
+    EXPECT_EQ(SelectObject(dc, GetStockObject(BLACK_BRUSH)), nullptr);
+    Canvas window(4, 4, kBlue);
+    RECT r{0, 0, 2, 2}, huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    EXPECT_EQ(FillRect(window.dc(), &r, brush), 0);
+    EXPECT_FALSE(BitBlt(window.dc(), 0, 0, 2, 2, dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(FillRect(window.dc(), &huge, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
+    EXPECT_FALSE(StretchBlt(window.dc(), 0, 0, INT32_MIN, 2, window.dc(), 0, 0, 1, 1, SRCCOPY));
+    EXPECT_FALSE(LineTo(window.dc(), INT32_MIN, 0));
+    EXPECT_EQ(window.CountNot(kBlue), 0);
+    const int dx[] = {INT32_MAX, INT32_MAX};
+    EXPECT_TRUE(ExtTextOut(window.dc(), 0, 0, 0, nullptr, u"ab", 2, dx));
+    EXPECT_EQ(CreateCompatibleBitmap(nullptr, 100000, 100000), nullptr);
+    EXPECT_EQ(CreateCompatibleBitmap(nullptr, 0, 5), nullptr);
+}
+
+using Pixels = std::vector<std::uint32_t>;
+
+// A memory DC holding a one-row (or one-column) bitmap of the given pixels.
+class Strip {
+public:
+    explicit Strip(const Pixels& px, bool vertical = false)
+        : m_dc(CreateCompatibleDC(nullptr)),
+          m_bmp(CreateCompatibleBitmap(nullptr, vertical ? 1 : int(px.size()),
+                                       vertical ? int(px.size()) : 1)),
+          m_old(SelectObject(m_dc, m_bmp)) {
+        surface().pixels = px;
+    }
+    ~Strip() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bmp);
+        DeleteDC(m_dc);
+    }
+    HDC dc() const { return m_dc; }
+    Surface& surface() { return *GetBitmapSurface(m_bmp); }
+
+private:
+    HDC m_dc;
+    HBITMAP m_bmp;
+    HGDIOBJ m_old;
+};
+
+TEST(GdiBitBlt, CopiesOnlyWhatLiesInsideSourceDestinationAndClip) {
+    Strip src({kRed, kGreen, kBlue, kWhite});
+    auto blueWhite = [](int x, int y) {
+        return y ? kBlack : x == 0 ? kBlue : x == 1 ? kWhite : kBlack;
+    };
+    // Negative x: the two leftmost source pixels fall off the destination.
+    Canvas left(6, 2);
+    EXPECT_TRUE(BitBlt(left.dc(), -2, 0, 4, 1, src.dc(), 0, 0, SRCCOPY));
+    EXPECT_TRUE(PixelsAre(left.surface(), blueWhite));
+    // A source rectangle reaching past the source surface copies only its inside.
+    Canvas past(6, 2);
+    EXPECT_TRUE(BitBlt(past.dc(), 0, 0, 6, 2, src.dc(), 2, 0, SRCCOPY));
+    EXPECT_TRUE(PixelsAre(past.surface(), blueWhite));
+    // A window DC draws relative to its origin and never outside its clip.
+    Canvas win(8, 6, kBlack, POINT{2, 1}, RECT{2, 1, 5, 4});
+    EXPECT_TRUE(BitBlt(win.dc(), 1, 0, 4, 1, src.dc(), 0, 0, SRCCOPY));
+    EXPECT_TRUE(PixelsAre(win.surface(), [](int x, int y) {
+        return y == 1 && x == 3 ? kRed : y == 1 && x == 4 ? kGreen : kBlack;
+    }));
+    // An overlapping copy within one surface reads the old pixels.
+    EXPECT_TRUE(BitBlt(src.dc(), 1, 0, 3, 1, src.dc(), 0, 0, SRCCOPY));
+    EXPECT_EQ(src.surface().pixels, (Pixels{kRed, kRed, kGreen, kBlue}));
+}
+
+TEST(GdiStretchBlt, NearestNeighbourEnlargesShrinksAndMirrors) {
+    const std::uint32_t A = 0x111111, B = 0x222222, C = 0x333333, D = 0x444444;
+    struct Case {
+        Pixels src;
+        int dw, sx, sw;
+        Pixels expected;
+    } const cases[] = {
+        {{A, B}, 6, 0, 2, {A, A, A, B, B, B}},
+        {{A, B, C, D}, 2, 0, 4, {A, C, kBlack, kBlack}},
+        {{A, B}, -4, 0, 2, {B, B, A, A}},
+        {{A, B, C, D}, 4, 1, 2, {B, B, C, C}},
+    };
+    for (const Case& c : cases) {
+        Strip src(c.src);
+        Canvas dst(int(c.expected.size()), 1);
+        const int dx = c.dw < 0 ? -c.dw : 0;
+        EXPECT_TRUE(StretchBlt(dst.dc(), dx, 0, c.dw, 1, src.dc(), c.sx, 0, c.sw, 1, SRCCOPY));
+        EXPECT_EQ(dst.surface().pixels, c.expected) << "width " << c.dw << " from " << c.sx;
+    }
+    Strip column({A, B}, true);
+    Canvas dst(1, 5);
+    EXPECT_TRUE(StretchBlt(dst.dc(), 0, 0, 1, 4, column.dc(), 0, 0, 1, 2, SRCCOPY));
+    EXPECT_EQ(dst.surface().pixels, (Pixels{A, A, B, B, kBlack}));
+}
+
+TEST(GdiTransparentImage, LeavesKeyPixelsUntouchedAfterStretching) {
+    Strip src({kMagenta, kGreen});
+    Canvas dst(5, 1, kRed);
+    EXPECT_TRUE(TransparentImage(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, 2, 1, RGB(255, 0, 255)));
+    EXPECT_EQ(dst.surface().pixels, (Pixels{kRed, kRed, kGreen, kGreen, kRed}));
+    // The key is compared exactly: 0xFE00FF does not hide 0xFF00FF.
+    Canvas exact(2, 1, kRed);
+    EXPECT_TRUE(TransparentBlt(exact.dc(), 0, 0, 2, 1, src.dc(), 0, 0, 2, 1, RGB(254, 0, 255)));
+    EXPECT_EQ(exact.surface().pixels, (Pixels{kMagenta, kGreen}));
+}
+
+std::function<std::uint32_t(int, int)> Only(std::set<std::pair<int, int>> lit) {
+    return [=](int x, int y) { return lit.count({x, y}) ? kWhite : kBlack; };
+}
+
+TEST(GdiFillRect, ExcludesRightAndBottomAndSkipsEmptyRects) {
+    Canvas c(5, 4);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT r{0, 0, 3, 2};
+    EXPECT_TRUE(FillRect(c.dc(), &r, red));
+    EXPECT_TRUE(
+        PixelsAre(c.surface(), [](int x, int y) { return x < 3 && y < 2 ? kRed : kBlack; }));
+    // Empty and inverted rectangles draw nothing.
+    Canvas d(5, 4);
+    for (RECT bad : {RECT{2, 2, 2, 4}, RECT{3, 0, 1, 2}, RECT{0, 3, 4, 1}})
+        FillRect(d.dc(), &bad, red);
+    EXPECT_EQ(d.CountNot(kBlack), 0);
+    // A rectangle far outside the surface is clipped, not written out of bounds.
+    RECT outside{-100, -100, 1000, 1000};
+    FillRect(d.dc(), &outside, red);
+    EXPECT_EQ(d.CountNot(kRed), 0);
+    DeleteObject(red);
+}
+
+TEST(GdiLines, LeaveTheEndPointUndrawn) {
+    HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    Canvas c(5, 4);
+    SelectObject(c.dc(), white);
+    POINT previous{};
+    MoveToEx(c.dc(), 4, 2, nullptr);
+    EXPECT_TRUE(MoveToEx(c.dc(), 0, 0, &previous));
+    EXPECT_EQ(previous.x, 4);
+    LineTo(c.dc(), 3, 0);
+    EXPECT_TRUE(PixelsAre(c.surface(), Only({{0, 0}, {1, 0}, {2, 0}})));
+    // The next segment starts at the end of the last; diagonal, right to left.
+    LineTo(c.dc(), 0, 3);
+    EXPECT_TRUE(PixelsAre(c.surface(), Only({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {2, 1}, {1, 2}})));
+
+    // Polyline: every vertex but the last is drawn; the position is unchanged.
+    Canvas p(4, 4);
+    SelectObject(p.dc(), white);
+    MoveToEx(p.dc(), 1, 1, nullptr);
+    POINT pts[] = {{0, 3}, {0, 1}, {2, 1}};
+    EXPECT_TRUE(Polyline(p.dc(), pts, 3));
+    EXPECT_TRUE(PixelsAre(p.surface(), Only({{0, 3}, {0, 2}, {0, 1}, {1, 1}})));
+    POINT pos{};
+    MoveToEx(p.dc(), 0, 0, &pos);
+    EXPECT_EQ(pos.x, 1);
+    EXPECT_FALSE(Polyline(p.dc(), pts, 1));
+    for (Canvas* k : {&c, &p}) SelectObject(k->dc(), GetStockObject(BLACK_PEN));
+    EXPECT_TRUE(DeleteObject(white));
+}
+
+TEST(GdiShapes, FrameRectAndClipping) {
+    Canvas f(4, 3);
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    RECT r{0, 0, 4, 3};
+    FrameRect(f.dc(), &r, blue);
+    EXPECT_TRUE(
+        PixelsAre(f.surface(), [](int x, int y) { return x % 3 && y == 1 ? kBlack : kBlue; }));
+    DeleteObject(blue);
+    // IntersectClipRect limits drawing until the clip is reset.
+    Canvas c(6, 4);
+    HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    EXPECT_EQ(IntersectClipRect(c.dc(), 1, 1, 3, 3), SIMPLEREGION);
+    RECT box{}, all{0, 0, 6, 4};
+    EXPECT_EQ(GetClipBox(c.dc(), &box), SIMPLEREGION);
+    EXPECT_EQ(box.right, 3);
+    FillRect(c.dc(), &all, white);
+    EXPECT_TRUE(PixelsAre(c.surface(), [](int x, int y) {
+        return x >= 1 && x < 3 && y >= 1 && y < 3 ? kWhite : kBlack;
+    }));
+    EXPECT_EQ(IntersectClipRect(c.dc(), 4, 0, 6, 4), NULLREGION);
+    SelectClipRgn(c.dc(), nullptr);
+    FillRect(c.dc(), &all, white);
+    EXPECT_EQ(c.CountNot(kWhite), 0);
+}
+
+TEST(GdiPng, RoundTripsExactPixelsAndPartsAndReportsFailures) {
+    wq::test::TempRoot dir;
+    Surface s, back;
+    s.Resize(3, 2);
+    s.pixels = {0x123456, 0xFF00FF, 0x000000, 0xFFFFFF, 0x0A0B0C, 0x808080};
+    std::string path = dir.Host("round.png"), error;
+    ASSERT_TRUE(SavePng(s, path, &error)) << error;
+    ASSERT_TRUE(LoadPng(path, &back, &error)) << error;
+    EXPECT_EQ(back.width, 3);
+    EXPECT_EQ(back.pixels, s.pixels);
+    RECT part{1, 1, 3, 2};
+    ASSERT_TRUE(SavePng(s, path, &error, &part)) << error;
+    ASSERT_TRUE(LoadPng(path, &back, &error));
+    EXPECT_EQ(back.pixels, (std::vector<std::uint32_t>{0x0A0B0C, 0x808080}));
+
+    EXPECT_FALSE(SavePng(s, "/nonexistent-folder/x.png", &error));
+    EXPECT_NE(error.find("/nonexistent-folder/x.png"), std::string::npos);
+    EXPECT_FALSE(SavePng(Surface(), path, &error));
+    // A picture wider than the limit is refused from its header.
+    const std::string bytes = wq::test::ReadFile(path);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    EXPECT_FALSE(DecodePng(data, bytes.size(), &back, 1, &error));
+    EXPECT_TRUE(DecodePng(data, bytes.size(), &back, 2, &error));
+    std::filesystem::resize_file(path, 40);  // cut off after the header
+    EXPECT_FALSE(LoadPng(path, &back, &error));
+}
+
+}  // namespace
+}  // namespace wq::gdi::test
