@@ -1,11 +1,14 @@
-// Decoders on good pictures: every BMP depth and layout byte-exact, files made
-// by ffmpeg against ffmpeg's own reading of them, and JPEG colour order.
+// Good pictures: every BMP layout byte-exact, every depth and PNG colour type
+// as made by ffmpeg against ffmpeg's own reading, JPEG colour order, and the
+// image library loading by device path, drawing scaled and releasing handles.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/png.h"
+#include "platform/image/ravimage.h"
 #include "tests/platform/image/pictures.h"
 #include "tests/support/temp_root.h"
 
@@ -17,7 +20,6 @@ constexpr std::uint32_t kBlack = 0, kWhite = 0xFFFFFF, kRed = 0xFF0000, kMagenta
                         kGreen = 0x00FF00;
 // Two-colour pictures repeat every third pixel, so a flipped one differs.
 const std::vector<std::uint32_t> kTwo = {kBlack, kWhite, kWhite},
-                                 kPure = {kBlack, kWhite, kRed, kMagenta, kGreen},
                                  kMany = {kBlack, kWhite, kRed, kMagenta, 0x3366CC, 0x808080};
 
 bool Ffmpeg(const std::string& args) {
@@ -38,16 +40,15 @@ int Distance(std::uint32_t a, std::uint32_t b) {
     return d;
 }
 
-TEST(ImageBmp, EveryBitDepthAndLayoutDecodesExactPixels) {
+TEST(ImageBmp, EveryLayoutDecodesExactPixels) {
+    // Bit depths 1 to 32 come from ffmpeg below; these are the layouts.
     const std::pair<int, BmpLayout> cases[] = {
-        {1, BmpLayout::BottomUp},  {4, BmpLayout::BottomUp},   {8, BmpLayout::BottomUp},
-        {16, BmpLayout::BottomUp}, {24, BmpLayout::BottomUp},  {32, BmpLayout::BottomUp},
-        {24, BmpLayout::TopDown},  {8, BmpLayout::CoreHeader}, {24, BmpLayout::CoreHeader},
-        {8, BmpLayout::Rle8},
+        {8, BmpLayout::BottomUp},   {24, BmpLayout::BottomUp},   {24, BmpLayout::TopDown},
+        {8, BmpLayout::CoreHeader}, {24, BmpLayout::CoreHeader}, {8, BmpLayout::Rle8},
     };
     for (auto [bpp, layout] : cases) {
-        // Odd width exercises row padding; these colours survive 5-bit samples.
-        gdi::Surface pic = Pattern(5, 3, bpp == 1 ? kTwo : kPure);
+        // Odd width exercises row padding.
+        gdi::Surface pic = Pattern(5, 3, kMany);
         gdi::Surface out;
         std::string error;
         SCOPED_TRACE(testing::Message() << bpp << "-bit, layout " << static_cast<int>(layout));
@@ -69,11 +70,11 @@ TEST(ImageFfmpeg, BmpAndPngFilesDecodeAsFfmpegReadsThem) {
         bool twoColours;
         int tolerance;
     } cases[] = {
-        {"bmp", "bgra", false, 0}, {"bmp", "rgb555", false, 2}, {"bmp", "rgb565", false, 2},
-        {"bmp", "pal8", false, 0}, {"bmp", "bgr8", false, 0},   {"bmp", "rgb4_byte", false, 0},
-        {"bmp", "monob", true, 0}, {"bmp", "gray", true, 0},    {"png", "rgb24", false, 0},
-        {"png", "rgba", false, 0}, {"png", "pal8", false, 0},   {"png", "gray", false, 0},
-        {"png", "ya8", false, 0},  {"png", "monob", false, 0}};
+        {"bmp", "bgr24", false, 0},     {"bmp", "bgra", false, 0}, {"bmp", "rgb555", false, 2},
+        {"bmp", "rgb565", false, 2},    {"bmp", "pal8", false, 0}, {"bmp", "bgr8", false, 0},
+        {"bmp", "rgb4_byte", false, 0}, {"bmp", "monob", true, 0}, {"bmp", "gray", true, 0},
+        {"png", "rgb24", false, 0},     {"png", "rgba", false, 0}, {"png", "pal8", false, 0},
+        {"png", "gray", false, 0},      {"png", "ya8", false, 0},  {"png", "monob", false, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.ext) + " " + c.pixFmt);
         gdi::Surface pic = Pattern(9, 4, c.twoColours ? kTwo : kMany);
@@ -118,6 +119,52 @@ TEST(ImageFfmpeg, JpegKeepsColourOrderAndOrientation) {
     std::uint32_t p = DecodeFile(grey).At(8, 4);
     EXPECT_EQ(p, (p & 0xFF) * 0x010101u);
     EXPECT_NEAR(static_cast<int>(p & 0xFF), 0x80, 6);
+}
+
+constexpr std::uint32_t A = 0x102030, B = 0x405060, kPaper = 0x0000FF;
+
+TEST(RavImage, LoadsByDevicePathDrawsScaledAndRefusesReleasedHandles) {
+    wq::test::TempRoot root;
+    ravimage_InitialImageLibrary();
+    const gdi::Surface pic = Pattern(2, 1, {A, B});
+    root.MakeFile("NAND Flash/skin/img/pic.bmp", MakeBmp(pic, 24));
+    root.MakeFile("NAND Flash/skin/img/really_bmp.png", MakeBmp(pic, 24));
+    ASSERT_TRUE(gdi::SavePng(pic, root.Host("NAND Flash/skin/img/really_png.jpg")));
+    // Device paths resolve case-insensitively, as the skins spell folders both
+    // ways, and the content, not the name, decides the format.
+    for (const char16_t* path :
+         {u"\\NAND Flash\\SKIN\\IMG\\Pic.bmp", u"\\NAND Flash\\skin\\img\\really_bmp.png",
+          u"\\NAND Flash\\skin\\img\\really_png.jpg"}) {
+        HRAVIMAGE h = ravimage_LoadImage(path, 0);
+        ASSERT_NE(h, 0u);
+        int w = 0, ht = 0;
+        EXPECT_TRUE(ravimage_GetImageSize(h, &w, &ht));
+        EXPECT_EQ(w * 10 + ht, 21);
+        gdi::Surface t;
+        t.Resize(6, 3);
+        std::fill(t.pixels.begin(), t.pixels.end(), kPaper);
+        HDC dc = gdi::CreateSurfaceDC(&t, POINT{}, RECT{0, 0, 6, 3});
+        EXPECT_TRUE(ravimage_DrawImage(h, dc, RECT{1, 0, 5, 2}));
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 6; ++x)
+                EXPECT_EQ(t.At(x, y), (y < 2 && x >= 1 && x < 5) ? (x < 3 ? A : B) : kPaper)
+                    << x << "," << y;
+        EXPECT_TRUE(ravimage_ReleaseImage(h));
+        // Released and made-up handles are refused everywhere and draw nothing.
+        EXPECT_FALSE(ravimage_ReleaseImage(h));
+        EXPECT_FALSE(ravimage_GetImageSize(h, &w, &ht));
+        EXPECT_FALSE(ravimage_DrawImage(h, dc, RECT{0, 0, 6, 3}));
+        EXPECT_FALSE(ravimage_DrawImage(12345, dc, RECT{0, 0, 6, 3}));
+        EXPECT_EQ(t.At(0, 0), kPaper);
+        gdi::DeleteSurfaceDC(dc);
+    }
+    // A DC is needed; UnInitialize releases what is still loaded.
+    HRAVIMAGE kept = ravimage_LoadImage(u"\\NAND Flash\\skin\\img\\pic.bmp", 0);
+    EXPECT_FALSE(ravimage_DrawImage(kept, nullptr, RECT{0, 0, 2, 2}));
+    int w = 0, h = 0;
+    EXPECT_TRUE(ravimage_GetImageSize(kept, &w, &h));
+    ravimage_UnInitializeImageLibrary();
+    EXPECT_FALSE(ravimage_GetImageSize(kept, &w, &h));
 }
 
 }  // namespace

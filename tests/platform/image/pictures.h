@@ -28,16 +28,15 @@ inline void Put(std::string& b, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) b.push_back(static_cast<char>(v >> (8 * i)));
 }
 
-// A BMP of the given pixels (0x00RRGGBB) at bit depth 1, 4, 8, 16 (5-5-5),
-// 24 or 32. Palettes are built from the distinct colours.
+// A BMP of the given pixels (0x00RRGGBB) at 8 bits (a palette of the
+// distinct colours) or 24 bits; RLE8 writes one run per pixel.
 inline std::string MakeBmp(const gdi::Surface& pic, int bpp,
                            BmpLayout layout = BmpLayout::BottomUp) {
     std::vector<std::uint32_t> palette;
-    if (bpp <= 8) {
-        for (std::uint32_t p : pic.pixels)
-            if (std::find(palette.begin(), palette.end(), p) == palette.end()) palette.push_back(p);
-        palette.resize(static_cast<size_t>(1) << bpp, 0);
-    }
+    for (std::uint32_t p : pic.pixels)
+        if (bpp == 8 && std::find(palette.begin(), palette.end(), p) == palette.end())
+            palette.push_back(p);
+    if (bpp == 8) palette.resize(256, 0);
     auto index = [&](std::uint32_t p) {
         return static_cast<unsigned>(std::find(palette.begin(), palette.end(), p) -
                                      palette.begin());
@@ -45,34 +44,16 @@ inline std::string MakeBmp(const gdi::Surface& pic, int bpp,
     const bool core = layout == BmpLayout::CoreHeader, rle = layout == BmpLayout::Rle8;
     std::string pixels;
     for (int row = 0; row < pic.height; ++row) {
-        int y = layout == BmpLayout::TopDown ? row : pic.height - 1 - row;
-        if (rle) {  // one encoded run per pixel, end of line after each row
-            for (int x = 0; x < pic.width; ++x) Put(pixels, 1 | index(pic.At(x, y)) << 8, 2);
-            Put(pixels, 0, 2);
-            continue;
-        }
+        const int y = layout == BmpLayout::TopDown ? row : pic.height - 1 - row;
         std::string line;
-        unsigned bits = 0, acc = 0;
         for (int x = 0; x < pic.width; ++x) {
-            std::uint32_t p = pic.At(x, y), r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-            if (bpp <= 8) {
-                acc = (acc << bpp) | index(p);
-                bits += static_cast<unsigned>(bpp);
-                if (bits == 8) {
-                    line.push_back(static_cast<char>(acc));
-                    acc = bits = 0;
-                }
-            } else if (bpp == 16) {
-                Put(line, ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3), 2);
-            } else {
-                Put(line, p, bpp / 8);
-            }
+            const std::uint32_t p = pic.At(x, y);
+            Put(line, rle ? 1 | index(p) << 8 : bpp == 8 ? index(p) : p, rle ? 2 : bpp / 8);
         }
-        if (bits) line.push_back(static_cast<char>(acc << (8 - bits)));
-        while (line.size() % 4) line.push_back(0);
-        pixels += line;
+        while (!rle && line.size() % 4) line.push_back(0);
+        pixels += rle ? line + std::string(2, '\0') : line;  // RLE: end of line
     }
-    if (rle) Put(pixels, 0x100, 2);
+    if (rle) Put(pixels, 0x100, 2);  // end of picture
     const std::uint32_t infoSize = core ? 12 : 40, size = static_cast<std::uint32_t>(pixels.size());
     const std::uint32_t offset = 14 + infoSize + std::uint32_t(palette.size()) * (core ? 3 : 4);
     const auto w = static_cast<std::uint32_t>(pic.width);
