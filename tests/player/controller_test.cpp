@@ -1,9 +1,6 @@
 // The player's decisions on the virtual clock: start-up and the saved
 // settings, track end, play order, repeat modes, the random pool, forced
 // pause, the debounces and bad input.
-#include "graphics/scrolltext.h"
-#include "library/explorer.h"
-#include "platform/skin/skinslider.h"
 #include "tests/player/player_fixture.h"
 
 namespace {
@@ -15,7 +12,6 @@ TEST_F(ControllerTest, StartUpRestoresRepairsOrIgnoresTheSavedSettings) {
     // A fresh device opens the card folder, stopped, and still tells the launcher.
     StartPlayer();
     EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard);
-    EXPECT_EQ(player->m_nPlayState, 2);
     EXPECT_EQ(graphs.Count("render"), 0);
     EXPECT_EQ(launcher->Count(u"WQ:MSG:M_LOAD_COMPLETE"), 1);
     for (const auto& call : wq::device::CallLog()) EXPECT_NE(call.name, "Set3DControl");
@@ -31,9 +27,6 @@ TEST_F(ControllerTest, StartUpRestoresRepairsOrIgnoresTheSavedSettings) {
     StartPlayer();
     for (const char16_t* key : {u"METHOD PLAY", u"METHOD REPEAT", u"EQUALIZER"})
         EXPECT_EQ(ReadNumber(key), 0u) << wq::Utf16ToUtf8(key);
-    EXPECT_EQ(player->m_nPlayMethod, 0);
-    EXPECT_EQ(player->m_nRepeatMethod, 0);
-    EXPECT_EQ(player->m_nEqualizer, 0);
     EXPECT_EQ(Selection(), RowOf(u"b.mp3"));
     EXPECT_EQ(graphs.Count("render"), 0);
     StopPlayer();
@@ -78,7 +71,6 @@ TEST_F(ControllerTest, TrackEndsOnWholeSecondsAndAdvances) {
     graphs.durationMs = {{kCard + u"a.mp3", 3900}, {kCard + u"b.mp3", 0}};
     StartPlayer();
     DoubleTap(u"a.mp3");
-    ASSERT_EQ(player->m_nPlayState, 0);
     Run(2900);
     EXPECT_EQ(LoadedName(), "a.mp3");
     Run(300);
@@ -93,7 +85,6 @@ TEST_F(ControllerTest, NextAndPrevStepWrapOrStop) {
     DoubleTap(u"a.mp3");
     // While paused, Next loads the neighbour and leaves it stopped at 0.
     Command(IDC_BTN_PLAY);
-    ASSERT_EQ(player->m_nPlayState, 1);
     const int runs = graphs.Count("run");
     Command(IDC_BTN_NEXT);
     Run(10);
@@ -188,7 +179,6 @@ TEST_F(ControllerTest, PlayWithAnotherFileSelectedSwitchesUnlessForcePaused) {
     // Forced pause keeps the track: the list goes back to it and the toggle resumes.
     Registered(u"WQ:MSG:M_RUN_STATE", 1);
     Run(10);
-    ASSERT_TRUE(player->m_bForcePause);
     Select(u"a.mp3");
     Run(60);
     Command(IDC_BTN_PLAY);
@@ -257,8 +247,9 @@ TEST_F(ControllerTest, UndecodableFilesAreRetriedWithoutABusyLoop) {
     DoubleTap(u"a.mp3");
     const int renders = graphs.Count("render");
     Run(10000);
-    // One retry per 100 ms at most: a busy loop would render thousands of times.
-    EXPECT_LE(graphs.Count("render") - renders, 110);
+    // A failed Next waits a second before the next try: about ten renders in
+    // ten seconds, where retries without that wait make dozens.
+    EXPECT_LE(graphs.Count("render") - renders, 12);
     EXPECT_GT(graphs.Count("render") - renders, 5) << "a failed load is retried";
 }
 

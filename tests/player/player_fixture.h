@@ -16,17 +16,22 @@
 #include <string>
 #include <vector>
 
+#include "app/messagebox.h"
+#include "graphics/scrolltext.h"
+#include "library/explorer.h"
 #include "platform/base/utf.h"
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
 #include "platform/media/com.h"
 #include "platform/media/dshow.h"
 #include "platform/skin/skinlistbox.h"
+#include "platform/skin/skinslider.h"
 #include "platform/win/afxwin.h"
 #include "platform/win/testing.h"
 #include "platform/win/winapi.h"
 #include "player/wqaudiodlg.h"
 #include "tests/support/temp_root.h"
+#include "trackinfo/playtimewnd.h"
 
 // What the test graphs answer and record. The player keeps one graph at a
 // time; `current` is that graph's position in ms (-1 when there is none).
@@ -65,18 +70,13 @@ public:
     ~TestGraph() { m_world->current = nullptr; }
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = nullptr;
         if (riid == IID_IUnknown || riid == IID_IGraphBuilder || riid == IID_IFilterGraph)
             *ppv = static_cast<IGraphBuilder*>(this);
-        else if (riid == IID_IMediaControl)
-            *ppv = static_cast<IMediaControl*>(this);
-        else if (riid == IID_IMediaSeeking)
-            *ppv = static_cast<IMediaSeeking*>(this);
-        else if (riid == IID_IBasicAudio)
-            *ppv = static_cast<IBasicAudio*>(this);
-        else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
+        if (riid == IID_IMediaControl) *ppv = static_cast<IMediaControl*>(this);
+        if (riid == IID_IMediaSeeking) *ppv = static_cast<IMediaSeeking*>(this);
+        if (riid == IID_IBasicAudio) *ppv = static_cast<IBasicAudio*>(this);
+        if (!*ppv) return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
