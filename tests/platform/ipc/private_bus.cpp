@@ -12,24 +12,26 @@
 namespace wq::ipc::test {
 namespace {
 
-std::string g_address;
-
 class PrivateBus : public ::testing::Environment {
 public:
     void SetUp() override {
-        m_pid = StartDaemon(&g_address);
+        std::string address;
+        m_pid = StartDaemon(&address);
         ASSERT_GT(m_pid, 0) << "dbus-daemon did not start";
-        setenv("DBUS_SESSION_BUS_ADDRESS", g_address.c_str(), 1);
+        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
     }
     void TearDown() override {
-        if (m_pid > 0) kill(m_pid, SIGTERM), waitpid(m_pid, nullptr, 0);
+        if (m_pid <= 0) return;
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
     }
 
 private:
     pid_t m_pid = -1;
 };
 
-[[maybe_unused]] ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new PrivateBus);
+[[maybe_unused]] ::testing::Environment* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new PrivateBus);
 
 }  // namespace
 
@@ -42,8 +44,8 @@ int StartDaemon(std::string* address) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(fds[0]);
         const std::string printTo = "--print-address=" + std::to_string(fds[1]);
-        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile", printTo.c_str(),
-               static_cast<char*>(nullptr));
+        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile",
+               printTo.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -52,8 +54,6 @@ int StartDaemon(std::string* address) {
     close(fds[0]);
     return address->empty() ? -1 : pid;
 }
-
-const std::string& PrivateBusAddress() { return g_address; }
 
 int RunCommand(const std::string& command, std::string* out) {
     FILE* pipe = popen(command.c_str(), "r");

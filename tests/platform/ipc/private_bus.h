@@ -8,9 +8,6 @@
 
 namespace wq::ipc::test {
 
-// The private bus's address ("unix:path=/tmp/dbus-...").
-const std::string& PrivateBusAddress();
-
 // Starts one more private dbus-daemon (stopped when the test process ends, or
 // by killing the returned pid) and gives its address; -1 when it fails.
 int StartDaemon(std::string* address);

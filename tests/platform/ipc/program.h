@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,7 +20,9 @@
 
 namespace wq::ipc::test {
 
-inline HWND Hwnd(std::uintptr_t v) { return reinterpret_cast<HWND>(v); }
+inline HWND Hwnd(std::uintptr_t v) {
+    return reinterpret_cast<HWND>(v);
+}
 
 struct Received {
     HWND hwnd;
@@ -59,28 +62,27 @@ public:
     }
     // The bus calls, each made on the program's thread.
     void Publish(std::uintptr_t h, const char16_t* name) {
-        Do([&] { m_bus->Publish(Hwnd(h), name); return 0; });
+        Do([&] { m_bus->Publish(Hwnd(h), name); });
     }
-    void Withdraw(std::uintptr_t h) { Do([&] { m_bus->Withdraw(Hwnd(h)); return 0; }); }
-    std::uint64_t Find(const char16_t* name) { return Do([&] { return m_bus->Find(name); }); }
-    LRESULT Send(std::uint64_t id, UINT msg, WPARAM w = 0, LPARAM l = 0, bool* delivered = nullptr) {
+    void Withdraw(std::uintptr_t h) {
+        Do([&] { m_bus->Withdraw(Hwnd(h)); });
+    }
+    std::uint64_t Find(const char16_t* name) {
+        return Do([&] { return m_bus->Find(name); });
+    }
+    LRESULT Send(std::uint64_t id, UINT msg, WPARAM w = 0, LPARAM l = 0,
+                 bool* delivered = nullptr) {
         return Do([&] { return m_bus->Send(id, msg, w, l, delivered); });
     }
 
-    // The program's thread stops running tasks until Release (a hung program).
+    // The program's thread runs nothing more until Release (a hung program).
     void Freeze() {
-        m_frozen = true;
-        inbox().Post([this] {
-            std::unique_lock lock(m_freezeMutex);
-            m_freezeWake.wait(lock, [this] { return !m_frozen; });
-        });
+        m_thaw.emplace();
+        inbox().Post([f = m_thaw->get_future().share()] { f.wait(); });
     }
     void Release() {
-        {
-            std::lock_guard lock(m_freezeMutex);
-            m_frozen = false;
-        }
-        m_freezeWake.notify_all();
+        if (m_thaw) m_thaw->set_value();
+        m_thaw.reset();
     }
 
     // Handlers by registered name ("WQ:MSG:KEYDOWN") or number ("16").
@@ -94,25 +96,20 @@ public:
     }
     // Waits (up to 5 s) until at least `n` messages have arrived.
     bool WaitReceived(size_t n) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (received().size() < n) {
-            if (std::chrono::steady_clock::now() > until) return false;
+        for (int i = 0; i < 1000 && received().size() < n; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return true;
+        return received().size() >= n;
     }
 
     std::atomic<UINT> frontFlags{0};
 
     LRESULT Deliver(HWND hwnd, const Message& m) override {
-        Handler h;
-        {
-            std::lock_guard lock(m_mutex);
-            m_received.push_back({hwnd, m, std::this_thread::get_id()});
-            auto it = m_handlers.find(m.name.empty() ? std::to_string(m.number)
-                                                     : std::string(m.name.begin(), m.name.end()));
-            if (it != m_handlers.end()) h = it->second;
-        }
+        std::unique_lock lock(m_mutex);
+        m_received.push_back({hwnd, m, std::this_thread::get_id()});
+        auto it = m_handlers.find(m.name.empty() ? std::to_string(m.number)
+                                                 : std::string(m.name.begin(), m.name.end()));
+        const Handler h = it == m_handlers.end() ? Handler() : it->second;
+        lock.unlock();
         return h ? h(m) : 0;
     }
     bool OnGuiThread() override { return std::this_thread::get_id() == m_thread.get_id(); }
@@ -128,9 +125,7 @@ private:
     std::mutex m_mutex;
     std::map<std::string, Handler> m_handlers;
     std::vector<Received> m_received;
-    std::mutex m_freezeMutex;
-    std::condition_variable m_freezeWake;
-    bool m_frozen = false;
+    std::optional<std::promise<void>> m_thaw;
 };
 
 }  // namespace wq::ipc::test
