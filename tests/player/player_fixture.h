@@ -34,7 +34,7 @@
 #include "trackinfo/playtimewnd.h"
 
 // What the test graphs answer and record. The player keeps one graph at a
-// time; `current` is that graph's position in ms (-1 when there is none).
+// time; PositionMs() is that graph's position (-1 when there is none).
 struct GraphWorld {
     std::map<std::u16string, LONGLONG> durationMs;  // by device path
     LONGLONG defaultMs = 10000;
