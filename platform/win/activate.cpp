@@ -41,6 +41,13 @@ void ActivateAfterHide(HWND hidden) {
     Activate(next, WA_ACTIVE);
 }
 
+BOOL RaiseRemote(HWND hwnd, UINT swpFlags) {
+    wq::win::RemoteWindows* remote = wq::win::GetRemoteWindows();
+    if (!remote || !remote->BringToFront(RemoteId(hwnd), swpFlags)) return FALSE;
+    if (!(swpFlags & SWP_NOACTIVATE)) S().foreground = false;
+    return TRUE;
+}
+
 }  // namespace wq::win::detail
 
 using namespace wq::win::detail;
@@ -64,13 +71,7 @@ HWND GetForegroundWindow() {
 }
 
 BOOL SetForegroundWindow(HWND hwnd) {
-    if (IsRemote(hwnd)) {
-        wq::win::RemoteWindows* remote = wq::win::GetRemoteWindows();
-        return (remote &&
-                remote->BringToFront(RemoteId(hwnd), SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW))
-                   ? TRUE
-                   : FALSE;
-    }
+    if (IsRemote(hwnd)) return RaiseRemote(hwnd, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     Window* w = Find(hwnd);
     if (!w) return FALSE;
     HWND top = TopLevelOf(hwnd);
@@ -118,14 +119,3 @@ BOOL ReleaseCapture() {
 HWND GetCapture() {
     return S().capture;
 }
-
-namespace wq::win {
-
-// Whether this program is the foreground program; the desktop bus sets it when
-// another program comes to the front. While in the background, SetActiveWindow
-// does nothing.
-void SetProgramForeground(bool foreground) {
-    S().foreground = foreground;
-}
-
-}  // namespace wq::win

@@ -98,6 +98,10 @@ struct State {
     HWND active = nullptr;
     HWND capture = nullptr;
     HWND focus = nullptr;
+    // Whether this program is in front. It goes to the background when it
+    // brings another program's window forward (RaiseRemote) and comes back
+    // when SetForegroundWindow brings one of its own windows forward, also on
+    // another program's behalf. In the background SetActiveWindow does nothing.
     bool foreground = true;
 
     std::uint64_t now = 0;  // unwrapped ms on the installed clock
@@ -121,6 +125,9 @@ inline std::uintptr_t Key(HWND h) {
 }
 bool IsRemote(HWND hwnd);
 std::uint64_t RemoteId(HWND hwnd);
+// Raises another program's window through the desktop bus; when that also
+// activates it, this program goes to the background.
+BOOL RaiseRemote(HWND hwnd, UINT swpFlags);
 // Binds the GUI thread on first use; later calls from other threads are reported.
 void BindGuiThread();
 void RebindGuiThread();

@@ -53,9 +53,4 @@ using KeyHook = std::function<void(const char* keyName, bool down)>;
 void SetKeyHook(KeyHook hook);
 void DeliverKey(const char* keyName, bool down);
 
-// Whether this program is the foreground program (true at start). The desktop
-// bus clears it when another program comes to the front; SetActiveWindow then
-// does nothing until SetForegroundWindow brings this program back.
-void SetProgramForeground(bool foreground);
-
 }  // namespace wq::win

@@ -554,10 +554,7 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL bRepaint) {
 }
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
-    if (IsRemote(hwnd)) {
-        wq::win::RemoteWindows* remote = wq::win::GetRemoteWindows();
-        return (remote && remote->BringToFront(RemoteId(hwnd), flags)) ? TRUE : FALSE;
-    }
+    if (IsRemote(hwnd)) return RaiseRemote(hwnd, flags);
     Window* w = Find(hwnd);
     if (!w) return FALSE;
     if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
