@@ -13,8 +13,8 @@ struct KeyMapping {
 };
 
 constexpr KeyMapping kKeys[] = {
-    {"Space", 126}, {"Up", 38},   {"Down", 40},  {"Escape", 128}, {"P", 129},
-    {"F1", 130},    {"F2", 131},  {"F3", 117},   {"F4", 118},     {"Home", 121},
+    {"Space", 126}, {"Up", 38},  {"Down", 40}, {"Escape", 128}, {"P", 129},
+    {"F1", 130},    {"F2", 131}, {"F3", 117},  {"F4", 118},     {"Home", 121},
 };
 
 }  // namespace

@@ -45,7 +45,10 @@ int main(int argc, char** argv) {
         // The probe reads plain host paths and never waits like the player does.
         int n = 0;
         for (int i = 0; i < argc; ++i) {
-            if (std::string(argv[i]) == "--probe") { n = i; break; }
+            if (std::string(argv[i]) == "--probe") {
+                n = i;
+                break;
+            }
         }
         return wq::trackinfo::RunProbe(argc - n, argv + n);
     }
@@ -60,7 +63,8 @@ int main(int argc, char** argv) {
         const char* env = std::getenv("WQ_AUDIO_SINK");
         sink = env && *env ? env : "auto";
     }
-    if (!wq::media::SetAudioSink(sink)) return Fail("unknown audio sink '" + sink + "': use auto, null, fast or wav:FILE");
+    if (!wq::media::SetAudioSink(sink))
+        return Fail("unknown audio sink '" + sink + "': use auto, null, fast or wav:FILE");
 
     CString commandLine;
     if (!opt.file.empty()) {

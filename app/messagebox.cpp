@@ -32,13 +32,16 @@ END_MESSAGE_MAP()
 BOOL CWQMessageDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetWindowText(u"WQMessage");
-    if (!m_hFont) m_hFont = CreateFont(15, 0, 0, 0, 700, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0x20, u"굴림");
+    if (!m_hFont)
+        m_hFont = CreateFont(15, 0, 0, 0, 700, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0x20, u"굴림");
     // Centred on the 480 x 234 screen of the device.
     MoveWindow((480 - kWidth) / 2, (234 - kHeight) / 2, kWidth, kHeight, TRUE);
     return TRUE;
 }
 
-BOOL CWQMessageDlg::OnEraseBkgnd(HDC) { return 1; }
+BOOL CWQMessageDlg::OnEraseBkgnd(HDC) {
+    return 1;
+}
 
 void CWQMessageDlg::OnPaint() {
     PAINTSTRUCT ps;
@@ -78,7 +81,9 @@ void CWQMessageDlg::OnPaint() {
     EndPaint(&ps);
 }
 
-void CWQMessageDlg::OnLButtonUp(UINT, CPoint) { EndDialog(IDOK); }
+void CWQMessageDlg::OnLButtonUp(UINT, CPoint) {
+    EndDialog(IDOK);
+}
 
 void InstallMessageBox() {
     wq::device::SetMessageBoxImpl([](const CString& text, UINT style, HWND parent) {

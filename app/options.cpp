@@ -19,7 +19,8 @@ struct KnownOption {
     bool takesValue;
 };
 constexpr KnownOption kPlatformOptions[] = {
-    {"--root", true}, {"--headless", false}, {"--scale", true}, {"--debug", false}, {"--settings", true},
+    {"--root", true},   {"--headless", false}, {"--scale", true},
+    {"--debug", false}, {"--settings", true},
 };
 
 const KnownOption* FindPlatformOption(const std::string& arg) {

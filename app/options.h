@@ -11,11 +11,11 @@ struct Options {
     bool help = false;
     bool version = false;
     bool automation = false;
-    std::string audioSink;       // empty: WQ_AUDIO_SINK or "auto"
-    std::string file;            // the track to play, as typed
+    std::string audioSink;  // empty: WQ_AUDIO_SINK or "auto"
+    std::string file;       // the track to play, as typed
     std::vector<std::string> probeFiles;
     bool probe = false;
-    std::string error;           // one line when the command line is wrong
+    std::string error;  // one line when the command line is wrong
 };
 
 // Reads the player's own options. The options of the platform (--root,

@@ -49,10 +49,18 @@ BOOL PostToWindow(LPCWSTR name, LPCWSTR message, WPARAM wParam, LPARAM lParam) {
 LRESULT CWQAudioDlg::OnWQMain(WPARAM wParam, LPARAM) {
     auto command = [this](UINT id) { SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); };
     switch (wParam) {
-        case KEY_PLAY: command(IDC_BTN_PLAY); break;
-        case KEY_UP: command(m_bActive ? IDC_BTN_LISTUP : IDC_BTN_PREV); break;
-        case KEY_DOWN: command(m_bActive ? IDC_BTN_LISTDOWN : IDC_BTN_NEXT); break;
-        case KEY_FRONT: SetActiveWindow(); break;
+        case KEY_PLAY:
+            command(IDC_BTN_PLAY);
+            break;
+        case KEY_UP:
+            command(m_bActive ? IDC_BTN_LISTUP : IDC_BTN_PREV);
+            break;
+        case KEY_DOWN:
+            command(m_bActive ? IDC_BTN_LISTDOWN : IDC_BTN_NEXT);
+            break;
+        case KEY_FRONT:
+            SetActiveWindow();
+            break;
         case KEY_CLOSE:
             if (HWND pattern = ::FindWindow(nullptr, u"WQPATTERN")) {
                 ::SendMessage(pattern, WM_COMMAND, MAKEWPARAM(2050, 0), 0);
@@ -62,12 +70,17 @@ LRESULT CWQAudioDlg::OnWQMain(WPARAM wParam, LPARAM) {
                 command(IDC_BTN_CLOSE);
             }
             break;
-        case KEY_PAUSE: OnPauseKey(); break;
+        case KEY_PAUSE:
+            OnPauseKey();
+            break;
         case KEY_CARD_IN:
         case KEY_CARD_OUT:
         case KEY_USB_IN:
-        case KEY_USB_OUT: OnStorageEvent(wParam); break;
-        default: break;
+        case KEY_USB_OUT:
+            OnStorageEvent(wParam);
+            break;
+        default:
+            break;
     }
     return 1;
 }
@@ -109,7 +122,8 @@ void CWQAudioDlg::OnStorageEvent(WPARAM wParam) {
                 SetTimer(TIMER_SDCARD_DETECT, 4500, nullptr);
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -142,6 +156,10 @@ LRESULT CWQAudioDlg::OnOptionUpdate(WPARAM, LPARAM lParam) {
     return 1;
 }
 
-void CWQAudioDlg::OnBtnNavi() { SendToWindow(u"WQMain", u"WQ:MSG:M_RUN_EXECUTE", WQ_PROGRAM_NAVI, 0); }
+void CWQAudioDlg::OnBtnNavi() {
+    SendToWindow(u"WQMain", u"WQ:MSG:M_RUN_EXECUTE", WQ_PROGRAM_NAVI, 0);
+}
 
-void CWQAudioDlg::OnBtnMode() { SendToWindow(u"WQMain", u"WQ:MSG:M_ON_MODE", 0, 0); }
+void CWQAudioDlg::OnBtnMode() {
+    SendToWindow(u"WQMain", u"WQ:MSG:M_ON_MODE", 0, 0);
+}

@@ -16,7 +16,9 @@ BOOL CWQAudioDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CWQAudioDlg::OnBtnClose() { OnCancel(); }
+void CWQAudioDlg::OnBtnClose() {
+    OnCancel();
+}
 
 void CWQAudioDlg::OnClose() {
     // Hidden first, so that the secondary windows close behind nothing visible.

@@ -6,9 +6,13 @@
 
 CWQAudioApp theApp;
 
-CWQAudioApp::CWQAudioApp() { ravimage_InitialImageLibrary(); }
+CWQAudioApp::CWQAudioApp() {
+    ravimage_InitialImageLibrary();
+}
 
-CWQAudioApp::~CWQAudioApp() { ravimage_UnInitializeImageLibrary(); }
+CWQAudioApp::~CWQAudioApp() {
+    ravimage_UnInitializeImageLibrary();
+}
 
 BOOL CWQAudioApp::InitInstance() {
     if (HWND running = ::FindWindow(nullptr, u"WQAudio")) {

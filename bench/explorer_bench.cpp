@@ -36,11 +36,13 @@ struct World {
         if (!mkdtemp(tmpl.data())) std::abort();
         root = tmpl;
         fs::create_directories(root + "/Flat");
-        for (int i = 0; i < 10000; ++i) std::ofstream(root + "/Flat/track " + std::to_string(i) + ".mp3");
+        for (int i = 0; i < 10000; ++i)
+            std::ofstream(root + "/Flat/track " + std::to_string(i) + ".mp3");
         for (int d = 0; d < 100; ++d) {
             const std::string dir = root + "/Tree/album " + std::to_string(d);
             fs::create_directories(dir);
-            for (int f = 0; f < 100; ++f) std::ofstream(dir + "/song " + std::to_string(f) + ".mp3");
+            for (int f = 0; f < 100; ++f)
+                std::ofstream(dir + "/song " + std::to_string(f) + ".mp3");
         }
         fs::create_directories(root + "/skin/img");
         std::ofstream(root + "/skin/t.tpl") << "wqskin 1\nface 240 120\nbackground img\\bg.png\n"
@@ -48,7 +50,8 @@ struct World {
                                                "slider 2010 vertical 220 20 10 95\n";
         wq::gdi::Surface bg;
         bg.Resize(240, 120);
-        if (!wq::gdi::SavePng(bg, root + "/skin/img/bg.png") || !wq::fs::SetRoot(root)) std::abort();
+        if (!wq::gdi::SavePng(bg, root + "/skin/img/bg.png") || !wq::fs::SetRoot(root))
+            std::abort();
         skin = std::make_unique<CSkinManager>(nullptr);
         if (!skin->Load(u"\\skin\\t.tpl")) std::abort();
         explorer.SetListBox(skin->GetList(2008));

@@ -55,7 +55,8 @@ std::string FontFile(const char* family) {
     FcPattern* m = FcFontMatch(nullptr, p, &r);
     FcChar8* file = nullptr;
     std::string out;
-    if (m && FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch) out = reinterpret_cast<const char*>(file);
+    if (m && FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch)
+        out = reinterpret_cast<const char*>(file);
     if (m) FcPatternDestroy(m);
     FcPatternDestroy(p);
     return out;
@@ -87,8 +88,10 @@ void BM_TransparentImageFullScreen(benchmark::State& state) {
     HBITMAP bmp = CreateCompatibleBitmap(win.dc, 480, 234);
     HGDIOBJ old = SelectObject(mem, bmp);
     auto& px = wq::gdi::GetBitmapSurface(bmp)->pixels;
-    for (size_t i = 0; i < px.size(); ++i) px[i] = (i % 7 == 0) ? 0xFF00FF : static_cast<std::uint32_t>(i);
-    for (auto _ : state) TransparentImage(win.dc, 0, 0, 480, 234, mem, 0, 0, 480, 234, RGB(255, 0, 255));
+    for (size_t i = 0; i < px.size(); ++i)
+        px[i] = (i % 7 == 0) ? 0xFF00FF : static_cast<std::uint32_t>(i);
+    for (auto _ : state)
+        TransparentImage(win.dc, 0, 0, 480, 234, mem, 0, 0, 480, 234, RGB(255, 0, 255));
     SelectObject(mem, old);
     DeleteObject(bmp);
     DeleteDC(mem);
@@ -110,8 +113,9 @@ struct Background {
         root = (std::filesystem::temp_directory_path() / "wq_gdi_bench_root").string();
         std::filesystem::create_directories(root);
         wq::fs::SetRoot(root);
-        std::string cmd = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=s=480x234 -frames:v 1 " + root +
-                          "/audio_bg.jpg";
+        std::string cmd =
+            "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=s=480x234 -frames:v 1 " + root +
+            "/audio_bg.jpg";
         ok = std::system(cmd.c_str()) == 0;
     }
     std::string root;

@@ -37,8 +37,8 @@ pid_t StartDaemon() {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(fds[0]);
         const std::string printTo = "--print-address=" + std::to_string(fds[1]);
-        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile", printTo.c_str(),
-               static_cast<char*>(nullptr));
+        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile",
+               printTo.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -92,8 +92,8 @@ void Report(const char* what, std::vector<double>& us) {
     std::sort(us.begin(), us.end());
     double sum = 0;
     for (double v : us) sum += v;
-    std::printf("%-34s n=%zu mean %.1f us  p50 %.1f us  p99 %.1f us\n", what, us.size(), sum / us.size(),
-                us[us.size() / 2], us[us.size() * 99 / 100]);
+    std::printf("%-34s n=%zu mean %.1f us  p50 %.1f us  p99 %.1f us\n", what, us.size(),
+                sum / us.size(), us[us.size() / 2], us[us.size() * 99 / 100]);
 }
 
 }  // namespace
@@ -112,9 +112,9 @@ int main(int argc, char** argv) {
         std::vector<double> ping;
         for (int i = 0; i < sends; ++i) {
             const auto t0 = Clock::now();
-            GVariant* r = g_dbus_connection_call_sync(conn, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                      "org.freedesktop.DBus.Peer", "Ping", nullptr, nullptr,
-                                                      G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+            GVariant* r = g_dbus_connection_call_sync(
+                conn, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.Peer",
+                "Ping", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
             ping.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
             if (r) g_variant_unref(r);
         }
@@ -122,7 +122,10 @@ int main(int argc, char** argv) {
         g_object_unref(conn);
     }
     Program player, launcher;
-    launcher.Do([&] { launcher.bus()->Publish(reinterpret_cast<HWND>(1), u"WQMain"); return 0; });
+    launcher.Do([&] {
+        launcher.bus()->Publish(reinterpret_cast<HWND>(1), u"WQMain");
+        return 0;
+    });
     const UINT keydown = player.messages().Register(u"WQ:MSG:KEYDOWN");
     const auto id = player.Do([&] { return player.bus()->Find(u"WQMain"); });
 
@@ -152,8 +155,8 @@ int main(int argc, char** argv) {
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count() - 0.2;
     const long got = launcher.delivered - before;
-    std::printf("%-34s %d posted, %ld handled, %.0f handled/s\n", "PostMessage throughput", posts, got,
-                got / seconds);
+    std::printf("%-34s %d posted, %ld handled, %.0f handled/s\n", "PostMessage throughput", posts,
+                got, got / seconds);
     kill(daemon, SIGTERM);
     waitpid(daemon, nullptr, 0);
     return 0;

@@ -82,10 +82,12 @@ struct Graph {
 
     // What the player's LoadMP3 does with the graph.
     bool Load(const std::u16string& path, Counter* counter) {
-        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, builder.PutVoid());
+        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                         builder.PutVoid());
         builder->QueryInterface(IID_IMediaControl, control.PutVoid());
         builder->QueryInterface(IID_IMediaEvent, events.PutVoid());
-        CoCreateInstance(CLSID_WQASoundFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, filter.PutVoid());
+        CoCreateInstance(CLSID_WQASoundFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                         filter.PutVoid());
         builder->AddFilter(filter.Get(), u"WQASoundFilter");
         ComPtr<IWQASoundFilter> ctrl;
         filter->QueryInterface(IID_IWQASoundFilter, ctrl.PutVoid());
@@ -113,10 +115,12 @@ int main(int argc, char** argv) {
     struct stat st {};
     if (argc <= 1 && stat(file.c_str(), &st) != 0) {
         std::printf("making %s ...\n", file.c_str());
-        if (std::system("mkdir -p /tmp/wq-bench && ffmpeg -v error -y -f lavfi -i "
-                        "'aevalsrc=0.4*sin(2*PI*440*t)+0.1*sin(2*PI*3000*t)|0.3*sin(2*PI*660*t)+0.1*sin(2*PI*5000*t):s=44100:d=600' "
-                        "-c:a pcm_s16le /tmp/wq-bench/src.wav && lame --quiet -b 320 /tmp/wq-bench/src.wav "
-                        "/tmp/wq-bench/ten-minutes-320k.mp3 && rm /tmp/wq-bench/src.wav") != 0) {
+        if (std::system(
+                "mkdir -p /tmp/wq-bench && ffmpeg -v error -y -f lavfi -i "
+                "'aevalsrc=0.4*sin(2*PI*440*t)+0.1*sin(2*PI*3000*t)|0.3*sin(2*PI*660*t)+0.1*sin(2*"
+                "PI*5000*t):s=44100:d=600' "
+                "-c:a pcm_s16le /tmp/wq-bench/src.wav && lame --quiet -b 320 /tmp/wq-bench/src.wav "
+                "/tmp/wq-bench/ten-minutes-320k.mp3 && rm /tmp/wq-bench/src.wav") != 0) {
             std::fprintf(stderr, "cannot make the test file\n");
             return 1;
         }
@@ -127,7 +131,8 @@ int main(int argc, char** argv) {
     const std::u16string device(name.begin(), name.end());
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     wq::media::SetAudioSink("fast");
-    wq::media::SetCodecSettings(wq::media::ToCodecSettings(wq::media::DefaultPresetSteps(0)));  // NORMAL: flat
+    wq::media::SetCodecSettings(
+        wq::media::ToCodecSettings(wq::media::DefaultPresetSteps(0)));  // NORMAL: flat
 
     // 1. Load to first block. The first graph of a process also loads plugins.
     std::vector<double> loads;
@@ -159,7 +164,8 @@ int main(int argc, char** argv) {
     }
     const std::string bare = folder + "/bare-" + name;
     if (stat(bare.c_str(), &st) != 0 &&
-        std::system(("ffmpeg -v error -y -i '" + file + "' -c:a copy -write_xing 0 '" + bare + "'").c_str()) != 0)
+        std::system(("ffmpeg -v error -y -i '" + file + "' -c:a copy -write_xing 0 '" + bare + "'")
+                        .c_str()) != 0)
         return 1;
     auto scanMs = [](const std::string& f) {
         std::vector<double> v;
@@ -181,7 +187,8 @@ int main(int argc, char** argv) {
 
     // 3. Whole-file decode CPU: this graph (flat and HALL), gst-launch, mpg123.
     auto graphCpu = [&](int preset) {
-        wq::media::SetCodecSettings(wq::media::ToCodecSettings(wq::media::DefaultPresetSteps(preset)));
+        wq::media::SetCodecSettings(
+            wq::media::ToCodecSettings(wq::media::DefaultPresetSteps(preset)));
         std::vector<double> v;
         for (int i = 0; i < 5; ++i) {
             Counter c;
@@ -199,17 +206,20 @@ int main(int argc, char** argv) {
     };
     const double flat = graphCpu(0);
     const double hall = graphCpu(10);
-    const double gst = childCpu({"gst-launch-1.0", "-q", "filesrc", "location=" + file, "!", "decodebin", "!", "fakesink",
-                                 "sync=false"});
+    const double gst = childCpu({"gst-launch-1.0", "-q", "filesrc", "location=" + file, "!",
+                                 "decodebin", "!", "fakesink", "sync=false"});
     const double mpg = childCpu({"mpg123", "-q", "-t", file});
 
     std::printf("file: %s\n", file.c_str());
-    std::printf("load (RenderFile) to first block: first graph %.1f ms, then median %.1f ms (20 runs)\n", firstLoad,
-                Median(loads));
-    std::printf("RenderFile as a whole (LoadMP3's render step): median %.1f ms (21 runs)\n", Median(renders));
-    std::printf("duration scan, Info header: median %.2f ms; no header (every frame): median %.2f ms;"
-                " cat of the same file: median %.2f ms\n",
-                scanInfo, scanBare, Median(cats));
+    std::printf(
+        "load (RenderFile) to first block: first graph %.1f ms, then median %.1f ms (20 runs)\n",
+        firstLoad, Median(loads));
+    std::printf("RenderFile as a whole (LoadMP3's render step): median %.1f ms (21 runs)\n",
+                Median(renders));
+    std::printf(
+        "duration scan, Info header: median %.2f ms; no header (every frame): median %.2f ms;"
+        " cat of the same file: median %.2f ms\n",
+        scanInfo, scanBare, Median(cats));
     std::printf("decode CPU seconds, median of 5:\n");
     std::printf("  graph, flat equalizer (NORMAL)   %.3f  (%.2fx gst-launch)\n", flat, flat / gst);
     std::printf("  graph, HALL preset (EQ + 3D)     %.3f  (%.2fx gst-launch)\n", hall, hall / gst);

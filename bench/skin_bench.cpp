@@ -43,7 +43,9 @@ std::string Picture(int w, int h) {
         std::string row;
         for (int x = 0; x < w; ++x) {
             const bool frame = x < 2 || y < 2 || x >= w - 2 || y >= h - 2;
-            Put(row, frame ? 0xFF00FFu : static_cast<std::uint32_t>((x * 255 / w) << 8 | (y * 255 / h)), 3);
+            Put(row,
+                frame ? 0xFF00FFu : static_cast<std::uint32_t>((x * 255 / w) << 8 | (y * 255 / h)),
+                3);
         }
         row.resize(static_cast<size_t>(stride), '\0');
         s += row;
@@ -68,8 +70,9 @@ struct World {
         write("img/thumb.bmp", Picture(12, 12));
         std::string t = "wqskin 1\nface 480 234\nbackground img\\bg.bmp\n";
         for (int i = 0; i < 16; ++i) {
-            t += "button " + std::to_string(2000 + i) + " " + std::to_string(10 + (i % 8) * 50) + " " +
-                 std::to_string(60 + (i / 8) * 36) + " 40 30 normal=img\\n.bmp pressed=img\\p.bmp\n";
+            t += "button " + std::to_string(2000 + i) + " " + std::to_string(10 + (i % 8) * 50) +
+                 " " + std::to_string(60 + (i / 8) * 36) +
+                 " 40 30 normal=img\\n.bmp pressed=img\\p.bmp\n";
         }
         t += "slider 2100 horizontal 0 133 447 12 thumb=img\\thumb.bmp\n";
         t += "slider 2101 vertical 356 160 19 60 thumb=img\\thumb.bmp\n";
@@ -111,7 +114,8 @@ void BM_SkinDrawWholeFace(benchmark::State& state) {
     CSkinManager skin(nullptr);
     if (!skin.Load(u"\\skin\\test.tpl")) state.SkipWithError("template did not load");
     CSkinListBox* list = skin.GetList(2102);
-    for (const char16_t* r : {u"[..]", u"[앨범]", u"01 봄날.mp3", u"02 Yesterday.mp3"}) list->AddString(r);
+    for (const char16_t* r : {u"[..]", u"[앨범]", u"01 봄날.mp3", u"02 Yesterday.mp3"})
+        list->AddString(r);
     list->SetCurSel(2);
     Target to;
     for (auto _ : state) {

@@ -33,8 +33,8 @@ const std::string& NoSyncFile() {
 }
 
 HANDLE OpenRead(const std::string& path) {
-    return CreateFileW(wq::Utf8ToUtf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                       nullptr);
+    return CreateFileW(wq::Utf8ToUtf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
 }
 
 // The reference: one 4-byte read and one 3-byte seek back per offset.

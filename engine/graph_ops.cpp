@@ -32,11 +32,14 @@ BOOL CWQAudioDlg::InitInterface() {
     if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                 reinterpret_cast<void**>(&m_pGraphBuilder))))
         return 0;
-    if (FAILED(m_pGraphBuilder->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&m_pMediaControl))))
+    if (FAILED(m_pGraphBuilder->QueryInterface(IID_IMediaControl,
+                                               reinterpret_cast<void**>(&m_pMediaControl))))
         return 0;
-    if (FAILED(m_pGraphBuilder->QueryInterface(IID_IMediaSeeking, reinterpret_cast<void**>(&m_pMediaSeeking))))
+    if (FAILED(m_pGraphBuilder->QueryInterface(IID_IMediaSeeking,
+                                               reinterpret_cast<void**>(&m_pMediaSeeking))))
         return 0;
-    if (FAILED(m_pGraphBuilder->QueryInterface(IID_IBasicAudio, reinterpret_cast<void**>(&m_pBasicAudio))))
+    if (FAILED(m_pGraphBuilder->QueryInterface(IID_IBasicAudio,
+                                               reinterpret_cast<void**>(&m_pBasicAudio))))
         return 0;
     SetTimer(TIMER_VISUAL_READY, 2000, nullptr);
     CreateSoundFilter();
@@ -44,11 +47,12 @@ BOOL CWQAudioDlg::InitInterface() {
 }
 
 BOOL CWQAudioDlg::CreateSoundFilter() {
-    if (FAILED(CoCreateInstance(CLSID_WQASoundFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                reinterpret_cast<void**>(&m_pSoundFilter))))
+    if (FAILED(CoCreateInstance(CLSID_WQASoundFilter, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IBaseFilter, reinterpret_cast<void**>(&m_pSoundFilter))))
         return 0;
     m_pGraphBuilder->AddFilter(m_pSoundFilter, u"WQASoundFilter");
-    if (FAILED(m_pSoundFilter->QueryInterface(IID_IWQASoundFilter, reinterpret_cast<void**>(&m_pSoundFilterCtrl))))
+    if (FAILED(m_pSoundFilter->QueryInterface(IID_IWQASoundFilter,
+                                              reinterpret_cast<void**>(&m_pSoundFilterCtrl))))
         return 0;
     if (m_pSoundFilterCtrl) {
         SoundCallbackInfo info{this, &CWQAudioDlg::OnSoundSamples};
@@ -150,7 +154,8 @@ BOOL CWQAudioDlg::StopMP3() {
     }
     if (m_pMediaSeeking) {
         LONGLONG zero = 0;
-        m_pMediaSeeking->SetPositions(&zero, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+        m_pMediaSeeking->SetPositions(&zero, AM_SEEKING_AbsolutePositioning, nullptr,
+                                      AM_SEEKING_NoPositioning);
     }
     if (m_pTimeWnd) {
         m_pTimeWnd->SetElapsed(CTimeSpan(0));
@@ -185,7 +190,8 @@ BOOL CWQAudioDlg::SetPositionPercent(int nPercent) {
     if (!m_pMediaSeeking) return 0;
     const double target = static_cast<double>(nPercent) * GetDurationMs() * 10000.0 / 100.0;
     LONGLONG pos = static_cast<LONGLONG>(target);
-    m_pMediaSeeking->SetPositions(&pos, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    m_pMediaSeeking->SetPositions(&pos, AM_SEEKING_AbsolutePositioning, nullptr,
+                                  AM_SEEKING_NoPositioning);
     return 1;
 }
 
@@ -212,7 +218,9 @@ void CWQAudioDlg::Uninitialize() {
     m_bSkinLoaded = FALSE;
 }
 
-void CWQAudioDlg::OnSoundSamples(void* pContext, short* pSamples, int nBytes, WAVEFORMATEX* pFormat) {
+void CWQAudioDlg::OnSoundSamples(void* pContext, short* pSamples, int nBytes,
+                                 WAVEFORMATEX* pFormat) {
     auto* self = static_cast<CWQAudioDlg*>(pContext);
-    if (self && self->m_pSpectrumFeed) self->m_pSpectrumFeed->OnSoundSamples(pSamples, nBytes, pFormat);
+    if (self && self->m_pSpectrumFeed)
+        self->m_pSpectrumFeed->OnSoundSamples(pSamples, nBytes, pFormat);
 }

@@ -7,7 +7,9 @@ namespace {
 constexpr COLORREF kTransparentKey = RGB(255, 0, 255);
 }
 
-CImageWnd::~CImageWnd() { Release(); }
+CImageWnd::~CImageWnd() {
+    Release();
+}
 
 BOOL CImageWnd::Load(LPCWSTR path) {
     m_strPath = CString(path);
@@ -65,11 +67,13 @@ void CImageWnd::DrawTransparentPart(HDC hdc, int dx, int dy, int dw, int dh, int
 
 CImageObject::CImageObject() : m_pImage(new CImageWnd) {}
 
-CImageObject::~CImageObject() { delete m_pImage; }
+CImageObject::~CImageObject() {
+    delete m_pImage;
+}
 
 BOOL CImageObject::Load(LPCWSTR path) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return FALSE;
     DWORD high = 0;
     DWORD low = GetFileSize(file, &high);
@@ -78,13 +82,25 @@ BOOL CImageObject::Load(LPCWSTR path) {
     return m_pImage->Load(path);
 }
 
-void CImageObject::Release() { m_pImage->Release(); }
-BOOL CImageObject::IsLoaded() const { return m_pImage->IsLoaded(); }
-void CImageObject::Draw(HDC hdc, int x, int y) const { m_pImage->Draw(hdc, x, y); }
-void CImageObject::DrawTransparent(HDC hdc, int x, int y) const { m_pImage->DrawTransparent(hdc, x, y); }
-void CImageObject::DrawTransparentPart(HDC hdc, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
-                                       int sh) const {
+void CImageObject::Release() {
+    m_pImage->Release();
+}
+BOOL CImageObject::IsLoaded() const {
+    return m_pImage->IsLoaded();
+}
+void CImageObject::Draw(HDC hdc, int x, int y) const {
+    m_pImage->Draw(hdc, x, y);
+}
+void CImageObject::DrawTransparent(HDC hdc, int x, int y) const {
+    m_pImage->DrawTransparent(hdc, x, y);
+}
+void CImageObject::DrawTransparentPart(HDC hdc, int dx, int dy, int dw, int dh, int sx, int sy,
+                                       int sw, int sh) const {
     m_pImage->DrawTransparentPart(hdc, dx, dy, dw, dh, sx, sy, sw, sh);
 }
-int CImageObject::GetWidth() const { return m_pImage->GetSize().cx; }
-int CImageObject::GetHeight() const { return m_pImage->GetSize().cy; }
+int CImageObject::GetWidth() const {
+    return m_pImage->GetSize().cx;
+}
+int CImageObject::GetHeight() const {
+    return m_pImage->GetSize().cy;
+}

@@ -30,7 +30,8 @@ public:
 
     void Draw(HDC hdc, int x, int y) const;
     void DrawTransparent(HDC hdc, int x, int y) const;
-    void DrawTransparentPart(HDC hdc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) const;
+    void DrawTransparentPart(HDC hdc, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
+                             int sh) const;
 
     SIZE m_size{};        // pixel size of the loaded picture
     SIZE m_firstSize{};   // width and height as measured at load
@@ -60,7 +61,8 @@ public:
     void DrawTransparent(HDC hdc, int x, int y) const;
     // The source rectangle of the picture onto the destination rectangle,
     // scaled when the sizes differ, magenta not drawn.
-    void DrawTransparentPart(HDC hdc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) const;
+    void DrawTransparentPart(HDC hdc, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
+                             int sh) const;
 
     int GetWidth() const;
     int GetHeight() const;

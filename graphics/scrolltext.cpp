@@ -18,8 +18,8 @@ HGDIOBJ Obj(HBITMAP b) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CScrollTextWnd, CWnd)
-ON_WM_PAINT()
-ON_WM_TIMER()
+    ON_WM_PAINT()
+    ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CScrollTextWnd::CScrollTextWnd() = default;

@@ -11,8 +11,8 @@ namespace {
 
 // Folder names never shown, compared with the upper-cased found name.
 constexpr const char16_t* kHiddenFolders[] = {
-    u"네트워크",      u"NAND FLASH", u"RECYCLED",     u"응용 프로그램 데이터",   u"MY DOCUMENTS",
-    u"PROGRAM FILES", u"TEMP",       u"WINDOWS",      u"DOCUMENTS AND SETTINGS",
+    u"네트워크",      u"NAND FLASH", u"RECYCLED", u"응용 프로그램 데이터",   u"MY DOCUMENTS",
+    u"PROGRAM FILES", u"TEMP",       u"WINDOWS",  u"DOCUMENTS AND SETTINGS",
 };
 
 // File names never shown: the control-panel link and the sibling programs' lists.
@@ -31,7 +31,9 @@ bool Contains(const CStringArray& names, const CString& upperName) {
 
 }  // namespace
 
-CExplorer::CExplorer() { InitExplorer(); }
+CExplorer::CExplorer() {
+    InitExplorer();
+}
 
 CExplorer::~CExplorer() = default;
 
@@ -57,8 +59,12 @@ void CExplorer::ResetExplorer() {
     m_nLastSel = -1;
 }
 
-bool CExplorer::IsHiddenFolder(const CString& upperName) const { return Contains(m_arrHideFolders, upperName); }
-bool CExplorer::IsHiddenFile(const CString& upperName) const { return Contains(m_arrHideFiles, upperName); }
+bool CExplorer::IsHiddenFolder(const CString& upperName) const {
+    return Contains(m_arrHideFolders, upperName);
+}
+bool CExplorer::IsHiddenFile(const CString& upperName) const {
+    return Contains(m_arrHideFiles, upperName);
+}
 
 bool CExplorer::LoadExplorer(const CString& strPath, const CString& strSelect) {
     CCommon::SetInterfaceEnable(0);
@@ -156,7 +162,8 @@ bool CExplorer::LoadRoot() {
 
 bool CExplorer::LoadParent() {
     if (m_arrPathStack.GetSize() > 0) m_arrPathStack.RemoveAt(m_arrPathStack.GetSize() - 1);
-    if (m_arrPathStack.GetSize() > 0) return LoadExplorer(m_arrPathStack[m_arrPathStack.GetSize() - 1], CString());
+    if (m_arrPathStack.GetSize() > 0)
+        return LoadExplorer(m_arrPathStack[m_arrPathStack.GetSize() - 1], CString());
     return LoadRoot();
 }
 
@@ -210,9 +217,13 @@ void CExplorer::SetCurItemIndex(int nIndex) {
     if (m_pListBox) m_pListBox->SetCurSel(nIndex);
 }
 
-int CExplorer::GetCurItemIndex() const { return m_pListBox ? m_pListBox->GetCurSel() : -1; }
+int CExplorer::GetCurItemIndex() const {
+    return m_pListBox ? m_pListBox->GetCurSel() : -1;
+}
 
-int CExplorer::GetItemCount() const { return m_pListBox ? m_pListBox->GetCount() : 0; }
+int CExplorer::GetItemCount() const {
+    return m_pListBox ? m_pListBox->GetCount() : 0;
+}
 
 CString CExplorer::GetCurFilePath() const {
     const int nSel = GetCurItemIndex();

@@ -99,7 +99,9 @@ public:
 private:
     bool IsHiddenFolder(const CString& upperName) const;
     bool IsHiddenFile(const CString& upperName) const;
-    bool ValidSelection(int nSel) const { return nSel >= 0 && nSel < static_cast<int>(m_arrItems.size()); }
+    bool ValidSelection(int nSel) const {
+        return nSel >= 0 && nSel < static_cast<int>(m_arrItems.size());
+    }
     bool IsStoragePath(const char16_t* marker) const;
 
     CSkinListBox* m_pListBox = nullptr;

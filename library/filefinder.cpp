@@ -60,7 +60,9 @@ BOOL CFileFinder::IsDots() const {
     return name == u"." || name == u"..";
 }
 
-CString CFileFinder::GetFileName() const { return m_pFoundInfo ? CString(m_pFoundInfo->cFileName) : CString(); }
+CString CFileFinder::GetFileName() const {
+    return m_pFoundInfo ? CString(m_pFoundInfo->cFileName) : CString();
+}
 
 CString CFileFinder::GetFilePath() const {
     CString path = m_strRoot;
@@ -77,4 +79,6 @@ CString CFileFinder::GetFileExt() const {
     return ext;
 }
 
-DWORD CFileFinder::GetLength() const { return m_pFoundInfo ? m_pFoundInfo->nFileSizeLow : 0; }
+DWORD CFileFinder::GetLength() const {
+    return m_pFoundInfo ? m_pFoundInfo->nFileSizeLow : 0;
+}

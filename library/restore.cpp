@@ -60,11 +60,16 @@ bool CExplorer::OpenPathName(const CString& strPathName) {
 bool CExplorer::IsStoragePath(const char16_t* marker) const {
     const int n = m_arrPathStack.GetSize();
     if (n == 0) return false;
-    if (n > 1) Dbg(u"storage check %s, %s", m_arrPathStack[0].GetString(), m_arrPathStack[1].GetString());
+    if (n > 1)
+        Dbg(u"storage check %s, %s", m_arrPathStack[0].GetString(), m_arrPathStack[1].GetString());
     if (n == 1) return true;
     return m_arrPathStack[1].Find(marker) >= 0;
 }
 
-bool CExplorer::IsCardPath() const { return IsStoragePath(kCardMarker); }
+bool CExplorer::IsCardPath() const {
+    return IsStoragePath(kCardMarker);
+}
 
-bool CExplorer::IsRemovableDiskPath() const { return IsStoragePath(kUsbDiskMarker); }
+bool CExplorer::IsRemovableDiskPath() const {
+    return IsStoragePath(kUsbDiskMarker);
+}

@@ -17,14 +17,22 @@ namespace {
 constexpr const char16_t* kMsgInserted = u"저장장치를 인식중 입니다.\n\n잠시만 기다려 주십시요.";
 constexpr const char16_t* kMsgRemoved = u"저장장치가 제거되었습니다.\n\n잠시만 기다려 주십시요....";
 
-int ListCurSel(CSkinListBox* list) { return list ? list->GetCurSel() : -1; }
-int ListCount(CSkinListBox* list) { return list ? list->GetCount() : 0; }
+int ListCurSel(CSkinListBox* list) {
+    return list ? list->GetCurSel() : -1;
+}
+int ListCount(CSkinListBox* list) {
+    return list ? list->GetCount() : 0;
+}
 
 }  // namespace
 
-void CWQAudioDlg::PostPlayCommand() { PostMessage(WM_COMMAND, MAKEWPARAM(IDC_BTN_PLAY, 0), 0); }
+void CWQAudioDlg::PostPlayCommand() {
+    PostMessage(WM_COMMAND, MAKEWPARAM(IDC_BTN_PLAY, 0), 0);
+}
 
-void CWQAudioDlg::StartNextPlayTimer(UINT nMs) { SetTimer(TIMER_NEXT_MP3_PLAY, nMs, nullptr); }
+void CWQAudioDlg::StartNextPlayTimer(UINT nMs) {
+    SetTimer(TIMER_NEXT_MP3_PLAY, nMs, nullptr);
+}
 
 // ---------------------------------------------------------------- random pool
 
@@ -124,8 +132,10 @@ void CWQAudioDlg::OnBtnPlay() {
             ::ReleaseDC(m_hWnd, dc);
         }
     }
-    if (m_nPlayState == 1) SetSkinBtnPlay(FALSE);
-    else if (m_nPlayState == 0) SetSkinBtnPlay(TRUE);
+    if (m_nPlayState == 1)
+        SetSkinBtnPlay(FALSE);
+    else if (m_nPlayState == 0)
+        SetSkinBtnPlay(TRUE);
     RedrawPlayer();
 }
 
@@ -140,7 +150,9 @@ void CWQAudioDlg::OnBtnStop() {
 
 void CWQAudioDlg::OnBtnPrev() {
     if (!m_pExplorer) return;
-    if (m_bActive == 0 && ListCurSel(m_pSkinLBMP3Title) - m_pExplorer->GetFolderCount() < 0 && !GetIsPlay()) return;
+    if (m_bActive == 0 && ListCurSel(m_pSkinLBMP3Title) - m_pExplorer->GetFolderCount() < 0 &&
+        !GetIsPlay())
+        return;
     CCommon::SetInterfaceEnable(0);
     PlayPrev();
     CCommon::SetInterfaceEnable(1);
@@ -148,7 +160,9 @@ void CWQAudioDlg::OnBtnPrev() {
 
 void CWQAudioDlg::OnBtnNext() {
     if (!m_pExplorer) return;
-    if (m_bActive == 0 && ListCurSel(m_pSkinLBMP3Title) - m_pExplorer->GetFolderCount() < 0 && !GetIsPlay()) return;
+    if (m_bActive == 0 && ListCurSel(m_pSkinLBMP3Title) - m_pExplorer->GetFolderCount() < 0 &&
+        !GetIsPlay())
+        return;
     CCommon::SetInterfaceEnable(0);
     PlayNext();
     CCommon::SetInterfaceEnable(1);
@@ -244,8 +258,10 @@ void CWQAudioDlg::OnDblClkLstMp3Title() {
         m_nMP3ListIndex = m_pExplorer->GetCurItemIndex();
         if (m_nPlayMethod == 1) ResetRandomList(TRUE);
         StopMP3();
-        if (LoadMP3(m_pExplorer->GetCurFilePath())) PostPlayCommand();
-        else StartNextPlayTimer(100);
+        if (LoadMP3(m_pExplorer->GetCurFilePath()))
+            PostPlayCommand();
+        else
+            StartNextPlayTimer(100);
         SaveRegistry(REG_PLAYED_PATH);
         SaveRegistry(REG_PLAYED_TIME);
         return;
@@ -360,9 +376,14 @@ void CWQAudioDlg::OnNaviGuide(WPARAM wParam) {
                 PlayPauseMP3();
             }
             break;
-        case 3: SetVolume(-3500); break;
-        case 4: SetVolume(-2000); break;
-        default: break;
+        case 3:
+            SetVolume(-3500);
+            break;
+        case 4:
+            SetVolume(-2000);
+            break;
+        default:
+            break;
     }
 }
 
@@ -410,7 +431,8 @@ void CWQAudioDlg::OnTimer(UINT_PTR nIDEvent) {
             const DWORD pos = posMs > 0 ? static_cast<DWORD>(posMs / 1000.0) : 0;
             const DWORD dur = durMs > 0 ? static_cast<DWORD>(durMs / 1000.0) : 0;
             const DWORD percent = dur == 0 ? 0 : pos * 100 / dur;
-            if (m_pTimeWnd && m_pTimeWnd->GetElapsed().GetTotalSeconds() != static_cast<LONG>(pos)) {
+            if (m_pTimeWnd &&
+                m_pTimeWnd->GetElapsed().GetTotalSeconds() != static_cast<LONG>(pos)) {
                 m_pTimeWnd->SetElapsed(CTimeSpan(static_cast<LONG>(pos)));
                 m_pTimeWnd->SetTotal(CTimeSpan(static_cast<LONG>(dur)));
                 m_pTimeWnd->Compose();
@@ -452,7 +474,8 @@ void CWQAudioDlg::OnTimer(UINT_PTR nIDEvent) {
             return;
         case TIMER_CLOSE_MESSAGE:
             KillTimer(TIMER_CLOSE_MESSAGE);
-            if (CWnd* box = CWnd::FindWindow(nullptr, u"WQMessage")) box->PostMessage(WM_CLOSE, 0, 0);
+            if (CWnd* box = CWnd::FindWindow(nullptr, u"WQMessage"))
+                box->PostMessage(WM_CLOSE, 0, 0);
             return;
         case TIMER_MSG_INSERTED:
             KillTimer(TIMER_MSG_INSERTED);

@@ -32,10 +32,13 @@ BOOL ReadNumber(LPCWSTR key, int* value) {
 BOOL CWQAudioDlg::SaveRegistry(UINT nMask) {
     if (nMask & REG_PLAYED_PATH) {
         CString path;
-        if (m_pExplorer) path = m_pExplorer->IsCurItemFolder() ? m_pExplorer->GetCurPath() : m_pExplorer->GetCurFilePath();
+        if (m_pExplorer)
+            path = m_pExplorer->IsCurItemFolder() ? m_pExplorer->GetCurPath()
+                                                  : m_pExplorer->GetCurFilePath();
         CCommon::WriteINIFile(kSection, u"PLAYED PATH", REG_SZ, path.GetString());
     }
-    if (nMask & REG_PLAYED_TIME) WriteNumber(u"PLAYED TIME", m_pSliderPos ? m_pSliderPos->GetPos() : 0);
+    if (nMask & REG_PLAYED_TIME)
+        WriteNumber(u"PLAYED TIME", m_pSliderPos ? m_pSliderPos->GetPos() : 0);
     if (nMask & REG_METHOD_PLAY) WriteNumber(u"METHOD PLAY", m_nPlayMethod);
     if (nMask & REG_METHOD_REPEAT) WriteNumber(u"METHOD REPEAT", m_nRepeatMethod);
     if (nMask & REG_EQUALIZER) WriteNumber(u"EQUALIZER", m_nEqualizer);
@@ -67,8 +70,10 @@ BOOL CWQAudioDlg::LoadSettings(BOOL bCmdLine) {
             m_pExplorer->OpenPathName(m_strCmdLine);
             m_nMP3ListIndex = m_pExplorer->GetCurItemIndex();
             m_nMP3ListCount = m_pExplorer->GetItemCount();
-            if (LoadMP3(m_pExplorer->GetCurFilePath())) PostPlayCommand();
-            else StartNextPlayTimer(100);
+            if (LoadMP3(m_pExplorer->GetCurFilePath()))
+                PostPlayCommand();
+            else
+                StartNextPlayTimer(100);
         } else {
             char16_t buffer[1024];
             std::memset(buffer, 0, sizeof buffer);

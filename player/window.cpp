@@ -22,8 +22,9 @@ constexpr const char16_t* kPresetFolder = u"\\NAND Flash\\skin\\WQAudio\\img\\";
 
 // Preset pictures by equalizer preset number.
 constexpr const char16_t* kPresetPictures[11] = {
-    u"EQ_NORMAL.BMP", u"EQ_ROCK.BMP",  u"EQ_POP.BMP",   u"EQ_JAZZ.BMP", u"EQ_CLASSIC.BMP", u"EQ_DANCE.BMP",
-    u"EQ_HEAVY.BMP",  u"EQ_DISCO.BMP", u"EQ_SOFT.BMP",  u"EQ_LIVE.BMP", u"EQ_HALL.BMP",
+    u"EQ_NORMAL.BMP",  u"EQ_ROCK.BMP",  u"EQ_POP.BMP",   u"EQ_JAZZ.BMP",
+    u"EQ_CLASSIC.BMP", u"EQ_DANCE.BMP", u"EQ_HEAVY.BMP", u"EQ_DISCO.BMP",
+    u"EQ_SOFT.BMP",    u"EQ_LIVE.BMP",  u"EQ_HALL.BMP",
 };
 
 struct Face {
@@ -89,11 +90,20 @@ BOOL CWQAudioDlg::CreateSkin() {
         return true;
     };
     m_pTimeWnd = new CPlayTimeWnd();
-    if (!create(m_pTimeWnd, IDC_CUSTOM_TIME)) { delete m_pTimeWnd; m_pTimeWnd = nullptr; }
+    if (!create(m_pTimeWnd, IDC_CUSTOM_TIME)) {
+        delete m_pTimeWnd;
+        m_pTimeWnd = nullptr;
+    }
     m_pInfoWnd = new CTrackInfoWnd();
-    if (!create(m_pInfoWnd, IDC_CUSTOM_INFO)) { delete m_pInfoWnd; m_pInfoWnd = nullptr; }
+    if (!create(m_pInfoWnd, IDC_CUSTOM_INFO)) {
+        delete m_pInfoWnd;
+        m_pInfoWnd = nullptr;
+    }
     m_pTitleWnd = new CScrollTextWnd();
-    if (!create(m_pTitleWnd, IDC_CUSTOM_TITLE)) { delete m_pTitleWnd; m_pTitleWnd = nullptr; }
+    if (!create(m_pTitleWnd, IDC_CUSTOM_TITLE)) {
+        delete m_pTitleWnd;
+        m_pTitleWnd = nullptr;
+    }
     m_pPathWnd = new CScrollTextWnd();
     if (!create(m_pPathWnd, IDC_CUSTOM_PATH)) {
         delete m_pPathWnd;
@@ -103,8 +113,10 @@ BOOL CWQAudioDlg::CreateSkin() {
     }
 
     int pattern = 0;
-    if (CCommon::ReadINIFile(u"WQAUDIO", u"PATTERN", REG_DWORD, &pattern)) m_nPattern = pattern;
-    else m_nPattern = 0;
+    if (CCommon::ReadINIFile(u"WQAUDIO", u"PATTERN", REG_DWORD, &pattern))
+        m_nPattern = pattern;
+    else
+        m_nPattern = 0;
 
     m_pEqArea = m_pSkinManager->GetCustom(IDC_CUSTOM_EQ);
     if (m_pEqArea) m_rcEqImage = m_pEqArea->GetRect();
@@ -160,7 +172,9 @@ void CWQAudioDlg::OnPaint() {
 }
 
 // The skin paints the whole face; erasing first would only flicker.
-BOOL CWQAudioDlg::OnEraseBkgnd(HDC) { return 1; }
+BOOL CWQAudioDlg::OnEraseBkgnd(HDC) {
+    return 1;
+}
 
 void CWQAudioDlg::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct) {
     if (m_pSkinManager) m_pSkinManager->MeasureItem(nIDCtl, lpMeasureItemStruct);

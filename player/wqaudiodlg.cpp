@@ -6,7 +6,8 @@
 
 CWQAudioDlg::CWQAudioDlg(CWnd* pParent)
     : CDialog(wq::win::IDD_WQAUDIO_DIALOG, pParent), m_spectrum(this) {
-    m_pSpectrumFeed = std::make_unique<CSpectrumFeed>(this, &m_spectrum, &GuiSpectrumWaker(), &MediaPlayClock());
+    m_pSpectrumFeed =
+        std::make_unique<CSpectrumFeed>(this, &m_spectrum, &GuiSpectrumWaker(), &MediaPlayClock());
 }
 
 CWQAudioDlg::~CWQAudioDlg() {

@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <cerrno>
-
 #include <mutex>
 
 namespace wq::trackinfo {
@@ -14,7 +13,9 @@ std::string g_codePage = kDefaultAnsiCodePage;
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
-char16_t EscapedByte(unsigned char b) { return static_cast<char16_t>(0xDC00 + b); }
+char16_t EscapedByte(unsigned char b) {
+    return static_cast<char16_t>(0xDC00 + b);
+}
 
 // Appends the UTF-16LE bytes iconv produced as code units.
 void AppendUtf16le(const char* data, size_t n, std::u16string* out) {
@@ -53,7 +54,8 @@ std::u16string AnsiDecoder::Decode(std::string_view bytes) {
     std::u16string out;
     auto cd = static_cast<iconv_t>(m_cd);
     if (cd == kNoConverter) {
-        for (unsigned char b : bytes) out.push_back(b < 0x80 ? static_cast<char16_t>(b) : EscapedByte(b));
+        for (unsigned char b : bytes)
+            out.push_back(b < 0x80 ? static_cast<char16_t>(b) : EscapedByte(b));
         return out;
     }
     iconv(cd, nullptr, nullptr, nullptr, nullptr);  // fresh shift state per field

@@ -52,7 +52,8 @@ void CMP3Info::ReadID3v1(HANDLE hFile) {
     if (tag[0] != 'T' || tag[1] != 'A' || tag[2] != 'G') return;
 
     wq::trackinfo::AnsiDecoder decoder;
-    for (const TextField& f : kTextFields) this->*f.member = CString(decoder.Decode(FieldBytes(tag, f)));
+    for (const TextField& f : kTextFields)
+        this->*f.member = CString(decoder.Decode(FieldBytes(tag, f)));
     if (tag[kTrackZero] == 0 && tag[kTrack] != 0) m_nTrack = tag[kTrack];
     m_nGenre = tag[kGenre];
     m_dwFlags |= kFlagTag;

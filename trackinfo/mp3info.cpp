@@ -13,8 +13,12 @@ std::atomic<DWORD> g_openDelayMs{kDefaultOpenDelayMs};
 
 }  // namespace
 
-void SetOpenDelay(DWORD ms) { g_openDelayMs = ms; }
-DWORD GetOpenDelay() { return g_openDelayMs; }
+void SetOpenDelay(DWORD ms) {
+    g_openDelayMs = ms;
+}
+DWORD GetOpenDelay() {
+    return g_openDelayMs;
+}
 
 }  // namespace wq::trackinfo
 
@@ -42,7 +46,9 @@ CMP3Info::CMP3Info(const CString& strPath) {
     m_bBusy = false;
 }
 
-CMP3Info::~CMP3Info() { m_bBusy = false; }
+CMP3Info::~CMP3Info() {
+    m_bBusy = false;
+}
 
 void CMP3Info::Clear() {
     m_strPath.Empty();
@@ -70,7 +76,8 @@ int CMP3Info::Open(const CString& strPath) {
     m_bBusy = true;
     if (DWORD delay = wq::trackinfo::GetOpenDelay(); delay > 0) Sleep(delay);
 
-    HANDLE hFile = CreateFileW(strPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE hFile =
+        CreateFileW(strPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE || hFile == nullptr) {
         m_bBusy = false;
         return 0;
@@ -101,7 +108,10 @@ bool CMP3Info::FindFrameSync(HANDLE hFile, DWORD* pdwHeader, int nSkip) {
     DWORD got = 0;
     while (got < buffer.size()) {
         DWORD n = 0;
-        if (!ReadFile(hFile, buffer.data() + got, static_cast<DWORD>(buffer.size()) - got, &n, nullptr) || n == 0) break;
+        if (!ReadFile(hFile, buffer.data() + got, static_cast<DWORD>(buffer.size()) - got, &n,
+                      nullptr) ||
+            n == 0)
+            break;
         got += n;
     }
 

@@ -34,7 +34,9 @@ BOOL CPlayTimeWnd::DestroyWindow() {
     return CWnd::DestroyWindow();
 }
 
-BOOL CPlayTimeWnd::CaptureBackground(HDC hdcParent, const RECT& rect) { return m_buffers.Capture(hdcParent, rect); }
+BOOL CPlayTimeWnd::CaptureBackground(HDC hdcParent, const RECT& rect) {
+    return m_buffers.Capture(hdcParent, rect);
+}
 
 int CPlayTimeWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     if (CWnd::OnCreate(lpCreateStruct) == -1) return -1;
@@ -49,11 +51,15 @@ void CPlayTimeWnd::Compose() {
     for (const PlacedGlyph& g : LayOutTimes(m_tsElapsed, m_tsTotal)) {
         switch (g.glyph) {
             case TimeGlyph::Digit:
-                m_imgNum.DrawTransparentPart(dc, g.x, kTimeGlyphY, kDigitWidth, kDigitHeight, kDigitWidth * g.digit, 0,
-                                         kDigitWidth, kDigitHeight);
+                m_imgNum.DrawTransparentPart(dc, g.x, kTimeGlyphY, kDigitWidth, kDigitHeight,
+                                             kDigitWidth * g.digit, 0, kDigitWidth, kDigitHeight);
                 break;
-            case TimeGlyph::Colon: m_imgColon.DrawTransparent(dc, g.x, kTimeGlyphY); break;
-            case TimeGlyph::Slash: m_imgSlash.DrawTransparent(dc, g.x, kTimeGlyphY); break;
+            case TimeGlyph::Colon:
+                m_imgColon.DrawTransparent(dc, g.x, kTimeGlyphY);
+                break;
+            case TimeGlyph::Slash:
+                m_imgSlash.DrawTransparent(dc, g.x, kTimeGlyphY);
+                break;
         }
     }
 }
@@ -65,6 +71,10 @@ void CPlayTimeWnd::OnPaint() {
     EndPaint(&ps);
 }
 
-void CPlayTimeWnd::OnLButtonDown(UINT nFlags, CPoint point) { CWnd::OnLButtonDown(nFlags, point); }
+void CPlayTimeWnd::OnLButtonDown(UINT nFlags, CPoint point) {
+    CWnd::OnLButtonDown(nFlags, point);
+}
 
-BOOL CPlayTimeWnd::OnEraseBkgnd(HDC hdc) { return CWnd::OnEraseBkgnd(hdc); }
+BOOL CPlayTimeWnd::OnEraseBkgnd(HDC hdc) {
+    return CWnd::OnEraseBkgnd(hdc);
+}

@@ -17,7 +17,8 @@ class CPlayTimeWnd : public CWnd {
 public:
     // Skin pictures (device paths). The strip holds glyphs 0..9, each 5 x 6
     // pixels, glyph d at x = 5 * d; magenta 0xFF00FF is transparent in all three.
-    static constexpr const char16_t* kDigitStripPath = u"\\NAND Flash\\skin\\WQAudio\\img\\EQ_num.bmp";
+    static constexpr const char16_t* kDigitStripPath =
+        u"\\NAND Flash\\skin\\WQAudio\\img\\EQ_num.bmp";
     static constexpr const char16_t* kColonPath = u"\\NAND Flash\\skin\\WQAudio\\img\\EQ_colon.bmp";
     static constexpr const char16_t* kSlashPath = u"\\NAND Flash\\skin\\WQAudio\\img\\EQ_slash.bmp";
 

@@ -40,14 +40,15 @@ DWORD ShownSeconds(CTimeSpan t) {
 }  // namespace
 
 std::array<PlacedGlyph, 11> LayOutTimes(CTimeSpan elapsed, CTimeSpan total) {
-    const DWORD values[] = {ShownMinutes(elapsed), ShownSeconds(elapsed), ShownMinutes(total), ShownSeconds(total), 0};
+    const DWORD values[] = {ShownMinutes(elapsed), ShownSeconds(elapsed), ShownMinutes(total),
+                            ShownSeconds(total), 0};
     std::array<PlacedGlyph, 11> out{};
     for (size_t i = 0; i < kSlots.size(); ++i) {
         const Slot& s = kSlots[i];
         DWORD v = values[static_cast<int>(s.field)];
-        int digit = s.place == Place::Tens ? static_cast<int>((v / 10) % 10)
-                  : s.place == Place::Units ? static_cast<int>(v % 10)
-                                            : 0;
+        int digit = s.place == Place::Tens    ? static_cast<int>((v / 10) % 10)
+                    : s.place == Place::Units ? static_cast<int>(v % 10)
+                                              : 0;
         out[i] = {s.x, s.glyph, digit};
     }
     return out;

@@ -9,7 +9,7 @@
 namespace wq::trackinfo {
 
 inline constexpr int kTimeGlyphY = 2;
-inline constexpr int kDigitWidth = 5;   // glyph d of the strip starts at x = 5 * d
+inline constexpr int kDigitWidth = 5;  // glyph d of the strip starts at x = 5 * d
 inline constexpr int kDigitHeight = 6;
 
 enum class TimeGlyph { Digit, Colon, Slash };

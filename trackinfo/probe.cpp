@@ -39,8 +39,12 @@ void AppendEscape(std::string* out, unsigned unit) {
     out->append(buf);
 }
 
-bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHigh(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLow(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 void AppendField(std::string* line, const char* key, const std::string& json) {
     line->append(line->size() > 1 ? ",\"" : "\"").append(key).append("\":").append(json);
@@ -88,19 +92,35 @@ std::string JsonQuote(std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t c = text[i];
         switch (c) {
-            case u'"': out.append("\\\""); continue;
-            case u'\\': out.append("\\\\"); continue;
-            case u'\n': out.append("\\n"); continue;
-            case u'\r': out.append("\\r"); continue;
-            case u'\t': out.append("\\t"); continue;
-            case u'\b': out.append("\\b"); continue;
-            case u'\f': out.append("\\f"); continue;
-            default: break;
+            case u'"':
+                out.append("\\\"");
+                continue;
+            case u'\\':
+                out.append("\\\\");
+                continue;
+            case u'\n':
+                out.append("\\n");
+                continue;
+            case u'\r':
+                out.append("\\r");
+                continue;
+            case u'\t':
+                out.append("\\t");
+                continue;
+            case u'\b':
+                out.append("\\b");
+                continue;
+            case u'\f':
+                out.append("\\f");
+                continue;
+            default:
+                break;
         }
         if (c < 0x20 || c == 0x7F) {
             AppendEscape(&out, c);
         } else if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
-            AppendUtf8(&out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            AppendUtf8(&out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
+                                 (text[i + 1] - 0xDC00));
             ++i;
         } else if (IsHigh(c) || IsLow(c)) {
             AppendEscape(&out, c);
@@ -125,10 +145,22 @@ int RunProbe(int argc, char** argv) {
     int first = argc;
     for (int i = start; i < argc; ++i) {
         const char* a = argv[i];
-        if (std::strcmp(a, "--") == 0) { first = i + 1; break; }
-        if (std::strcmp(a, "--help") == 0) { std::fputs(kUsage, stdout); return 0; }
-        if (std::strcmp(a, "--codepage") == 0 && i + 1 < argc) { codePage = argv[++i]; continue; }
-        if (std::strncmp(a, "--codepage=", 11) == 0) { codePage = a + 11; continue; }
+        if (std::strcmp(a, "--") == 0) {
+            first = i + 1;
+            break;
+        }
+        if (std::strcmp(a, "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(a, "--codepage") == 0 && i + 1 < argc) {
+            codePage = argv[++i];
+            continue;
+        }
+        if (std::strncmp(a, "--codepage=", 11) == 0) {
+            codePage = a + 11;
+            continue;
+        }
         if (std::strncmp(a, "--", 2) == 0) {
             std::fprintf(stderr, "wqaudio --probe: unknown option %s\n%s", a, kUsage);
             return 2;

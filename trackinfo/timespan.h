@@ -20,8 +20,12 @@ public:
     int GetMinutes() const { return static_cast<int>(GetTotalMinutes() - GetTotalHours() * 60); }
     int GetSeconds() const { return static_cast<int>(GetTotalSeconds() - GetTotalMinutes() * 60); }
 
-    friend bool operator==(const CTimeSpan& a, const CTimeSpan& b) { return a.m_nSeconds == b.m_nSeconds; }
-    friend bool operator!=(const CTimeSpan& a, const CTimeSpan& b) { return a.m_nSeconds != b.m_nSeconds; }
+    friend bool operator==(const CTimeSpan& a, const CTimeSpan& b) {
+        return a.m_nSeconds == b.m_nSeconds;
+    }
+    friend bool operator!=(const CTimeSpan& a, const CTimeSpan& b) {
+        return a.m_nSeconds != b.m_nSeconds;
+    }
 
 private:
     LONG m_nSeconds = 0;

@@ -12,8 +12,8 @@ BEGIN_MESSAGE_MAP(CTrackInfoWnd, CWnd)
 END_MESSAGE_MAP()
 
 CTrackInfoWnd::CTrackInfoWnd() {
-    m_hFont = CreateFont(8, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, FF_SWISS | DEFAULT_PITCH,
-                         u"굴림");
+    m_hFont = CreateFont(8, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0,
+                         FF_SWISS | DEFAULT_PITCH, u"굴림");
 }
 
 CTrackInfoWnd::~CTrackInfoWnd() {
@@ -26,7 +26,9 @@ BOOL CTrackInfoWnd::DestroyWindow() {
     return CWnd::DestroyWindow();
 }
 
-BOOL CTrackInfoWnd::CaptureBackground(HDC hdcParent, const RECT& rect) { return m_buffers.Capture(hdcParent, rect); }
+BOOL CTrackInfoWnd::CaptureBackground(HDC hdcParent, const RECT& rect) {
+    return m_buffers.Capture(hdcParent, rect);
+}
 
 CString CTrackInfoWnd::GetText() const {
     CString bitRate, sampleRate;

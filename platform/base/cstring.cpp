@@ -6,8 +6,12 @@
 
 #include "platform/base/utf.h"
 
-CString CString::FromUtf8(std::string_view utf8) { return CString(wq::Utf8ToUtf16(utf8)); }
-std::string CString::ToUtf8() const { return wq::Utf16ToUtf8(m_str); }
+CString CString::FromUtf8(std::string_view utf8) {
+    return CString(wq::Utf8ToUtf16(utf8));
+}
+std::string CString::ToUtf8() const {
+    return wq::Utf16ToUtf8(m_str);
+}
 
 CString CString::Left(int n) const {
     n = std::clamp(n, 0, GetLength());
@@ -19,7 +23,9 @@ CString CString::Right(int n) const {
     return CString(m_str.substr(m_str.size() - static_cast<size_t>(n)));
 }
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+CString CString::Mid(int first) const {
+    return Mid(first, GetLength());
+}
 
 CString CString::Mid(int first, int count) const {
     first = std::clamp(first, 0, GetLength());
@@ -102,15 +108,17 @@ int CString::Replace(const char16_t* from, const char16_t* to) {
 }
 
 CString& CString::TrimRight() {
-    while (!m_str.empty() && (m_str.back() == u' ' || m_str.back() == u'\t' || m_str.back() == u'\r' ||
-                              m_str.back() == u'\n'))
+    while (!m_str.empty() && (m_str.back() == u' ' || m_str.back() == u'\t' ||
+                              m_str.back() == u'\r' || m_str.back() == u'\n'))
         m_str.pop_back();
     return *this;
 }
 
 CString& CString::TrimLeft() {
     size_t i = 0;
-    while (i < m_str.size() && (m_str[i] == u' ' || m_str[i] == u'\t' || m_str[i] == u'\r' || m_str[i] == u'\n')) ++i;
+    while (i < m_str.size() &&
+           (m_str[i] == u' ' || m_str[i] == u'\t' || m_str[i] == u'\r' || m_str[i] == u'\n'))
+        ++i;
     m_str.erase(0, i);
     return *this;
 }
@@ -137,7 +145,8 @@ void CString::FormatV(const char16_t* fmt, va_list ap) {
             out.push_back(u'%');
             continue;
         }
-        while (*p && std::u16string_view(u"-+ #0").find(*p) != std::u16string_view::npos) spec.push_back(static_cast<char>(*p++));
+        while (*p && std::u16string_view(u"-+ #0").find(*p) != std::u16string_view::npos)
+            spec.push_back(static_cast<char>(*p++));
         while (*p >= u'0' && *p <= u'9') spec.push_back(static_cast<char>(*p++));
         if (*p == u'.') {
             spec.push_back('.');
@@ -147,37 +156,54 @@ void CString::FormatV(const char16_t* fmt, va_list ap) {
         int longs = 0;
         bool wide = false;
         while (*p == u'l' || *p == u'h' || *p == u'I') {
-            if (*p == u'l') { ++longs; wide = true; }
+            if (*p == u'l') {
+                ++longs;
+                wide = true;
+            }
             ++p;
         }
         const char16_t conv = *p;
         if (!conv) break;
         char buf[128];
         switch (conv) {
-            case u'd': case u'i': {
-                long long v = longs >= 2 ? va_arg(ap, long long) : longs == 1 ? va_arg(ap, long) : va_arg(ap, int);
+            case u'd':
+            case u'i': {
+                long long v = longs >= 2   ? va_arg(ap, long long)
+                              : longs == 1 ? va_arg(ap, long)
+                                           : va_arg(ap, int);
                 spec += "lld";
                 std::snprintf(buf, sizeof buf, spec.c_str(), v);
                 out += wq::Utf8ToUtf16(buf);
                 break;
             }
-            case u'u': case u'x': case u'X': case u'o': {
-                unsigned long long v = longs >= 2 ? va_arg(ap, unsigned long long)
-                                       : longs == 1 ? va_arg(ap, unsigned long) : va_arg(ap, unsigned);
+            case u'u':
+            case u'x':
+            case u'X':
+            case u'o': {
+                unsigned long long v = longs >= 2   ? va_arg(ap, unsigned long long)
+                                       : longs == 1 ? va_arg(ap, unsigned long)
+                                                    : va_arg(ap, unsigned);
                 spec += "ll";
                 spec.push_back(static_cast<char>(conv));
                 std::snprintf(buf, sizeof buf, spec.c_str(), v);
                 out += wq::Utf8ToUtf16(buf);
                 break;
             }
-            case u'f': case u'g': case u'e': {
+            case u'f':
+            case u'g':
+            case u'e': {
                 spec.push_back(static_cast<char>(conv));
                 std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, double));
                 out += wq::Utf8ToUtf16(buf);
                 break;
             }
-            case u'c': out.push_back(static_cast<char16_t>(va_arg(ap, int))); break;
-            case u'p': std::snprintf(buf, sizeof buf, "%p", va_arg(ap, void*)); out += wq::Utf8ToUtf16(buf); break;
+            case u'c':
+                out.push_back(static_cast<char16_t>(va_arg(ap, int)));
+                break;
+            case u'p':
+                std::snprintf(buf, sizeof buf, "%p", va_arg(ap, void*));
+                out += wq::Utf8ToUtf16(buf);
+                break;
             case u's': {
                 (void)wide;
                 const char16_t* s = va_arg(ap, const char16_t*);
@@ -189,7 +215,9 @@ void CString::FormatV(const char16_t* fmt, va_list ap) {
                 out += wq::Utf8ToUtf16(s ? s : "(null)");
                 break;
             }
-            default: out.push_back(conv); break;
+            default:
+                out.push_back(conv);
+                break;
         }
     }
     m_str = std::move(out);

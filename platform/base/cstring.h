@@ -13,7 +13,8 @@ class CString {
 public:
     CString() = default;
     CString(const char16_t* s) : m_str(s ? s : u"") {}
-    CString(const char16_t* s, int n) : m_str(s ? std::u16string(s, static_cast<size_t>(n < 0 ? 0 : n)) : std::u16string()) {}
+    CString(const char16_t* s, int n)
+        : m_str(s ? std::u16string(s, static_cast<size_t>(n < 0 ? 0 : n)) : std::u16string()) {}
     CString(std::u16string s) : m_str(std::move(s)) {}
     CString(std::u16string_view s) : m_str(s) {}
     CString(char16_t c, int repeat = 1) : m_str(static_cast<size_t>(repeat < 0 ? 0 : repeat), c) {}
@@ -55,13 +56,35 @@ public:
     // The same with the arguments already collected (for printf-style wrappers).
     void FormatV(const char16_t* fmt, va_list ap);
 
-    CString& operator+=(const CString& o) { m_str += o.m_str; return *this; }
-    CString& operator+=(const char16_t* s) { if (s) m_str += s; return *this; }
-    CString& operator+=(char16_t c) { m_str += c; return *this; }
-    friend CString operator+(CString a, const CString& b) { a += b; return a; }
-    friend CString operator+(CString a, const char16_t* b) { a += b; return a; }
-    friend CString operator+(const char16_t* a, const CString& b) { CString r(a); r += b; return r; }
-    friend CString operator+(CString a, char16_t c) { a += c; return a; }
+    CString& operator+=(const CString& o) {
+        m_str += o.m_str;
+        return *this;
+    }
+    CString& operator+=(const char16_t* s) {
+        if (s) m_str += s;
+        return *this;
+    }
+    CString& operator+=(char16_t c) {
+        m_str += c;
+        return *this;
+    }
+    friend CString operator+(CString a, const CString& b) {
+        a += b;
+        return a;
+    }
+    friend CString operator+(CString a, const char16_t* b) {
+        a += b;
+        return a;
+    }
+    friend CString operator+(const char16_t* a, const CString& b) {
+        CString r(a);
+        r += b;
+        return r;
+    }
+    friend CString operator+(CString a, char16_t c) {
+        a += c;
+        return a;
+    }
 
     friend bool operator==(const CString& a, const CString& b) { return a.m_str == b.m_str; }
     friend bool operator==(const CString& a, const char16_t* b) { return a.m_str == (b ? b : u""); }
@@ -77,9 +100,14 @@ class CStringArray {
 public:
     int GetSize() const { return static_cast<int>(m_items.size()); }
     int GetCount() const { return GetSize(); }
-    int Add(const CString& s) { m_items.push_back(s); return GetSize() - 1; }
+    int Add(const CString& s) {
+        m_items.push_back(s);
+        return GetSize() - 1;
+    }
     void RemoveAll() { m_items.clear(); }
-    void RemoveAt(int i, int count = 1) { m_items.erase(m_items.begin() + i, m_items.begin() + i + count); }
+    void RemoveAt(int i, int count = 1) {
+        m_items.erase(m_items.begin() + i, m_items.begin() + i + count);
+    }
     void InsertAt(int i, const CString& s) { m_items.insert(m_items.begin() + i, s); }
     CString& GetAt(int i) { return m_items.at(static_cast<size_t>(i)); }
     const CString& GetAt(int i) const { return m_items.at(static_cast<size_t>(i)); }

@@ -104,7 +104,8 @@ BOOL CCommon::Set3DControl(int control, int preset) {
     return codec && codec->Apply3DControl(control, preset) ? TRUE : FALSE;
 }
 
-void CCommon::ParsePath(const CString& fullPath, CString& folder, CString& fileName, CString& extension) {
+void CCommon::ParsePath(const CString& fullPath, CString& folder, CString& fileName,
+                        CString& extension) {
     const int slash = fullPath.ReverseFind(u'\\');
     folder = slash < 0 ? CString() : fullPath.Left(slash);
     fileName = fullPath.Mid(slash + 1);
@@ -123,8 +124,9 @@ void Dbg(const char16_t* format, ...) {
 }
 
 int CMessageDlg::WQMessageBox(const CString& text, UINT style, HWND parent) {
-    wq::device::detail::Record("WQMessageBox", {static_cast<std::int64_t>(style), reinterpret_cast<std::intptr_t>(parent)},
-                               text);
+    wq::device::detail::Record(
+        "WQMessageBox", {static_cast<std::int64_t>(style), reinterpret_cast<std::intptr_t>(parent)},
+        text);
     const auto impl = wq::device::detail::MessageBox();
     return impl ? impl(text, style, parent) : IDOK;
 }

@@ -44,7 +44,8 @@ public:
     // trailing backslash; empty without one), file name "x.mp3" and
     // extension "mp3" (after the last dot of the name, as spelled; empty
     // without a dot).
-    static void ParsePath(const CString& fullPath, CString& folder, CString& fileName, CString& extension);
+    static void ParsePath(const CString& fullPath, CString& folder, CString& fileName,
+                          CString& extension);
 };
 
 // Debug output, printf-style with a UTF-16 format (CString::Format rules: %s

@@ -73,9 +73,12 @@ void SetDebugSink(std::function<void(const std::string&)> sink) {
 void InitFromArgs(int argc, const char* const* argv) {
     for (int i = 1; i < argc && argv[i]; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--debug") EnableDebug(true);
-        else if (arg == "--settings" && i + 1 < argc && argv[i + 1]) SetSettingsPath(argv[++i]);
-        else if (arg.rfind("--settings=", 0) == 0) SetSettingsPath(arg.substr(11));
+        if (arg == "--debug")
+            EnableDebug(true);
+        else if (arg == "--settings" && i + 1 < argc && argv[i + 1])
+            SetSettingsPath(argv[++i]);
+        else if (arg.rfind("--settings=", 0) == 0)
+            SetSettingsPath(arg.substr(11));
     }
 }
 
@@ -102,11 +105,17 @@ std::string GetMemSettingsPath() {
 }
 
 int WriteMemSetting(const CString& section, const CString& key, DWORD value) {
-    return detail::MemSettings()->Write(section.str(), key.str(), SettingValue{REG_DWORD, value, {}}) ? 1 : 0;
+    return detail::MemSettings()->Write(section.str(), key.str(),
+                                        SettingValue{REG_DWORD, value, {}})
+               ? 1
+               : 0;
 }
 
 int WriteMemSetting(const CString& section, const CString& key, const CString& value) {
-    return detail::MemSettings()->Write(section.str(), key.str(), SettingValue{REG_SZ, 0, value.str()}) ? 1 : 0;
+    return detail::MemSettings()->Write(section.str(), key.str(),
+                                        SettingValue{REG_SZ, 0, value.str()})
+               ? 1
+               : 0;
 }
 
 std::vector<Call> CallLog() {

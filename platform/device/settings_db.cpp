@@ -52,7 +52,7 @@ bool MakeParentDirs(const std::string& path) {
 
 std::string UtcStamp() {
     const std::time_t now = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     gmtime_r(&now, &tm);
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y%m%dT%H%M%SZ", &tm);
@@ -94,13 +94,17 @@ int QueryColumn(sqlite3* db, const char* sql, std::vector<std::string>* out) {
 
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) { m_rc = sqlite3_prepare_v2(db, sql, -1, &m_st, nullptr); }
+    Statement(sqlite3* db, const char* sql) {
+        m_rc = sqlite3_prepare_v2(db, sql, -1, &m_st, nullptr);
+    }
     ~Statement() { sqlite3_finalize(m_st); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
     bool Ok() const { return m_rc == SQLITE_OK; }
     int PrepareResult() const { return m_rc; }
-    void BindText(int i, const std::string& s) { sqlite3_bind_text(m_st, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT); }
+    void BindText(int i, const std::string& s) {
+        sqlite3_bind_text(m_st, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    }
     void BindInt(int i, std::int64_t v) { sqlite3_bind_int64(m_st, i, v); }
     int Step() { return sqlite3_step(m_st); }
     sqlite3_stmt* Get() const { return m_st; }
@@ -135,9 +139,11 @@ void SettingsDb::CloseConnection() {
 void SettingsDb::MoveAside(const std::string& why) {
     CloseConnection();
     std::string target = m_path + ".moved-" + UtcStamp();
-    for (int n = 2; FileExists(target); ++n) target = m_path + ".moved-" + UtcStamp() + "-" + std::to_string(n);
+    for (int n = 2; FileExists(target); ++n)
+        target = m_path + ".moved-" + UtcStamp() + "-" + std::to_string(n);
     if (rename(m_path.c_str(), target.c_str()) != 0) {
-        const std::string msg = "settings: " + m_path + " " + why + " and could not be moved aside; running on defaults";
+        const std::string msg = "settings: " + m_path + " " + why +
+                                " and could not be moved aside; running on defaults";
         Dbg(u"%s", Utf8ToUtf16(msg).c_str());
         m_movedAside.clear();
         m_gaveUp = true;  // said once; the file stays as it is
@@ -149,7 +155,8 @@ void SettingsDb::MoveAside(const std::string& why) {
         if (FileExists(side)) rename(side.c_str(), (target + suffix).c_str());
     }
     m_movedAside = target;
-    const std::string msg = "settings: " + m_path + " " + why + "; moved to " + target + ", running on defaults";
+    const std::string msg =
+        "settings: " + m_path + " " + why + "; moved to " + target + ", running on defaults";
     Dbg(u"%s", Utf8ToUtf16(msg).c_str());
 }
 
@@ -161,7 +168,8 @@ bool SettingsDb::OpenAndCheck(bool createIfMissing) {
         if (!m_movedAside.empty() && createIfMissing) return OpenAndCheck(true);
         return false;
     }
-    const int flags = SQLITE_OPEN_READWRITE | (createIfMissing ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    const int flags =
+        SQLITE_OPEN_READWRITE | (createIfMissing ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(m_path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -182,7 +190,8 @@ bool SettingsDb::OpenAndCheck(bool createIfMissing) {
         // its shared-memory file; nobody can change it here, so read it as
         // an immutable file instead.
         CloseConnection();
-        if (sqlite3_open_v2(ImmutableUri(m_path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+        if (sqlite3_open_v2(ImmutableUri(m_path).c_str(), &db,
+                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
             sqlite3_close_v2(db);
             return false;
         }
@@ -202,7 +211,8 @@ bool SettingsDb::OpenAndCheck(bool createIfMissing) {
         QueryColumn(db, "SELECT name FROM pragma_table_info('settings') ORDER BY cid", &columns);
         const std::vector<std::string> expected = {"section", "key", "type", "value"};
         if (tables.empty()) {
-            if (!m_readOnly && sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+            if (!m_readOnly &&
+                sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
                 CloseConnection();
                 return false;
             }
@@ -269,14 +279,16 @@ std::optional<SettingValue> SettingsDb::Read(std::u16string_view section, std::u
     return std::nullopt;  // a row someone else wrote with a type we do not know
 }
 
-bool SettingsDb::Write(std::u16string_view section, std::u16string_view key, const SettingValue& value) {
+bool SettingsDb::Write(std::u16string_view section, std::u16string_view key,
+                       const SettingValue& value) {
     std::lock_guard lock(m_mutex);
     if (!EnsureOpen(Need::Write) || m_readOnly) return false;
     // One statement in autocommit mode is one transaction: durable once
     // Step returns SQLITE_DONE, all-or-nothing if the process dies first.
-    Statement st(m_db,
-                 "INSERT INTO settings (section, key, type, value) VALUES (?1, ?2, ?3, ?4) "
-                 "ON CONFLICT (section, key) DO UPDATE SET type = excluded.type, value = excluded.value");
+    Statement st(
+        m_db,
+        "INSERT INTO settings (section, key, type, value) VALUES (?1, ?2, ?3, ?4) "
+        "ON CONFLICT (section, key) DO UPDATE SET type = excluded.type, value = excluded.value");
     if (!st.Ok()) {
         if (IsCorruption(st.PrepareResult())) MoveAside("is not an intact database");
         return false;
@@ -284,8 +296,10 @@ bool SettingsDb::Write(std::u16string_view section, std::u16string_view key, con
     st.BindText(1, Utf16ToUtf8(section));
     st.BindText(2, Utf16ToUtf8(key));
     st.BindInt(3, value.type);
-    if (value.type == REG_DWORD) st.BindInt(4, value.number);
-    else st.BindText(4, Utf16ToUtf8(value.text));
+    if (value.type == REG_DWORD)
+        st.BindInt(4, value.number);
+    else
+        st.BindText(4, Utf16ToUtf8(value.text));
     const int rc = st.Step();
     if (IsCorruption(rc)) MoveAside("is not an intact database");
     return rc == SQLITE_DONE;

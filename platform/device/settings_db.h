@@ -28,9 +28,9 @@ struct sqlite3;
 namespace wq::device {
 
 struct SettingValue {
-    std::uint32_t type = 0;     // 4: number, 1: string
-    std::uint32_t number = 0;   // type 4
-    std::u16string text;        // type 1
+    std::uint32_t type = 0;    // 4: number, 1: string
+    std::uint32_t number = 0;  // type 4
+    std::u16string text;       // type 1
 };
 
 class SettingsDb {

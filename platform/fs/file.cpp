@@ -28,10 +28,12 @@ DWORD ErrnoToError(int e) {
         DWORD code;
     };
     static constexpr Map kMap[] = {
-        {ENOENT, ERROR_FILE_NOT_FOUND}, {ENOTDIR, ERROR_PATH_NOT_FOUND}, {EACCES, ERROR_ACCESS_DENIED},
-        {EPERM, ERROR_ACCESS_DENIED},   {EROFS, ERROR_ACCESS_DENIED},    {EEXIST, ERROR_FILE_EXISTS},
-        {EISDIR, ERROR_ACCESS_DENIED},  {ELOOP, ERROR_BAD_PATHNAME},    {ENAMETOOLONG, ERROR_BAD_PATHNAME},
-        {ENOMEM, ERROR_NOT_ENOUGH_MEMORY}, {ENXIO, ERROR_NOT_SUPPORTED}, {EINVAL, ERROR_INVALID_PARAMETER},
+        {ENOENT, ERROR_FILE_NOT_FOUND},     {ENOTDIR, ERROR_PATH_NOT_FOUND},
+        {EACCES, ERROR_ACCESS_DENIED},      {EPERM, ERROR_ACCESS_DENIED},
+        {EROFS, ERROR_ACCESS_DENIED},       {EEXIST, ERROR_FILE_EXISTS},
+        {EISDIR, ERROR_ACCESS_DENIED},      {ELOOP, ERROR_BAD_PATHNAME},
+        {ENAMETOOLONG, ERROR_BAD_PATHNAME}, {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},
+        {ENXIO, ERROR_NOT_SUPPORTED},       {EINVAL, ERROR_INVALID_PARAMETER},
     };
     for (const auto& m : kMap) {
         if (m.err == e) return m.code;
@@ -57,10 +59,13 @@ bool DescriptorInsideRoot(int fd) {
     if (n <= 0) return false;
     const std::string real(buf, static_cast<size_t>(n));
     if (root == "/") return true;
-    return real.size() > root.size() && real.compare(0, root.size(), root) == 0 && real[root.size()] == '/';
+    return real.size() > root.size() && real.compare(0, root.size(), root) == 0 &&
+           real[root.size()] == '/';
 }
 
-std::shared_ptr<FileObject> LookupFile(HANDLE h) { return wq::fs::detail::Lookup<FileObject>(h); }
+std::shared_ptr<FileObject> LookupFile(HANDLE h) {
+    return wq::fs::detail::Lookup<FileObject>(h);
+}
 
 }  // namespace
 
@@ -78,22 +83,26 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMod
         bool needsWrite;
     };
     static constexpr Disposition kDispositions[] = {
-        {CREATE_NEW, O_CREAT | O_EXCL, true},   {CREATE_ALWAYS, O_CREAT | O_TRUNC, true},
-        {OPEN_EXISTING, 0, false},              {OPEN_ALWAYS, O_CREAT, true},
+        {CREATE_NEW, O_CREAT | O_EXCL, true},
+        {CREATE_ALWAYS, O_CREAT | O_TRUNC, true},
+        {OPEN_EXISTING, 0, false},
+        {OPEN_ALWAYS, O_CREAT, true},
         {TRUNCATE_EXISTING, O_TRUNC, true},
     };
     const Disposition* disp = nullptr;
     for (const auto& d : kDispositions) {
         if (d.value == dwCreationDisposition) disp = &d;
     }
-    if (!disp || (disp->needsWrite && !wantWrite)) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+    if (!disp || (disp->needsWrite && !wantWrite))
+        return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
 
     const auto host = wq::fs::ToHostPath(lpFileName, wantWrite);
     if (!host) {
         // Only the last component missing means the file is missing; a
         // missing or refused folder on the way means the path is.
         const bool folderExists = !wantWrite && wq::fs::ToHostPath(lpFileName, true).has_value();
-        return Fail(folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+        return Fail(folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND,
+                    INVALID_HANDLE_VALUE);
     }
 
     // Refuse anything but a regular file before opening: truncating or
@@ -113,17 +122,19 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMod
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // As in the framework, the "always" dispositions tell through the last
     // error whether the file was already there.
-    const bool always = dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
+    const bool always =
+        dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
     SetLastError(always && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return wq::fs::detail::AddHandle(std::make_shared<FileObject>(fd));
 }
 
-BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
-              LPOVERLAPPED lpOverlapped) {
+BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+              LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
     if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
     const auto file = LookupFile(hFile);
     if (!file) return Fail(ERROR_INVALID_HANDLE, FALSE);
-    if (lpOverlapped || (!lpBuffer && nNumberOfBytesToRead > 0)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (lpOverlapped || (!lpBuffer && nNumberOfBytesToRead > 0))
+        return Fail(ERROR_INVALID_PARAMETER, FALSE);
     auto* out = static_cast<unsigned char*>(lpBuffer);
     DWORD total = 0;
     while (total < nNumberOfBytesToRead) {
@@ -141,12 +152,13 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
     return TRUE;
 }
 
-BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
-               LPOVERLAPPED lpOverlapped) {
+BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+               LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
     if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
     const auto file = LookupFile(hFile);
     if (!file) return Fail(ERROR_INVALID_HANDLE, FALSE);
-    if (lpOverlapped || (!lpBuffer && nNumberOfBytesToWrite > 0)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (lpOverlapped || (!lpBuffer && nNumberOfBytesToWrite > 0))
+        return Fail(ERROR_INVALID_PARAMETER, FALSE);
     const auto* in = static_cast<const unsigned char*>(lpBuffer);
     DWORD total = 0;
     while (total < nNumberOfBytesToWrite) {
@@ -163,13 +175,15 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
     return TRUE;
 }
 
-DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
+DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
+                     DWORD dwMoveMethod) {
     const auto file = LookupFile(hFile);
     if (!file) return Fail(ERROR_INVALID_HANDLE, INVALID_SET_FILE_POINTER);
     std::int64_t distance = lDistanceToMove;
     if (lpDistanceToMoveHigh) {
-        distance = static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(*lpDistanceToMoveHigh)) << 32) |
-                                             static_cast<std::uint32_t>(lDistanceToMove));
+        distance = static_cast<std::int64_t>(
+            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*lpDistanceToMoveHigh)) << 32) |
+            static_cast<std::uint32_t>(lDistanceToMove));
     }
     std::int64_t base = 0;
     if (dwMoveMethod == FILE_CURRENT) {
@@ -182,11 +196,14 @@ DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveH
     }
     if (base < 0) return Fail(ERROR_INVALID_HANDLE, INVALID_SET_FILE_POINTER);
     // Overflow-safe: the sum of a non-negative base and any distance.
-    if (distance < 0 && base < -distance) return Fail(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
-    if (distance > 0 && base > INT64_MAX - distance) return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
+    if (distance < 0 && base < -distance)
+        return Fail(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
+    if (distance > 0 && base > INT64_MAX - distance)
+        return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
     const off_t pos = lseek(file->fd, static_cast<off_t>(base + distance), SEEK_SET);
     if (pos < 0) return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
-    if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = static_cast<LONG>(static_cast<std::uint64_t>(pos) >> 32);
+    if (lpDistanceToMoveHigh)
+        *lpDistanceToMoveHigh = static_cast<LONG>(static_cast<std::uint64_t>(pos) >> 32);
     SetLastError(ERROR_SUCCESS);
     return static_cast<DWORD>(static_cast<std::uint64_t>(pos) & 0xFFFFFFFFu);
 }
@@ -210,10 +227,12 @@ BOOL CloseHandle(HANDLE hObject) {
 DWORD GetFileAttributesW(LPCWSTR lpFileName) {
     const auto host = lpFileName ? wq::fs::ToHostPath(lpFileName, false) : std::nullopt;
     struct stat st {};
-    if (!host || stat(host->c_str(), &st) != 0) return Fail(ERROR_FILE_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
+    if (!host || stat(host->c_str(), &st) != 0)
+        return Fail(ERROR_FILE_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
     DWORD attrs = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : 0;
     const size_t slash = host->rfind('/');
-    if (host->compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0) attrs |= FILE_ATTRIBUTE_HIDDEN;
+    if (host->compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0)
+        attrs |= FILE_ATTRIBUTE_HIDDEN;
     if ((st.st_mode & 0222) == 0) attrs |= FILE_ATTRIBUTE_READONLY;
     if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) attrs |= FILE_ATTRIBUTE_SYSTEM;
     SetLastError(ERROR_SUCCESS);
@@ -223,7 +242,8 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName) {
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/) {
     const auto host = lpPathName ? wq::fs::ToHostPath(lpPathName, true) : std::nullopt;
     if (!host) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
-    if (mkdir(host->c_str(), 0755) != 0) return Fail(errno == EEXIST ? ERROR_ALREADY_EXISTS : ErrnoToError(errno), FALSE);
+    if (mkdir(host->c_str(), 0755) != 0)
+        return Fail(errno == EEXIST ? ERROR_ALREADY_EXISTS : ErrnoToError(errno), FALSE);
     SetLastError(ERROR_SUCCESS);
     return TRUE;
 }

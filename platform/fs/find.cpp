@@ -4,8 +4,8 @@
 // than reported with stale data, and a folder removed mid-walk just ends it.
 #include <dirent.h>
 #include <fcntl.h>
-#include <unistd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -22,7 +22,7 @@ namespace {
 using wq::fs::detail::HandleObject;
 
 struct Entry {
-    std::u16string name;  // as the program sees it (invalid UTF-8 escaped)
+    std::u16string name;   // as the program sees it (invalid UTF-8 escaped)
     std::string hostPath;  // relative to the search's folder descriptor when it has one
 };
 
@@ -41,7 +41,8 @@ struct FindObject : HandleObject {
 FILETIME ToFileTime(const timespec& ts) {
     // 100-nanosecond intervals since 1601-01-01.
     constexpr std::uint64_t kEpochDelta = 11644473600ULL;
-    const std::uint64_t secs = static_cast<std::uint64_t>(ts.tv_sec < 0 ? 0 : ts.tv_sec) + kEpochDelta;
+    const std::uint64_t secs =
+        static_cast<std::uint64_t>(ts.tv_sec < 0 ? 0 : ts.tv_sec) + kEpochDelta;
     const std::uint64_t v = secs * 10000000ULL + static_cast<std::uint64_t>(ts.tv_nsec) / 100;
     return FILETIME{static_cast<DWORD>(v & 0xFFFFFFFFu), static_cast<DWORD>(v >> 32)};
 }
@@ -85,8 +86,9 @@ std::vector<Entry> ListMatching(const std::string& hostDir, std::u16string_view 
         out.push_back(Entry{std::move(name), std::move(raw)});
     }
     closedir(d);
-    std::sort(out.begin(), out.end(),
-              [](const Entry& a, const Entry& b) { return wq::fs::NaturalCompare(a.name, b.name) < 0; });
+    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
+        return wq::fs::NaturalCompare(a.name, b.name) < 0;
+    });
     return out;
 }
 
@@ -119,16 +121,19 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
     }
     const std::u16string_view pattern(lpFileName);
     const size_t sep = pattern.find_last_of(u"\\/");
-    const std::u16string_view mask = sep == std::u16string_view::npos ? pattern : pattern.substr(sep + 1);
+    const std::u16string_view mask =
+        sep == std::u16string_view::npos ? pattern : pattern.substr(sep + 1);
 
     auto find = std::make_shared<FindObject>();
     if (mask.empty() || !wq::fs::HasWildcard(mask)) {
         find->entries = Probe(pattern);
     } else {
-        const std::u16string_view folder = sep == std::u16string_view::npos ? std::u16string_view() : pattern.substr(0, sep);
+        const std::u16string_view folder =
+            sep == std::u16string_view::npos ? std::u16string_view() : pattern.substr(0, sep);
         std::optional<std::string> host;
         if (wq::fs::GetPathMode() == wq::fs::PathMode::Host) {
-            host = folder.empty() && sep != std::u16string_view::npos ? std::string("/") : wq::Utf16ToUtf8(folder);
+            host = folder.empty() && sep != std::u16string_view::npos ? std::string("/")
+                                                                      : wq::Utf16ToUtf8(folder);
         } else {
             host = wq::fs::ToHostPath(folder, false);
         }

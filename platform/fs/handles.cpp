@@ -55,5 +55,9 @@ std::shared_ptr<HandleObject> RemoveHandle(HANDLE h) {
 
 }  // namespace wq::fs::detail
 
-DWORD GetLastError() { return wq::fs::detail::t_lastError; }
-void SetLastError(DWORD dwErrCode) { wq::fs::detail::t_lastError = dwErrCode; }
+DWORD GetLastError() {
+    return wq::fs::detail::t_lastError;
+}
+void SetLastError(DWORD dwErrCode) {
+    wq::fs::detail::t_lastError = dwErrCode;
+}

@@ -13,22 +13,22 @@ struct FoldRange {
     int delta;
 };
 constexpr FoldRange kFoldRanges[] = {
-    {u'A', u'Z', 32},
-    {0x00C0, 0x00D6, 32},  // Latin-1 letters before the multiplication sign
-    {0x00D8, 0x00DE, 32},
-    {0x0391, 0x03A1, 32},  // Greek capitals (no capital at 0x03A2)
-    {0x03A3, 0x03AB, 32},
-    {0x0410, 0x042F, 32},  // Cyrillic basic capitals
-    {0x0400, 0x040F, 80},  // Cyrillic capitals with marks
-    {0xFF21, 0xFF3A, 32},  // full-width Latin capitals
+    {u'A', u'Z', 32},     {0x00C0, 0x00D6, 32},  // Latin-1 letters before the multiplication sign
+    {0x00D8, 0x00DE, 32}, {0x0391, 0x03A1, 32},  // Greek capitals (no capital at 0x03A2)
+    {0x03A3, 0x03AB, 32}, {0x0410, 0x042F, 32},  // Cyrillic basic capitals
+    {0x0400, 0x040F, 80},                        // Cyrillic capitals with marks
+    {0xFF21, 0xFF3A, 32},                        // full-width Latin capitals
 };
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 }  // namespace
 
 char16_t FoldCase(char16_t c) {
-    if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;  // most names are ASCII
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;  // most names are ASCII
     for (const auto& r : kFoldRanges) {
         if (c >= r.first && c <= r.last) return static_cast<char16_t>(c + r.delta);
     }
@@ -81,7 +81,9 @@ int NaturalCompare(std::u16string_view a, std::u16string_view b) {
     return a.compare(b) < 0 ? -1 : (a.compare(b) > 0 ? 1 : 0);
 }
 
-bool HasWildcard(std::u16string_view mask) { return mask.find_first_of(u"*?") != std::u16string_view::npos; }
+bool HasWildcard(std::u16string_view mask) {
+    return mask.find_first_of(u"*?") != std::u16string_view::npos;
+}
 
 bool MatchesWildcard(std::u16string_view mask, std::u16string_view name) {
     if (mask == u"*.*") mask = u"*";

@@ -20,7 +20,7 @@ namespace {
 
 struct RootState {
     std::mutex mutex;
-    std::string root;         // canonical, no trailing slash except for "/"
+    std::string root;  // canonical, no trailing slash except for "/"
     bool defaultTried = false;
     PathMode mode = PathMode::Device;
 };
@@ -143,8 +143,10 @@ bool InitRoot(int argc, const char* const* argv, std::string* error) {
     std::string chosen;
     for (int i = 1; i < argc && argv[i]; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--root" && i + 1 < argc && argv[i + 1]) chosen = argv[i + 1];
-        else if (arg.rfind("--root=", 0) == 0) chosen = arg.substr(7);
+        if (arg == "--root" && i + 1 < argc && argv[i + 1])
+            chosen = argv[i + 1];
+        else if (arg.rfind("--root=", 0) == 0)
+            chosen = arg.substr(7);
     }
     if (chosen.empty()) chosen = EnvOrEmpty("WQ_ROOT");
     if (chosen.empty()) {
@@ -154,7 +156,8 @@ bool InitRoot(int argc, const char* const* argv, std::string* error) {
             return false;
         }
         if (!MakeDirs(chosen)) {
-            if (error) *error = "device root \"" + chosen + "\": cannot create: " + std::strerror(errno);
+            if (error)
+                *error = "device root \"" + chosen + "\": cannot create: " + std::strerror(errno);
             return false;
         }
     }

@@ -22,8 +22,8 @@ Extent Normalise(int start, int size) {
 
 // Copies src rectangle (surface coordinates of `from`) onto dest rectangle
 // (surface coordinates of `to`) within clip. Negative extents mirror.
-void StretchPixels(Surface& to, const RECT& clip, int dx, int dy, int dw, int dh, const Surface& from, int sx,
-                   int sy, int sw, int sh, const std::uint32_t* key) {
+void StretchPixels(Surface& to, const RECT& clip, int dx, int dy, int dw, int dh,
+                   const Surface& from, int sx, int sy, int sw, int sh, const std::uint32_t* key) {
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return;
     Extent ex = Normalise(dx, dw), ey = Normalise(dy, dh);
     Extent sxe = Normalise(sx, sw), sye = Normalise(sy, sh);
@@ -36,8 +36,9 @@ void StretchPixels(Surface& to, const RECT& clip, int dx, int dy, int dw, int dh
         int shiftX = sxe.start - ex.start, shiftY = sye.start - ey.start;
         area = Intersect(area, RECT{-shiftX, -shiftY, from.width - shiftX, from.height - shiftY});
         for (int y = area.top; y < area.bottom; ++y) {
-            const std::uint32_t* src = &from.pixels[static_cast<size_t>(y + shiftY) * static_cast<size_t>(from.width) +
-                                                    static_cast<size_t>(area.left + shiftX)];
+            const std::uint32_t* src =
+                &from.pixels[static_cast<size_t>(y + shiftY) * static_cast<size_t>(from.width) +
+                             static_cast<size_t>(area.left + shiftX)];
             std::uint32_t* dst = &to.pixels[static_cast<size_t>(y) * static_cast<size_t>(to.width) +
                                             static_cast<size_t>(area.left)];
             int n = area.right - area.left;
@@ -58,14 +59,16 @@ void StretchPixels(Surface& to, const RECT& clip, int dx, int dy, int dw, int dh
         long long i = x - ex.start;
         if (flipX) i = ex.size - 1 - i;
         long long c = sxe.start + i * sxe.size / ex.size;
-        columns[static_cast<size_t>(x - area.left)] = (c < 0 || c >= from.width) ? -1 : static_cast<int>(c);
+        columns[static_cast<size_t>(x - area.left)] =
+            (c < 0 || c >= from.width) ? -1 : static_cast<int>(c);
     }
     for (int y = area.top; y < area.bottom; ++y) {
         long long j = y - ey.start;
         if (flipY) j = ey.size - 1 - j;
         long long r = sye.start + j * sye.size / ey.size;
         if (r < 0 || r >= from.height) continue;
-        const std::uint32_t* srcRow = &from.pixels[static_cast<size_t>(r) * static_cast<size_t>(from.width)];
+        const std::uint32_t* srcRow =
+            &from.pixels[static_cast<size_t>(r) * static_cast<size_t>(from.width)];
         std::uint32_t* dstRow = &to.pixels[static_cast<size_t>(y) * static_cast<size_t>(to.width)];
         for (int x = area.left; x < area.right; ++x) {
             int c = columns[static_cast<size_t>(x - area.left)];
@@ -79,15 +82,17 @@ void StretchPixels(Surface& to, const RECT& clip, int dx, int dy, int dw, int dh
 
 // Stretches from a source surface into a DC, making a private copy first when
 // both are the same surface (a scroll inside one bitmap must read the old pixels).
-bool StretchIntoDC(GdiDC& dst, int x, int y, int w, int h, const Surface& from, int sx, int sy, int sw, int sh,
-                   const std::uint32_t* key) {
+bool StretchIntoDC(GdiDC& dst, int x, int y, int w, int h, const Surface& from, int sx, int sy,
+                   int sw, int sh, const std::uint32_t* key) {
     if (!dst.surface) return false;
     RECT clip = EffectiveClip(dst);
     if (&from == dst.surface) {
         Surface copy = from;
-        StretchPixels(*dst.surface, clip, x + dst.origin.x, y + dst.origin.y, w, h, copy, sx, sy, sw, sh, key);
+        StretchPixels(*dst.surface, clip, x + dst.origin.x, y + dst.origin.y, w, h, copy, sx, sy,
+                      sw, sh, key);
     } else {
-        StretchPixels(*dst.surface, clip, x + dst.origin.x, y + dst.origin.y, w, h, from, sx, sy, sw, sh, key);
+        StretchPixels(*dst.surface, clip, x + dst.origin.x, y + dst.origin.y, w, h, from, sx, sy,
+                      sw, sh, key);
     }
     return true;
 }
@@ -117,15 +122,17 @@ bool FillRop(GdiDC& dc, int x, int y, int w, int h, DWORD rop) {
 
 void FillSurfaceRect(Surface& s, const RECT& r, std::uint32_t pixel) {
     for (int y = r.top; y < r.bottom; ++y)
-        std::fill_n(&s.pixels[static_cast<size_t>(y) * static_cast<size_t>(s.width) + static_cast<size_t>(r.left)],
+        std::fill_n(&s.pixels[static_cast<size_t>(y) * static_cast<size_t>(s.width) +
+                              static_cast<size_t>(r.left)],
                     r.right - r.left, pixel);
 }
 
-bool DrawSurface(HDC hdc, const RECT& dest, const Surface& from, const RECT& src, const std::uint32_t* key) {
+bool DrawSurface(HDC hdc, const RECT& dest, const Surface& from, const RECT& src,
+                 const std::uint32_t* key) {
     GdiDC* dc = LookupDC(hdc);
     if (!dc || !RectOk(dest) || !RectOk(src)) return false;
-    return StretchIntoDC(*dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, from, src.left,
-                         src.top, src.right - src.left, src.bottom - src.top, key);
+    return StretchIntoDC(*dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
+                         from, src.left, src.top, src.right - src.left, src.bottom - src.top, key);
 }
 
 }  // namespace wq::gdi
@@ -138,13 +145,14 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
     if (rop != SRCCOPY) return FillRop(*dst, x, y, cx, cy, rop) ? TRUE : FALSE;
     GdiDC* src = LookupDC(hdcSrc);
     if (!src || !src->surface || cx < 0 || cy < 0) return FALSE;
-    return StretchIntoDC(*dst, x, y, cx, cy, *src->surface, x1 + src->origin.x, y1 + src->origin.y, cx, cy, nullptr)
+    return StretchIntoDC(*dst, x, y, cx, cy, *src->surface, x1 + src->origin.x, y1 + src->origin.y,
+                         cx, cy, nullptr)
                ? TRUE
                : FALSE;
 }
 
-BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc, int wSrc,
-                int hSrc, DWORD rop) {
+BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
+                int ySrc, int wSrc, int hSrc, DWORD rop) {
     GdiDC* dst = LookupDC(hdcDest);
     if (!dst || !CoordsOk({xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc})) return FALSE;
     if (rop != SRCCOPY) return FillRop(*dst, xDest, yDest, wDest, hDest, rop) ? TRUE : FALSE;
@@ -161,8 +169,8 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
     return dc && CoordsOk({x, y, w, h}) && FillRop(*dc, x, y, w, h, rop) ? TRUE : FALSE;
 }
 
-BOOL TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy, HANDLE hSrc, LONG SrcX, LONG SrcY,
-                      LONG SrcCx, LONG SrcCy, COLORREF TransparentColor) {
+BOOL TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy, HANDLE hSrc,
+                      LONG SrcX, LONG SrcY, LONG SrcCx, LONG SrcCy, COLORREF TransparentColor) {
     GdiDC* dst = LookupDC(hdcDest);
     if (!dst || DstCx < 0 || DstCy < 0 || SrcCx < 0 || SrcCy < 0) return FALSE;
     if (!CoordsOk({DstX, DstY, DstCx, DstCy, SrcX, SrcY, SrcCx, SrcCy})) return FALSE;
@@ -177,13 +185,14 @@ BOOL TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy,
     }
     if (!from) return FALSE;
     std::uint32_t key = PixelFromColorref(TransparentColor);
-    return StretchIntoDC(*dst, DstX, DstY, DstCx, DstCy, *from, SrcX + srcOrigin.x, SrcY + srcOrigin.y, SrcCx, SrcCy,
-                         &key)
+    return StretchIntoDC(*dst, DstX, DstY, DstCx, DstCy, *from, SrcX + srcOrigin.x,
+                         SrcY + srcOrigin.y, SrcCx, SrcCy, &key)
                ? TRUE
                : FALSE;
 }
 
-BOOL TransparentBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc, int wSrc,
-                    int hSrc, UINT crTransparent) {
-    return TransparentImage(hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc, crTransparent);
+BOOL TransparentBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
+                    int ySrc, int wSrc, int hSrc, UINT crTransparent) {
+    return TransparentImage(hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc,
+                            crTransparent);
 }

@@ -40,7 +40,8 @@ static void SelectDefaults(GdiDC* dc) {
     dc->brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     dc->pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
     dc->font = SystemFont();
-    for (HGDIOBJ o : {static_cast<HGDIOBJ>(dc->brush), static_cast<HGDIOBJ>(dc->pen), static_cast<HGDIOBJ>(dc->font)})
+    for (HGDIOBJ o : {static_cast<HGDIOBJ>(dc->brush), static_cast<HGDIOBJ>(dc->pen),
+                      static_cast<HGDIOBJ>(dc->font)})
         if (o) ++o->selectCount;
 }
 
@@ -102,11 +103,16 @@ int GetDeviceCaps(HDC hdc, int index) {
     GdiDC* dc = LookupDC(hdc);
     if (!dc) return 0;
     switch (index) {
-        case HORZRES: return dc->surface ? dc->surface->width : 0;
-        case VERTRES: return dc->surface ? dc->surface->height : 0;
-        case BITSPIXEL: return dc->memory && dc->bitmap ? dc->bitmap->bitsPixel : 32;
-        case PLANES: return 1;
-        default: return 0;
+        case HORZRES:
+            return dc->surface ? dc->surface->width : 0;
+        case VERTRES:
+            return dc->surface ? dc->surface->height : 0;
+        case BITSPIXEL:
+            return dc->memory && dc->bitmap ? dc->bitmap->bitsPixel : 32;
+        case PLANES:
+            return 1;
+        default:
+            return 0;
     }
 }
 
@@ -134,9 +140,12 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
             dc->surface = &bmp->surface;
             return previous;
         }
-        case GdiKind::Brush: return Swap(dc->brush, h);
-        case GdiKind::Pen: return Swap(dc->pen, h);
-        case GdiKind::Font: return Swap(dc->font, h);
+        case GdiKind::Brush:
+            return Swap(dc->brush, h);
+        case GdiKind::Pen:
+            return Swap(dc->pen, h);
+        case GdiKind::Font:
+            return Swap(dc->font, h);
     }
     return nullptr;
 }
@@ -145,11 +154,16 @@ HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
     GdiDC* dc = LookupDC(hdc);
     if (!dc) return nullptr;
     switch (type) {
-        case OBJ_BITMAP: return dc->bitmap;
-        case OBJ_BRUSH: return dc->brush;
-        case OBJ_PEN: return dc->pen;
-        case OBJ_FONT: return dc->font;
-        default: return nullptr;
+        case OBJ_BITMAP:
+            return dc->bitmap;
+        case OBJ_BRUSH:
+            return dc->brush;
+        case OBJ_PEN:
+            return dc->pen;
+        case OBJ_FONT:
+            return dc->font;
+        default:
+            return nullptr;
     }
 }
 
@@ -172,7 +186,8 @@ int GetClipBox(HDC hdc, LPRECT lprect) {
     GdiDC* dc = LookupDC(hdc);
     if (!dc || !lprect) return ERROR;
     RECT r = EffectiveClip(*dc);
-    *lprect = RECT{r.left - dc->origin.x, r.top - dc->origin.y, r.right - dc->origin.x, r.bottom - dc->origin.y};
+    *lprect = RECT{r.left - dc->origin.x, r.top - dc->origin.y, r.right - dc->origin.x,
+                   r.bottom - dc->origin.y};
     return IsEmpty(r) ? NULLREGION : SIMPLEREGION;
 }
 

@@ -30,10 +30,12 @@ struct FaceAlias {
     const char* family;
 };
 constexpr FaceAlias kFaceAliases[] = {
-    {u"굴림", "NanumGothic"},          {u"굴림체", "NanumGothicCoding"}, {u"돋움", "NanumGothic"},
-    {u"돋움체", "NanumGothicCoding"},  {u"바탕", "NanumMyeongjo"},       {u"바탕체", "NanumGothicCoding"},
-    {u"Gulim", "NanumGothic"},        {u"GulimChe", "NanumGothicCoding"}, {u"Dotum", "NanumGothic"},
-    {u"DotumChe", "NanumGothicCoding"}, {u"System", "NanumGothic"},     {u"", "NanumGothic"},
+    {u"굴림", "NanumGothic"},   {u"굴림체", "NanumGothicCoding"},
+    {u"돋움", "NanumGothic"},   {u"돋움체", "NanumGothicCoding"},
+    {u"바탕", "NanumMyeongjo"}, {u"바탕체", "NanumGothicCoding"},
+    {u"Gulim", "NanumGothic"},  {u"GulimChe", "NanumGothicCoding"},
+    {u"Dotum", "NanumGothic"},  {u"DotumChe", "NanumGothicCoding"},
+    {u"System", "NanumGothic"}, {u"", "NanumGothic"},
 };
 
 // Cell height used for lfHeight 0 (the default size).
@@ -46,9 +48,10 @@ std::recursive_mutex g_fontLock;
 struct Library {
     FT_Library ft = nullptr;
     bool fcReady = false;
-    std::map<std::pair<std::string, int>, FT_Face> faces;  // by file and index, kept for the process
-    std::map<char32_t, FT_Face> fallback;                  // code point -> face that has it (or null)
-    std::vector<FT_Face> fallbackFaces;                    // faces found so far, tried before fontconfig
+    std::map<std::pair<std::string, int>, FT_Face>
+        faces;                             // by file and index, kept for the process
+    std::map<char32_t, FT_Face> fallback;  // code point -> face that has it (or null)
+    std::vector<FT_Face> fallbackFaces;    // faces found so far, tried before fontconfig
 
     Library() {
         if (FT_Init_FreeType(&ft) != 0) ft = nullptr;
@@ -132,14 +135,19 @@ Library& Lib() {
 }
 
 std::string FamilyFor(const LOGFONTW& lf) {
-    std::u16string name(lf.lfFaceName, std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0'));
+    std::u16string name(lf.lfFaceName,
+                        std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0'));
     for (const FaceAlias& a : kFaceAliases)
         if (name == a.requested) return a.family;
     return wq::Utf16ToUtf8(name);
 }
 
-bool FaceIsBold(FT_Face f) { return (f->style_flags & FT_STYLE_FLAG_BOLD) != 0; }
-bool FaceIsItalic(FT_Face f) { return (f->style_flags & FT_STYLE_FLAG_ITALIC) != 0; }
+bool FaceIsBold(FT_Face f) {
+    return (f->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+}
+bool FaceIsItalic(FT_Face f) {
+    return (f->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+}
 
 // Ascender and descender in font units as the framework measures cells: the
 // OS/2 Windows metrics when present, else the face's own.
@@ -170,8 +178,9 @@ std::shared_ptr<FontFace> FontFace::Resolve(const LOGFONTW& lf) {
     std::string family = FamilyFor(lf);
     bool bold = lf.lfWeight >= 600;
     bool italic = lf.lfItalic != 0;
-    auto key = std::make_tuple(family, static_cast<int>(lf.lfHeight), bold ? 1 : 0, italic, lf.lfUnderline != 0,
-                               lf.lfStrikeOut != 0, lf.lfQuality == NONANTIALIASED_QUALITY);
+    auto key = std::make_tuple(family, static_cast<int>(lf.lfHeight), bold ? 1 : 0, italic,
+                               lf.lfUnderline != 0, lf.lfStrikeOut != 0,
+                               lf.lfQuality == NONANTIALIASED_QUALITY);
     if (auto existing = cache[key].lock()) return existing;
 
     FT_Face face = Lib().ForFamily(family, bold, italic);
@@ -199,8 +208,9 @@ std::shared_ptr<FontFace> FontFace::Resolve(const LOGFONTW& lf) {
     m.maxCharWidth = static_cast<int>(std::lround(face->max_advance_width * scale));
 
     auto result = std::make_shared<FontFace>(std::move(impl));
-    m.aveCharWidth = os2 && os2->xAvgCharWidth > 0 ? static_cast<int>(std::lround(os2->xAvgCharWidth * scale))
-                                                    : result->GlyphFor(U'x').advance;
+    m.aveCharWidth = os2 && os2->xAvgCharWidth > 0
+                         ? static_cast<int>(std::lround(os2->xAvgCharWidth * scale))
+                         : result->GlyphFor(U'x').advance;
     result->m_metrics = m;
     result->m_underline = lf.lfUnderline != 0;
     result->m_strikeOut = lf.lfStrikeOut != 0;
@@ -229,7 +239,8 @@ const Glyph& FontFace::GlyphFor(char32_t cp) {
     FT_GlyphSlot slot = face->glyph;
     if (m_impl->wantBold && !FaceIsBold(face)) FT_GlyphSlot_Embolden(slot);
     if (m_impl->wantItalic && !FaceIsItalic(face)) FT_GlyphSlot_Oblique(slot);
-    if (FT_Render_Glyph(slot, m_impl->mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return g;
+    if (FT_Render_Glyph(slot, m_impl->mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0)
+        return g;
 
     g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
     g.left = slot->bitmap_left;
@@ -241,9 +252,11 @@ const Glyph& FontFace::GlyphFor(char32_t cp) {
     for (int y = 0; y < g.height; ++y) {
         const unsigned char* row = bm.buffer + static_cast<std::ptrdiff_t>(y) * bm.pitch;
         for (int x = 0; x < g.width; ++x) {
-            std::uint8_t v = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x / 8] & (0x80 >> (x % 8))) ? 255 : 0)
-                                                                 : row[x];
-            g.coverage[static_cast<size_t>(y) * static_cast<size_t>(g.width) + static_cast<size_t>(x)] = v;
+            std::uint8_t v = bm.pixel_mode == FT_PIXEL_MODE_MONO
+                                 ? ((row[x / 8] & (0x80 >> (x % 8))) ? 255 : 0)
+                                 : row[x];
+            g.coverage[static_cast<size_t>(y) * static_cast<size_t>(g.width) +
+                       static_cast<size_t>(x)] = v;
         }
     }
     return g;
@@ -255,7 +268,8 @@ std::vector<CodePoint> DecodeUnits(const char16_t* s, int n) {
     for (int i = 0; i < n;) {
         char16_t u = s[i];
         if (u >= 0xD800 && u < 0xDC00 && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
-            char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            char32_t cp =
+                0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (s[i + 1] - 0xDC00);
             out.push_back(CodePoint{cp, i, 2});
             i += 2;
         } else {
@@ -297,11 +311,14 @@ HFONT CreateFontIndirectW(const LOGFONTW* lplf) {
     RegisterObject(f);
     return f;
 }
-HFONT CreateFontIndirect(const LOGFONTW* lplf) { return CreateFontIndirectW(lplf); }
+HFONT CreateFontIndirect(const LOGFONTW* lplf) {
+    return CreateFontIndirectW(lplf);
+}
 
-HFONT CreateFontW(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-                  DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
-                  DWORD iQuality, DWORD iPitchAndFamily, LPCWSTR pszFaceName) {
+HFONT CreateFontW(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight,
+                  DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
+                  DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily,
+                  LPCWSTR pszFaceName) {
     LOGFONTW lf;
     lf.lfHeight = cHeight;
     lf.lfWidth = cWidth;
@@ -316,12 +333,15 @@ HFONT CreateFontW(int cHeight, int cWidth, int cEscapement, int cOrientation, in
     lf.lfClipPrecision = static_cast<BYTE>(iClipPrecision);
     lf.lfQuality = static_cast<BYTE>(iQuality);
     lf.lfPitchAndFamily = static_cast<BYTE>(iPitchAndFamily);
-    for (int i = 0; pszFaceName && i < LF_FACESIZE - 1 && pszFaceName[i]; ++i) lf.lfFaceName[i] = pszFaceName[i];
+    for (int i = 0; pszFaceName && i < LF_FACESIZE - 1 && pszFaceName[i]; ++i)
+        lf.lfFaceName[i] = pszFaceName[i];
     return CreateFontIndirectW(&lf);
 }
-HFONT CreateFont(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-                 DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
-                 DWORD iQuality, DWORD iPitchAndFamily, LPCWSTR pszFaceName) {
-    return CreateFontW(cHeight, cWidth, cEscapement, cOrientation, cWeight, bItalic, bUnderline, bStrikeOut, iCharSet,
-                       iOutPrecision, iClipPrecision, iQuality, iPitchAndFamily, pszFaceName);
+HFONT CreateFont(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight,
+                 DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
+                 DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily,
+                 LPCWSTR pszFaceName) {
+    return CreateFontW(cHeight, cWidth, cEscapement, cOrientation, cWeight, bItalic, bUnderline,
+                       bStrikeOut, iCharSet, iOutPrecision, iClipPrecision, iQuality,
+                       iPitchAndFamily, pszFaceName);
 }

@@ -235,8 +235,8 @@ HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, cons
 BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
 // Maps the source rectangle onto the destination rectangle, nearest neighbour;
 // negative extents mirror.
-BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc,
-                int wSrc, int hSrc, DWORD rop);
+BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
+                int ySrc, int wSrc, int hSrc, DWORD rop);
 int SetStretchBltMode(HDC hdc, int mode);
 int GetStretchBltMode(HDC hdc);
 BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
@@ -245,10 +245,10 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
 // when the sizes differ), leaving a destination pixel untouched where the
 // source pixel equals crTransparent. hSrc is an HDC or an HBITMAP that is not
 // selected into any DC (cast to HANDLE).
-BOOL TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy, HANDLE hSrc, LONG SrcX, LONG SrcY,
-                      LONG SrcCx, LONG SrcCy, COLORREF TransparentColor);
-BOOL TransparentBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc,
-                    int wSrc, int hSrc, UINT crTransparent);
+BOOL TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy, HANDLE hSrc,
+                      LONG SrcX, LONG SrcY, LONG SrcCx, LONG SrcCy, COLORREF TransparentColor);
+BOOL TransparentBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
+                    int ySrc, int wSrc, int hSrc, UINT crTransparent);
 
 // ---- brushes, pens, shapes, pixels --------------------------------------------
 
@@ -298,12 +298,14 @@ COLORREF GetTextColor(HDC hdc);
 // < 0 the em height, 0 the default size. The Korean faces "굴림" and "돋움체"
 // render Hangul; a character the matched face lacks is taken from another
 // installed font that has it.
-HFONT CreateFontW(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-                  DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
-                  DWORD iQuality, DWORD iPitchAndFamily, LPCWSTR pszFaceName);
-HFONT CreateFont(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-                 DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
-                 DWORD iQuality, DWORD iPitchAndFamily, LPCWSTR pszFaceName);
+HFONT CreateFontW(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight,
+                  DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
+                  DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily,
+                  LPCWSTR pszFaceName);
+HFONT CreateFont(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight,
+                 DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
+                 DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily,
+                 LPCWSTR pszFaceName);
 HFONT CreateFontIndirectW(const LOGFONTW* lplf);
 HFONT CreateFontIndirect(const LOGFONTW* lplf);
 
@@ -314,17 +316,18 @@ BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, SIZE* psizl);
 BOOL GetTextExtentPoint32(HDC hdc, LPCWSTR lpString, int c, SIZE* psizl);
 // As above; *lpnFit (optional) gets how many units fit in nMaxExtent, and
 // lpnDx (optional, cchString entries) the extent of the first i+1 units.
-BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, int* lpnFit, int* lpnDx,
-                           SIZE* lpSize);
-BOOL GetTextExtentExPoint(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, int* lpnFit, int* lpnDx,
-                          SIZE* lpSize);
+BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, int* lpnFit,
+                           int* lpnDx, SIZE* lpSize);
+BOOL GetTextExtentExPoint(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, int* lpnFit,
+                          int* lpnDx, SIZE* lpSize);
 
 // Draws c units at (x, y) = top-left of the cell. Options: ETO_OPAQUE fills
 // *lprc with the background colour, ETO_CLIPPED clips the text to *lprc; any
 // other flag is ignored. lpDx (optional) gives each unit's advance.
 BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR lpString, UINT c,
                  const int* lpDx);
-BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR lpString, UINT c, const int* lpDx);
+BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR lpString, UINT c,
+                const int* lpDx);
 BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR lpString, int c);
 BOOL TextOut(HDC hdc, int x, int y, LPCWSTR lpString, int c);
 // Formats text in *lprc. cchText -1 means up to the terminating zero. Without
@@ -349,7 +352,8 @@ Surface* GetBitmapSurface(HBITMAP bmp);
 // coordinates), nearest neighbour. With `key` set, source pixels equal to *key
 // (0x00RRGGBB) leave the destination alone. The image library draws its
 // decoded pictures through this.
-bool DrawSurface(HDC hdc, const RECT& dest, const Surface& from, const RECT& src, const std::uint32_t* key = nullptr);
+bool DrawSurface(HDC hdc, const RECT& dest, const Surface& from, const RECT& src,
+                 const std::uint32_t* key = nullptr);
 
 // Number of live DCs and objects (stock objects excluded); for leak checks in tests.
 int LiveDCCount();

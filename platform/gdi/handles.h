@@ -52,9 +52,9 @@ struct GdiFont : GdiObject {
 struct GdiDC {
     bool memory = false;
     wq::gdi::Surface* surface = nullptr;  // surface DCs: the window's; memory DCs: the bitmap's
-    POINT origin;                          // logical (0,0) in surface coordinates
-    RECT clip;                             // surface DCs: visible area in surface coordinates
-    std::optional<RECT> userClip;          // IntersectClipRect, logical coordinates
+    POINT origin;                         // logical (0,0) in surface coordinates
+    RECT clip;                            // surface DCs: visible area in surface coordinates
+    std::optional<RECT> userClip;         // IntersectClipRect, logical coordinates
     HBITMAP bitmap = nullptr;
     HBRUSH brush = nullptr;
     HPEN pen = nullptr;
@@ -65,4 +65,3 @@ struct GdiDC {
     int stretchMode = 1;  // BLACKONWHITE
     POINT pos;
 };
-

@@ -1,7 +1,7 @@
 // Bitmaps, brushes and pens: creation, stock objects, deletion and description.
-#include <cstring>
-
 #include "platform/gdi/objects.h"
+
+#include <cstring>
 
 namespace wq::gdi {
 namespace {
@@ -21,16 +21,35 @@ HGDIOBJ MakeStock(int index) {
     };
     GdiObject* o = nullptr;
     switch (index) {
-        case WHITE_BRUSH: o = brush(RGB(255, 255, 255), false); break;
-        case LTGRAY_BRUSH: o = brush(RGB(192, 192, 192), false); break;
-        case GRAY_BRUSH: o = brush(RGB(128, 128, 128), false); break;
-        case DKGRAY_BRUSH: o = brush(RGB(64, 64, 64), false); break;
-        case BLACK_BRUSH: o = brush(RGB(0, 0, 0), false); break;
-        case NULL_BRUSH: o = brush(0, true); break;
-        case WHITE_PEN: o = pen(RGB(255, 255, 255), PS_SOLID); break;
-        case BLACK_PEN: o = pen(RGB(0, 0, 0), PS_SOLID); break;
-        case NULL_PEN: o = pen(0, PS_NULL); break;
-        default: return nullptr;
+        case WHITE_BRUSH:
+            o = brush(RGB(255, 255, 255), false);
+            break;
+        case LTGRAY_BRUSH:
+            o = brush(RGB(192, 192, 192), false);
+            break;
+        case GRAY_BRUSH:
+            o = brush(RGB(128, 128, 128), false);
+            break;
+        case DKGRAY_BRUSH:
+            o = brush(RGB(64, 64, 64), false);
+            break;
+        case BLACK_BRUSH:
+            o = brush(RGB(0, 0, 0), false);
+            break;
+        case NULL_BRUSH:
+            o = brush(0, true);
+            break;
+        case WHITE_PEN:
+            o = pen(RGB(255, 255, 255), PS_SOLID);
+            break;
+        case BLACK_PEN:
+            o = pen(RGB(0, 0, 0), PS_SOLID);
+            break;
+        case NULL_PEN:
+            o = pen(0, PS_NULL);
+            break;
+        default:
+            return nullptr;
     }
     o->stock = true;
     RegisterObject(o);
@@ -121,9 +140,10 @@ HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, cons
         size_t stride = static_cast<size_t>((nWidth + 15) / 16) * 2;
         for (int y = 0; y < nHeight; ++y)
             for (int x = 0; x < nWidth; ++x) {
-                bool white = bytes[static_cast<size_t>(y) * stride + static_cast<size_t>(x / 8)] & (0x80 >> (x % 8));
-                s.pixels[static_cast<size_t>(y) * static_cast<size_t>(nWidth) + static_cast<size_t>(x)] =
-                    white ? 0xFFFFFF : 0;
+                bool white = bytes[static_cast<size_t>(y) * stride + static_cast<size_t>(x / 8)] &
+                             (0x80 >> (x % 8));
+                s.pixels[static_cast<size_t>(y) * static_cast<size_t>(nWidth) +
+                         static_cast<size_t>(x)] = white ? 0xFFFFFF : 0;
             }
     }
     return h;
@@ -141,10 +161,14 @@ BOOL DeleteObject(HGDIOBJ h) {
 DWORD GetObjectType(HGDIOBJ h) {
     if (IsLiveObject(h)) {
         switch (h->kind) {
-            case GdiKind::Bitmap: return OBJ_BITMAP;
-            case GdiKind::Brush: return OBJ_BRUSH;
-            case GdiKind::Pen: return OBJ_PEN;
-            case GdiKind::Font: return OBJ_FONT;
+            case GdiKind::Bitmap:
+                return OBJ_BITMAP;
+            case GdiKind::Brush:
+                return OBJ_BRUSH;
+            case GdiKind::Pen:
+                return OBJ_PEN;
+            case GdiKind::Font:
+                return OBJ_FONT;
         }
     }
     auto* dc = reinterpret_cast<HDC>(h);
@@ -189,9 +213,12 @@ int GetObject(HGDIOBJ h, int c, LPVOID pv) {
             lp.lopnColor = p->color;
             return CopyOut(lp, c, pv);
         }
-        case GdiKind::Font: return CopyOut(static_cast<GdiFont*>(h)->logfont, c, pv);
+        case GdiKind::Font:
+            return CopyOut(static_cast<GdiFont*>(h)->logfont, c, pv);
     }
     return 0;
 }
 
-int GetObjectW(HGDIOBJ h, int c, LPVOID pv) { return GetObject(h, c, pv); }
+int GetObjectW(HGDIOBJ h, int c, LPVOID pv) {
+    return GetObject(h, c, pv);
+}

@@ -27,7 +27,9 @@ GdiFont* LookupFont(HGDIOBJ h);
 // (surface bounds, window clip and IntersectClipRect combined; may be empty).
 RECT EffectiveClip(const GdiDC& dc);
 RECT Intersect(const RECT& a, const RECT& b);
-inline bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool IsEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 // Coordinates and extents beyond +-2^24 pixels are refused at the API: far
 // larger than any surface, and small enough that adding a DC origin or an
@@ -38,7 +40,9 @@ inline bool CoordsOk(std::initializer_list<long long> values) {
         if (v < -kCoordLimit || v > kCoordLimit) return false;
     return true;
 }
-inline bool RectOk(const RECT& r) { return CoordsOk({r.left, r.top, r.right, r.bottom}); }
+inline bool RectOk(const RECT& r) {
+    return CoordsOk({r.left, r.top, r.right, r.bottom});
+}
 
 // Fills a rectangle given in surface coordinates, already clipped.
 void FillSurfaceRect(Surface& s, const RECT& r, std::uint32_t pixel);

@@ -13,6 +13,7 @@ namespace wq::gdi {
 // palettes, grey and 16-bit samples are expanded). A picture wider or higher
 // than maxSide is refused from its header, before any pixel memory is
 // allocated. False with a one-line reason in *error for anything malformed.
-bool DecodePng(const std::uint8_t* data, std::size_t size, Surface* out, int maxSide, std::string* error);
+bool DecodePng(const std::uint8_t* data, std::size_t size, Surface* out, int maxSide,
+               std::string* error);
 
 }  // namespace wq::gdi

@@ -58,16 +58,26 @@ int LiveObjectCount() {
     return static_cast<int>(Objects().size()) - g_stockCount;
 }
 
-GdiDC* LookupDC(HDC dc) { return IsLiveDC(dc) ? reinterpret_cast<GdiDC*>(dc) : nullptr; }
+GdiDC* LookupDC(HDC dc) {
+    return IsLiveDC(dc) ? reinterpret_cast<GdiDC*>(dc) : nullptr;
+}
 
 template <class T>
 static T* LookupKind(HGDIOBJ h, GdiKind kind) {
     if (!IsLiveObject(h)) return nullptr;
     return h->kind == kind ? static_cast<T*>(h) : nullptr;
 }
-GdiBitmap* LookupBitmap(HGDIOBJ h) { return LookupKind<GdiBitmap>(h, GdiKind::Bitmap); }
-GdiBrush* LookupBrush(HGDIOBJ h) { return LookupKind<GdiBrush>(h, GdiKind::Brush); }
-GdiPen* LookupPen(HGDIOBJ h) { return LookupKind<GdiPen>(h, GdiKind::Pen); }
-GdiFont* LookupFont(HGDIOBJ h) { return LookupKind<GdiFont>(h, GdiKind::Font); }
+GdiBitmap* LookupBitmap(HGDIOBJ h) {
+    return LookupKind<GdiBitmap>(h, GdiKind::Bitmap);
+}
+GdiBrush* LookupBrush(HGDIOBJ h) {
+    return LookupKind<GdiBrush>(h, GdiKind::Brush);
+}
+GdiPen* LookupPen(HGDIOBJ h) {
+    return LookupKind<GdiPen>(h, GdiKind::Pen);
+}
+GdiFont* LookupFont(HGDIOBJ h) {
+    return LookupKind<GdiFont>(h, GdiKind::Font);
+}
 
 }  // namespace wq::gdi

@@ -12,7 +12,8 @@ using namespace wq::gdi;
 // Fills a logical rectangle of the DC, clipped.
 void FillLogical(GdiDC& dc, RECT r, std::uint32_t pixel) {
     if (!dc.surface || IsEmpty(r)) return;
-    r = RECT{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x, r.bottom + dc.origin.y};
+    r = RECT{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x,
+             r.bottom + dc.origin.y};
     FillSurfaceRect(*dc.surface, Intersect(r, EffectiveClip(dc)), pixel);
 }
 
@@ -120,9 +121,10 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
     if (!dc || !dc->surface || !CoordsOk({x, y})) return CLR_INVALID;
     int sx = x + dc->origin.x, sy = y + dc->origin.y;
     RECT clip = EffectiveClip(*dc);
-    if (sx < clip.left || sx >= clip.right || sy < clip.top || sy >= clip.bottom) return CLR_INVALID;
-    dc->surface->pixels[static_cast<size_t>(sy) * static_cast<size_t>(dc->surface->width) + static_cast<size_t>(sx)] =
-        PixelFromColorref(color);
+    if (sx < clip.left || sx >= clip.right || sy < clip.top || sy >= clip.bottom)
+        return CLR_INVALID;
+    dc->surface->pixels[static_cast<size_t>(sy) * static_cast<size_t>(dc->surface->width) +
+                        static_cast<size_t>(sx)] = PixelFromColorref(color);
     return color & 0xFFFFFF;
 }
 
@@ -131,6 +133,7 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
     if (!dc || !dc->surface || !CoordsOk({x, y})) return CLR_INVALID;
     int sx = x + dc->origin.x, sy = y + dc->origin.y;
     RECT clip = EffectiveClip(*dc);
-    if (sx < clip.left || sx >= clip.right || sy < clip.top || sy >= clip.bottom) return CLR_INVALID;
+    if (sx < clip.left || sx >= clip.right || sy < clip.top || sy >= clip.bottom)
+        return CLR_INVALID;
     return ColorrefFromPixel(dc->surface->At(sx, sy));
 }

@@ -22,7 +22,9 @@ struct Surface {
         height = h < 0 ? 0 : h;
         pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
     }
-    std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
+    std::uint32_t At(int x, int y) const {
+        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    }
 };
 
 // COLORREF (0x00BBGGRR) <-> surface pixel (0x00RRGGBB).

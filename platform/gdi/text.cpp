@@ -25,11 +25,13 @@ constexpr int kMaxAdvance = 1 << 12;
 
 // Advance of each unit of the run (the second unit of a surrogate pair gets 0),
 // from lpDx when given.
-std::vector<int> Advances(FontFace& face, const std::vector<CodePoint>& cps, int units, const int* lpDx) {
+std::vector<int> Advances(FontFace& face, const std::vector<CodePoint>& cps, int units,
+                          const int* lpDx) {
     std::vector<int> adv(static_cast<size_t>(units), 0);
     for (const CodePoint& c : cps) adv[static_cast<size_t>(c.unit)] = face.GlyphFor(c.cp).advance;
     if (lpDx)
-        for (int i = 0; i < units; ++i) adv[static_cast<size_t>(i)] = std::clamp(lpDx[i], -kMaxAdvance, kMaxAdvance);
+        for (int i = 0; i < units; ++i)
+            adv[static_cast<size_t>(i)] = std::clamp(lpDx[i], -kMaxAdvance, kMaxAdvance);
     return adv;
 }
 
@@ -72,11 +74,15 @@ int DrawRun(GdiDC& dc, int x, int y, const char16_t* s, int n, const int* lpDx, 
     for (const CodePoint& c : cps) {
         const Glyph& g = face->GlyphFor(c.cp);
         int gx = pen + g.left, gy = baseline - g.top;
-        int y0 = std::max(gy, static_cast<int>(clip.top)), y1 = std::min(gy + g.height, static_cast<int>(clip.bottom));
-        int x0 = std::max(gx, static_cast<int>(clip.left)), x1 = std::min(gx + g.width, static_cast<int>(clip.right));
+        int y0 = std::max(gy, static_cast<int>(clip.top)),
+            y1 = std::min(gy + g.height, static_cast<int>(clip.bottom));
+        int x0 = std::max(gx, static_cast<int>(clip.left)),
+            x1 = std::min(gx + g.width, static_cast<int>(clip.right));
         for (int py = y0; py < y1; ++py) {
-            const std::uint8_t* cov = &g.coverage[static_cast<size_t>(py - gy) * static_cast<size_t>(g.width)];
-            std::uint32_t* row = &surf.pixels[static_cast<size_t>(py) * static_cast<size_t>(surf.width)];
+            const std::uint8_t* cov =
+                &g.coverage[static_cast<size_t>(py - gy) * static_cast<size_t>(g.width)];
+            std::uint32_t* row =
+                &surf.pixels[static_cast<size_t>(py) * static_cast<size_t>(surf.width)];
             for (int px = x0; px < x1; ++px) {
                 unsigned a = cov[px - gx];
                 if (a) row[px] = Blend(row[px], ink, a);
@@ -92,10 +98,13 @@ int DrawRun(GdiDC& dc, int x, int y, const char16_t* s, int n, const int* lpDx, 
     return width;
 }
 
-RECT NoClip() { return RECT{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30}; }
+RECT NoClip() {
+    return RECT{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30};
+}
 
 RECT ToSurface(const GdiDC& dc, const RECT& r) {
-    return RECT{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x, r.bottom + dc.origin.y};
+    return RECT{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x,
+                r.bottom + dc.origin.y};
 }
 
 int UnitCount(const char16_t* s, int n) {
@@ -148,10 +157,12 @@ BOOL GetTextMetricsW(HDC hdc, TEXTMETRICW* lptm) {
     lptm->tmCharSet = f->logfont.lfCharSet;
     return TRUE;
 }
-BOOL GetTextMetrics(HDC hdc, TEXTMETRICW* lptm) { return GetTextMetricsW(hdc, lptm); }
+BOOL GetTextMetrics(HDC hdc, TEXTMETRICW* lptm) {
+    return GetTextMetricsW(hdc, lptm);
+}
 
-BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, int* lpnFit, int* lpnDx,
-                           SIZE* lpSize) {
+BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, int* lpnFit,
+                           int* lpnDx, SIZE* lpSize) {
     GdiDC* dc = LookupDC(hdc);
     FontFace* face = dc ? FaceOf(*dc) : nullptr;
     if (!face || cchString < 0 || (cchString > 0 && !lpszString)) return FALSE;
@@ -159,8 +170,9 @@ BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxE
     int extent = 0, fit = 0;
     bool fitting = true;
     for (const CodePoint& c : cps) {
-        extent = static_cast<int>(std::min<long long>(static_cast<long long>(extent) + face->GlyphFor(c.cp).advance,
-                                                      std::numeric_limits<int>::max()));
+        extent = static_cast<int>(
+            std::min<long long>(static_cast<long long>(extent) + face->GlyphFor(c.cp).advance,
+                                std::numeric_limits<int>::max()));
         if (fitting && extent <= nMaxExtent) {
             fit = c.unit + c.units;
         } else {
@@ -173,8 +185,8 @@ BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxE
     if (lpSize) *lpSize = SIZE{extent, face->Metrics().height()};
     return TRUE;
 }
-BOOL GetTextExtentExPoint(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, int* lpnFit, int* lpnDx,
-                          SIZE* lpSize) {
+BOOL GetTextExtentExPoint(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, int* lpnFit,
+                          int* lpnDx, SIZE* lpSize) {
     return GetTextExtentExPointW(hdc, lpszString, cchString, nMaxExtent, lpnFit, lpnDx, lpSize);
 }
 BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, SIZE* psizl) {
@@ -184,7 +196,8 @@ BOOL GetTextExtentPoint32(HDC hdc, LPCWSTR lpString, int c, SIZE* psizl) {
     return GetTextExtentPoint32W(hdc, lpString, c, psizl);
 }
 
-BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR lpString, UINT c, const int* lpDx) {
+BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR lpString, UINT c,
+                 const int* lpDx) {
     GdiDC* dc = LookupDC(hdc);
     if (!dc || (c > 0 && !lpString) || c > 0x7FFFFFFF || !CoordsOk({x, y})) return FALSE;
     if (lprc && !RectOk(*lprc)) return FALSE;
@@ -196,14 +209,17 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR 
     DrawRun(*dc, x, y, lpString, static_cast<int>(c), lpDx, clip);
     return TRUE;
 }
-BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR lpString, UINT c, const int* lpDx) {
+BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* lprc, LPCWSTR lpString, UINT c,
+                const int* lpDx) {
     return ExtTextOutW(hdc, x, y, options, lprc, lpString, c, lpDx);
 }
 BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR lpString, int c) {
     if (c < 0) return FALSE;
     return ExtTextOutW(hdc, x, y, 0, nullptr, lpString, static_cast<UINT>(c), nullptr);
 }
-BOOL TextOut(HDC hdc, int x, int y, LPCWSTR lpString, int c) { return TextOutW(hdc, x, y, lpString, c); }
+BOOL TextOut(HDC hdc, int x, int y, LPCWSTR lpString, int c) {
+    return TextOutW(hdc, x, y, lpString, c);
+}
 
 int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) {
     GdiDC* dc = LookupDC(hdc);
@@ -228,17 +244,21 @@ int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) 
     }
     int top = lprc->top;
     if (format & DT_SINGLELINE) {
-        if (format & DT_VCENTER) top = (lprc->top + lprc->bottom - total) / 2;
-        else if (format & DT_BOTTOM) top = lprc->bottom - total;
+        if (format & DT_VCENTER)
+            top = (lprc->top + lprc->bottom - total) / 2;
+        else if (format & DT_BOTTOM)
+            top = lprc->bottom - total;
     }
     RECT clip = (format & DT_NOCLIP) ? NoClip() : ToSurface(*dc, *lprc);
     for (size_t i = 0; i < lines.size(); ++i) {
         int w = widths[i];
         int left = lprc->left;
-        if (format & DT_CENTER) left = (lprc->left + lprc->right - w) / 2;
-        else if (format & DT_RIGHT) left = lprc->right - w;
-        DrawRun(*dc, left, top + lineHeight * static_cast<int>(i), lpchText + lines[i].start, lines[i].length, nullptr,
-                clip);
+        if (format & DT_CENTER)
+            left = (lprc->left + lprc->right - w) / 2;
+        else if (format & DT_RIGHT)
+            left = lprc->right - w;
+        DrawRun(*dc, left, top + lineHeight * static_cast<int>(i), lpchText + lines[i].start,
+                lines[i].length, nullptr, clip);
     }
     return top - lprc->top + total;
 }

@@ -31,7 +31,8 @@ bool Decode(const std::uint8_t* data, std::size_t size, gdi::Surface* out, std::
 // Reads a whole regular file named by a device path (through the device file
 // system). nullopt when it cannot be opened, is not a regular file or exceeds
 // kMaxFileBytes.
-std::optional<std::vector<std::uint8_t>> ReadDeviceFile(std::u16string_view devicePath, std::string* error);
+std::optional<std::vector<std::uint8_t>> ReadDeviceFile(std::u16string_view devicePath,
+                                                        std::string* error);
 
 // Reads and decodes the picture at a device path.
 bool LoadFile(std::u16string_view devicePath, gdi::Surface* out, std::string* error = nullptr);

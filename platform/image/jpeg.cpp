@@ -33,15 +33,16 @@ void OnMessage(j_common_ptr cinfo, int level) {
 }
 
 // Rows go straight into `pixels` once the size is known and accepted.
-bool Decompress(jpeg_decompress_struct* cinfo, ErrorManager* err, const std::uint8_t* data, std::size_t size,
-                gdi::Surface* out) {
+bool Decompress(jpeg_decompress_struct* cinfo, ErrorManager* err, const std::uint8_t* data,
+                std::size_t size, gdi::Surface* out) {
     if (setjmp(err->jump)) return false;
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(cinfo, TRUE);
-    if (cinfo->image_width == 0 || cinfo->image_height == 0 || cinfo->image_width > static_cast<unsigned>(kMaxSide) ||
+    if (cinfo->image_width == 0 || cinfo->image_height == 0 ||
+        cinfo->image_width > static_cast<unsigned>(kMaxSide) ||
         cinfo->image_height > static_cast<unsigned>(kMaxSide)) {
-        std::snprintf(err->message, sizeof err->message, "JPEG of %ux%u pixels refused", cinfo->image_width,
-                      cinfo->image_height);
+        std::snprintf(err->message, sizeof err->message, "JPEG of %ux%u pixels refused",
+                      cinfo->image_width, cinfo->image_height);
         return false;
     }
     // B, G, R, X bytes: one little-endian 0x00RRGGBB word per pixel after masking.

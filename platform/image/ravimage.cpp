@@ -32,7 +32,9 @@ std::shared_ptr<const wq::gdi::Surface> Find(HRAVIMAGE image) {
 
 }  // namespace
 
-BOOL ravimage_InitialImageLibrary() { return TRUE; }
+BOOL ravimage_InitialImageLibrary() {
+    return TRUE;
+}
 
 BOOL ravimage_UnInitializeImageLibrary() {
     Table& t = Images();

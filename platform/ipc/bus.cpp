@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <future>
 #include <set>
 
@@ -29,14 +29,16 @@ std::string TakeError(GError* error) {
     return text;
 }
 
-GVariant* CallDaemon(GDBusConnection* conn, const char* method, GVariant* args, const char* replyType,
-                     std::string* error) {
+GVariant* CallDaemon(GDBusConnection* conn, const char* method, GVariant* args,
+                     const char* replyType, std::string* error) {
     GError* e = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(conn, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                  "org.freedesktop.DBus", method, args, G_VARIANT_TYPE(replyType),
-                                                  G_DBUS_CALL_FLAGS_NONE, kDaemonTimeoutMs, nullptr, &e);
-    if (!reply && error) *error = TakeError(e);
-    else if (!reply) g_error_free(e);
+    GVariant* reply = g_dbus_connection_call_sync(
+        conn, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method, args,
+        G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, kDaemonTimeoutMs, nullptr, &e);
+    if (!reply && error)
+        *error = TakeError(e);
+    else if (!reply)
+        g_error_free(e);
     return reply;
 }
 
@@ -82,9 +84,10 @@ gboolean StartCall(gpointer data) {
     auto* start = static_cast<CallStart*>(data);
     GVariant* args = start->args;
     start->args = nullptr;
-    g_dbus_connection_call(start->conn, start->dest.c_str(), start->path.c_str(), start->iface.c_str(),
-                           start->method.c_str(), args, G_VARIANT_TYPE(start->replyType.c_str()),
-                           G_DBUS_CALL_FLAGS_NO_AUTO_START, start->timeoutMs, nullptr, OnCallDone, start);
+    g_dbus_connection_call(
+        start->conn, start->dest.c_str(), start->path.c_str(), start->iface.c_str(),
+        start->method.c_str(), args, G_VARIANT_TYPE(start->replyType.c_str()),
+        G_DBUS_CALL_FLAGS_NO_AUTO_START, start->timeoutMs, nullptr, OnCallDone, start);
     if (args) g_variant_unref(args);  // the call holds its own reference
     return G_SOURCE_REMOVE;
 }
@@ -120,8 +123,9 @@ void SayOnce(const std::string& text) {
 
 std::unique_ptr<Bus> Bus::Create(Host& host, BusOptions options) {
     GError* error = nullptr;
-    gchar* address = options.address.empty() ? g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, &error)
-                                             : g_strdup(options.address.c_str());
+    gchar* address = options.address.empty()
+                         ? g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, &error)
+                         : g_strdup(options.address.c_str());
     GDBusConnection* conn = nullptr;
     if (address) {
         conn = g_dbus_connection_new_for_address_sync(
@@ -163,7 +167,8 @@ Bus::~Bus() {
     for (const auto& [element, id] : d.registrations) elements.push_back(element);
     d.RunOnBus([&d, &elements] {
         for (const auto& element : elements) d.Unregister(element);
-        if (d.automationRegistration) g_dbus_connection_unregister_object(d.shared->conn, d.automationRegistration);
+        if (d.automationRegistration)
+            g_dbus_connection_unregister_object(d.shared->conn, d.automationRegistration);
         d.automationRegistration = 0;
     });
     g_main_context_invoke(d.context, QuitLoop, d.loop);
@@ -186,12 +191,15 @@ void Bus::Impl::RunOnBus(const std::function<void()>& fn) {
         std::promise<void> done;
     } job{&fn, {}};
     std::future<void> finished = job.done.get_future();
-    g_main_context_invoke(context, [](gpointer p) -> gboolean {
-        auto* j = static_cast<Job*>(p);
-        (*j->fn)();
-        j->done.set_value();
-        return G_SOURCE_REMOVE;
-    }, &job);
+    g_main_context_invoke(
+        context,
+        [](gpointer p) -> gboolean {
+            auto* j = static_cast<Job*>(p);
+            (*j->fn)();
+            j->done.set_value();
+            return G_SOURCE_REMOVE;
+        },
+        &job);
     finished.wait();
 }
 
@@ -211,17 +219,21 @@ void Bus::Impl::Register(const std::string& element) {
     }
     registrations[element] = id;
     std::string why;
-    GVariant* reply = CallDaemon(shared->conn, "RequestName",
-                                 g_variant_new("(su)", (kWindowNamePrefix + element).c_str(), 0u), "(u)", &why);
-    if (reply) g_variant_unref(reply);
-    else SayOnce("desktop bus: cannot own " + (kWindowNamePrefix + element) + ": " + why);
+    GVariant* reply =
+        CallDaemon(shared->conn, "RequestName",
+                   g_variant_new("(su)", (kWindowNamePrefix + element).c_str(), 0u), "(u)", &why);
+    if (reply)
+        g_variant_unref(reply);
+    else
+        SayOnce("desktop bus: cannot own " + (kWindowNamePrefix + element) + ": " + why);
 }
 
 void Bus::Impl::Unregister(const std::string& element) {
     auto it = registrations.find(element);
     if (it == registrations.end()) return;
-    GVariant* reply = CallDaemon(shared->conn, "ReleaseName",
-                                 g_variant_new("(s)", (kWindowNamePrefix + element).c_str()), "(u)", nullptr);
+    GVariant* reply =
+        CallDaemon(shared->conn, "ReleaseName",
+                   g_variant_new("(s)", (kWindowNamePrefix + element).c_str()), "(u)", nullptr);
     if (reply) g_variant_unref(reply);
     g_dbus_connection_unregister_object(shared->conn, it->second);
     registrations.erase(it);
@@ -264,8 +276,9 @@ std::uint64_t Bus::Find(std::u16string_view name) {
     Impl& d = *m_impl;
     const std::string element = WindowElement(name);
     if (element.empty()) return 0;
-    GVariant* reply = CallDaemon(d.shared->conn, "GetNameOwner",
-                                 g_variant_new("(s)", (kWindowNamePrefix + element).c_str()), "(s)", nullptr);
+    GVariant* reply =
+        CallDaemon(d.shared->conn, "GetNameOwner",
+                   g_variant_new("(s)", (kWindowNamePrefix + element).c_str()), "(s)", nullptr);
     if (!reply) return 0;
     const gchar* owner = nullptr;
     g_variant_get(reply, "(&s)", &owner);
@@ -294,21 +307,23 @@ std::vector<Bus::Published> Bus::ListWindows() {
     g_variant_unref(names);
     for (const std::string& busName : ours) {
         const std::string element = busName.substr(std::strlen(kWindowNamePrefix));
-        GVariant* owner = CallDaemon(d.shared->conn, "GetNameOwner", g_variant_new("(s)", busName.c_str()), "(s)",
-                                     nullptr);
+        GVariant* owner = CallDaemon(d.shared->conn, "GetNameOwner",
+                                     g_variant_new("(s)", busName.c_str()), "(s)", nullptr);
         if (!owner) continue;
         const gchar* ownerName = nullptr;
         g_variant_get(owner, "(&s)", &ownerName);
         Published p{{}, ownerName};
         g_variant_unref(owner);
         GVariant* name = g_dbus_connection_call_sync(
-            d.shared->conn, p.owner.c_str(), (kWindowPathPrefix + element).c_str(), "org.freedesktop.DBus.Properties",
-            "Get", g_variant_new("(ss)", kWindowInterface, "Name"), G_VARIANT_TYPE("(v)"),
+            d.shared->conn, p.owner.c_str(), (kWindowPathPrefix + element).c_str(),
+            "org.freedesktop.DBus.Properties", "Get",
+            g_variant_new("(ss)", kWindowInterface, "Name"), G_VARIANT_TYPE("(v)"),
             G_DBUS_CALL_FLAGS_NO_AUTO_START, kDaemonTimeoutMs, nullptr, nullptr);
         if (name) {
             GVariant* inner = nullptr;
             g_variant_get(name, "(v)", &inner);
-            if (g_variant_is_of_type(inner, G_VARIANT_TYPE_STRING)) p.name = Utf8ToUtf16(g_variant_get_string(inner, nullptr));
+            if (g_variant_is_of_type(inner, G_VARIANT_TYPE_STRING))
+                p.name = Utf8ToUtf16(g_variant_get_string(inner, nullptr));
             g_variant_unref(inner);
             g_variant_unref(name);
         }
@@ -317,17 +332,21 @@ std::vector<Bus::Published> Bus::ListWindows() {
     return out;
 }
 
-std::string Bus::UniqueName() const { return m_impl->unique; }
+std::string Bus::UniqueName() const {
+    return m_impl->unique;
+}
 
-bool Bus::IsConnected() const { return !g_dbus_connection_is_closed(m_impl->shared->conn); }
+bool Bus::IsConnected() const {
+    return !g_dbus_connection_is_closed(m_impl->shared->conn);
+}
 
 std::string Bus::OwnerOf(std::uint64_t id) const {
     std::lock_guard lock(m_impl->remoteMutex);
     return id >= 1 && id <= m_impl->remotes.size() ? m_impl->remotes[id - 1].owner : std::string();
 }
 
-GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const char* method, GVariant* args,
-                    const char* replyType, std::string* error) {
+GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const char* method,
+                    GVariant* args, const char* replyType, std::string* error) {
     Impl& d = *m_impl;
     std::string owner, element;
     {
@@ -345,11 +364,15 @@ GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const
     }
     auto pending = std::make_shared<Pending>();
     const int timeout = static_cast<int>(d.options.sendTimeoutMs);
-    auto* start = new CallStart{d.shared->conn, owner, path ? std::string(path) : kWindowPathPrefix + element, iface, method,
-                                replyType, args, timeout, pending, d.shared};
+    auto* start = new CallStart{
+        d.shared->conn, owner,   path ? std::string(path) : kWindowPathPrefix + element,
+        iface,          method,  replyType,
+        args,           timeout, pending,
+        d.shared};
     g_main_context_invoke(d.context, StartCall, start);
     // The bus itself gives up after `timeout`; the margin covers its reply.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout + 1000);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout + 1000);
     Host* host = d.shared->host.load();
     if (!host->OnGuiThread()) {
         // Another thread only waits: the GUI thread's tasks are not its to run.
@@ -366,8 +389,8 @@ GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const
             std::lock_guard lock(pending->mutex);
             if (pending->done) break;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             if (error) *error = "no answer in time";
             return nullptr;
@@ -390,7 +413,8 @@ LRESULT Bus::Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam, bool
                              static_cast<gint64>(lParam));
         method = "SendMessage";
     } else {
-        args = g_variant_new("(utx)", msg, static_cast<guint64>(wParam), static_cast<gint64>(lParam));
+        args =
+            g_variant_new("(utx)", msg, static_cast<guint64>(wParam), static_cast<gint64>(lParam));
         method = "SendNumber";
     }
     GVariant* reply = Call(id, nullptr, kWindowInterface, method, args, "(x)", nullptr);
@@ -421,19 +445,21 @@ bool Bus::Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) {
                              static_cast<gint64>(lParam));
         method = "PostMessage";
     } else {
-        args = g_variant_new("(utx)", msg, static_cast<guint64>(wParam), static_cast<gint64>(lParam));
+        args =
+            g_variant_new("(utx)", msg, static_cast<guint64>(wParam), static_cast<gint64>(lParam));
         method = "PostNumber";
     }
     // Without a callback GDBus sends with NO_REPLY_EXPECTED; calls made from one
     // thread leave in call order, and the bus keeps order per sender.
-    g_dbus_connection_call(d.shared->conn, owner.c_str(), (kWindowPathPrefix + element).c_str(), kWindowInterface,
-                           method, args, nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr, nullptr, nullptr);
+    g_dbus_connection_call(d.shared->conn, owner.c_str(), (kWindowPathPrefix + element).c_str(),
+                           kWindowInterface, method, args, nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                           -1, nullptr, nullptr, nullptr);
     return true;
 }
 
 bool Bus::BringToFront(std::uint64_t id, UINT swpFlags) {
-    GVariant* reply = Call(id, nullptr, kWindowInterface, "BringToFront", g_variant_new("(u)", swpFlags), "(b)",
-                           nullptr);
+    GVariant* reply = Call(id, nullptr, kWindowInterface, "BringToFront",
+                           g_variant_new("(u)", swpFlags), "(b)", nullptr);
     if (!reply) return false;
     gboolean done = FALSE;
     g_variant_get(reply, "(b)", &done);
@@ -454,7 +480,8 @@ bool Bus::EnableAutomation(AutomationHost& host) {
         d.automationRegistration = g_dbus_connection_register_object(
             d.shared->conn, kAutomationPath, AutomationInterfaceInfo(), AutomationVTable(), data,
             [](gpointer p) { delete static_cast<ObjectData*>(p); }, &error);
-        if (!d.automationRegistration) SayOnce("desktop bus: cannot export automation: " + TakeError(error));
+        if (!d.automationRegistration)
+            SayOnce("desktop bus: cannot export automation: " + TakeError(error));
         ok = d.automationRegistration != 0;
     });
     return ok;

@@ -55,7 +55,8 @@ public:
     Bus& operator=(const Bus&) = delete;
 
     std::uint64_t Find(std::u16string_view name) override;
-    LRESULT Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam, bool* delivered) override;
+    LRESULT Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam,
+                 bool* delivered) override;
     bool Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool BringToFront(std::uint64_t id, UINT swpFlags) override;
     void Publish(HWND hwnd, std::u16string_view name) override;
@@ -88,7 +89,7 @@ public:
     // floating one is consumed). Returns the reply, which the caller unrefs, or
     // nullptr with the bus's error text in `error`.
     GVariant* Call(std::uint64_t id, const char* path, const char* iface, const char* method,
-                           GVariant* args, const char* replyType, std::string* error);
+                   GVariant* args, const char* replyType, std::string* error);
 
     struct Impl;
 

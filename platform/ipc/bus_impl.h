@@ -23,7 +23,7 @@ namespace wq::ipc {
 // State that queued tasks and bus callbacks may still reach after the Bus
 // object is gone; they hold it by shared_ptr and check `host`.
 struct Shared {
-    GDBusConnection* conn = nullptr;  // owned by Bus::Impl
+    GDBusConnection* conn = nullptr;   // owned by Bus::Impl
     std::atomic<Host*> host{nullptr};  // cleared on the GUI thread when the bus closes
     uid_t uid = 0;
     int maxPending = 256;
@@ -43,7 +43,7 @@ struct Shared {
 // The user data of one exported object.
 struct ObjectData {
     std::shared_ptr<Shared> shared;
-    std::string element;                    // window objects
+    std::string element;                   // window objects
     AutomationHost* automation = nullptr;  // the automation object
 };
 

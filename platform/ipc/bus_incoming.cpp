@@ -84,8 +84,9 @@ public:
     }
     ~Reply() {
         if (m_invocation)
-            g_dbus_method_invocation_return_dbus_error(m_invocation, "org.wqaudio.Error.NotHandled",
-                                                       "the program ended before handling the call");
+            g_dbus_method_invocation_return_dbus_error(
+                m_invocation, "org.wqaudio.Error.NotHandled",
+                "the program ended before handling the call");
         --m_shared->pending;
     }
     Reply(const Reply&) = delete;
@@ -120,8 +121,8 @@ bool CallerAllowed(Shared& shared, const gchar* sender) {
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_sync(
         shared.conn, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "GetConnectionUnixUser", g_variant_new("(s)", sender), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 1000,
-        nullptr, &error);
+        "GetConnectionUnixUser", g_variant_new("(s)", sender), G_VARIANT_TYPE("(u)"),
+        G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, &error);
     bool allowed = false;
     if (reply) {
         guint32 uid = 0;
@@ -163,7 +164,9 @@ bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why) {
         guint32 number = 0;
         g_variant_get(params, "(utx)", &number, &wParam, &lParam);
         if (number >= 0xC000) {
-            *why = "registered messages (0xC000 and up) travel by name: use SendMessage or PostMessage";
+            *why =
+                "registered messages (0xC000 and up) travel by name: use SendMessage or "
+                "PostMessage";
             return false;
         }
         m.number = number;
@@ -180,11 +183,14 @@ struct MethodEntry {
     bool byName;
 };
 constexpr MethodEntry kWindowMethods[] = {
-    {"SendMessage", Kind::Send, true},  {"SendNumber", Kind::Send, false}, {"PostMessage", Kind::Post, true},
-    {"PostNumber", Kind::Post, false},  {"BringToFront", Kind::Front, false},
+    {"SendMessage", Kind::Send, true},    {"SendNumber", Kind::Send, false},
+    {"PostMessage", Kind::Post, true},    {"PostNumber", Kind::Post, false},
+    {"BringToFront", Kind::Front, false},
 };
 
-bool Busy(Shared& shared) { return shared.pending.load() >= shared.maxPending; }
+bool Busy(Shared& shared) {
+    return shared.pending.load() >= shared.maxPending;
+}
 
 // Hands `work` to the GUI thread as a sent message and answers with its value.
 void SendToGui(const std::shared_ptr<Shared>& shared, GDBusMethodInvocation* invocation,
@@ -199,8 +205,9 @@ void SendToGui(const std::shared_ptr<Shared>& shared, GDBusMethodInvocation* inv
     });
 }
 
-void OnWindowCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar* method,
-                  GVariant* params, GDBusMethodInvocation* invocation, gpointer userData) {
+void OnWindowCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
+                  const gchar* method, GVariant* params, GDBusMethodInvocation* invocation,
+                  gpointer userData) {
     auto* object = static_cast<ObjectData*>(userData);
     const std::shared_ptr<Shared>& shared = object->shared;
     if (!shared->host.load()) {
@@ -208,7 +215,8 @@ void OnWindowCall(GDBusConnection*, const gchar* sender, const gchar*, const gch
         return;
     }
     if (!CallerAllowed(*shared, sender)) {
-        Refuse(invocation, "org.freedesktop.DBus.Error.AccessDenied", "only programs of the same user");
+        Refuse(invocation, "org.freedesktop.DBus.Error.AccessDenied",
+               "only programs of the same user");
         return;
     }
     const MethodEntry* entry = nullptr;
@@ -237,7 +245,8 @@ void OnWindowCall(GDBusConnection*, const gchar* sender, const gchar*, const gch
     if (entry->kind == Kind::Send) {
         SendToGui(shared, invocation, [shared, element, m]() -> GVariant* {
             HWND hwnd = WindowFor(*shared, element);
-            return g_variant_new("(x)", static_cast<gint64>(hwnd ? shared->host.load()->Deliver(hwnd, m) : 0));
+            return g_variant_new(
+                "(x)", static_cast<gint64>(hwnd ? shared->host.load()->Deliver(hwnd, m) : 0));
         });
         return;
     }
@@ -259,25 +268,28 @@ void OnWindowCall(GDBusConnection*, const gchar* sender, const gchar*, const gch
     });
 }
 
-GVariant* OnWindowProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* property,
-                           GError** error, gpointer userData) {
+GVariant* OnWindowProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                           const gchar* property, GError** error, gpointer userData) {
     auto* object = static_cast<ObjectData*>(userData);
     std::lock_guard lock(object->shared->mutex);
     auto it = object->shared->windows.find(object->element);
-    if (g_strcmp0(property, "Name") != 0 || it == object->shared->windows.end() || it->second.empty()) {
+    if (g_strcmp0(property, "Name") != 0 || it == object->shared->windows.end() ||
+        it->second.empty()) {
         g_set_error(error, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY, "no such property");
         return nullptr;
     }
     return g_variant_new_string(Utf16ToUtf8(it->second.front().name).c_str());
 }
 
-void OnAutomationCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar* method,
-                      GVariant* params, GDBusMethodInvocation* invocation, gpointer userData) {
+void OnAutomationCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
+                      const gchar* method, GVariant* params, GDBusMethodInvocation* invocation,
+                      gpointer userData) {
     auto* object = static_cast<ObjectData*>(userData);
     const std::shared_ptr<Shared>& shared = object->shared;
     AutomationHost* automation = object->automation;
     if (!shared->host || !CallerAllowed(*shared, sender)) {
-        Refuse(invocation, "org.freedesktop.DBus.Error.AccessDenied", "only programs of the same user");
+        Refuse(invocation, "org.freedesktop.DBus.Error.AccessDenied",
+               "only programs of the same user");
         return;
     }
     const gchar* window = nullptr;
@@ -299,14 +311,16 @@ void OnAutomationCall(GDBusConnection*, const gchar* sender, const gchar*, const
         work = [automation, name = Utf8ToUtf16(window)]() -> GVariant* {
             std::vector<std::uint8_t> png = automation->Screenshot(name);
             if (png.empty()) return nullptr;
-            GVariant* bytes = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, png.data(), png.size(), 1);
+            GVariant* bytes =
+                g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, png.data(), png.size(), 1);
             return g_variant_new_tuple(&bytes, 1);
         };
     } else if (g_strcmp0(method, "State") == 0) {
         g_variant_get(params, "(&s)", &window);
         work = [automation, name = Utf8ToUtf16(window)]() -> GVariant* {
             std::string json = automation->State(name);
-            if (json.empty() || !g_utf8_validate(json.data(), static_cast<gssize>(json.size()), nullptr))
+            if (json.empty() ||
+                !g_utf8_validate(json.data(), static_cast<gssize>(json.size()), nullptr))
                 return nullptr;
             return g_variant_new("(s)", json.c_str());
         };

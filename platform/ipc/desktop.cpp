@@ -23,13 +23,16 @@ std::unique_ptr<DesktopBus> DesktopBus::Start(BusOptions options) {
     return std::unique_ptr<DesktopBus>(new DesktopBus(std::move(parts)));
 }
 
-DesktopBus::DesktopBus(std::unique_ptr<Parts> parts) : m_parts(std::move(parts)), m_bus(m_parts->bus.get()) {}
+DesktopBus::DesktopBus(std::unique_ptr<Parts> parts)
+    : m_parts(std::move(parts)), m_bus(m_parts->bus.get()) {}
 
 DesktopBus::~DesktopBus() {
     if (wq::win::GetRemoteWindows() == m_bus) wq::win::SetRemoteWindows(nullptr);
     m_parts->bus.reset();
 }
 
-bool DesktopBus::EnableAutomation() { return m_bus->EnableAutomation(m_parts->automation); }
+bool DesktopBus::EnableAutomation() {
+    return m_bus->EnableAutomation(m_parts->automation);
+}
 
 }  // namespace wq::ipc

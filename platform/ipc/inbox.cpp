@@ -40,7 +40,8 @@ int Inbox::RunSent() {
 int Inbox::WaitForSent(DWORD timeoutMs) {
     {
         std::unique_lock lock(m_mutex);
-        m_wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !m_sent.empty() || m_closed; });
+        m_wake.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                        [this] { return !m_sent.empty() || m_closed; });
     }
     return RunSent();
 }

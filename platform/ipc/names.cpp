@@ -10,7 +10,9 @@ namespace {
 // A bus name is at most 255 bytes; the prefix takes 19 of them.
 constexpr size_t kMaxElement = 200;
 
-bool Plain(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+bool Plain(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
 
 }  // namespace
 
@@ -41,8 +43,8 @@ std::string WindowElement(std::u16string_view name) {
         }
     }
     if (out.size() > kMaxElement) {
-        gchar* sum = g_compute_checksum_for_data(G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(folded.data()),
-                                                 folded.size());
+        gchar* sum = g_compute_checksum_for_data(
+            G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(folded.data()), folded.size());
         out = std::string("_h") + sum;
         g_free(sum);
     }

@@ -14,10 +14,10 @@ namespace wq::ipc {
 
 struct ControlState {
     UINT id = 0;
-    std::string kind;           // "button", "slider" or "custom"
-    RECT rect{};                // in the window's client coordinates
-    std::optional<int> pos;     // sliders
-    std::u16string picture;     // buttons: the picture of the normal face
+    std::string kind;        // "button", "slider" or "custom"
+    RECT rect{};             // in the window's client coordinates
+    std::optional<int> pos;  // sliders
+    std::u16string picture;  // buttons: the picture of the normal face
 };
 
 // The skin controls of `window` (a top-level window or a child), in drawing

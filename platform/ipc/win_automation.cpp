@@ -47,7 +47,8 @@ std::u16string TextOf(HWND hwnd) {
 // sends, but no posted messages, paints or timers.
 void PumpInput() {
     MSG msg;
-    for (int guard = 0; guard < 1000 && PeekMessageW(&msg, nullptr, WM_MOUSEMOVE, WM_LBUTTONDBLCLK, PM_REMOVE);
+    for (int guard = 0;
+         guard < 1000 && PeekMessageW(&msg, nullptr, WM_MOUSEMOVE, WM_LBUTTONDBLCLK, PM_REMOVE);
          ++guard) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -135,7 +136,9 @@ void Describe(JsonWriter& j, HWND hwnd, HWND top, int depth) {
 
 }  // namespace
 
-void SetControlLister(ControlLister lister) { Lister() = std::move(lister); }
+void SetControlLister(ControlLister lister) {
+    Lister() = std::move(lister);
+}
 
 HWND LocalTopLevel(std::u16string_view name) {
     const std::u16string wanted = Fold(name);
@@ -157,7 +160,8 @@ bool WinAutomation::Drag(std::u16string_view window, POINT from, POINT to) {
     if (!top) return false;
     Pen(top, WM_LBUTTONDOWN, from);
     const int dx = to.x - from.x, dy = to.y - from.y;
-    const int steps = std::max(1, (std::max(std::abs(dx), std::abs(dy)) + kDragStep - 1) / kDragStep);
+    const int steps =
+        std::max(1, (std::max(std::abs(dx), std::abs(dy)) + kDragStep - 1) / kDragStep);
     for (int i = 1; i <= steps; ++i)
         Pen(top, WM_MOUSEMOVE, POINT{from.x + dx * i / steps, from.y + dy * i / steps});
     Pen(top, WM_LBUTTONUP, to);

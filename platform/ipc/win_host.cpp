@@ -6,10 +6,18 @@
 
 namespace wq::ipc {
 
-void WinHost::PostTask(std::function<void()> task) { wq::win::PostTask(std::move(task)); }
-void WinHost::SendTask(std::function<void()> task) { wq::win::SendTask(std::move(task)); }
-int WinHost::WaitForSentTasks(DWORD timeoutMs) { return wq::win::WaitForSentTasks(timeoutMs); }
-bool WinHost::OnGuiThread() { return wq::win::IsGuiThread(); }
+void WinHost::PostTask(std::function<void()> task) {
+    wq::win::PostTask(std::move(task));
+}
+void WinHost::SendTask(std::function<void()> task) {
+    wq::win::SendTask(std::move(task));
+}
+int WinHost::WaitForSentTasks(DWORD timeoutMs) {
+    return wq::win::WaitForSentTasks(timeoutMs);
+}
+bool WinHost::OnGuiThread() {
+    return wq::win::IsGuiThread();
+}
 
 LRESULT WinHost::Deliver(HWND hwnd, const Message& m) {
     if (!IsWindow(hwnd)) return 0;
@@ -20,7 +28,9 @@ LRESULT WinHost::Deliver(HWND hwnd, const Message& m) {
     return SendMessageW(hwnd, msg, m.wParam, m.lParam);
 }
 
-std::u16string WinHost::MessageName(UINT msg) { return std::u16string(wq::win::GetRegisteredMessageName(msg)); }
+std::u16string WinHost::MessageName(UINT msg) {
+    return std::u16string(wq::win::GetRegisteredMessageName(msg));
+}
 
 bool WinHost::BringToFront(HWND hwnd, UINT swpFlags) {
     if (!IsWindow(hwnd)) return false;

@@ -32,7 +32,8 @@ double HalfWidthOctaves(int band, const CodecBand& b) {
 }  // namespace
 
 bool CodecSettings::IsFlat() const {
-    return widen == 0.0 && std::all_of(std::begin(bands), std::end(bands), [](const CodecBand& b) { return b.gainDb == 0.0; });
+    return widen == 0.0 && std::all_of(std::begin(bands), std::end(bands),
+                                       [](const CodecBand& b) { return b.gainDb == 0.0; });
 }
 
 double EstimatedResponseDb(const CodecSettings& s, double freqHz) {
@@ -54,7 +55,8 @@ double EstimatedResponseDb(const CodecSettings& s, double freqHz) {
 double HeadroomGain(const CodecSettings& s) {
     double peak = 0;
     for (double f = 20; f <= 20000; f *= 1.05) peak = std::max(peak, EstimatedResponseDb(s, f));
-    for (const CodecBand& b : s.bands) peak = std::max(peak, EstimatedResponseDb(s, b.freqHz));  // the peaks themselves
+    for (const CodecBand& b : s.bands)
+        peak = std::max(peak, EstimatedResponseDb(s, b.freqHz));  // the peaks themselves
     // Mid/side widening can raise a sample by up to 1 + widen.
     return std::pow(10.0, -peak / 20.0) / (1.0 + s.widen);
 }
@@ -81,7 +83,9 @@ CodecSettings GetCodecSettings() {
     return st.settings;
 }
 
-float CurrentWidening() { return gWidening.load(std::memory_order_relaxed); }
+float CurrentWidening() {
+    return gWidening.load(std::memory_order_relaxed);
+}
 
 namespace detail {
 

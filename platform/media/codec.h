@@ -19,7 +19,8 @@ struct CodecBand {
 };
 
 struct CodecSettings {
-    CodecBand bands[5] = {{105, 0, false}, {300, 0, false}, {850, 0, false}, {2400, 0, false}, {6900, 0, false}};
+    CodecBand bands[5] = {
+        {105, 0, false}, {300, 0, false}, {850, 0, false}, {2400, 0, false}, {6900, 0, false}};
     double widen = 0.0;  // 3D level, 0..1 (1 = side doubled)
 
     bool IsFlat() const;

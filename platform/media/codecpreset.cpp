@@ -10,10 +10,12 @@ namespace wq::media {
 namespace {
 
 constexpr int kFreqHz[5][4] = {
-    {80, 105, 135, 175}, {230, 300, 385, 500}, {650, 850, 1100, 1400}, {1800, 2400, 3200, 4100}, {5300, 6900, 9000, 11700},
+    {80, 105, 135, 175},      {230, 300, 385, 500},      {650, 850, 1100, 1400},
+    {1800, 2400, 3200, 4100}, {5300, 6900, 9000, 11700},
 };
 // 3D level by step, hundredths of a percent.
-constexpr int k3D[16] = {0, 667, 1330, 2000, 2670, 3330, 4000, 4660, 5330, 6000, 6670, 7330, 8000, 8670, 9330, 10000};
+constexpr int k3D[16] = {0,    667,  1330, 2000, 2670, 3330, 4000, 4660,
+                         5330, 6000, 6670, 7330, 8000, 8670, 9330, 10000};
 
 constexpr PresetSteps kDefaults[kPresetCount] = {
     {{1, 1, 1, 1, 1}, {12, 12, 12, 12, 12}, {0, 0, 0, 0, 0}, 0},  // NORMAL
@@ -62,9 +64,11 @@ PresetSteps LoadPresetSteps(int preset) {
         const std::u16string n(1, static_cast<char16_t>(u'1' + b));
         DWORD v = 0;
         // Stored values are signed 32-bit; anything outside its range keeps the default.
-        if (ReadStep(u"HZ BAND" + n, preset, &v) && static_cast<int>(v) >= 0 && static_cast<int>(v) < 4)
+        if (ReadStep(u"HZ BAND" + n, preset, &v) && static_cast<int>(v) >= 0 &&
+            static_cast<int>(v) < 4)
             s.freq[b] = static_cast<int>(v);
-        if (ReadStep(u"DB BAND" + n, preset, &v) && static_cast<int>(v) >= 0 && static_cast<int>(v) <= 24)
+        if (ReadStep(u"DB BAND" + n, preset, &v) && static_cast<int>(v) >= 0 &&
+            static_cast<int>(v) <= 24)
             s.gain[b] = 24 - static_cast<int>(v);
         if (b >= 1 && b <= 3 && ReadStep(u"USE WIDE BAND" + n, preset, &v)) s.wide[b] = v != 0;
     }
@@ -89,7 +93,8 @@ CodecSettings ToCodecSettings(const PresetSteps& steps) {
 
 void InstallCodecBackend() {
     auto previous = wq::device::SetCodecBackend(std::make_shared<Codec>());
-    if (previous) wq::device::SetCodecBackend(previous);  // keep one installed by the program or a test
+    if (previous)
+        wq::device::SetCodecBackend(previous);  // keep one installed by the program or a test
 }
 
 }  // namespace wq::media

@@ -10,7 +10,9 @@
 namespace {
 
 struct GuidLess {
-    bool operator()(const GUID& a, const GUID& b) const { return std::memcmp(&a, &b, sizeof(GUID)) < 0; }
+    bool operator()(const GUID& a, const GUID& b) const {
+        return std::memcmp(&a, &b, sizeof(GUID)) < 0;
+    }
 };
 
 // The classes of this process; the real ones are registered from the start.
@@ -25,7 +27,8 @@ struct Registry {
 };
 
 Registry& registry() {
-    static Registry* r = new Registry;  // lives to process exit: objects may be created during teardown
+    static Registry* r =
+        new Registry;  // lives to process exit: objects may be created during teardown
     return *r;
 }
 
@@ -45,7 +48,8 @@ void CoUninitialize() {
     if (r.initCount > 0) --r.initCount;
 }
 
-HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv) {
+HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
+                         LPVOID* ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
     if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;

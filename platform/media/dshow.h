@@ -15,21 +15,29 @@ using OAFilterState = LONG;
 using OAEVENT = LONG_PTR;
 
 // {E436EBB3-524F-11CE-9F53-0020AF0BA770}
-inline constexpr CLSID CLSID_FilterGraph = {0xE436EBB3, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+inline constexpr CLSID CLSID_FilterGraph = {
+    0xE436EBB3, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 // {56A868A9-0AD4-11CE-B03A-0020AF0BA770}
-inline constexpr IID IID_IGraphBuilder = {0x56A868A9, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+inline constexpr IID IID_IGraphBuilder = {
+    0x56A868A9, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 // {56A8689F-0AD4-11CE-B03A-0020AF0BA770}
-inline constexpr IID IID_IFilterGraph = {0x56A8689F, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+inline constexpr IID IID_IFilterGraph = {
+    0x56A8689F, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 // {56A868B1-0AD4-11CE-B03A-0020AF0BA770}
-inline constexpr IID IID_IMediaControl = {0x56A868B1, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+inline constexpr IID IID_IMediaControl = {
+    0x56A868B1, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 // {36B73880-C2C8-11CF-8B46-00805F6CEF60}
-inline constexpr IID IID_IMediaSeeking = {0x36B73880, 0xC2C8, 0x11CF, {0x8B, 0x46, 0x00, 0x80, 0x5F, 0x6C, 0xEF, 0x60}};
+inline constexpr IID IID_IMediaSeeking = {
+    0x36B73880, 0xC2C8, 0x11CF, {0x8B, 0x46, 0x00, 0x80, 0x5F, 0x6C, 0xEF, 0x60}};
 // {56A868B3-0AD4-11CE-B03A-0020AF0BA770}
-inline constexpr IID IID_IBasicAudio = {0x56A868B3, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+inline constexpr IID IID_IBasicAudio = {
+    0x56A868B3, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 // {56A868B6-0AD4-11CE-B03A-0020AF0BA770}
-inline constexpr IID IID_IMediaEvent = {0x56A868B6, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+inline constexpr IID IID_IMediaEvent = {
+    0x56A868B6, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 // {56A86895-0AD4-11CE-B03A-0020AF0BA770}
-inline constexpr IID IID_IBaseFilter = {0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+inline constexpr IID IID_IBaseFilter = {
+    0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 
 // SetPositions flags.
 constexpr DWORD AM_SEEKING_NoPositioning = 0;
@@ -44,8 +52,8 @@ constexpr OAFilterState State_Paused = 1;
 constexpr OAFilterState State_Running = 2;
 
 // Event codes of IMediaEvent::GetEvent.
-constexpr LONG EC_COMPLETE = 0x01;       // the stream has ended (also after a read error mid-way)
-constexpr LONG EC_ERRORABORT = 0x03;     // playback stopped on an error; param1 is the HRESULT
+constexpr LONG EC_COMPLETE = 0x01;    // the stream has ended (also after a read error mid-way)
+constexpr LONG EC_ERRORABORT = 0x03;  // playback stopped on an error; param1 is the HRESULT
 constexpr HRESULT E_ABORT = static_cast<HRESULT>(0x80004004);
 constexpr HRESULT VFW_E_NOT_FOUND = static_cast<HRESULT>(0x80040216);
 constexpr HRESULT VFW_E_CANNOT_RENDER = static_cast<HRESULT>(0x80040218);
@@ -117,7 +125,8 @@ protected:
 struct IMediaEvent : IUnknown {
     // Takes the next event, waiting up to msTimeout (0 polls). E_ABORT when
     // none came in time.
-    virtual HRESULT GetEvent(LONG* lEventCode, LONG_PTR* lParam1, LONG_PTR* lParam2, LONG msTimeout) = 0;
+    virtual HRESULT GetEvent(LONG* lEventCode, LONG_PTR* lParam1, LONG_PTR* lParam2,
+                             LONG msTimeout) = 0;
     virtual HRESULT FreeEventParams(LONG lEventCode, LONG_PTR lParam1, LONG_PTR lParam2) = 0;
 
 protected:

@@ -41,7 +41,8 @@ private:
         const std::size_t want = std::min(kWindow, size_ - pos);
         std::size_t got = 0;
         while (got < want) {
-            const ssize_t r = ::pread(fd_, buf_.data() + got, want - got, static_cast<off_t>(pos + got));
+            const ssize_t r =
+                ::pread(fd_, buf_.data() + got, want - got, static_cast<off_t>(pos + got));
             if (r <= 0) break;
             got += static_cast<std::size_t>(r);
         }
@@ -70,7 +71,8 @@ constexpr int kBitrates[5][16] = {
     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, -1},
 };
 // Sample rates by [version][index]; version 1 is reserved.
-constexpr int kRates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+constexpr int kRates[4][3] = {
+    {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
 
 struct Header {
     int version = 0;  // Version
@@ -80,7 +82,9 @@ struct Header {
     int samples = 0;  // per channel
     bool mono = false;
 
-    bool SameStream(const Header& o) const { return version == o.version && layer == o.layer && rate == o.rate; }
+    bool SameStream(const Header& o) const {
+        return version == o.version && layer == o.layer && rate == o.rate;
+    }
 };
 
 // Decodes the 4 bytes at p; false for anything that is not a usable header
@@ -91,7 +95,8 @@ bool ParseHeader(const std::uint8_t* p, Header* h) {
     const int layerBits = (p[1] >> 1) & 3;
     const int brIndex = p[2] >> 4;
     const int rateIndex = (p[2] >> 2) & 3;
-    if (version == 1 || layerBits == 0 || brIndex == 0 || brIndex == 15 || rateIndex == 3) return false;
+    if (version == 1 || layerBits == 0 || brIndex == 0 || brIndex == 15 || rateIndex == 3)
+        return false;
     const int layer = 4 - layerBits;
     const bool v1 = version == kV1;
     const int row = v1 ? layer - 1 : (layer == 1 ? 3 : 4);
@@ -132,14 +137,16 @@ std::size_t SkipId3v2(Bytes& b) {
         if (std::memcmp(t, "ID3", 3) != 0) break;
         const std::uint8_t* s = t + 6;
         if ((s[0] | s[1] | s[2] | s[3]) & 0x80) break;
-        std::size_t len = (std::size_t{s[0]} << 21) | (std::size_t{s[1]} << 14) | (std::size_t{s[2]} << 7) | s[3];
+        std::size_t len =
+            (std::size_t{s[0]} << 21) | (std::size_t{s[1]} << 14) | (std::size_t{s[2]} << 7) | s[3];
         pos += 10 + len + ((t[5] & 0x10) ? 10 : 0);
     }
     return pos;
 }
 
 std::uint32_t Be32(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           p[3];
 }
 
 // Reads a Xing/Info/VBRI header (and a LAME tag after Xing) in the first
@@ -150,16 +157,18 @@ bool ReadVbrFrame(Bytes& b, std::size_t pos, const Header& h, MpegLength* out) {
     if (!f) return false;
     const std::size_t side = h.version == kV1 ? (h.mono ? 17 : 32) : (h.mono ? 9 : 17);
     const std::size_t xing = 4 + side;
-    if (xing + 8 <= len && (std::memcmp(f + xing, "Xing", 4) == 0 || std::memcmp(f + xing, "Info", 4) == 0)) {
+    if (xing + 8 <= len &&
+        (std::memcmp(f + xing, "Xing", 4) == 0 || std::memcmp(f + xing, "Info", 4) == 0)) {
         const std::uint32_t flags = Be32(f + xing + 4);
         if ((flags & 1) && xing + 12 <= len) out->frames = Be32(f + xing + 8);
         // An encoder tag after the Xing data gives the samples the decoder
         // drops at both ends (GStreamer's parser honours it too).
         const std::size_t lame = xing + 120;
         static constexpr const char* kEncoders[] = {"LAME", "Lavf", "Lavc", "GOGO", "L3.9"};
-        const bool tagged = lame + 24 <= len && std::any_of(std::begin(kEncoders), std::end(kEncoders), [&](const char* e) {
-                                return std::memcmp(f + lame, e, 4) == 0;
-                            });
+        const bool tagged =
+            lame + 24 <= len &&
+            std::any_of(std::begin(kEncoders), std::end(kEncoders),
+                        [&](const char* e) { return std::memcmp(f + lame, e, 4) == 0; });
         if (tagged) {
             const std::uint8_t* t = f + lame + 21;
             out->encoderDelay = (t[0] << 4) | (t[1] >> 4);
@@ -184,7 +193,8 @@ bool Plausible(const Header& h, std::int64_t frames, std::size_t bytes) {
     const double smallest = kBitrates[row][1] * bytesPerKbps;
     const double largest = kBitrates[row][14] * bytesPerKbps + 4;
     const double n = static_cast<double>(frames);
-    return n * (smallest - 1) <= static_cast<double>(bytes) && n * largest >= 0.5 * static_cast<double>(bytes);
+    return n * (smallest - 1) <= static_cast<double>(bytes) &&
+           n * largest >= 0.5 * static_cast<double>(bytes);
 }
 
 std::optional<MpegLength> Scan(Bytes& b) {
@@ -197,7 +207,8 @@ std::optional<MpegLength> Scan(Bytes& b) {
     out.sampleRate = first.rate;
     if (ReadVbrFrame(b, pos, first, &out)) {
         out.hasVbrHeader = true;
-        if (out.frames > 0 && Plausible(first, out.frames, b.size() - pos - static_cast<std::size_t>(first.length))) {
+        if (out.frames > 0 &&
+            Plausible(first, out.frames, b.size() - pos - static_cast<std::size_t>(first.length))) {
             // The encoder counted its frames: no need to read the whole file.
             out.samples = out.frames * first.samples;
             return out;

@@ -18,12 +18,12 @@
 namespace wq::media {
 
 struct MpegLength {
-    std::int64_t frames = 0;          // audio frames (a Xing/Info/VBRI frame is not audio)
-    std::int64_t samples = 0;         // samples per channel in those frames
-    int sampleRate = 0;               // Hz, of the first frame
-    int encoderDelay = 0;             // from a LAME tag, else 0
-    int encoderPadding = 0;           // from a LAME tag, else 0
-    bool hasVbrHeader = false;        // a Xing, Info or VBRI frame leads the stream
+    std::int64_t frames = 0;    // audio frames (a Xing/Info/VBRI frame is not audio)
+    std::int64_t samples = 0;   // samples per channel in those frames
+    int sampleRate = 0;         // Hz, of the first frame
+    int encoderDelay = 0;       // from a LAME tag, else 0
+    int encoderPadding = 0;     // from a LAME tag, else 0
+    bool hasVbrHeader = false;  // a Xing, Info or VBRI frame leads the stream
     // Samples per channel the decoder delivers: the frames' samples less the
     // encoder delay and padding of a LAME tag.
     std::int64_t PlayedSamples() const;

@@ -19,11 +19,13 @@ namespace {
 
 constexpr GstClockTime kLimit = static_cast<GstClockTime>(kPrerollLimitMs) * GST_MSECOND;
 
-GstElement* Make(const char* factory, const char* name = nullptr) { return gst_element_factory_make(factory, name); }
+GstElement* Make(const char* factory, const char* name = nullptr) {
+    return gst_element_factory_make(factory, name);
+}
 
 GstCaps* AudioCaps(const char* format, int channels) {
-    GstCaps* c = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, format, "layout", G_TYPE_STRING,
-                                     "interleaved", nullptr);
+    GstCaps* c = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, format, "layout",
+                                     G_TYPE_STRING, "interleaved", nullptr);
     if (channels > 0) gst_caps_set_simple(c, "channels", G_TYPE_INT, channels, nullptr);
     return c;
 }
@@ -70,12 +72,14 @@ GstPadProbeReturn ProgressProbe(GstPad*, GstPadProbeInfo* info, gpointer data) {
     if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
         GstBuffer* b = GST_PAD_PROBE_INFO_BUFFER(info);
         if (GST_BUFFER_PTS_IS_VALID(b)) {
-            GstClockTime end = GST_BUFFER_PTS(b) + (GST_BUFFER_DURATION_IS_VALID(b) ? GST_BUFFER_DURATION(b) : 0);
+            GstClockTime end =
+                GST_BUFFER_PTS(b) + (GST_BUFFER_DURATION_IS_VALID(b) ? GST_BUFFER_DURATION(b) : 0);
             const guint64 st = gst_segment_to_stream_time(&p->segment, GST_FORMAT_TIME, end);
             if (GST_CLOCK_TIME_IS_VALID(st)) p->end->store(static_cast<std::int64_t>(st));
         }
         p->buffers->fetch_add(1);
-    } else if (GstEvent* ev = GST_PAD_PROBE_INFO_EVENT(info); ev && GST_EVENT_TYPE(ev) == GST_EVENT_SEGMENT) {
+    } else if (GstEvent* ev = GST_PAD_PROBE_INFO_EVENT(info);
+               ev && GST_EVENT_TYPE(ev) == GST_EVENT_SEGMENT) {
         const GstSegment* seg = nullptr;
         gst_event_parse_segment(ev, &seg);
         gst_segment_copy_into(seg, &p->segment);
@@ -88,12 +92,14 @@ void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     auto* self = static_cast<std::pair<GstElement*, std::atomic<bool>*>*>(data);
     GstCaps* caps = gst_pad_get_current_caps(pad);
     if (!caps) caps = gst_pad_query_caps(pad, nullptr);
-    const bool audio = caps && gst_caps_get_size(caps) > 0 &&
-                       g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "audio/");
+    const bool audio =
+        caps && gst_caps_get_size(caps) > 0 &&
+        g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "audio/");
     if (caps) gst_caps_unref(caps);
     if (!audio) return;
     GstPad* sink = gst_element_get_static_pad(self->first, "sink");
-    if (!gst_pad_is_linked(sink) && gst_pad_link(pad, sink) == GST_PAD_LINK_OK) self->second->store(true);
+    if (!gst_pad_is_linked(sink) && gst_pad_link(pad, sink) == GST_PAD_LINK_OK)
+        self->second->store(true);
     gst_object_unref(sink);
 }
 
@@ -174,7 +180,8 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
     g_object_set(toF32, "dithering", 0, nullptr);
     g_object_set(eq_, "num-bands", 5, nullptr);
     g_object_set(panorama_, "method", 1, nullptr);  // simple: attenuate one side only, never mix
-    if (!gst_element_link(src, decode) || !gst_element_link_many(toS16, s16, toF32, f32, eq_, volume_, panorama_, out, nullptr)) {
+    if (!gst_element_link(src, decode) ||
+        !gst_element_link_many(toS16, s16, toF32, f32, eq_, volume_, panorama_, out, nullptr)) {
         if (error) *error = "the chain does not link";
         return false;
     }
@@ -191,21 +198,29 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
         auto* progress = new DecodeProgress{&decodedEnd_, &decodedBuffers_, {}};
         gst_segment_init(&progress->segment, GST_FORMAT_TIME);
         gst_pad_add_probe(pad,
-                          static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
-                          ProgressProbe, progress, [](gpointer d) { delete static_cast<DecodeProgress*>(d); });
+                          static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                       GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                          ProgressProbe, progress,
+                          [](gpointer d) { delete static_cast<DecodeProgress*>(d); });
         gst_object_unref(pad);
         GstPad* widen = gst_element_get_static_pad(eq_, "src");
         gst_pad_add_probe(widen, GST_PAD_PROBE_TYPE_BUFFER, WidenProbe, nullptr, nullptr);
         gst_object_unref(widen);
     }
     auto* link = new std::pair<GstElement*, std::atomic<bool>*>(toS16, &linked_);
-    g_signal_connect_data(decode, "pad-added", G_CALLBACK(OnPadAdded), link,
-                          [](gpointer d, GClosure*) { delete static_cast<std::pair<GstElement*, std::atomic<bool>*>*>(d); },
-                          GConnectFlags(0));
+    g_signal_connect_data(
+        decode, "pad-added", G_CALLBACK(OnPadAdded), link,
+        [](gpointer d, GClosure*) {
+            delete static_cast<std::pair<GstElement*, std::atomic<bool>*>*>(d);
+        },
+        GConnectFlags(0));
 
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(
-        bus, [](GstBus* b, GstMessage* m, gpointer d) { return static_cast<GstBusSyncReply>(OnBusSync(b, m, d)); },
+        bus,
+        [](GstBus* b, GstMessage* m, gpointer d) {
+            return static_cast<GstBusSyncReply>(OnBusSync(b, m, d));
+        },
         this, nullptr);
     gst_object_unref(bus);
 
@@ -239,7 +254,8 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
     }
     if (!mpegDuration_) {
         gint64 d = 0;
-        if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &d) && d > 0) duration_ = d / 100;
+        if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &d) && d > 0)
+            duration_ = d / 100;
     }
     if (settings_.rate != 1.0) Seek(0);  // a rate set before rendering takes effect through a seek
     return true;
@@ -281,8 +297,8 @@ void Pipeline::DrainBus() {
 
 bool Pipeline::WaitAsyncDone(std::string* error) {
     GstBus* bus = gst_element_get_bus(pipeline_);
-    GstMessage* m = gst_bus_timed_pop_filtered(bus, kLimit,
-                                               static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR));
+    GstMessage* m = gst_bus_timed_pop_filtered(
+        bus, kLimit, static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR));
     gst_object_unref(bus);
     if (!m) {
         if (error) *error = "no answer within the preroll limit";
@@ -312,7 +328,8 @@ void Pipeline::Poll() {
         // A read error mid-way: the track ends where decoding stopped.
         failureSeen_ = true;
         gint64 pos = -1;
-        if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) || pos < 0) pos = decodedEnd_.load();
+        if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) || pos < 0)
+            pos = decodedEnd_.load();
         lastPosition_ = std::max<LONGLONG>(0, pos / 100);
         duration_ = lastPosition_;
         gst_element_set_state(pipeline_, GST_STATE_PAUSED);
@@ -338,16 +355,20 @@ HRESULT Pipeline::Run() {
     Poll();
     if (failureSeen_) return S_FALSE;
     state_ = State_Running;
-    return gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE ? E_FAIL : S_OK;
+    return gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE ? E_FAIL
+                                                                                           : S_OK;
 }
 
 HRESULT Pipeline::Pause() {
     Poll();
     state_ = State_Paused;
-    if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+    if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
+        return E_FAIL;
     // Waits for the sink to hold its position, so the position is frozen on return.
     GstState now;
-    return gst_element_get_state(pipeline_, &now, nullptr, kLimit) == GST_STATE_CHANGE_FAILURE ? E_FAIL : S_OK;
+    return gst_element_get_state(pipeline_, &now, nullptr, kLimit) == GST_STATE_CHANGE_FAILURE
+               ? E_FAIL
+               : S_OK;
 }
 
 HRESULT Pipeline::Stop() {
@@ -370,7 +391,8 @@ LONGLONG Pipeline::Position() {
     if (failureSeen_) return lastPosition_;
     if (eos_.load()) return Duration();
     gint64 pos = -1;
-    if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0) lastPosition_ = pos / 100;
+    if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0)
+        lastPosition_ = pos / 100;
     const LONGLONG d = Duration();
     return d > 0 ? std::min(lastPosition_, d) : lastPosition_;
 }
@@ -380,10 +402,10 @@ HRESULT Pipeline::Seek(LONGLONG position) {
     if (failureSeen_) return E_FAIL;
     position = std::max<LONGLONG>(0, position);
     DrainBus();  // a stale ASYNC_DONE must not answer this seek
-    const gboolean ok = gst_element_seek(pipeline_, settings_.rate, GST_FORMAT_TIME,
-                                         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                                         GST_SEEK_TYPE_SET, static_cast<gint64>(position) * 100, GST_SEEK_TYPE_NONE,
-                                         GST_CLOCK_TIME_NONE);
+    const gboolean ok = gst_element_seek(
+        pipeline_, settings_.rate, GST_FORMAT_TIME,
+        static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
+        static_cast<gint64>(position) * 100, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
     eos_.store(false);  // after the flush: an end of stream from here on is the new segment's
     eosSeen_ = false;
     decodedEnd_.store(-1);
@@ -445,8 +467,8 @@ void Pipeline::ApplyCodec(const CodecSettings& s) {
         const int type = i == 0 ? kShelfLow : (i == 4 ? kShelfHigh : kPeak);
         // Peaks: one octave wide (fc/sqrt2..fc*sqrt2), two with the wide flag.
         const double width = type != kPeak ? b.freqHz : b.freqHz * (b.wide ? 1.5 : 0.7071);
-        g_object_set(band, "type", type, "freq", static_cast<gdouble>(b.freqHz), "bandwidth", width, "gain", b.gainDb,
-                     nullptr);
+        g_object_set(band, "type", type, "freq", static_cast<gdouble>(b.freqHz), "bandwidth", width,
+                     "gain", b.gainDb, nullptr);
         g_object_unref(band);
     }
     std::lock_guard<std::mutex> g(levelLock_);

@@ -23,7 +23,8 @@ struct WavCapture {
     std::string path;
     std::FILE* file = nullptr;
     unsigned long long dataBytes = 0;
-    bool finished = false;  // after FinishAudioSink nothing is written until the sink is chosen again
+    bool finished =
+        false;  // after FinishAudioSink nothing is written until the sink is chosen again
     bool exitHookSet = false;
 
     static void PutLe32(unsigned char* p, unsigned v) {
@@ -35,7 +36,8 @@ struct WavCapture {
     void WriteHeaderLocked() {
         if (!file) return;
         unsigned char h[44];
-        const unsigned data = dataBytes > 0xFFFFFFFFull - 36 ? 0xFFFFFFFFu - 36 : static_cast<unsigned>(dataBytes);
+        const unsigned data =
+            dataBytes > 0xFFFFFFFFull - 36 ? 0xFFFFFFFFu - 36 : static_cast<unsigned>(dataBytes);
         std::memcpy(h, "RIFF", 4);
         PutLe32(h + 4, 36 + data);
         std::memcpy(h + 8, "WAVEfmt ", 8);
@@ -101,7 +103,9 @@ WavCapture& wav() {
     return *w;
 }
 
-void FinishAtExit() { FinishAudioSink(); }
+void FinishAtExit() {
+    FinishAudioSink();
+}
 
 // Streaming thread of the sink, after the clock wait: the buffer is being played.
 void OnHandoff(GstElement*, GstBuffer* buffer, GstPad*, gpointer) {
@@ -162,7 +166,9 @@ SinkKind GetAudioSinkKind() {
     return c.kind;
 }
 
-void FinishAudioSink() { wav().Finish(); }
+void FinishAudioSink() {
+    wav().Finish();
+}
 
 long long CapturedFrames() {
     WavCapture& w = wav();
@@ -172,7 +178,9 @@ long long CapturedFrames() {
 
 namespace detail {
 
-void FlushWav() { wav().Flush(); }
+void FlushWav() {
+    wav().Flush();
+}
 
 GstElement* MakeSinkBin() {
     EnsureGstreamer();
@@ -180,13 +188,14 @@ GstElement* MakeSinkBin() {
     GstElement* bin = gst_bin_new("output");
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
     GstElement* resample = gst_element_factory_make("audioresample", nullptr);
-    GstElement* sink = gst_element_factory_make(kind == SinkKind::Auto ? "autoaudiosink" : "fakesink", "sink");
+    GstElement* sink =
+        gst_element_factory_make(kind == SinkKind::Auto ? "autoaudiosink" : "fakesink", "sink");
     GstElement* caps = nullptr;
     if (kind == SinkKind::Wav) {
         caps = gst_element_factory_make("capsfilter", nullptr);
-        GstCaps* c = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT, kWavRate,
-                                         "channels", G_TYPE_INT, kWavChannels, "layout", G_TYPE_STRING, "interleaved",
-                                         nullptr);
+        GstCaps* c = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate",
+                                         G_TYPE_INT, kWavRate, "channels", G_TYPE_INT, kWavChannels,
+                                         "layout", G_TYPE_STRING, "interleaved", nullptr);
         if (caps) g_object_set(caps, "caps", c, nullptr);
         gst_caps_unref(c);
     }

@@ -12,7 +12,8 @@ thread_local BlockTiming tCurrentTiming;
 
 // A private identifier that only objects of this class answer, so that
 // FromBaseFilter recognises them behind any IBaseFilter pointer.
-constexpr IID kIID_SoundFilterObject = {0x3D1B6E0A, 0x7C5F, 0x4E55, {0x9B, 0x21, 0x57, 0x51, 0x51, 0x41, 0x50, 0x00}};
+constexpr IID kIID_SoundFilterObject = {
+    0x3D1B6E0A, 0x7C5F, 0x4E55, {0x9B, 0x21, 0x57, 0x51, 0x51, 0x41, 0x50, 0x00}};
 
 }  // namespace
 
@@ -34,7 +35,9 @@ struct SoundFilter::Tap {
 
     void OnCaps(GstCaps* caps) {
         GstAudioInfo info;
-        if (!gst_audio_info_from_caps(&info, caps) || GST_AUDIO_INFO_FORMAT(&info) != GST_AUDIO_FORMAT_S16) return;
+        if (!gst_audio_info_from_caps(&info, caps) ||
+            GST_AUDIO_INFO_FORMAT(&info) != GST_AUDIO_FORMAT_S16)
+            return;
         format.wFormatTag = WAVE_FORMAT_PCM;
         format.nChannels = static_cast<WORD>(GST_AUDIO_INFO_CHANNELS(&info));
         format.nSamplesPerSec = static_cast<DWORD>(GST_AUDIO_INFO_RATE(&info));
@@ -66,10 +69,12 @@ struct SoundFilter::Tap {
                     gst_object_unref(top);
                     top = GST_ELEMENT(up);
                 }
-                GstClockTime latency = GST_IS_PIPELINE(top) ? gst_pipeline_get_latency(GST_PIPELINE(top)) : 0;
+                GstClockTime latency =
+                    GST_IS_PIPELINE(top) ? gst_pipeline_get_latency(GST_PIPELINE(top)) : 0;
                 if (!GST_CLOCK_TIME_IS_VALID(latency)) latency = 0;
                 const auto now = std::chrono::steady_clock::now();
-                const gint64 due = static_cast<gint64>(gst_element_get_base_time(top) + running + latency);
+                const gint64 due =
+                    static_cast<gint64>(gst_element_get_base_time(top) + running + latency);
                 const gint64 delay = due - static_cast<gint64>(gst_clock_get_time(clock));
                 // A block that arrives late (the decoder fell behind) is heard at once.
                 t.playAt = now + std::chrono::nanoseconds(std::max<gint64>(delay, 0));
@@ -86,12 +91,14 @@ struct SoundFilter::Tap {
     void OnBuffer(GstPad* pad, GstBuffer* buffer) {
         const GstClockTime pts = GST_BUFFER_PTS(buffer);
         if (GST_CLOCK_TIME_IS_VALID(pts) && GST_BUFFER_DURATION_IS_VALID(buffer)) {
-            const guint64 end = gst_segment_to_stream_time(&segment, GST_FORMAT_TIME, pts + GST_BUFFER_DURATION(buffer));
+            const guint64 end = gst_segment_to_stream_time(&segment, GST_FORMAT_TIME,
+                                                           pts + GST_BUFFER_DURATION(buffer));
             if (GST_CLOCK_TIME_IS_VALID(end)) {
                 const std::int64_t e = static_cast<std::int64_t>(end);
                 const std::int64_t suppress = progress->suppressUntil.load();
                 if (suppress >= 0) {
-                    if (e <= suppress + static_cast<std::int64_t>(GST_MSECOND)) return;  // heard once already
+                    if (e <= suppress + static_cast<std::int64_t>(GST_MSECOND))
+                        return;  // heard once already
                     progress->suppressUntil.store(-1);
                 }
                 progress->deliveredEnd.store(e);
@@ -108,13 +115,16 @@ struct SoundFilter::Tap {
         tCurrentTiming = TimingOf(pad, GST_BUFFER_PTS(buffer));
         WAVEFORMATEX fmt = format;  // the callback gets its own copy to read
         // The samples are read-only: the callback's signature predates const.
-        cb.callback(cb.context, reinterpret_cast<short*>(map.data), static_cast<int>(map.size), &fmt);
+        cb.callback(cb.context, reinterpret_cast<short*>(map.data), static_cast<int>(map.size),
+                    &fmt);
         tCurrentTiming = BlockTiming{};
         gst_buffer_unmap(buffer, &map);
     }
 };
 
-BlockTiming CurrentBlockTiming() { return tCurrentTiming; }
+BlockTiming CurrentBlockTiming() {
+    return tCurrentTiming;
+}
 
 HRESULT SoundFilter::Create(REFIID riid, void** ppv) {
     auto* f = new SoundFilter;
@@ -183,7 +193,9 @@ void SoundFilter::AttachTo(GstPad* pad, std::shared_ptr<TapProgress> progress) {
     // One probe for buffers and serialized events keeps caps, segment and
     // buffers in stream order on the streaming thread.
     gst_pad_add_probe(
-        pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+        pad,
+        static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                     GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
         [](GstPad* p, GstPadProbeInfo* info, gpointer data) -> GstPadProbeReturn {
             auto* t = static_cast<Tap*>(data);
             if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {

@@ -69,7 +69,8 @@ private:
 
     struct Tap;
     RefCount refs_;
-    std::mutex lock_;  // guards info_ and format_: set on the GUI thread, read on the streaming thread
+    std::mutex
+        lock_;  // guards info_ and format_: set on the GUI thread, read on the streaming thread
     SoundCallbackInfo info_{};
     WAVEFORMATEX format_{};
     bool hasFormat_ = false;

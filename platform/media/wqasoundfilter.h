@@ -19,7 +19,7 @@
 
 #pragma pack(push, 1)
 struct WAVEFORMATEX {
-    WORD wFormatTag;       // 1: PCM
+    WORD wFormatTag;  // 1: PCM
     WORD nChannels;
     DWORD nSamplesPerSec;  // bytes 4-7
     DWORD nAvgBytesPerSec;
@@ -40,9 +40,11 @@ struct SoundCallbackInfo {
 };
 
 // {6274E85B-968A-4B30-A2B3-50977AA619D2}
-inline constexpr CLSID CLSID_WQASoundFilter = {0x6274E85B, 0x968A, 0x4B30, {0xA2, 0xB3, 0x50, 0x97, 0x7A, 0xA6, 0x19, 0xD2}};
+inline constexpr CLSID CLSID_WQASoundFilter = {
+    0x6274E85B, 0x968A, 0x4B30, {0xA2, 0xB3, 0x50, 0x97, 0x7A, 0xA6, 0x19, 0xD2}};
 // {A4C2A0C9-3BBB-4786-AF80-4874C921326B}
-inline constexpr IID IID_IWQASoundFilter = {0xA4C2A0C9, 0x3BBB, 0x4786, {0xAF, 0x80, 0x48, 0x74, 0xC9, 0x21, 0x32, 0x6B}};
+inline constexpr IID IID_IWQASoundFilter = {
+    0xA4C2A0C9, 0x3BBB, 0x4786, {0xAF, 0x80, 0x48, 0x74, 0xC9, 0x21, 0x32, 0x6B}};
 
 // V-table: the three IUnknown slots, GetSampleCallback, GetStreamFormat, then
 // SetSampleCallback in the sixth slot.

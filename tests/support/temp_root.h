@@ -30,7 +30,8 @@ public:
     ~TempRoot() {
         namespace sfs = std::filesystem;
         std::error_code ec;
-        for (auto it = sfs::recursive_directory_iterator(m_path, sfs::directory_options::skip_permission_denied, ec);
+        for (auto it = sfs::recursive_directory_iterator(
+                 m_path, sfs::directory_options::skip_permission_denied, ec);
              it != sfs::recursive_directory_iterator(); it.increment(ec))
             if (!it->is_symlink(ec)) chmod(it->path().c_str(), 0755);
         chmod(m_path.c_str(), 0755);
@@ -64,12 +65,16 @@ inline std::string ReadFile(const std::string& path) {
 }
 
 // Runs a shell command; true on exit status 0.
-inline bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+inline bool Shell(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
 
 // One second (or `seconds`) of a 440 Hz sine as WAV at `rate` Hz, made by ffmpeg.
-inline bool MakeToneWav(const std::string& path, int rate = 44100, int channels = 2, double seconds = 1) {
-    return Shell("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=" + std::to_string(seconds) +
-                 ":sample_rate=" + std::to_string(rate) + " -ac " + std::to_string(channels) + " '" + path + "'");
+inline bool MakeToneWav(const std::string& path, int rate = 44100, int channels = 2,
+                        double seconds = 1) {
+    return Shell("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=" +
+                 std::to_string(seconds) + ":sample_rate=" + std::to_string(rate) + " -ac " +
+                 std::to_string(channels) + " '" + path + "'");
 }
 
 // A 24-bit bottom-up BMP of w x h pixels, each given as 0x00RRGGBB.

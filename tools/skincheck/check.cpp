@@ -141,7 +141,8 @@ bool Render(CSkinManager& skin, const std::string& pngPath, bool frameAreas, std
                                   u"02 Yesterday.mp3", u"03 노래.wma"};
         list->ResetContent();
         for (const char16_t* r : rows) list->AddString(r);
-        for (int i = 0; i < list->GetCount(); ++i) list->SetItemColor(i, i < 2 ? 0x00FFFF : 0x000000);
+        for (int i = 0; i < list->GetCount(); ++i)
+            list->SetItemColor(i, i < 2 ? 0x00FFFF : 0x000000);
         list->SetMargin(11, 10);
         list->SetCurSel(2);
     }

@@ -14,17 +14,35 @@ constexpr int kW = 480, kH = 234;
 constexpr int kBands = 5;
 constexpr int kColumnW = 76, kColumnPitch = 80, kColumnY = 26, kColumnH = 204;
 
-int ColumnX(int band) { return 6 + band * kColumnPitch; }
+int ColumnX(int band) {
+    return 6 + band * kColumnPitch;
+}
 
 // Places inside band column b (0..4).
-Box FreqDown(int b) { return {ColumnX(b) + 2, 30, 18, 18}; }
-Box FreqPicture(int b) { return {ColumnX(b) + 20, 31, 36, 16}; }
-Box FreqUp(int b) { return {ColumnX(b) + 56, 30, 18, 18}; }
-Box GainLabel(int b) { return {ColumnX(b) + 18, 52, 40, 22}; }
-Box Fader(int b) { return {ColumnX(b) + 28, 78, 20, 118}; }
-Box Wide(int b) { return {ColumnX(b) + 52, 126, 22, 22}; }
-Box GainDown(int b) { return {ColumnX(b) + 2, 202, 35, 24}; }
-Box GainUp(int b) { return {ColumnX(b) + 39, 202, 35, 24}; }
+Box FreqDown(int b) {
+    return {ColumnX(b) + 2, 30, 18, 18};
+}
+Box FreqPicture(int b) {
+    return {ColumnX(b) + 20, 31, 36, 16};
+}
+Box FreqUp(int b) {
+    return {ColumnX(b) + 56, 30, 18, 18};
+}
+Box GainLabel(int b) {
+    return {ColumnX(b) + 18, 52, 40, 22};
+}
+Box Fader(int b) {
+    return {ColumnX(b) + 28, 78, 20, 118};
+}
+Box Wide(int b) {
+    return {ColumnX(b) + 52, 126, 22, 22};
+}
+Box GainDown(int b) {
+    return {ColumnX(b) + 2, 202, 35, 24};
+}
+Box GainUp(int b) {
+    return {ColumnX(b) + 39, 202, 35, 24};
+}
 
 constexpr Box k3DColumn{406, kColumnY, 68, kColumnH};
 constexpr Box k3DLabel{412, 50, 56, 22};
@@ -140,7 +158,8 @@ bool MakeEqualizer(const std::string& skinDir) {
     const std::string plus = pair("eqplus", GainUp(0), IconLabel(Glyph::Plus, 12));
     const std::string left3d = pair("3dleft", k3DDown, IconLabel(Glyph::Left, 10));
     const std::string right3d = pair("3dright", k3DUp, IconLabel(Glyph::Right, 10));
-    const std::string pattern = pair("pattern", kPatternBtn, IconLabel(Glyph::Spectrum, 14, "PATTERN"));
+    const std::string pattern =
+        pair("pattern", kPatternBtn, IconLabel(Glyph::Spectrum, 14, "PATTERN"));
     const std::string reset = pair("reset", kResetBtn, Word("RESET", 9));
     const Raster thumb = Art(20, 10, [](cairo_t* cr) {
         RoundRect(cr, 0.5, 0.5, 19, 9, 2.5);
@@ -159,7 +178,8 @@ bool MakeEqualizer(const std::string& skinDir) {
     const Box wide = Wide(1);
     const Raster wideUnder = bg.Crop(wide.x, wide.y, wide.w, wide.h);
     const Raster wideOff = Art(
-        wide.w, wide.h, [&](cairo_t* cr) { ButtonBody(cr, 0, 0, wide.w, wide.h, 4, Face::Normal); }, &wideUnder);
+        wide.w, wide.h, [&](cairo_t* cr) { ButtonBody(cr, 0, 0, wide.w, wide.h, 4, Face::Normal); },
+        &wideUnder);
     const Raster wideOn = Art(
         wide.w, wide.h,
         [&](cairo_t* cr) {
@@ -169,7 +189,8 @@ bool MakeEqualizer(const std::string& skinDir) {
         &wideUnder);
     ok = ok && Save(img + "EQceknon_N_bt.bmp", wideOff) && Save(img + "EQcekon_A_bt.bmp", wideOn);
 
-    layout.elements.push_back({"button", 2044, kModeBtn, mode, "Top strip: MODE, and PWR beside the status strip"});
+    layout.elements.push_back(
+        {"button", 2044, kModeBtn, mode, "Top strip: MODE, and PWR beside the status strip"});
     layout.elements.push_back({"button", 2009, kPowerBtn, power, ""});
     for (int b = 0; b < kBands; ++b) {
         const unsigned u = static_cast<unsigned>(b);
@@ -178,15 +199,18 @@ bool MakeEqualizer(const std::string& skinDir) {
         layout.elements.push_back({"custom", 2201 + u, FreqPicture(b), "", ""});
         layout.elements.push_back({"button", 2019 + 2 * u, FreqUp(b), freqUp + " repeat=yes", ""});
         layout.elements.push_back({"custom", 2206 + u, GainLabel(b), "", ""});
-        layout.elements.push_back({"slider vertical", 2028 + u, Fader(b), "thumb=img\\eq_thumb.bmp", ""});
+        layout.elements.push_back(
+            {"slider vertical", 2028 + u, Fader(b), "thumb=img\\eq_thumb.bmp", ""});
         if (b >= 1 && b <= 3) {
             layout.elements.push_back(
-                {"button", 2033 + u, Wide(b), "normal=img\\EQceknon_N_bt.bmp pressed=img\\EQcekon_A_bt.bmp", ""});
+                {"button", 2033 + u, Wide(b),
+                 "normal=img\\EQceknon_N_bt.bmp pressed=img\\EQcekon_A_bt.bmp", ""});
         }
         layout.elements.push_back({"button", 2056 + 2 * u, GainDown(b), minus, ""});
         layout.elements.push_back({"button", 2055 + 2 * u, GainUp(b), plus, ""});
         for (int step = 0; step < 4; ++step) {
-            ok = ok && Save(img + kFreqs[b][step].file + ".bmp", FreqPictureArt(bg, b, kFreqs[b][step].text));
+            ok = ok && Save(img + kFreqs[b][step].file + ".bmp",
+                            FreqPictureArt(bg, b, kFreqs[b][step].text));
         }
     }
     layout.elements.push_back({"custom", 2211, k3DLabel, "", "3D effect, PATTERN and RESET"});

@@ -19,7 +19,7 @@ struct Element {
 };
 
 struct Layout {
-    std::string title;       // first comment line
+    std::string title;  // first comment line
     int width = 0, height = 0;
     std::string background;  // as written in the template
     std::vector<Element> elements;

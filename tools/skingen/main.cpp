@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     // The taskbar first: the other windows show its strip in their corner.
-    const bool ok = skingen::MakeTaskbar(out) && skingen::MakePlayer(out) && skingen::MakeEqualizer(out) &&
-                    skingen::MakePattern(out);
+    const bool ok = skingen::MakeTaskbar(out) && skingen::MakePlayer(out) &&
+                    skingen::MakeEqualizer(out) && skingen::MakePattern(out);
     // Hand back the font caches so leak checkers see a clean exit.
     cairo_debug_reset_static_data();
     FcFini();

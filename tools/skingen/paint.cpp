@@ -55,7 +55,9 @@ void Speaker(cairo_t* cr, double cx, double cy, double s) {
 
 }  // namespace
 
-void SetColour(cairo_t* cr, const Colour& c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
+void SetColour(cairo_t* cr, const Colour& c) {
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
+}
 
 void RoundRect(cairo_t* cr, double x, double y, double w, double h, double r) {
     r = std::min(r, std::min(w, h) / 2);
@@ -121,13 +123,19 @@ void DrawGlyph(cairo_t* cr, Glyph g, double cx, double cy, double s, const Colou
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     const double u = s / 16.0;  // icons are drawn on a 16-unit grid
     switch (g) {
-        case Glyph::Play: Arrowhead(cr, cx - 5 * u, cy, 12 * u, 7 * u, 1); cairo_fill(cr); break;
+        case Glyph::Play:
+            Arrowhead(cr, cx - 5 * u, cy, 12 * u, 7 * u, 1);
+            cairo_fill(cr);
+            break;
         case Glyph::Pause:
             RoundRect(cr, cx - 6 * u, cy - 7 * u, 4.5 * u, 14 * u, 1 * u);
             RoundRect(cr, cx + 1.5 * u, cy - 7 * u, 4.5 * u, 14 * u, 1 * u);
             cairo_fill(cr);
             break;
-        case Glyph::Stop: RoundRect(cr, cx - 6 * u, cy - 6 * u, 12 * u, 12 * u, 1.5 * u); cairo_fill(cr); break;
+        case Glyph::Stop:
+            RoundRect(cr, cx - 6 * u, cy - 6 * u, 12 * u, 12 * u, 1.5 * u);
+            cairo_fill(cr);
+            break;
         case Glyph::Prev:
         case Glyph::Next: {
             const int d = g == Glyph::Next ? 1 : -1;
@@ -141,9 +149,11 @@ void DrawGlyph(cairo_t* cr, Glyph g, double cx, double cy, double s, const Colou
         case Glyph::Random: {
             cairo_set_line_width(cr, 1.8 * u);
             cairo_move_to(cr, cx - 8 * u, cy - 5 * u);
-            cairo_curve_to(cr, cx - 1 * u, cy - 5 * u, cx + 0 * u, cy + 5 * u, cx + 5 * u, cy + 5 * u);
+            cairo_curve_to(cr, cx - 1 * u, cy - 5 * u, cx + 0 * u, cy + 5 * u, cx + 5 * u,
+                           cy + 5 * u);
             cairo_move_to(cr, cx - 8 * u, cy + 5 * u);
-            cairo_curve_to(cr, cx - 1 * u, cy + 5 * u, cx + 0 * u, cy - 5 * u, cx + 5 * u, cy - 5 * u);
+            cairo_curve_to(cr, cx - 1 * u, cy + 5 * u, cx + 0 * u, cy - 5 * u, cx + 5 * u,
+                           cy - 5 * u);
             cairo_stroke(cr);
             Arrowhead(cr, cx + 4 * u, cy - 5 * u, 4.5 * u, 3.5 * u, 1);
             Arrowhead(cr, cx + 4 * u, cy + 5 * u, 4.5 * u, 3.5 * u, 1);
@@ -160,7 +170,8 @@ void DrawGlyph(cairo_t* cr, Glyph g, double cx, double cy, double s, const Colou
             cairo_move_to(cr, cx + 3 * u, cy - 6 * u);
             cairo_line_to(cr, cx + 3 * u, cy + 3 * u);
             cairo_stroke(cr);
-            Triangle(cr, cx - 0.5 * u, cy + 2 * u, cx + 6.5 * u, cy + 2 * u, cx + 3 * u, cy + 7.5 * u);
+            Triangle(cr, cx - 0.5 * u, cy + 2 * u, cx + 6.5 * u, cy + 2 * u, cx + 3 * u,
+                     cy + 7.5 * u);
             cairo_fill(cr);
             break;
         }
@@ -168,7 +179,8 @@ void DrawGlyph(cairo_t* cr, Glyph g, double cx, double cy, double s, const Colou
         case Glyph::RepeatOne:
             ArcArrow(cr, cx, cy, 6 * u, -kPi * 0.35, kPi * 1.35, 1.8 * u);
             if (g == Glyph::RepeatOne) {
-                cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+                cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+                                       CAIRO_FONT_WEIGHT_BOLD);
                 cairo_set_font_size(cr, 8 * u);
                 cairo_text_extents_t e;
                 cairo_text_extents(cr, "1", &e);
@@ -227,8 +239,14 @@ void DrawGlyph(cairo_t* cr, Glyph g, double cx, double cy, double s, const Colou
             cairo_line_to(cr, cx - 5 * u, cy + 5 * u);
             cairo_stroke(cr);
             break;
-        case Glyph::Up: Triangle(cr, cx - 6 * u, cy + 3.5 * u, cx + 6 * u, cy + 3.5 * u, cx, cy - 4 * u); cairo_fill(cr); break;
-        case Glyph::Down: Triangle(cr, cx - 6 * u, cy - 3.5 * u, cx + 6 * u, cy - 3.5 * u, cx, cy + 4 * u); cairo_fill(cr); break;
+        case Glyph::Up:
+            Triangle(cr, cx - 6 * u, cy + 3.5 * u, cx + 6 * u, cy + 3.5 * u, cx, cy - 4 * u);
+            cairo_fill(cr);
+            break;
+        case Glyph::Down:
+            Triangle(cr, cx - 6 * u, cy - 3.5 * u, cx + 6 * u, cy - 3.5 * u, cx, cy + 4 * u);
+            cairo_fill(cr);
+            break;
         case Glyph::Left:
         case Glyph::Right: {
             const int d = g == Glyph::Right ? 1 : -1;
@@ -289,8 +307,8 @@ void DrawGlyph(cairo_t* cr, Glyph g, double cx, double cy, double s, const Colou
     cairo_restore(cr);
 }
 
-void Text(cairo_t* cr, const std::string& text, double x, double cy, double size, bool bold, const Colour& c,
-          Align align) {
+void Text(cairo_t* cr, const std::string& text, double x, double cy, double size, bool bold,
+          const Colour& c, Align align) {
     cairo_save(cr);
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
                            bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
@@ -351,7 +369,8 @@ void WindowBase(cairo_t* cr, int w, int h, const std::string& name) {
     cairo_rectangle(cr, 0, 0, w, h);
     FillVertical(cr, 0, h, pal::kBgTop, pal::kBgBottom);
     // A soft light from the upper left keeps the large face from looking flat.
-    cairo_pattern_t* glow = cairo_pattern_create_radial(w * 0.25, h * 0.2, 10, w * 0.25, h * 0.2, w * 0.7);
+    cairo_pattern_t* glow =
+        cairo_pattern_create_radial(w * 0.25, h * 0.2, 10, w * 0.25, h * 0.2, w * 0.7);
     cairo_pattern_add_color_stop_rgba(glow, 0, 0.35, 0.55, 0.85, 0.16);
     cairo_pattern_add_color_stop_rgba(glow, 1, 0.35, 0.55, 0.85, 0.0);
     cairo_rectangle(cr, 0, 0, w, h);
@@ -372,7 +391,8 @@ void WindowBase(cairo_t* cr, int w, int h, const std::string& name) {
     Text(cr, name, 89, 11, 11, true, pal::kInk, Align::Left);
 }
 
-Raster ButtonPicture(const Raster& bg, const Box& box, Face face, const Content& content, double radius) {
+Raster ButtonPicture(const Raster& bg, const Box& box, Face face, const Content& content,
+                     double radius) {
     const Raster under = bg.Crop(box.x, box.y, box.w, box.h);
     return Art(
         box.w, box.h,
@@ -395,7 +415,9 @@ Content IconLabel(Glyph g, double size, const std::string& label) {
 }
 
 Content Word(const std::string& word, double size) {
-    return [=](cairo_t* cr, double w, double h, const Colour& ink) { Text(cr, word, w / 2, h / 2, size, true, ink); };
+    return [=](cairo_t* cr, double w, double h, const Colour& ink) {
+        Text(cr, word, w / 2, h / 2, size, true, ink);
+    };
 }
 
 }  // namespace skingen

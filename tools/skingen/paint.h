@@ -58,16 +58,39 @@ void ButtonBody(cairo_t* cr, double x, double y, double w, double h, double radi
 void GlassPanel(cairo_t* cr, double x, double y, double w, double h, double radius);
 
 enum class Glyph {
-    Prev, Stop, Play, Pause, Next, Random, Turn, RepeatAll, RepeatOne, RepeatOff,
-    Equalizer, Spectrum, Navi, Close, Up, Down, Left, Right, Plus, Minus, Check, Speaker, SpeakerMuted, Headphone, Mute,
+    Prev,
+    Stop,
+    Play,
+    Pause,
+    Next,
+    Random,
+    Turn,
+    RepeatAll,
+    RepeatOne,
+    RepeatOff,
+    Equalizer,
+    Spectrum,
+    Navi,
+    Close,
+    Up,
+    Down,
+    Left,
+    Right,
+    Plus,
+    Minus,
+    Check,
+    Speaker,
+    SpeakerMuted,
+    Headphone,
+    Mute,
 };
 // An icon of about `size` pixels centred on (cx, cy).
 void DrawGlyph(cairo_t* cr, Glyph g, double cx, double cy, double size, const Colour& c);
 
 enum class Align { Left, Centre, Right };
 // One line of DejaVu Sans (bold when asked) whose ink box is centred on cy.
-void Text(cairo_t* cr, const std::string& text, double x, double cy, double size, bool bold, const Colour& c,
-          Align align = Align::Centre);
+void Text(cairo_t* cr, const std::string& text, double x, double cy, double size, bool bold,
+          const Colour& c, Align align = Align::Centre);
 
 // Runs `art` on a transparent w x h surface and turns the result into a
 // picture: blended over `under` where given, magenta where nothing is drawn.
@@ -83,7 +106,8 @@ using Content = std::function<void(cairo_t* cr, double w, double h, const Colour
 // state with its content, blended over the background pixels it will cover
 // so its anti-aliased rim needs no colour key; the corners outside the body
 // are magenta. Normal content is drawn in the ink colour, pressed in cyan.
-Raster ButtonPicture(const Raster& bg, const Box& box, Face face, const Content& content, double radius = 6);
+Raster ButtonPicture(const Raster& bg, const Box& box, Face face, const Content& content,
+                     double radius = 6);
 // Content: one centred icon, with an optional small label under it.
 Content IconLabel(Glyph g, double size, const std::string& label = {});
 // Content: one centred bold word.

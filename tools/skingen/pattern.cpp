@@ -81,25 +81,23 @@ Raster PatternButton(const Raster& bg, int pattern, bool selected) {
     static const char* const kNames[3] = {"BASIC", "SYMMETRIC", "WAVE"};
     const Box b = kPatternBox[pattern];
     const Raster under = bg.Crop(b.x, b.y, b.w, b.h);
-    return Over(
-        under,
-        [&](cairo_t* cr) {
-            ButtonBody(cr, 0, 0, b.w, b.h, 9, Face::Normal);
-            if (selected) {
-                RoundRect(cr, 1.5, 1.5, b.w - 3, b.h - 3, 8);
-                cairo_set_line_width(cr, 3);
-                SetColour(cr, pal::kCyan);
-                cairo_stroke(cr);
-            }
-            GlassPanel(cr, 10, 10, b.w - 20, b.h - 44, 5);
-            Preview(cr, pattern, 16, 14, b.w - 32, b.h - 52, selected);
-            Text(cr, kNames[pattern], b.w / 2.0, b.h - 18, 11, true, selected ? pal::kCyan : pal::kInk);
-            if (selected) {
-                cairo_arc(cr, 16, b.h - 18, 3.5, 0, 6.2832);
-                SetColour(cr, pal::kCyan);
-                cairo_fill(cr);
-            }
-        });
+    return Over(under, [&](cairo_t* cr) {
+        ButtonBody(cr, 0, 0, b.w, b.h, 9, Face::Normal);
+        if (selected) {
+            RoundRect(cr, 1.5, 1.5, b.w - 3, b.h - 3, 8);
+            cairo_set_line_width(cr, 3);
+            SetColour(cr, pal::kCyan);
+            cairo_stroke(cr);
+        }
+        GlassPanel(cr, 10, 10, b.w - 20, b.h - 44, 5);
+        Preview(cr, pattern, 16, 14, b.w - 32, b.h - 52, selected);
+        Text(cr, kNames[pattern], b.w / 2.0, b.h - 18, 11, true, selected ? pal::kCyan : pal::kInk);
+        if (selected) {
+            cairo_arc(cr, 16, b.h - 18, 3.5, 0, 6.2832);
+            SetColour(cr, pal::kCyan);
+            cairo_fill(cr);
+        }
+    });
 }
 
 }  // namespace
@@ -121,18 +119,22 @@ bool MakePattern(const std::string& skinDir) {
         const std::string stem = kStems[p];
         ok = ok && Save(img + stem + "_N_bg.JPG", PatternButton(bg, p, false));
         ok = ok && Save(img + stem + "_A_bg.JPG", PatternButton(bg, p, true));
-        layout.elements.push_back({"button", 2051u + static_cast<unsigned>(p), kPatternBox[p],
-                                   "normal=img\\" + stem + "_N_bg.JPG pressed=img\\" + stem + "_A_bg.JPG",
-                                   p == 0 ? "Patterns: the program lights the selected one" : ""});
+        layout.elements.push_back(
+            {"button", 2051u + static_cast<unsigned>(p), kPatternBox[p],
+             "normal=img\\" + stem + "_N_bg.JPG pressed=img\\" + stem + "_A_bg.JPG",
+             p == 0 ? "Patterns: the program lights the selected one" : ""});
     }
     auto pair = [&](const std::string& stem, const Box& box, const Content& c) {
         ok = ok && Save(img + stem + "_N_bt.bmp", ButtonPicture(bg, box, Face::Normal, c, 7));
         ok = ok && Save(img + stem + "_A_bt.bmp", ButtonPicture(bg, box, Face::Pressed, c, 7));
         return "normal=img\\" + stem + "_N_bt.bmp pressed=img\\" + stem + "_A_bt.bmp";
     };
-    layout.elements.push_back({"button", 2047, kDefault, pair("default", kDefault, Word("DEFAULT", 11)),
+    layout.elements.push_back({"button", 2047, kDefault,
+                               pair("default", kDefault, Word("DEFAULT", 11)),
                                "DEFAULT, back to the equalizer, EXIT and MODE"});
-    layout.elements.push_back({"button", 2048, kEq, pair("pateq", kEq, IconLabel(Glyph::Equalizer, 16, "EQUALIZER")), ""});
+    layout.elements.push_back({"button", 2048, kEq,
+                               pair("pateq", kEq, IconLabel(Glyph::Equalizer, 16, "EQUALIZER")),
+                               ""});
     layout.elements.push_back({"button", 2050, kExit, pair("exit", kExit, Word("EXIT", 11)), ""});
     layout.elements.push_back({"button", 2054, kMode, pair("patmode", kMode, Word("MODE", 8)), ""});
     return ok && WriteTemplate(dir + "/WQPattern.TPL", layout);

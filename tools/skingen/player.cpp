@@ -40,16 +40,31 @@ struct ButtonArt {
 
 std::vector<ButtonArt> Buttons() {
     return {
-        {2042, {6, 3, 48, 17}, "mode", Word("MODE", 8), false, "Top strip: MODE at the left, Close beside the status strip (x 412)"},
+        {2042,
+         {6, 3, 48, 17},
+         "mode",
+         Word("MODE", 8),
+         false,
+         "Top strip: MODE at the left, Close beside the status strip (x 412)"},
         {2009, {370, 2, 38, 18}, "close", IconLabel(Glyph::Close, 12), false, ""},
         {2016, {8, kRowY, 48, kRowH}, "prev", IconLabel(Glyph::Prev, 16), false, "Transport row"},
         {2001, {60, kRowY, 48, kRowH}, "stop", IconLabel(Glyph::Stop, 15), false, ""},
         {2002, {112, kRowY, 48, kRowH}, "play", IconLabel(Glyph::Play, 18), false, ""},
         {2003, {164, kRowY, 48, kRowH}, "next", IconLabel(Glyph::Next, 16), false, ""},
-        {2004, {226, kRowY, 44, kRowH}, "turn", IconLabel(Glyph::Turn, 15, "ORDER"), false, "Play order, repeat mode and equalizer preset"},
+        {2004,
+         {226, kRowY, 44, kRowH},
+         "turn",
+         IconLabel(Glyph::Turn, 15, "ORDER"),
+         false,
+         "Play order, repeat mode and equalizer preset"},
         {2005, {274, kRowY, 44, kRowH}, "all", IconLabel(Glyph::RepeatAll, 15, "ALL"), false, ""},
         {2006, {322, kRowY, 44, kRowH}, "eq", IconLabel(Glyph::Equalizer, 15, "EQ"), false, ""},
-        {2010, {380, kRowY, 44, kRowH}, "seteq", IconLabel(Glyph::Spectrum, 15, "VISUAL"), false, "Pattern window and navigation"},
+        {2010,
+         {380, kRowY, 44, kRowH},
+         "seteq",
+         IconLabel(Glyph::Spectrum, 15, "VISUAL"),
+         false,
+         "Pattern window and navigation"},
         {2011, {428, kRowY, 44, kRowH}, "navi", IconLabel(Glyph::Navi, 15, "NAVI"), false, ""},
         {2015, kListUp, "up", IconLabel(Glyph::Up, 12), true, "List arrows and scroll slider"},
         {2014, kListDown, "down", IconLabel(Glyph::Down, 12), true, ""},
@@ -74,8 +89,8 @@ std::vector<ExtraFace> ExtraFaces() {
 }
 
 // Presets in the order of their numbers; each badge names one.
-const char* const kPresets[] = {"NORMAL", "ROCK", "POP", "JAZZ", "CLASSIC", "DANCE",
-                                "HEAVY", "DISCO", "SOFT", "LIVE", "HALL"};
+const char* const kPresets[] = {"NORMAL", "ROCK",  "POP",  "JAZZ", "CLASSIC", "DANCE",
+                                "HEAVY",  "DISCO", "SOFT", "LIVE", "HALL"};
 
 void Groove(cairo_t* cr, double x, double y, double w, double h) {
     RoundRect(cr, x + 0.5, y + 0.5, w - 1, h - 1, std::min(w, h) / 2);
@@ -102,7 +117,8 @@ Raster Background() {
     cairo_rectangle(cr, kSpectrum.x + 1, kSpectrum.y + 67, 166, 1);
     SetColour(cr, Hex(0x3CCBF4, 0.45));
     cairo_fill(cr);
-    Text(cr, "SPECTRUM", kSpectrum.x + 3, kSpectrum.y + 78, 7, true, Hex(0x6F8FB3, 0.8), Align::Left);
+    Text(cr, "SPECTRUM", kSpectrum.x + 3, kSpectrum.y + 78, 7, true, Hex(0x6F8FB3, 0.8),
+         Align::Left);
     // Divider between the spectrum and the track text.
     cairo_rectangle(cr, 198, kDisplay.y + 8, 1, kDisplay.h - 16);
     SetColour(cr, Hex(0x4A6F96, 0.6));
@@ -139,11 +155,16 @@ Raster Background() {
 
 // Glyphs 0..9 of the time digits, 4 x 6 each, in a 5-pixel cell.
 const char* const kDigits[10][6] = {
-    {".##.", "#..#", "#..#", "#..#", "#..#", ".##."}, {".#..", "##..", ".#..", ".#..", ".#..", "###."},
-    {".##.", "#..#", "...#", "..#.", ".#..", "####"}, {"###.", "...#", ".##.", "...#", "...#", "###."},
-    {"#..#", "#..#", "#..#", "####", "...#", "...#"}, {"####", "#...", "###.", "...#", "...#", "###."},
-    {".##.", "#...", "###.", "#..#", "#..#", ".##."}, {"####", "...#", "..#.", ".#..", ".#..", ".#.."},
-    {".##.", "#..#", ".##.", "#..#", "#..#", ".##."}, {".##.", "#..#", "#..#", ".###", "...#", ".##."},
+    {".##.", "#..#", "#..#", "#..#", "#..#", ".##."},
+    {".#..", "##..", ".#..", ".#..", ".#..", "###."},
+    {".##.", "#..#", "...#", "..#.", ".#..", "####"},
+    {"###.", "...#", ".##.", "...#", "...#", "###."},
+    {"#..#", "#..#", "#..#", "####", "...#", "...#"},
+    {"####", "#...", "###.", "...#", "...#", "###."},
+    {".##.", "#...", "###.", "#..#", "#..#", ".##."},
+    {"####", "...#", "..#.", ".#..", ".#..", ".#.."},
+    {".##.", "#..#", ".##.", "#..#", "#..#", ".##."},
+    {".##.", "#..#", "#..#", ".###", "...#", ".##."},
 };
 constexpr uint32_t kDigitInk = 0xBFF1FF;
 
@@ -240,7 +261,8 @@ Raster Thumb(int w, int h, bool vertical) {
         } else {
             cairo_arc(cr, w / 2.0, h / 2.0, w / 2.0 - 0.5, 0, 6.2832);
         }
-        cairo_pattern_t* p = cairo_pattern_create_radial(w * 0.4, h * 0.35, 0.5, w / 2.0, h / 2.0, w * 0.6);
+        cairo_pattern_t* p =
+            cairo_pattern_create_radial(w * 0.4, h * 0.35, 0.5, w / 2.0, h / 2.0, w * 0.6);
         cairo_pattern_add_color_stop_rgb(p, 0, 1, 1, 1);
         cairo_pattern_add_color_stop_rgb(p, 1, 0.45, 0.75, 0.92);
         cairo_set_source(cr, p);
@@ -268,29 +290,40 @@ bool MakePlayer(const std::string& skinDir) {
 
     const std::vector<ButtonArt> buttons = Buttons();
     for (const ButtonArt& b : buttons) {
-        ok = ok && Save(img + b.file + "_N_bt.bmp", ButtonPicture(bg, b.box, Face::Normal, b.content));
-        ok = ok && Save(img + b.file + "_A_bt.bmp", ButtonPicture(bg, b.box, Face::Pressed, b.content));
-        std::string extra = "normal=img\\" + b.file + "_N_bt.bmp pressed=img\\" + b.file + "_A_bt.bmp";
+        ok = ok &&
+             Save(img + b.file + "_N_bt.bmp", ButtonPicture(bg, b.box, Face::Normal, b.content));
+        ok = ok &&
+             Save(img + b.file + "_A_bt.bmp", ButtonPicture(bg, b.box, Face::Pressed, b.content));
+        std::string extra =
+            "normal=img\\" + b.file + "_N_bt.bmp pressed=img\\" + b.file + "_A_bt.bmp";
         if (b.repeat) extra += " repeat=yes";
         layout.elements.push_back({"button", b.id, b.box, extra, b.note});
     }
     for (const ExtraFace& f : ExtraFaces()) {
         const Box box = layout.Find(f.id).box;
-        ok = ok && Save(img + f.file + "_N_bt.bmp", ButtonPicture(bg, box, Face::Normal, f.content));
-        ok = ok && Save(img + f.file + "_A_bt.bmp", ButtonPicture(bg, box, Face::Pressed, f.content));
+        ok =
+            ok && Save(img + f.file + "_N_bt.bmp", ButtonPicture(bg, box, Face::Normal, f.content));
+        ok = ok &&
+             Save(img + f.file + "_A_bt.bmp", ButtonPicture(bg, box, Face::Pressed, f.content));
     }
 
-    ok = ok && Save(img + "pos_fill.bmp", ProgressFill()) && Save(img + "pos_thumb.bmp", Thumb(12, 12, false)) &&
-         Save(img + "list_thumb.bmp", Thumb(18, 8, true)) && Save(img + "list_sel.bmp", Selection());
+    ok = ok && Save(img + "pos_fill.bmp", ProgressFill()) &&
+         Save(img + "pos_thumb.bmp", Thumb(12, 12, false)) &&
+         Save(img + "list_thumb.bmp", Thumb(18, 8, true)) &&
+         Save(img + "list_sel.bmp", Selection());
     layout.elements.push_back({"slider horizontal", 2007, kProgress,
-                               "thumb=img\\pos_thumb.bmp fill=img\\pos_fill.bmp", "Progress and the title list"});
-    layout.elements.push_back({"slider vertical", 2013, kListSlider, "thumb=img\\list_thumb.bmp", ""});
-    layout.elements.push_back({"list", 2008, kList,
-                               "rowheight=" + std::to_string(kRowHeight) +
-                                   " selection=img\\list_sel.bmp selcolor=#3566A8 textcolor=#000000",
-                               ""});
+                               "thumb=img\\pos_thumb.bmp fill=img\\pos_fill.bmp",
+                               "Progress and the title list"});
+    layout.elements.push_back(
+        {"slider vertical", 2013, kListSlider, "thumb=img\\list_thumb.bmp", ""});
+    layout.elements.push_back(
+        {"list", 2008, kList,
+         "rowheight=" + std::to_string(kRowHeight) +
+             " selection=img\\list_sel.bmp selcolor=#3566A8 textcolor=#000000",
+         ""});
 
-    layout.elements.push_back({"custom", 2100, kTime, "", "Display areas: time, bit rate, title, spectrum, folder, preset"});
+    layout.elements.push_back({"custom", 2100, kTime, "",
+                               "Display areas: time, bit rate, title, spectrum, folder, preset"});
     layout.elements.push_back({"custom", 2101, kBitRate, "", ""});
     layout.elements.push_back({"custom", 2102, kTitle, "", ""});
     layout.elements.push_back({"custom", 2103, kSpectrum, "", ""});
@@ -301,8 +334,9 @@ bool MakePlayer(const std::string& skinDir) {
     // slash whose ink keeps clear of the digits on both sides.
     ok = ok && Save(img + "EQ_num.bmp", DigitStrip());
     ok = ok && Save(img + "EQ_colon.bmp", Pixels(3, 6, {"...", "#..", "...", "...", "#..", "..."}));
-    ok = ok && Save(img + "EQ_slash.bmp",
-                    Pixels(7, 6, {".....#.", ".....#.", "....#..", "....#..", "...#...", "...#..."}));
+    ok = ok &&
+         Save(img + "EQ_slash.bmp",
+              Pixels(7, 6, {".....#.", ".....#.", "....#..", "....#..", "...#...", "...#..."}));
     ok = ok && Save(img + "EQ_bar.bmp", Bar()) && Save(img + "EQ_Peak.bmp", Peak());
     for (const char* name : kPresets) {
         ok = ok && Save(img + "EQ_" + name + ".BMP", PresetBadge(bg, name));

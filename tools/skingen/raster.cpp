@@ -16,9 +16,13 @@ namespace {
 // under the art.
 constexpr uint32_t kKeyThreshold = 102;
 
-uint32_t Pack(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+uint32_t Pack(uint32_t r, uint32_t g, uint32_t b) {
+    return (r << 16) | (g << 8) | b;
+}
 
-uint32_t OffKey(uint32_t c) { return c == kMagenta ? 0xFE00FE : c; }
+uint32_t OffKey(uint32_t c) {
+    return c == kMagenta ? 0xFE00FE : c;
+}
 
 struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
@@ -55,7 +59,8 @@ Raster FromSurface(cairo_surface_t* surface, const Raster* under) {
     const uint8_t* data = cairo_image_surface_get_data(surface);
     Raster out(w, h);
     for (int y = 0; y < h; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
+        const uint32_t* row =
+            reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
         for (int x = 0; x < w; ++x) {
             const uint32_t p = row[x];
             const uint32_t a = alpha ? p >> 24 : 255;
@@ -67,7 +72,8 @@ Raster FromSurface(cairo_surface_t* surface, const Raster* under) {
                 const uint32_t u = under->at(x, y);
                 const uint32_t inv = 255 - a;
                 out.at(x, y) = OffKey(Pack(r + (((u >> 16) & 0xFF) * inv + 127) / 255,
-                                           g + (((u >> 8) & 0xFF) * inv + 127) / 255, b + ((u & 0xFF) * inv + 127) / 255));
+                                           g + (((u >> 8) & 0xFF) * inv + 127) / 255,
+                                           b + ((u & 0xFF) * inv + 127) / 255));
             } else {
                 out.at(x, y) = OffKey(Pack(r * 255 / a, g * 255 / a, b * 255 / a));
             }
@@ -84,7 +90,8 @@ Raster Opaque(cairo_surface_t* surface) {
     const uint8_t* data = cairo_image_surface_get_data(surface);
     Raster out(w, h);
     for (int y = 0; y < h; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
+        const uint32_t* row =
+            reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
         for (int x = 0; x < w; ++x) out.at(x, y) = row[x] & 0xFFFFFF;
     }
     return out;
@@ -131,7 +138,8 @@ bool WriteBmp(const std::string& path, const Raster& r, std::string* error) {
             b.push_back(static_cast<uint8_t>(c >> 8));
             b.push_back(static_cast<uint8_t>(c >> 16));
         }
-        for (uint32_t pad = static_cast<uint32_t>(r.width) * 3; pad < rowBytes; ++pad) b.push_back(0);
+        for (uint32_t pad = static_cast<uint32_t>(r.width) * 3; pad < rowBytes; ++pad)
+            b.push_back(0);
     }
     std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "wb"));
     if (!f || std::fwrite(b.data(), 1, b.size(), f.get()) != b.size()) {

@@ -17,7 +17,8 @@ struct Raster {
     std::vector<uint32_t> px;
 
     Raster() = default;
-    Raster(int w, int h, uint32_t fill = 0) : width(w), height(h), px(static_cast<size_t>(w) * h, fill) {}
+    Raster(int w, int h, uint32_t fill = 0)
+        : width(w), height(h), px(static_cast<size_t>(w) * h, fill) {}
     uint32_t& at(int x, int y) { return px[static_cast<size_t>(y) * width + x]; }
     uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
     // The part at (x, y) of size w x h; parts outside this raster read black.

@@ -45,13 +45,16 @@ void Icon(cairo_t* cr, const Output& o, bool muted, bool pressed) {
     if (o.fm && !both) {
         Text(cr, "FM", cx, kH / 2.0, 9, true, ink);
     } else {
-        const Glyph g = o.headphone ? Glyph::Headphone : muted && !both ? Glyph::SpeakerMuted : Glyph::Speaker;
+        const Glyph g = o.headphone      ? Glyph::Headphone
+                        : muted && !both ? Glyph::SpeakerMuted
+                                         : Glyph::Speaker;
         DrawGlyph(cr, g, cx, kH / 2.0, 13, ink);
     }
     if (both) Text(cr, "FM", 21, kH / 2.0 + 3, 6.5, true, pal::kAmber);
     // A plain speaker shows its mute in place of the waves; the others get a
     // small red cross in the corner.
-    if (muted && (o.headphone || o.fm)) DrawGlyph(cr, Glyph::Mute, kIconW - 4.5, 5, 8, Hex(0xFF5A4E));
+    if (muted && (o.headphone || o.fm))
+        DrawGlyph(cr, Glyph::Mute, kIconW - 4.5, 5, 8, Hex(0xFF5A4E));
 }
 
 }  // namespace
@@ -63,7 +66,7 @@ bool MakeTaskbar(const std::string& skinDir) {
     bool ok = Save(img + "taskbar_bg.bmp", bg);
 
     const Output outputs[] = {
-        {"spk", false, false}, {"head", true, false}, {"fmt", false, true},
+        {"spk", false, false},   {"head", true, false},   {"fmt", false, true},
         {"fmtspk", false, true}, {"headfmt", true, true},
     };
     const Raster under = bg.Crop(0, 0, kIconW, kH);
@@ -72,10 +75,13 @@ bool MakeTaskbar(const std::string& skinDir) {
             const char* suffix;
             bool muted, pressed;
         };
-        for (const Variant v : {Variant{"_N_bt.bmp", false, false}, Variant{"_A_bt.bmp", false, true},
-                                Variant{"_MN_bt.bmp", true, false}, Variant{"_MA_bt.bmp", true, true}}) {
+        for (const Variant v :
+             {Variant{"_N_bt.bmp", false, false}, Variant{"_A_bt.bmp", false, true},
+              Variant{"_MN_bt.bmp", true, false}, Variant{"_MA_bt.bmp", true, true}}) {
             ok = ok && Save(img + o.stem + v.suffix,
-                            Art(kIconW, kH, [&](cairo_t* cr) { Icon(cr, o, v.muted, v.pressed); }, &under));
+                            Art(
+                                kIconW, kH, [&](cairo_t* cr) { Icon(cr, o, v.muted, v.pressed); },
+                                &under));
         }
     }
 
@@ -90,18 +96,20 @@ bool MakeTaskbar(const std::string& skinDir) {
         }
         return r;
     }();
-    ok = ok && Save(img + "timedatenum.bmp", Art(
-                                                 70, 12,
-                                                 [](cairo_t* cr) {
-                                                     for (int d = 0; d < 10; ++d) {
-                                                         const std::string t(1, static_cast<char>('0' + d));
-                                                         Text(cr, t, 7 * d + 3.5, 6, 11, true, pal::kInk);
-                                                     }
-                                                 },
-                                                 &digitsUnder));
+    ok = ok && Save(img + "timedatenum.bmp",
+                    Art(
+                        70, 12,
+                        [](cairo_t* cr) {
+                            for (int d = 0; d < 10; ++d) {
+                                const std::string t(1, static_cast<char>('0' + d));
+                                Text(cr, t, 7 * d + 3.5, 6, 11, true, pal::kInk);
+                            }
+                        },
+                        &digitsUnder));
 
     Layout layout;
-    layout.title = "Status strip (65 x 18): the program draws the output icon and the volume itself";
+    layout.title =
+        "Status strip (65 x 18): the program draws the output icon and the volume itself";
     layout.width = kW;
     layout.height = kH;
     layout.background = "img\\taskbar_bg.bmp";

@@ -88,15 +88,16 @@ struct Key {
     WPARAM code;
 };
 constexpr Key kKeys[] = {
-    {"play", 126},    {"up", 38},        {"down", 40},     {"front", 121},   {"close", 128},
-    {"pause", 129},   {"card-in", 130},  {"card-out", 131}, {"usb-in", 117}, {"usb-out", 118},
+    {"play", 126},  {"up", 38},       {"down", 40},      {"front", 121},  {"close", 128},
+    {"pause", 129}, {"card-in", 130}, {"card-out", 131}, {"usb-in", 117}, {"usb-out", 118},
 };
 constexpr Key kMarlo[] = {{"guide", 0}, {"guide-end", 771}, {"quiet", 3}, {"loud", 4}};
 struct Named {
     const char* name;
     UINT number;
 };
-constexpr Named kNumbers[] = {{"WM_CLOSE", WM_CLOSE}, {"WM_COMMAND", WM_COMMAND}, {"WM_USER", WM_USER}};
+constexpr Named kNumbers[] = {
+    {"WM_CLOSE", WM_CLOSE}, {"WM_COMMAND", WM_COMMAND}, {"WM_USER", WM_USER}};
 
 std::atomic<bool> g_stop{false};
 
@@ -120,7 +121,8 @@ class Tool : public wq::ipc::InboxHost {
 public:
     int served = 0;
     LRESULT Deliver(HWND, const Message& m) override {
-        const std::string name = m.name.empty() ? std::to_string(m.number) : wq::Utf16ToUtf8(m.name);
+        const std::string name =
+            m.name.empty() ? std::to_string(m.number) : wq::Utf16ToUtf8(m.name);
         std::printf("%s %llu %lld\n", name.c_str(), static_cast<unsigned long long>(m.wParam),
                     static_cast<long long>(m.lParam));
         std::fflush(stdout);
@@ -157,15 +159,18 @@ std::optional<UINT> MessageId(Context& c, const std::string& text) {
     return id ? std::optional<UINT>(id) : std::nullopt;
 }
 
-int SendOrPost(Context& c, bool send, const std::string& window, const std::string& msgText, long long wParam,
-               long long lParam) {
+int SendOrPost(Context& c, bool send, const std::string& window, const std::string& msgText,
+               long long wParam, long long lParam) {
     const auto msg = MessageId(c, msgText);
     if (!msg) return Usage("MSG must be a registered name or a number below 0xC000: " + msgText);
     const std::uint64_t id = FindOrSay(c, window);
     if (!id) return 1;
-    if (!send) return c.bus->Post(id, *msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)) ? 0 : 1;
+    if (!send)
+        return c.bus->Post(id, *msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)) ? 0
+                                                                                               : 1;
     bool delivered = false;
-    const LRESULT r = c.bus->Send(id, *msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), &delivered);
+    const LRESULT r =
+        c.bus->Send(id, *msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), &delivered);
     if (!delivered) {
         std::fprintf(stderr, "wqctl: \"%s\" did not answer\n", window.c_str());
         return 1;
@@ -180,8 +185,10 @@ int Serve(Context& c, const std::string& window, long long count) {
     std::signal(SIGINT, [](int) { g_stop = true; });
     std::signal(SIGTERM, [](int) { g_stop = true; });
     c.bus->Publish(reinterpret_cast<HWND>(1), name);
-    std::fprintf(stderr, "wqctl: serving \"%s\" as %s\n", window.c_str(), c.bus->UniqueName().c_str());
-    while (!g_stop && c.bus->IsConnected() && (count <= 0 || c.tool.served < count)) c.tool.inbox().RunOne(100);
+    std::fprintf(stderr, "wqctl: serving \"%s\" as %s\n", window.c_str(),
+                 c.bus->UniqueName().c_str());
+    while (!g_stop && c.bus->IsConnected() && (count <= 0 || c.tool.served < count))
+        c.tool.inbox().RunOne(100);
     if (!c.bus->IsConnected()) {
         std::fprintf(stderr, "wqctl: the bus went away\n");
         return 1;
@@ -199,8 +206,8 @@ GVariant* Automation(Context& c, const std::string& window, const char* method, 
         return nullptr;
     }
     std::string error;
-    GVariant* reply =
-        c.bus->Call(id, wq::ipc::kAutomationPath, wq::ipc::kAutomationInterface, method, args, replyType, &error);
+    GVariant* reply = c.bus->Call(id, wq::ipc::kAutomationPath, wq::ipc::kAutomationInterface,
+                                  method, args, replyType, &error);
     if (!reply) std::fprintf(stderr, "wqctl: %s failed: %s\n", method, error.c_str());
     return reply;
 }
@@ -213,17 +220,20 @@ int Run(Context& c, std::vector<std::string> a) {
     };
     for (const auto& k : kKeys)
         if (cmd == k.name)
-            return a.size() == 1 ? SendOrPost(c, true, c.to, "WQ:MSG:KEYDOWN", static_cast<long long>(k.code), 0)
+            return a.size() == 1 ? SendOrPost(c, true, c.to, "WQ:MSG:KEYDOWN",
+                                              static_cast<long long>(k.code), 0)
                                  : Usage(cmd + " takes no arguments");
     if (cmd == "marlo" && a.size() == 2) {
         std::optional<long long> code = Number(a[1]);
         for (const auto& k : kMarlo)
             if (a[1] == k.name) code = static_cast<long long>(k.code);
-        return code ? SendOrPost(c, true, c.to, "BMSG_MARLO", *code, 0) : Usage("unknown marlo code " + a[1]);
+        return code ? SendOrPost(c, true, c.to, "BMSG_MARLO", *code, 0)
+                    : Usage("unknown marlo code " + a[1]);
     }
     if (cmd == "run-state" && a.size() == 2) {
         const auto n = Number(a[1]);
-        return n ? SendOrPost(c, true, c.to, "WQ:MSG:M_RUN_STATE", *n, 0) : Usage("run-state takes a number");
+        return n ? SendOrPost(c, true, c.to, "WQ:MSG:M_RUN_STATE", *n, 0)
+                 : Usage("run-state takes a number");
     }
     if (cmd == "list" && a.size() == 1) {
         for (const auto& w : c.bus->ListWindows())
@@ -257,8 +267,9 @@ int Run(Context& c, std::vector<std::string> a) {
             if (!n) return Usage("coordinates are numbers");
             v.push_back(static_cast<gint32>(*n));
         }
-        GVariant* args = cmd == "tap" ? g_variant_new("(sii)", c.to.c_str(), v[0], v[1])
-                                      : g_variant_new("(siiii)", c.to.c_str(), v[0], v[1], v[2], v[3]);
+        GVariant* args = cmd == "tap"
+                             ? g_variant_new("(sii)", c.to.c_str(), v[0], v[1])
+                             : g_variant_new("(siiii)", c.to.c_str(), v[0], v[1], v[2], v[3]);
         GVariant* reply = Automation(c, c.to, cmd == "tap" ? "Tap" : "Drag", args, "(b)");
         if (!reply) return 1;
         gboolean done = FALSE;
@@ -267,7 +278,8 @@ int Run(Context& c, std::vector<std::string> a) {
         return done ? 0 : 1;
     }
     if (cmd == "screenshot" && a.size() == 3) {
-        GVariant* reply = Automation(c, a[1], "Screenshot", g_variant_new("(s)", a[1].c_str()), "(ay)");
+        GVariant* reply =
+            Automation(c, a[1], "Screenshot", g_variant_new("(s)", a[1].c_str()), "(ay)");
         if (!reply) return 1;
         GVariant* bytes = g_variant_get_child_value(reply, 0);
         gsize n = 0;

@@ -66,13 +66,13 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(TestDlg, CDialog)
-ON_WM_TIMER()
-ON_COMMAND(2009, OnBtnClose)
-ON_CONTROL(100, 2008, OnSelChange)
-ON_CONTROL(200, 2008, OnDblClk)
-ON_COMMAND_RANGE(2055, 2064, OnEqDBButton)
-ON_REGISTERED_MESSAGE(s_msgKeyDown, OnKeyDownMsg)
-ON_MESSAGE(WM_USER + 5, OnUserMsg)
+    ON_WM_TIMER()
+    ON_COMMAND(2009, OnBtnClose)
+    ON_CONTROL(100, 2008, OnSelChange)
+    ON_CONTROL(200, 2008, OnDblClk)
+    ON_COMMAND_RANGE(2055, 2064, OnEqDBButton)
+    ON_REGISTERED_MESSAGE(s_msgKeyDown, OnKeyDownMsg)
+    ON_MESSAGE(WM_USER + 5, OnUserMsg)
 END_MESSAGE_MAP()
 
 class DialogTest : public ::testing::Test {
