@@ -348,7 +348,7 @@ TEST_F(ExplorerTest, AHundredNestedFoldersRestoreAndUnwind) {
     std::string host;
     CString saved;
     for (int i = 0; i < 100; ++i) {
-        host += "d" + std::to_string(i) + "/";
+        host.append("d").append(std::to_string(i)).append("/");
         saved += CString(u"\\d") + CString::FromUtf8(std::to_string(i));
     }
     File(host + "deep.mp3");

@@ -71,7 +71,8 @@ TEST(Probe, SkipsTheOpenDelayAndReportsUsage) {
     const std::string probe = WQ_PROBE, out = dir.Host("out.txt");
     std::string args;
     for (int i = 0; i < 25; ++i)
-        args += " " + Quote(dir.MakeFile("f" + std::to_string(i) + ".mp3", "\xFF\xFB\x90\x64"));
+        args.append(" ").append(
+            Quote(dir.MakeFile(std::string("f") + std::to_string(i) + ".mp3", "\xFF\xFB\x90\x64")));
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(0, Status(probe + " --codepage CP1252" + args + " > " + out));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500))

@@ -163,8 +163,8 @@ TEST(SpectrumSymmetric, FullBarFrom4To68WithCapsAndOddSpan28To40) {
     f.Set({102, 0, 22});  // band 2: 33 - 3 = 30, n = 3
     f.Frame();
     // Upper cap y 1..4 (drawn over the bar's first row), bar 5..67, lower cap 68..71.
-    EXPECT_EQ(f.Column(0, 0, 75),
-              "b" + Repeat('p', 4) + Repeat('B', 63) + Repeat('p', 4) + Repeat('b', 3));
+    EXPECT_EQ(f.Column(0, 0, 75), std::string("b") + Repeat('p', 4) + Repeat('B', 63) +
+                                      Repeat('p', 4) + Repeat('b', 3));
     EXPECT_EQ(f.At(0, 5), BarRow(1)) << "all 64 picture rows, the first under the cap";
     EXPECT_EQ(f.At(0, 67), BarRow(63));
     EXPECT_EQ(f.spectrum.GetPeak(0), 150) << "the peak follows the level without a lift";

@@ -43,8 +43,11 @@ TEST(SkinTemplate, EncodingsAndLineEndsGiveTheSameSkin) {
 
 TEST(SkinTemplate, EveryKeywordIsDocumentedAndTheDocumentedExampleLoads) {
     const std::string doc = wq::test::ReadFile(std::string(WQ_SOURCE_DIR) + "/docs/skin-format.md");
-    for (std::string_view k : wq::skin::TemplateKeywords())
-        EXPECT_NE(doc.find("`" + std::string(k)), std::string::npos) << "undocumented: " << k;
+    for (std::string_view k : wq::skin::TemplateKeywords()) {
+        std::string quoted(1, '`');
+        quoted.append(k);
+        EXPECT_NE(doc.find(quoted), std::string::npos) << "undocumented: " << k;
+    }
     const size_t start = doc.find("```\nwqskin 1");
     ASSERT_NE(start, std::string::npos)
         << "the documentation has no example starting with wqskin 1";
