@@ -22,6 +22,9 @@ int ToDevice(int screen, int scale) {
 }  // namespace
 
 std::unique_ptr<SdlPresenter> SdlPresenter::Create(int scale, std::string* why) {
+    // Termination signals are the program's own business (it closes in order);
+    // SDL would otherwise turn them into an SDL_QUIT of its own.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         if (why) *why = SDL_GetError();
         return nullptr;
@@ -158,8 +161,20 @@ void SdlPresenter::Wait(DWORD timeoutMs) {
     const int timeout =
         timeoutMs == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(timeoutMs, 0x7FFFFFFF));
     if (!SDL_WaitEventTimeout(&e, timeout)) return;
+    m_focusChanged = false;
     Handle(&e);
     while (SDL_PollEvent(&e)) Handle(&e);
+    if (m_focusChanged) {
+        // Judged after the whole batch: focus passing between two windows of
+        // this program arrives as a loss and a gain together.
+        m_focusChanged = false;
+        SDL_Window* focus = SDL_GetKeyboardFocus();
+        win::DesktopFocusChanged(focus ? HwndOfWindowId(SDL_GetWindowID(focus)) : nullptr);
+    }
+}
+
+void SdlPresenter::Raise(HWND hwnd) {
+    if (View* v = ViewOf(hwnd)) SDL_RaiseWindow(v->window);
 }
 
 void SdlPresenter::Wake() {
@@ -211,6 +226,9 @@ void SdlPresenter::Handle(const void* event) {
             if (!h) return;
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
                 PostMessageW(h, WM_CLOSE, 0, 0);
+            } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
+                       e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                m_focusChanged = true;
             } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
                 if (View* v = ViewOf(h)) {
                     Render(*v);
@@ -219,6 +237,9 @@ void SdlPresenter::Handle(const void* event) {
             }
             return;
         }
+        case SDL_QUIT:
+            win::RequestClose();
+            return;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             win::DeliverKey(SDL_GetKeyName(e.key.keysym.sym), e.type == SDL_KEYDOWN);

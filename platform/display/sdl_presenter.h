@@ -25,6 +25,7 @@ public:
     void Present(HWND hwnd, const gdi::Surface& surface) override;
     void Wait(DWORD timeoutMs) override;
     void Wake() override;
+    void Raise(HWND hwnd) override;
 
     // Renders the window's texture again and reads the screen pixels back.
     bool ReadScreen(HWND hwnd, gdi::Surface* out);
@@ -48,6 +49,7 @@ private:
 
     int m_scale;
     unsigned m_wakeEvent = 0;
+    bool m_focusChanged = false;  // a focus event in the batch being handled
     std::map<HWND, View> m_views;
 };
 

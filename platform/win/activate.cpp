@@ -4,6 +4,32 @@
 
 namespace wq::win::detail {
 
+namespace {
+
+// Tells the other programs that this one is in front, once per coming forward.
+void ClaimForeground() {
+    State& s = S();
+    if (s.foregroundClaimed) return;
+    s.foregroundClaimed = true;
+    if (wq::win::RemoteWindows* remote = wq::win::GetRemoteWindows()) remote->TakeForeground();
+}
+
+// The window that takes the activation when `top` is brought forward: `top`
+// itself, or, while a modal dialog has disabled it, the topmost enabled
+// visible window it owns.
+HWND ActivationTarget(HWND top) {
+    if (IsWindowEnabled(top)) return top;
+    for (HWND t : S().topLevels) {
+        Window* w = Find(t);
+        if (!w || t == top || !IsWindowVisible(t) || !IsWindowEnabled(t)) continue;
+        for (HWND o = w->owner; o; o = Find(o) ? Find(o)->owner : nullptr)
+            if (o == top) return t;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 // Sends WA_INACTIVE to the window losing activation, then `how` to the one
 // gaining it, each with the other window in lParam. Nothing when already active.
 void Activate(HWND hwnd, int how) {
@@ -11,10 +37,24 @@ void Activate(HWND hwnd, int how) {
     if (hwnd == s.active) return;
     HWND old = s.active;
     s.active = hwnd;
+    if (hwnd && s.foreground) ClaimForeground();
     if (old && Find(old)) CallWindow(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
     if (hwnd && Find(hwnd) && s.active == hwnd) {
         CallWindow(hwnd, WM_ACTIVATE, static_cast<WPARAM>(how), reinterpret_cast<LPARAM>(old));
+        if (s.active == hwnd && s.presenter) s.presenter->Raise(hwnd);
     }
+}
+
+// Another program came to the front: the active window learns it has lost the
+// activation, and SetActiveWindow does nothing until this program is brought
+// forward again.
+void EnterBackground() {
+    State& s = S();
+    s.foreground = false;
+    s.foregroundClaimed = false;
+    HWND old = s.active;
+    s.active = nullptr;
+    if (old && Find(old)) CallWindow(old, WM_ACTIVATE, WA_INACTIVE, 0);
 }
 
 // Moves the activation away from `hidden` (which is being hidden or destroyed):
@@ -44,7 +84,7 @@ void ActivateAfterHide(HWND hidden) {
 BOOL RaiseRemote(HWND hwnd, UINT swpFlags) {
     wq::win::RemoteWindows* remote = wq::win::GetRemoteWindows();
     if (!remote || !remote->BringToFront(RemoteId(hwnd), swpFlags)) return FALSE;
-    if (!(swpFlags & SWP_NOACTIVATE)) S().foreground = false;
+    if (!(swpFlags & SWP_NOACTIVATE)) EnterBackground();
     return TRUE;
 }
 
@@ -75,11 +115,37 @@ BOOL SetForegroundWindow(HWND hwnd) {
     Window* w = Find(hwnd);
     if (!w) return FALSE;
     HWND top = TopLevelOf(hwnd);
-    S().foreground = true;
+    State& s = S();
+    if (!s.foreground) s.foregroundClaimed = false;
+    s.foreground = true;
     BringWindowToTop(top);
-    if (IsWindowEnabled(top)) Activate(top, WA_ACTIVE);
+    if (HWND target = ActivationTarget(top)) {
+        Activate(target, WA_ACTIVE);
+    }
+    ClaimForeground();
     return TRUE;
 }
+
+namespace wq::win {
+
+void DesktopFocusChanged(HWND topLevel) {
+    State& s = S();
+    if (!topLevel) {
+        if (s.foreground) EnterBackground();
+        return;
+    }
+    if (!Find(topLevel) || Find(topLevel)->parent) return;
+    // Focus moving to the window that is active already changes nothing; a
+    // click on a window disabled by its modal dialog brings the dialog forward.
+    if (s.foreground && s.active && s.active == ActivationTarget(topLevel)) return;
+    SetForegroundWindow(topLevel);
+}
+
+void BackgroundByOtherProgram() {
+    if (S().foreground) EnterBackground();
+}
+
+}  // namespace wq::win
 
 HWND SetFocus(HWND hwnd) {
     State& s = S();

@@ -81,6 +81,7 @@ BOOL EndDialog(HWND dialog, int result) {
     if (!w || !w->isDialog) return FALSE;  // other processes' windows and plain windows refuse
     w->result = result;
     w->ended = true;
+    S().modalWake = true;
     // The owner is enabled before the dialog hides, so it can take the activation back.
     if (w->owner && Find(w->owner)) EnableWindow(w->owner, TRUE);
     if (Find(dialog)) ShowWindow(dialog, SW_HIDE);

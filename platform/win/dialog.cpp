@@ -105,6 +105,7 @@ INT_PTR CDialog::DoModal() {
             Window* w = Find(h);
             if (!w) break;
             if (w->ended) {
+                S().modalWake = false;  // seen here; no wake-up needed
                 result = w->result;
                 break;
             }

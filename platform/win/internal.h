@@ -94,6 +94,11 @@ struct State {
     std::vector<Timer> timers;  // creation order
     bool quit = false;
     int quitCode = 0;
+    // Set by EndDialog. A dialog ended by a task that ran inside GetMessage's
+    // wait (a message sent from another thread or program) would otherwise
+    // leave its modal loop asleep until some unrelated message arrived: the
+    // next retrieval returns WM_NULL at once so the loop sees its flag.
+    bool modalWake = false;
 
     HWND active = nullptr;
     HWND capture = nullptr;
@@ -103,6 +108,9 @@ struct State {
     // when SetForegroundWindow brings one of its own windows forward, also on
     // another program's behalf. In the background SetActiveWindow does nothing.
     bool foreground = true;
+    // Whether the desktop bus was told that this program is in front since it
+    // last came forward (see TakeForeground in remote.h).
+    bool foregroundClaimed = false;
 
     std::uint64_t now = 0;  // unwrapped ms on the installed clock
     DWORD lastTick = 0;
@@ -111,6 +119,7 @@ struct State {
     Presenter* presenter = nullptr;
     std::vector<HWND> dirty;  // top-level windows whose pixels changed since the last Present
     KeyHook keyHook;
+    CloseHook closeHook;
     std::vector<CurrentMessage> current;
 
     std::uint64_t watchdogDeadline = 0;  // unwrapped ms; 0 = none

@@ -28,6 +28,9 @@ public:
     virtual void Wait(DWORD timeoutMs) = 0;
     // Ends a Wait early. Any thread.
     virtual void Wake() = 0;
+    // A top-level window was activated: bring it in front of the desktop's
+    // other windows too.
+    virtual void Raise(HWND) {}
 };
 
 // Installs the presenter (not owned); nullptr removes it.
@@ -52,5 +55,18 @@ void QueueMouseInput(HWND topLevel, UINT msg, POINT pt);
 using KeyHook = std::function<void(const char* keyName, bool down)>;
 void SetKeyHook(KeyHook hook);
 void DeliverKey(const char* keyName, bool down);
+
+// The desktop gave the keyboard focus to the top-level window `topLevel` of
+// this program (it comes to the front and the window, or the modal dialog that
+// disabled it, is activated), or, with nullptr, to another program (the
+// active window receives WA_INACTIVE).
+void DesktopFocusChanged(HWND topLevel);
+
+// The desktop or the user asks the program to end (the window manager's quit,
+// a termination signal). The application installs what that means; without a
+// hook nothing happens. GUI thread.
+using CloseHook = std::function<void()>;
+void SetCloseHook(CloseHook hook);
+void RequestClose();
 
 }  // namespace wq::win

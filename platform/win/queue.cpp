@@ -328,6 +328,11 @@ bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
     State& s = S();
     for (;;) {
         RunSentTasks();
+        if (s.modalWake && remove && !filter) {
+            s.modalWake = false;
+            *out = MSG{nullptr, WM_NULL, 0, 0, wq::clock::Current().Now(), {}};
+            return true;
+        }
         TheInbox().TakePosted(s.posted);
         // Posted messages and tasks, FIFO.
         bool ranTask = false;
@@ -560,6 +565,14 @@ void SetKeyHook(KeyHook hook) {
 
 void DeliverKey(const char* keyName, bool down) {
     if (S().keyHook) S().keyHook(keyName ? keyName : "", down);
+}
+
+void SetCloseHook(CloseHook hook) {
+    S().closeHook = std::move(hook);
+}
+
+void RequestClose() {
+    if (S().closeHook) S().closeHook();
 }
 
 }  // namespace wq::win

@@ -80,4 +80,8 @@ RemoteWindows* GetRemoteWindows() {
     return g_remote;
 }
 
+bool ClaimWindowName(std::u16string_view name) {
+    return !g_remote || g_remote->Claim(name);
+}
+
 }  // namespace wq::win

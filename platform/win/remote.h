@@ -32,11 +32,33 @@ public:
     // SetWindowPos (with these flags) or SetForegroundWindow (flags 0x43) on a remote window.
     virtual bool BringToFront(std::uint64_t id, UINT swpFlags) = 0;
 
+    // This program came to the front (one of its windows was activated while it
+    // was in front, raised, or given the desktop's focus). The program that was
+    // in front before learns that it went to the background. GUI thread; returns
+    // at once.
+    virtual void TakeForeground() {}
+
+    // Takes the window name `name` for this program before any window has it,
+    // atomically: of several programs claiming one name at the same moment
+    // exactly one gets true. A window of this program that later takes the
+    // name is found under it. False when another program holds the name.
+    virtual bool Claim(std::u16string_view name) = 0;
+
     // A local top-level window got the name `name` (publish) or lost its name,
     // was renamed or destroyed (withdraw). GUI thread.
     virtual void Publish(HWND hwnd, std::u16string_view name) = 0;
     virtual void Withdraw(HWND hwnd) = 0;
 };
+
+// Claims a window name for this program across the desktop (see
+// RemoteWindows::Claim); true without a desktop bus, where no other program
+// can be found anyway. GUI thread.
+bool ClaimWindowName(std::u16string_view name);
+
+// Another program came to the front: the active window receives WA_INACTIVE
+// and SetActiveWindow does nothing until this program is brought forward.
+// GUI thread.
+void BackgroundByOtherProgram();
 
 // Installs the transport (not owned); nullptr removes it.
 void SetRemoteWindows(RemoteWindows* remote);

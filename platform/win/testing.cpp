@@ -160,11 +160,14 @@ void ResetWindowSystem() {
     s.current.clear();
     s.quit = false;
     s.quitCode = 0;
+    s.modalWake = false;
     s.active = s.capture = s.focus = nullptr;
     s.foreground = true;
+    s.foregroundClaimed = false;
     s.buttonDown = false;
     s.presenter = nullptr;
     s.keyHook = nullptr;
+    s.closeHook = nullptr;
     s.watchdogDeadline = 0;
     s.watchdogIdleMs = 0;
     s.watchdogMessage.clear();

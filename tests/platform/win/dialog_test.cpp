@@ -1,6 +1,10 @@
 // Modal dialogs, their resources and message maps.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "platform/win/threads.h"
 #include "tests/platform/win/probe.h"
 
 using namespace wqtest;
@@ -159,6 +163,30 @@ TEST_F(DialogTest, EndingTheMainWindowQuitsAndLaterLoopsEndAtOnce) {
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(AfxGetMainWnd(), nullptr);
     EXPECT_EQ(TestDlg(233, &log, "Later").DoModal(), -1);  // the WM_QUIT is still pending
+}
+
+TEST_F(DialogTest, EndDialogFromATaskOfAnotherThreadEndsTheLoopWithoutATimerToWakeIt) {
+    // A message sent from another thread (or program) runs inside GetMessage's
+    // wait; no timer, post or input follows it, yet the loop must see the end.
+    for (const bool sent : {true, false}) {
+        TestDlg dlg(230, &log, "D");
+        std::thread other;
+        dlg.onInit = [&] {
+            other = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                auto end = [&] { dlg.EndDialog(7); };
+                if (sent)
+                    wq::win::SendTask(end);
+                else
+                    wq::win::PostTask(end);
+            });
+        };
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(dlg.DoModal(), 7) << sent;
+        other.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+        EXPECT_EQ(wq::win::WatchdogMessage(), "") << sent;
+    }
 }
 
 TEST_F(DialogTest, OkCancelAndCloseEndTheDialogButNotOtherWindows) {

@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "platform/win/remote.h"
 #include "tests/platform/win/probe.h"
 
 using namespace wqtest;
@@ -43,6 +44,26 @@ TEST_F(InputTest, ActivationNotifiesTheLoserFirstRepeatsNothingAndClicksActivate
     CRect rc;
     a.GetWindowRect(&rc);
     EXPECT_TRUE(rc == CRect(0, 0, 100, 100));
+}
+
+TEST_F(InputTest, TheDesktopsFocusAndOtherProgramsTakeTheActivationAwayAndGiveItBack) {
+    wq::win::DesktopFocusChanged(nullptr);  // the user went to another program
+    ::SetActiveWindow(b);                   // in the background: refused
+    EXPECT_EQ(::GetActiveWindow(), nullptr);
+    wq::win::DesktopFocusChanged(b);
+    wq::win::DesktopFocusChanged(b);  // focus where the activation already is: nothing
+    wq::win::BackgroundByOtherProgram();
+    EXPECT_EQ(Join(log), "A:activate 0 0 | B:activate 1 0 | B:activate 0 0");
+    // A window disabled by its modal dialog passes the activation to the dialog.
+    Probe dialog(&log, "D");
+    ASSERT_TRUE(
+        dialog.CreateEx(0, u"probe", u"D", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, a, nullptr));
+    a.EnableWindow(FALSE);
+    wq::win::DesktopFocusChanged(b);
+    Settle(log);
+    wq::win::DesktopFocusChanged(a);
+    EXPECT_EQ(Join(log), "B:activate 0 D | D:activate 1 B");
+    EXPECT_EQ(::GetActiveWindow(), dialog.m_hWnd);
 }
 
 TEST_F(InputTest, ClicksGoToTheTopmostVisibleEnabledChildInItsCoordinates) {
