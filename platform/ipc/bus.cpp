@@ -22,6 +22,8 @@ namespace {
 // Calls to the bus daemon itself (name owner look-ups, name requests): the
 // daemon answers at once unless it is gone.
 constexpr int kDaemonTimeoutMs = 2000;
+// How long a closing program waits for the answers to its last posts.
+constexpr int kPostDrainMs = 1000;
 
 std::string TakeError(GError* error) {
     std::string text = error ? error->message : "unknown error";
@@ -92,6 +94,68 @@ gboolean StartCall(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
+// A posted message: started on the bus thread (so calls leave in the order
+// they were made, sends and posts alike) with an answer that is only counted.
+struct PostStart {
+    std::shared_ptr<Shared> shared;
+    std::string dest, path;
+    const char* method;
+    GVariant* args;
+    int timeoutMs;
+};
+
+void OnPostAnswered(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<PostStart> start(static_cast<PostStart*>(data));
+    GError* error = nullptr;
+    if (GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error))
+        g_variant_unref(reply);
+    else
+        g_error_free(error);  // a refused or lost post is the receiver's business
+    {
+        std::lock_guard lock(start->shared->postsMutex);
+        --start->shared->unansweredPosts;
+    }
+    start->shared->postsAnswered.notify_all();
+}
+
+gboolean StartPost(gpointer data) {
+    auto* start = static_cast<PostStart*>(data);
+    GVariant* args = start->args;
+    start->args = nullptr;
+    g_dbus_connection_call(start->shared->conn, start->dest.c_str(), start->path.c_str(),
+                           kWindowInterface, start->method, args, nullptr,
+                           G_DBUS_CALL_FLAGS_NO_AUTO_START, start->timeoutMs, nullptr,
+                           OnPostAnswered, start);
+    if (args) g_variant_unref(args);  // the call holds its own reference
+    return G_SOURCE_REMOVE;
+}
+
+// Whether this program owns kForegroundName now. Asked on the GUI thread when a
+// loss is handled: this program may have come forward again meanwhile, and
+// its own request went to the daemon before this question.
+bool OwnsForeground(Shared& shared) {
+    GVariant* reply = CallDaemon(shared.conn, "GetNameOwner", g_variant_new("(s)", kForegroundName),
+                                 "(s)", nullptr);
+    if (!reply) return false;
+    const gchar* owner = nullptr;
+    g_variant_get(reply, "(&s)", &owner);
+    const bool ours = shared.unique == owner;
+    g_variant_unref(reply);
+    return ours;
+}
+
+// Bus thread: this program lost kForegroundName to another one.
+void OnForegroundLost(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
+                      GVariant*, gpointer data) {
+    auto* shared = static_cast<std::shared_ptr<Shared>*>(data);
+    Host* host = (*shared)->host.load();
+    if (!host) return;
+    host->PostTask([s = *shared] {
+        Host* h = s->host.load();
+        if (h && !OwnsForeground(*s)) h->LostForeground();
+    });
+}
+
 gboolean QuitLoop(gpointer data) {
     g_main_loop_quit(static_cast<GMainLoop*>(data));
     return G_SOURCE_REMOVE;
@@ -147,12 +211,18 @@ std::unique_ptr<Bus> Bus::Create(Host& host, BusOptions options) {
     impl->shared->conn = conn;
     impl->shared->host = &host;
     impl->shared->uid = getuid();
+    impl->shared->unique = impl->unique;
     impl->shared->maxPending = options.maxPending > 0 ? options.maxPending : 1;
     impl->context = g_main_context_new();
     impl->loop = g_main_loop_new(impl->context, FALSE);
     Impl* raw = impl.get();
     impl->thread = std::thread([raw] {
         g_main_context_push_thread_default(raw->context);
+        raw->foregroundWatch = g_dbus_connection_signal_subscribe(
+            raw->shared->conn, "org.freedesktop.DBus", "org.freedesktop.DBus", "NameLost",
+            "/org/freedesktop/DBus", kForegroundName, G_DBUS_SIGNAL_FLAGS_NONE, OnForegroundLost,
+            new std::shared_ptr<Shared>(raw->shared),
+            [](gpointer p) { delete static_cast<std::shared_ptr<Shared>*>(p); });
         g_main_loop_run(raw->loop);
         g_main_context_pop_thread_default(raw->context);
     });
@@ -163,6 +233,11 @@ Bus::Bus(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
 Bus::~Bus() {
     Impl& d = *m_impl;
+    {
+        std::unique_lock lock(d.shared->postsMutex);
+        d.shared->postsAnswered.wait_for(lock, std::chrono::milliseconds(kPostDrainMs),
+                                         [&] { return d.shared->unansweredPosts == 0; });
+    }
     std::vector<std::string> elements;
     for (const auto& [element, id] : d.registrations) elements.push_back(element);
     d.RunOnBus([&d, &elements] {
@@ -170,6 +245,9 @@ Bus::~Bus() {
         if (d.automationRegistration)
             g_dbus_connection_unregister_object(d.shared->conn, d.automationRegistration);
         d.automationRegistration = 0;
+        if (d.foregroundWatch)
+            g_dbus_connection_signal_unsubscribe(d.shared->conn, d.foregroundWatch);
+        d.foregroundWatch = 0;
     });
     g_main_context_invoke(d.context, QuitLoop, d.loop);
     d.thread.join();
@@ -203,10 +281,10 @@ void Bus::Impl::RunOnBus(const std::function<void()>& fn) {
     finished.wait();
 }
 
-// Bus thread: exports the window object, then asks for the window's bus name.
-// Requests queue: a second program publishing the same name gets it when the
-// first lets go.
-void Bus::Impl::Register(const std::string& element) {
+// Bus thread: exports the window object under its path; true when it is (or
+// already was) exported.
+bool Bus::Impl::Export(const std::string& element) {
+    if (registrations.count(element)) return true;
     const std::string path = kWindowPathPrefix + element;
     auto* data = new ObjectData{shared, element, nullptr};
     GError* error = nullptr;
@@ -215,9 +293,18 @@ void Bus::Impl::Register(const std::string& element) {
         [](gpointer p) { delete static_cast<ObjectData*>(p); }, &error);
     if (!id) {
         SayOnce("desktop bus: cannot export " + path + ": " + TakeError(error));
-        return;
+        return false;
     }
     registrations[element] = id;
+    return true;
+}
+
+// Bus thread: exports the window object, then asks for the window's bus name.
+// Requests queue: a second program publishing the same name gets it when the
+// first lets go. A name this program claimed earlier is already its own.
+void Bus::Impl::Register(const std::string& element) {
+    if (claimed.count(element)) return;
+    if (!Export(element)) return;
     std::string why;
     GVariant* reply =
         CallDaemon(shared->conn, "RequestName",
@@ -228,7 +315,34 @@ void Bus::Impl::Register(const std::string& element) {
         SayOnce("desktop bus: cannot own " + (kWindowNamePrefix + element) + ": " + why);
 }
 
+bool Bus::Impl::Claim(const std::string& element) {
+    if (claimed.count(element)) return true;
+    const bool exportedBefore = registrations.count(element) != 0;
+    if (!Export(element)) return false;
+    // DBUS_NAME_FLAG_DO_NOT_QUEUE: the daemon gives the name to exactly one
+    // of several programs asking at once, and the others learn so at once.
+    GVariant* reply = CallDaemon(shared->conn, "RequestName",
+                                 g_variant_new("(su)", (kWindowNamePrefix + element).c_str(), 4u),
+                                 "(u)", nullptr);
+    guint32 result = 0;
+    if (reply) {
+        g_variant_get(reply, "(u)", &result);
+        g_variant_unref(reply);
+    }
+    // 1: primary owner now; 4: already the owner.
+    if (result == 1 || result == 4) {
+        claimed.insert(element);
+        return true;
+    }
+    if (!exportedBefore) {
+        g_dbus_connection_unregister_object(shared->conn, registrations[element]);
+        registrations.erase(element);
+    }
+    return false;
+}
+
 void Bus::Impl::Unregister(const std::string& element) {
+    claimed.erase(element);
     auto it = registrations.find(element);
     if (it == registrations.end()) return;
     GVariant* reply =
@@ -449,12 +563,39 @@ bool Bus::Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) {
             g_variant_new("(utx)", msg, static_cast<guint64>(wParam), static_cast<gint64>(lParam));
         method = "PostNumber";
     }
-    // Without a callback GDBus sends with NO_REPLY_EXPECTED; calls made from one
-    // thread leave in call order, and the bus keeps order per sender.
-    g_dbus_connection_call(d.shared->conn, owner.c_str(), (kWindowPathPrefix + element).c_str(),
-                           kWindowInterface, method, args, nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
-                           -1, nullptr, nullptr, nullptr);
+    // The receiver answers a post as soon as it has queued it; the answer is
+    // waited for only when this program closes (see ~Bus).
+    {
+        std::lock_guard lock(d.shared->postsMutex);
+        ++d.shared->unansweredPosts;
+    }
+    g_main_context_invoke(
+        d.context, StartPost,
+        new PostStart{d.shared, owner, kWindowPathPrefix + element, method,
+                      g_variant_ref_sink(args), static_cast<int>(d.options.sendTimeoutMs)});
     return true;
+}
+
+void ClaimForeground(Shared& shared) {
+    // DBUS_NAME_FLAG_ALLOW_REPLACEMENT | DBUS_NAME_FLAG_REPLACE_EXISTING; no
+    // reply is wanted, so the call never waits.
+    g_dbus_connection_call(shared.conn, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                           "org.freedesktop.DBus", "RequestName",
+                           g_variant_new("(su)", kForegroundName, 3u), nullptr,
+                           G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr, nullptr);
+}
+
+bool Bus::Claim(std::u16string_view name) {
+    Impl& d = *m_impl;
+    const std::string element = WindowElement(name);
+    if (element.empty() || !IsConnected()) return !IsConnected();
+    bool owned = false;
+    d.RunOnBus([&d, &element, &owned] { owned = d.Claim(element); });
+    return owned;
+}
+
+void Bus::TakeForeground() {
+    if (IsConnected()) ClaimForeground(*m_impl->shared);
 }
 
 bool Bus::BringToFront(std::uint64_t id, UINT swpFlags) {

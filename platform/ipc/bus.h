@@ -59,6 +59,8 @@ public:
                  bool* delivered) override;
     bool Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool BringToFront(std::uint64_t id, UINT swpFlags) override;
+    void TakeForeground() override;
+    bool Claim(std::u16string_view name) override;
     void Publish(HWND hwnd, std::u16string_view name) override;
     void Withdraw(HWND hwnd) override;
 

@@ -6,9 +6,11 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -26,8 +28,17 @@ struct Shared {
     GDBusConnection* conn = nullptr;   // owned by Bus::Impl
     std::atomic<Host*> host{nullptr};  // cleared on the GUI thread when the bus closes
     uid_t uid = 0;
+    std::string unique;  // this connection's unique name
     int maxPending = 256;
     std::atomic<int> pending{0};  // incoming messages queued and not yet run
+
+    // Outgoing posts whose receiver has not answered yet. A program that posts
+    // and then exits (wqctl) waits for these answers before it disconnects:
+    // the receiver checks who the sender is, and a sender that has already
+    // left the bus cannot be checked and is refused.
+    std::mutex postsMutex;
+    std::condition_variable postsAnswered;
+    int unansweredPosts = 0;
 
     std::mutex mutex;  // guards `windows`
     struct Published {
@@ -39,6 +50,10 @@ struct Shared {
     // Bus thread only: sender unique name -> same user as this program.
     std::unordered_map<std::string, bool> callers;
 };
+
+// Asks the bus for kForegroundName, taking it from whoever has it. Any thread;
+// does not wait.
+void ClaimForeground(Shared& shared);
 
 // The user data of one exported object.
 struct ObjectData {
@@ -56,6 +71,7 @@ struct Bus::Impl {
     std::thread thread;
 
     std::map<std::string, guint> registrations;  // element -> object registration (bus thread)
+    std::set<std::string> claimed;               // elements owned without queueing (bus thread)
     guint automationRegistration = 0;
     std::map<HWND, std::string> elementOf;  // GUI thread
 
@@ -66,9 +82,15 @@ struct Bus::Impl {
     };
     std::vector<Remote> remotes;  // id = index + 1
 
+    guint foregroundWatch = 0;  // NameLost of kForegroundName (bus thread)
+
     // Runs `fn` on the bus thread and waits for it. Not from the bus thread.
     void RunOnBus(const std::function<void()>& fn);
     void Register(const std::string& element);
+    // Exports the window object and asks for its name without queueing; false
+    // (and nothing exported) when another program owns the name.
+    bool Claim(const std::string& element);
+    bool Export(const std::string& element);
     void Unregister(const std::string& element);
 };
 

@@ -232,7 +232,10 @@ void OnWindowCall(GDBusConnection*, const gchar* sender, const gchar*, const gch
         g_variant_get(params, "(u)", &flags);
         SendToGui(shared, invocation, [shared, element, flags]() -> GVariant* {
             HWND hwnd = WindowFor(*shared, element);
-            return g_variant_new("(b)", hwnd && shared->host.load()->BringToFront(hwnd, flags));
+            const bool done = hwnd && shared->host.load()->BringToFront(hwnd, flags);
+            // Brought forward and activated: this program is now the one in front.
+            if (done && !(flags & 0x0010 /* SWP_NOACTIVATE */)) ClaimForeground(*shared);
+            return g_variant_new("(b)", done);
         });
         return;
     }
@@ -250,9 +253,12 @@ void OnWindowCall(GDBusConnection*, const gchar* sender, const gchar*, const gch
         });
         return;
     }
-    // Posted: answered at once; dropped when the program is flooded.
+    // Posted: answered at once, or refused when the program is flooded.
+    if (Busy(*shared)) {
+        Refuse(invocation, "org.wqaudio.Error.Busy", "too many messages waiting for this program");
+        return;
+    }
     g_dbus_method_invocation_return_value(invocation, nullptr);
-    if (Busy(*shared)) return;
     // Counts the message as pending until its task has run or been dropped.
     struct Token {
         explicit Token(std::shared_ptr<Shared> s) : shared(std::move(s)) { ++shared->pending; }

@@ -53,6 +53,9 @@ public:
     // GUI thread: SetWindowPos(hwnd, NULL, 0, 0, 0, 0, swpFlags) and
     // SetForegroundWindow(hwnd); true when the window exists.
     virtual bool BringToFront(HWND hwnd, UINT swpFlags) = 0;
+
+    // GUI thread: another program came to the front after this one had.
+    virtual void LostForeground() {}
 };
 
 }  // namespace wq::ipc

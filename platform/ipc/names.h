@@ -15,6 +15,9 @@ inline constexpr const char* kWindowInterface = "org.wqaudio.Window";
 inline constexpr const char* kAutomationPath = "/org/wqaudio/Automation";
 inline constexpr const char* kAutomationInterface = "org.wqaudio.Automation";
 inline constexpr const char* kErrorPrefix = "org.wqaudio.Error.";
+// Owned by the program in front. A program that comes forward takes it over;
+// the one that loses it learns from the bus that it went to the background.
+inline constexpr const char* kForegroundName = "org.wqaudio.Foreground";
 
 // The one bus-name element for a window name: case-folded UTF-8 in which
 // a-z and 0-9 stand for themselves and every other byte is "_" plus two

@@ -32,6 +32,10 @@ std::u16string WinHost::MessageName(UINT msg) {
     return std::u16string(wq::win::GetRegisteredMessageName(msg));
 }
 
+void WinHost::LostForeground() {
+    wq::win::BackgroundByOtherProgram();
+}
+
 bool WinHost::BringToFront(HWND hwnd, UINT swpFlags) {
     if (!IsWindow(hwnd)) return false;
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, swpFlags);

@@ -18,6 +18,7 @@ public:
     LRESULT Deliver(HWND hwnd, const Message& m) override;
     std::u16string MessageName(UINT msg) override;
     bool BringToFront(HWND hwnd, UINT swpFlags) override;
+    void LostForeground() override;
 };
 
 }  // namespace wq::ipc

@@ -88,6 +88,54 @@ TEST(BusSend, ReturnsTheHandlersResultFromTheReceiversThread) {
     EXPECT_EQ(b.frontFlags.load(), 0x43u);
 }
 
+TEST(BusFront, ARaisedProgramTakesTheForegroundAndTheOneBeforeLearnsIt) {
+    Program a, b, c;
+    a.Publish(1, u"WQAudio");
+    b.Publish(2, u"Navi");
+    const auto toA = c.Find(u"WQAudio"), toB = c.Find(u"Navi");
+    auto lost = [](Program& p, int n) {
+        for (int i = 0; i < 400 && p.foregroundLost < n; ++i) std::this_thread::sleep_for(5ms);
+        return p.foregroundLost.load();
+    };
+    EXPECT_TRUE(c.Do([&] { return c.bus()->BringToFront(toA, 0x43); }));
+    EXPECT_TRUE(c.Do([&] { return c.bus()->BringToFront(toB, 0x43); }));
+    EXPECT_EQ(lost(a, 1), 1) << "the launcher raised another program";
+    EXPECT_TRUE(c.Do([&] { return c.bus()->BringToFront(toA, 0x53); }));  // SWP_NOACTIVATE
+    EXPECT_TRUE(c.Do([&] { return c.bus()->BringToFront(toB, 0x43); }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(b.foregroundLost.load(), 0) << "raised without activation: nobody took over";
+    // A program that came forward itself (its window was activated) takes it too.
+    c.Do([&] { c.bus()->TakeForeground(); });
+    EXPECT_EQ(lost(b, 1), 1);
+    EXPECT_EQ(a.foregroundLost.load(), 1);
+}
+
+TEST(BusClaim, OfProgramsClaimingOneNameAtOnceExactlyOneGetsIt) {
+    std::vector<std::unique_ptr<Program>> programs;
+    for (int i = 0; i < 6; ++i) programs.push_back(std::make_unique<Program>());
+    std::atomic<int> winners{0};
+    std::vector<std::thread> claims;
+    for (auto& p : programs)
+        claims.emplace_back(
+            [&, q = p.get()] { winners += q->Do([&] { return q->bus()->Claim(u"WQAudio"); }); });
+    for (auto& t : claims) t.join();
+    EXPECT_EQ(winners.load(), 1);
+    Program other;
+    const auto id = other.Find(u"wqaudio");
+    ASSERT_NE(id, 0u) << "the claimed name is found before any window has it";
+    // The owner's window takes the name later and receives what is sent to it.
+    for (auto& p : programs) {
+        if (p->bus()->UniqueName() != other.bus()->OwnerOf(id)) continue;
+        EXPECT_TRUE(p->Do([&] { return p->bus()->Claim(u"WQAudio"); })) << "claiming again";
+        p->Publish(5, u"WQAudio");
+        p->On("16", [](const Message&) { return LRESULT{9}; });
+        EXPECT_EQ(other.Send(id, WM_CLOSE), 9);
+        p->Withdraw(5);
+    }
+    EXPECT_EQ(other.Find(u"WQAudio"), 0u) << "released with the window";
+    EXPECT_TRUE(programs[0]->Do([&] { return programs[0]->bus()->Claim(u"WQAudio"); }));
+}
+
 TEST(BusPost, ArrivesInOrderAtOnceAndAFloodIsBounded) {
     Program a(Options(4000)), b(Options(5000, 16));
     b.Publish(7, u"WQMain");
@@ -123,6 +171,23 @@ TEST(BusPost, ArrivesInOrderAtOnceAndAFloodIsBounded) {
     EXPECT_EQ(a.Send(id, WM_CLOSE, 0, 0, &delivered), 1);
     EXPECT_TRUE(delivered);
     EXPECT_FALSE(a.Do([&] { return a.bus()->Post(999, WM_USER, 0, 0); }));
+}
+
+TEST(BusPost, AThousandPostsFromAnotherProcessEachOverAClosingConnectionAllArriveInOrder) {
+    // A sender that disconnects right after posting (one `wqctl post`) must
+    // not lose its message, and posts one after another keep their order.
+    Program player;
+    player.Publish(1, u"WQAudio");
+    constexpr int kPosts = 1000;
+    ASSERT_EQ(RunCommand(POST_SENDER_PATH " " + std::to_string(kPosts)), 0);
+    player.WaitReceived(kPosts);
+    const auto got = player.received();
+    ASSERT_EQ(got.size(), size_t(kPosts));
+    for (int i = 0; i < kPosts; ++i) {
+        ASSERT_EQ(got[i].message.number, 0x0111u) << i;
+        ASSERT_EQ(got[i].message.wParam, 2003u) << i;
+        ASSERT_EQ(got[i].message.lParam, i) << "out of order at " << i;
+    }
 }
 
 TEST(BusSend, TwoProgramsSendingToEachOtherBothGetAnswers) {

@@ -96,7 +96,7 @@ TEST_F(DesktopTest, TheLauncherIsFoundAndToldOfStartUpAndShutdown) {
     // until one of them is brought forward again.
     EXPECT_EQ(GetForegroundWindow(), nullptr);
     SetActiveWindow(other);
-    EXPECT_EQ(GetActiveWindow(), player);
+    EXPECT_EQ(GetActiveWindow(), nullptr) << "the active window lost the activation";
     SetForegroundWindow(other);
     EXPECT_EQ(GetForegroundWindow(), other);
     // Start-up: the window's initialisation posts, the settings load sends.
