@@ -65,9 +65,8 @@ HDC CreateSurfaceDC(Surface* surface, POINT origin, RECT clip) {
 void DeleteSurfaceDC(HDC hdc) {
     GdiDC* dc = LookupDC(hdc);
     if (!dc || dc->memory) return;
-    UnregisterDC(dc);
     ReleaseSelections(dc);
-    delete dc;
+    RetireDC(dc);
 }
 
 }  // namespace wq::gdi
@@ -93,9 +92,8 @@ BOOL DeleteDC(HDC hdc) {
         DeleteSurfaceDC(hdc);
         return TRUE;
     }
-    UnregisterDC(dc);
     ReleaseSelections(dc);
-    delete dc;
+    RetireDC(dc);
     return TRUE;
 }
 

@@ -153,8 +153,7 @@ BOOL DeleteObject(HGDIOBJ h) {
     if (!IsLiveObject(h)) return FALSE;
     if (h->stock) return TRUE;  // stock objects live for the process
     if (h->selectCount > 0) return FALSE;
-    UnregisterObject(h);
-    delete h;
+    RetireObject(h);
     return TRUE;
 }
 

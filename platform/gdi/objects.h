@@ -15,6 +15,13 @@ void UnregisterObject(GdiObject* o);
 void RegisterDC(GdiDC* dc);
 bool IsLiveDC(HDC dc);
 void UnregisterDC(GdiDC* dc);
+// Unregisters and frees a deleted object or DC. The memory of the handle itself
+// is held back for the next kRetiredHandles deletions (its contents, pixels and
+// font faces, are freed at once), so a stale handle is refused instead of
+// naming a newer object that happens to reuse the address.
+constexpr size_t kRetiredHandles = 4096;
+void RetireObject(GdiObject* o);
+void RetireDC(GdiDC* dc);
 
 // Live, typed look-ups; null for an unknown handle or one of another type.
 GdiDC* LookupDC(HDC dc);

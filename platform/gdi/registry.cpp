@@ -1,5 +1,7 @@
 // Live-handle registry: a handle is looked up before it is used, so a deleted
 // or made-up handle fails the call instead of being dereferenced.
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <unordered_set>
 
@@ -19,7 +21,43 @@ std::unordered_set<const void*>& DCs() {
     return *set;
 }
 int g_stockCount = 0;
+
+// Deleted handles whose memory is not yet given back, oldest first.
+template <class T>
+std::deque<std::unique_ptr<T>>& Retired() {
+    static auto* queue = new std::deque<std::unique_ptr<T>>;
+    return *queue;
+}
+
+template <class T>
+void Retire(T* p) {
+    std::unique_ptr<T> oldest;
+    {
+        std::lock_guard lock(g_lock);
+        auto& queue = Retired<T>();
+        queue.emplace_back(p);
+        if (queue.size() > kRetiredHandles) {
+            oldest = std::move(queue.front());
+            queue.pop_front();
+        }
+    }
+}
 }  // namespace
+
+void RetireObject(GdiObject* o) {
+    UnregisterObject(o);
+    if (auto* bitmap = dynamic_cast<GdiBitmap*>(o)) {
+        bitmap->surface = Surface{};
+    } else if (auto* font = dynamic_cast<GdiFont*>(o)) {
+        font->face.reset();
+    }
+    Retire(o);
+}
+
+void RetireDC(GdiDC* dc) {
+    UnregisterDC(dc);
+    Retire(dc);
+}
 
 void RegisterObject(GdiObject* o) {
     std::lock_guard lock(g_lock);
