@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/closing.h"
 #include "app/controlstate.h"
 #include "app/keys.h"
 #include "app/messagebox.h"
@@ -32,6 +33,10 @@ int Fail(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // First of all, before anything starts a thread: the termination signals
+    // are handled by one thread of ours, and every other thread keeps them
+    // blocked, so a signal during start-up ends start-up in order too.
+    wq::app::StartSignalWatch();
     const wq::app::Options opt = wq::app::ParseOptions(argc, argv);
     if (opt.help) {
         std::fputs(wq::app::HelpText(), stdout);
@@ -50,6 +55,7 @@ int main(int argc, char** argv) {
                 break;
             }
         }
+        wq::app::EndAtOnceOnSignal();
         return wq::trackinfo::RunProbe(argc - n, argv + n);
     }
     if (!opt.error.empty()) return Fail(opt.error);
@@ -90,6 +96,7 @@ int main(int argc, char** argv) {
     wq::media::InstallCodecBackend();
     wq::app::InstallMessageBox();
     wq::app::InstallKeyboard();
+    wq::app::InstallCloseHook();
 
     const int code = wq::win::RunApplication(commandLine);
 

@@ -30,7 +30,7 @@ void CWQAudioDlg::OnClose() {
 }
 
 BOOL CWQAudioDlg::DestroyWindow() {
-    SaveRegistry(REG_ALL);
+    if (m_bSettingsLoaded) SaveRegistry(REG_ALL);
     StopMP3();
     Uninitialize();
     CloseInterface();

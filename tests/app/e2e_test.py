@@ -224,6 +224,114 @@ class EndToEnd(unittest.TestCase):
         self.assertTrue(self.launcher.wait_for("WQ:MSG:ACTIVE 3 0"))
         self.assertIsNone(first.poll(), "the first copy keeps running")
 
+    def close_and_check_notices(self, player, how, seconds=2.0):
+        """Closes `player` with `how` and checks that it ends in time, telling the launcher."""
+        before = len(self.launcher.snapshot())
+        start = time.time()
+        how()
+        self.assertEqual(player.wait(timeout=20), 0)
+        self.assertLess(time.time() - start, seconds, "the close took too long")
+        lines = self.launcher.snapshot()[before:]
+        self.assertIn("WQ:MSG:APP_EXIT 3 -1", lines)
+        self.assertEqual(lines[lines.index("WQ:MSG:APP_EXIT 3 -1") + 1], "WQ:MSG:M_CLOSE_COMPLETE 3 0")
+
+    def test_a_player_that_is_not_playing_ends_on_the_close_key(self):
+        # Nothing wakes the loop after the close arrives from the bus: no
+        # position timer runs while nothing plays.
+        never = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"))
+        time.sleep(0.5)
+        self.close_and_check_notices(never, lambda: self.ctl("close"))
+        self.store("PLAYED PATH", "SDMMC Card\\AUDIO\\03 Long.mp3")
+        self.store("PLAYED TIME", 0)
+        stopped = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0", count=2))
+        self.assertTrue(self.wait(lambda: self.selected_row() == "03 Long.mp3"))
+        self.assertEqual(self.ctl("send", "WQAudio", "WM_COMMAND", "2001").returncode, 0)  # Stop
+        time.sleep(0.5)
+        self.close_and_check_notices(stopped, lambda: self.ctl("post", "WQAudio", "WM_COMMAND", "2009"))
+
+    def test_sigterm_saves_the_place_and_tells_the_launcher_and_sigint_too(self):
+        self.store("PLAYED PATH", "SDMMC Card\\AUDIO\\03 Long.mp3")
+        self.store("PLAYED TIME", 33)  # a third of the 40 s track
+        self.store("METHOD REPEAT", 1)
+        p = self.start()
+        self.assertTrue(self.wait(lambda: (self.control(2007) or {}).get("pos", 0) >= 34, timeout=10))
+        self.close_and_check_notices(p, lambda: p.send_signal(signal.SIGTERM))
+        self.assertTrue(25 <= self.stored("PLAYED TIME") <= 45, self.stored("PLAYED TIME"))
+        self.assertEqual(self.stored("PLAYED PATH"), "SDMMC Card\\AUDIO\\03 Long.mp3")
+        self.assertEqual(self.stored("METHOD REPEAT"), 1)
+        p = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0", count=2))
+        self.close_and_check_notices(p, lambda: p.send_signal(signal.SIGINT))
+
+    def test_signals_during_start_up_end_cleanly_and_keep_the_stored_settings(self):
+        self.store("PLAYED PATH", "SDMMC Card\\AUDIO\\02 Second.mp3")
+        self.store("METHOD PLAY", 1)
+        for delay in (0, 0.2):
+            p = self.start()
+            # The name is claimed first thing; the window and its skin follow.
+            self.assertTrue(self.wait(lambda: self.ctl("find", "WQAudio").returncode == 0, timeout=10))
+            time.sleep(delay)
+            p.send_signal(signal.SIGTERM)
+            self.assertEqual(p.wait(timeout=10), 0)
+        # A second signal while the close runs ends the process at once.
+        p = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"))
+        p.send_signal(signal.SIGTERM)
+        p.send_signal(signal.SIGTERM)
+        self.assertIn(p.wait(timeout=10), (0, 128 + signal.SIGTERM))
+        self.assertEqual(self.stored("PLAYED PATH"), "SDMMC Card\\AUDIO\\02 Second.mp3")
+        self.assertEqual(self.stored("METHOD PLAY"), 1)
+        # The close key pressed twice and a launcher that is gone before the notices.
+        p = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0", count=2))
+        self.launcher.close()
+        self.ctl("close")
+        self.ctl("close")
+        self.assertEqual(p.wait(timeout=10), 0)
+
+    def plays(self):
+        """How many times the player has started a track so far (its debug output)."""
+        with open(os.path.join(self.root, f"player{len(self.players) - 1}.log"), errors="replace") as f:
+            return f.read().count("LoadMP3 ")
+
+    def test_up_key_plays_the_previous_track_while_another_program_is_in_front(self):
+        self.store("PLAYED PATH", "SDMMC Card\\AUDIO\\02 Second.mp3")
+        self.store("PLAYED TIME", 0)
+        self.start()
+        self.assertTrue(self.wait(lambda: self.selected_row() == "02 Second.mp3" and self.plays() == 1))
+        navi = subprocess.Popen([WQCTL, "serve", "Navi"], env=self.env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        try:
+            self.assertTrue(self.wait(lambda: self.ctl("find", "Navi").returncode == 0))
+            self.assertEqual(self.ctl("raise", "Navi").returncode, 0)
+            time.sleep(0.3)
+            self.assertEqual(self.ctl("up").returncode, 0)  # the previous track plays
+            self.assertTrue(self.wait(lambda: self.selected_row() == "01 First.mp3" and self.plays() == 2,
+                                      timeout=5), (self.selected_row(), self.plays()))
+            # Back in front (the launcher raises the player): Down only moves the list.
+            self.assertEqual(self.ctl("raise", "WQAudio").returncode, 0)
+            self.assertEqual(self.ctl("down").returncode, 0)
+            self.assertTrue(self.wait(lambda: self.selected_row() == "02 Second.mp3", timeout=5))
+            time.sleep(0.5)
+            self.assertEqual(self.plays(), 2)
+        finally:
+            navi.terminate()
+            navi.wait(timeout=5)
+
+    def test_copies_started_at_the_same_moment_leave_exactly_one_player(self):
+        track = os.path.join(self.root, "SDMMC Card", "AUDIO", "01 First.mp3")
+        copies = [self.start(track) for _ in range(10)]
+        self.assertTrue(self.wait(lambda: sum(p.poll() is None for p in copies) == 1, timeout=20),
+                        [p.poll() for p in copies])
+        for p in copies:
+            if p.poll() is not None:
+                self.assertEqual(p.returncode, 0)
+        self.assertTrue(self.wait(lambda: self.selected_row() == "01 First.mp3"))
+        time.sleep(1.0)
+        self.assertEqual(sum(p.poll() is None for p in copies), 1)
+
     def test_second_start_with_a_file_replaces_the_first(self):
         first = self.start()
         self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"))
