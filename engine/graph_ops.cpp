@@ -73,6 +73,7 @@ void CWQAudioDlg::CloseInterface() {
 }
 
 BOOL CWQAudioDlg::LoadMP3(CString strPath) {
+    Dbg(u"LoadMP3 %s", strPath.GetString());
     CMP3Info info;
     StopMP3();
     CloseInterface();

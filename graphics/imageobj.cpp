@@ -30,6 +30,8 @@ void CImageWnd::Release() {
     m_hImage = 0;
     m_bLoaded = FALSE;
     m_nRotation = 0;
+    m_size = SIZE{0, 0};
+    m_firstSize = SIZE{0, 0};
 }
 
 void CImageWnd::Draw(HDC hdc, int x, int y) const {
@@ -74,7 +76,12 @@ CImageObject::~CImageObject() {
 BOOL CImageObject::Load(LPCWSTR path) {
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return FALSE;
+    if (file == INVALID_HANDLE_VALUE) {
+        // A load that fails leaves no picture, so a missing file shows as an
+        // undrawn area rather than as whatever was loaded before.
+        m_pImage->Release();
+        return FALSE;
+    }
     DWORD high = 0;
     DWORD low = GetFileSize(file, &high);
     m_nFileSize = static_cast<int>(((static_cast<ULONGLONG>(high) << 32) | low) >> 10);

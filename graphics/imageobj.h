@@ -49,8 +49,9 @@ public:
     CImageObject(const CImageObject&) = delete;
     CImageObject& operator=(const CImageObject&) = delete;
 
-    // Opens the file to learn its length (0 and nothing changed when it cannot
-    // be opened), stores the size in KiB, then loads the picture: 1 or 0.
+    // Opens the file to learn its length, stores the size in KiB, then loads
+    // the picture: 1 or 0. Any failure leaves the object without a picture
+    // (width and height 0); the size in KiB stays when the file cannot be opened.
     BOOL Load(LPCWSTR path);
     void Release();
     BOOL IsLoaded() const;

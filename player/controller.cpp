@@ -447,7 +447,12 @@ void CWQAudioDlg::OnTimer(UINT_PTR nIDEvent) {
         }
         case TIMER_CREATE_SKIN:
             KillTimer(TIMER_CREATE_SKIN);
-            if (!CreateSkin()) return;
+            if (!CreateSkin()) {
+                // Nothing to show or play, but the modes are still read and the
+                // launcher is told that loading is complete.
+                SetTimer(TIMER_LOAD_SETTINGS, 100, nullptr);
+                return;
+            }
             if (!InitInterface()) return;
             SetTimer(TIMER_LAYOUT, 1, nullptr);
             return;

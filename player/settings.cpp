@@ -30,15 +30,15 @@ BOOL ReadNumber(LPCWSTR key, int* value) {
 }  // namespace
 
 BOOL CWQAudioDlg::SaveRegistry(UINT nMask) {
-    if (nMask & REG_PLAYED_PATH) {
-        CString path;
-        if (m_pExplorer)
-            path = m_pExplorer->IsCurItemFolder() ? m_pExplorer->GetCurPath()
-                                                  : m_pExplorer->GetCurFilePath();
+    // Without the title list and the slider (no skin) there is no path or
+    // position to save, and the stored ones stay.
+    if ((nMask & REG_PLAYED_PATH) && m_pExplorer) {
+        const CString path = m_pExplorer->IsCurItemFolder() ? m_pExplorer->GetCurPath()
+                                                            : m_pExplorer->GetCurFilePath();
         CCommon::WriteINIFile(kSection, u"PLAYED PATH", REG_SZ, path.GetString());
     }
-    if (nMask & REG_PLAYED_TIME)
-        WriteNumber(u"PLAYED TIME", m_pSliderPos ? m_pSliderPos->GetPos() : 0);
+    if ((nMask & REG_PLAYED_TIME) && m_pSliderPos)
+        WriteNumber(u"PLAYED TIME", m_pSliderPos->GetPos());
     if (nMask & REG_METHOD_PLAY) WriteNumber(u"METHOD PLAY", m_nPlayMethod);
     if (nMask & REG_METHOD_REPEAT) WriteNumber(u"METHOD REPEAT", m_nRepeatMethod);
     if (nMask & REG_EQUALIZER) WriteNumber(u"EQUALIZER", m_nEqualizer);
@@ -96,9 +96,11 @@ BOOL CWQAudioDlg::LoadSettings(BOOL bCmdLine) {
         }
     } else if (!bCmdLine) {
         // Without a skin there is no explorer and nothing to restore, but the
-        // launcher still learns that loading has finished.
+        // launcher still learns that loading has finished (start-up goes on to
+        // this point without a skin for that reason).
         SendToWindow(u"WQMain", u"WQ:MSG:M_LOAD_COMPLETE", WQ_PROGRAM_AUDIO, 0);
     }
+    m_bSettingsLoaded = TRUE;
 
     if (m_nPlayMethod == 1 && (m_nRepeatMethod == 0 || m_nRepeatMethod == 2)) ResetRandomList(TRUE);
     return 1;

@@ -221,13 +221,15 @@ void CWQAudioDlg::SetSkinBtnEqualizer() {
         path += kPresetPictures[m_nEqualizer];
         m_imgEqualizer.Load(path);
     }
-    if (!m_imgEqualizer.IsLoaded() || !m_hWnd) return;
+    if (!m_hWnd) return;
     const CRect rc = CustomRect(m_pSkinManager, IDC_CUSTOM_EQ);
-    HDC dc = ::GetDC(m_hWnd);
-    if (dc) {
-        m_imgEqualizer.Draw(dc, rc.left, rc.top);
-        ::ReleaseDC(m_hWnd, dc);
+    if (m_imgEqualizer.IsLoaded()) {
+        if (HDC dc = ::GetDC(m_hWnd)) {
+            m_imgEqualizer.Draw(dc, rc.left, rc.top);
+            ::ReleaseDC(m_hWnd, dc);
+        }
     }
+    // Also after a failed load: the repaint leaves the area without a picture.
     InvalidateRect(&rc, FALSE);
 }
 

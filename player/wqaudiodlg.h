@@ -218,6 +218,11 @@ public:
     CSkinCustom* m_pEqArea = nullptr;
     CRect m_rcEqImage;
 
+    // Set once the stored settings have been read at start-up. A player closed
+    // before that (a signal or the close key during start-up) saves nothing,
+    // so it never overwrites the stored settings with its defaults.
+    BOOL m_bSettingsLoaded = FALSE;
+
     // The spectrum feed between the sound filter's thread and this window;
     // created with the window, fed by OnSoundSamples.
     std::unique_ptr<CSpectrumFeed> m_pSpectrumFeed;

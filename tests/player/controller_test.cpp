@@ -1,6 +1,9 @@
 // The player's decisions on the virtual clock: start-up and the saved
 // settings, track end, play order, repeat modes, the random pool, forced
 // pause, the debounces and bad input.
+#include <numeric>
+
+#include "platform/win/presenter.h"
 #include "tests/player/player_fixture.h"
 
 namespace {
@@ -253,9 +256,40 @@ TEST_F(ControllerTest, UndecodableFilesAreRetriedWithoutABusyLoop) {
     EXPECT_GT(graphs.Count("render") - renders, 5) << "a failed load is retried";
 }
 
-TEST_F(ControllerTest, WithoutASkinTheWindowRunsAndIgnoresTouches) {
+TEST_F(ControllerTest, AMissingPresetPictureLeavesTheBadgeEmptyNotThePreviousPreset) {
+    std::filesystem::remove(root.Host("NAND Flash/skin"));
+    std::filesystem::copy(WQ_SOURCE_DIR "/skin", root.Host("NAND Flash/skin"),
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove(root.Host("NAND Flash/skin/WQAudio/img/EQ_ROCK.BMP"));
+    Store(u"EQUALIZER", 0);  // NORMAL's badge is shown from the start
+    StartPlayer();
+    const CRect badge = player->m_rcEqImage;
+    ASSERT_FALSE(badge.IsRectEmpty());
+    auto pixels = [&] {
+        const wq::gdi::Surface* s = wq::win::GetWindowSurface(player->m_hWnd);
+        std::vector<std::uint32_t> out;
+        for (int y = badge.top; y < badge.bottom; ++y)
+            for (int x = badge.left; x < badge.right; ++x) out.push_back(s->At(x, y));
+        return out;
+    };
+    const auto normal = pixels();
+    Command(IDC_BTN_EQUALIZER);
+    Run(400);
+    ASSERT_EQ(player->m_nEqualizer, 1);
+    EXPECT_FALSE(player->m_imgEqualizer.IsLoaded());
+    EXPECT_EQ(player->m_imgEqualizer.GetWidth(), 0) << "no size left from the earlier picture";
+    const auto rock = pixels();
+    const auto same = std::inner_product(normal.begin(), normal.end(), rock.begin(), 0,
+                                         std::plus<>(), std::equal_to<>());
+    EXPECT_LT(same, int(normal.size()) / 2) << "the NORMAL badge is still shown";
+}
+
+TEST_F(ControllerTest, WithoutASkinTheWindowRunsIgnoresTouchesAndTellsTheLauncher) {
+    Store(u"PLAYED PATH", kCard + u"b.mp3");
+    Store(u"METHOD PLAY", 1);
     std::filesystem::remove(root.Host("NAND Flash/skin"));
     StartPlayer();
+    EXPECT_EQ(launcher->Count(u"WQ:MSG:M_LOAD_COMPLETE"), 1) << "the launcher never waits forever";
     EXPECT_FALSE(player->m_bSkinLoaded);
     EXPECT_EQ(player->m_pGraphBuilder, nullptr) << "start-up stops at the skin";
     player->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 130));
@@ -265,6 +299,24 @@ TEST_F(ControllerTest, WithoutASkinTheWindowRunsAndIgnoresTouches) {
     Run(500);
     EXPECT_EQ(player->m_nPlayState, 2);
     EXPECT_EQ(graphs.Count("render"), 0);
+    player->DestroyWindow();
+    EXPECT_EQ(ReadString(u"PLAYED PATH"), CString(kCard + u"b.mp3"))
+        << "nothing shown, nothing lost";
+    EXPECT_EQ(ReadNumber(u"METHOD PLAY"), 1u);
+}
+
+TEST_F(ControllerTest, ClosedBeforeTheSettingsAreReadItStoresNothing) {
+    Store(u"PLAYED PATH", kCard + u"c.mp3");
+    Store(u"METHOD REPEAT", 2);
+    StartLauncher();
+    player = std::make_unique<CWQAudioDlg>();
+    ASSERT_TRUE(player->Create(wq::win::IDD_WQAUDIO_DIALOG, nullptr));
+    Run(50);  // the skin is there, timer 304 is not due yet
+    ASSERT_TRUE(player->m_bSkinLoaded);
+    player->DestroyWindow();
+    EXPECT_EQ(ReadString(u"PLAYED PATH"), CString(kCard + u"c.mp3"));
+    EXPECT_EQ(ReadNumber(u"METHOD REPEAT"), 2u);
+    EXPECT_EQ(launcher->Count(u"WQ:MSG:APP_EXIT"), 1) << "the launcher still hears of the end";
 }
 
 }  // namespace
