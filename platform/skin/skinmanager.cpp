@@ -96,10 +96,8 @@ BOOL CSkinManager::Load(LPCWSTR lpszTemplatePath) {
     for (wq::skin::Problem& p : parsed.problems) Report(p.line, std::move(p.message));
     if (!parsed.ok) return FALSE;
 
-    if (!LoadPicture(m_background, parsed.skin.background, 0)) {
-        Report(0, "the background picture did not load; the skin cannot paint its face");
-        return FALSE;
-    }
+    if (!LoadPicture(m_background, parsed.skin.background, 0))
+        Report(0, "the background picture did not load; the face is painted plain black");
     m_template = std::move(parsed.skin);
     BuildControls();
     m_bLoaded = TRUE;
@@ -143,7 +141,9 @@ bool CSkinManager::LoadPicture(wq::skin::Picture& picture, const std::u16string&
 CSize CSkinManager::GetFaceSize() const {
     if (m_template.hasFace) return CSize(m_template.face);
     if (m_background.IsLoaded()) return CSize(m_background.Width(), m_background.Height());
-    return CSize();
+    CRect client;
+    if (m_pOwner && m_pOwner->m_hWnd) m_pOwner->GetClientRect(&client);
+    return CSize(client.Width(), client.Height());
 }
 
 // ---- lookups -------------------------------------------------------------------------
@@ -201,8 +201,11 @@ void CSkinManager::Draw(HDC hdc, LPCRECT lpRect) {
     }
     CRect src;
     const CRect bounds(0, 0, m_background.Width(), m_background.Height());
-    if (src.IntersectRect(&area, &bounds))
+    if (!m_background.IsLoaded()) {
+        FillRect(hdc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    } else if (src.IntersectRect(&area, &bounds)) {
         m_background.Draw(hdc, src, src, wq::skin::Blend::Opaque);
+    }
 
     CRect hit;
     for (const auto& s : m_sliders) {

@@ -3,12 +3,12 @@
 // the controls' notifications.
 //
 // Contract with the owner window:
-// - Load(template device path) returns TRUE when the template was read and
-//   its background picture decoded; then GetButton/GetSlider/GetList/
-//   GetCustom find the controls by id. A missing or malformed template
-//   returns FALSE and leaves no controls. A bad line or a missing picture is
-//   written through Dbg, kept in GetProblems() and skipped; the rest of the
-//   skin still works.
+// - Load(template device path) returns TRUE when the template was read; then
+//   GetButton/GetSlider/GetList/GetCustom find the controls by id. A missing
+//   or malformed template returns FALSE and leaves no controls. A bad line or
+//   a missing picture is written through Dbg, kept in GetProblems() and
+//   skipped; the rest of the skin still works (without its background
+//   picture the face is painted plain black under the controls).
 // - Draw(hdc, rect or nullptr) paints the background and every control; the
 //   rectangle, when given, limits the painting to that part of the face.
 // - The owner forwards WM_LBUTTONDOWN/UP and WM_MOUSEMOVE in its client

@@ -118,6 +118,13 @@ Report Check(CSkinManager& skin, const std::u16string& templatePath, Window wind
                         {e->line, "id " + std::to_string(id) + " is a " + KindName(e->kind) +
                                       "; the " + std::string(needs->name) + " window needs a " +
                                       KindName(need.kind)});
+                } else if (e->rect.right - e->rect.left < need.least.cx ||
+                           e->rect.bottom - e->rect.top < need.least.cy) {
+                    report.findings.push_back(
+                        {e->line, Name(*e) + " is smaller than the " +
+                                      std::to_string(need.least.cx) + "x" +
+                                      std::to_string(need.least.cy) + " pixels the " +
+                                      std::string(needs->name) + " window draws into it"});
                 }
             }
         }

@@ -7,11 +7,20 @@ namespace {
 using wq::skin::ElementKind;
 
 constexpr Need kPlayer[] = {
-    {ElementKind::Button, 2016, 2016}, {ElementKind::Button, 2001, 2006},
-    {ElementKind::Button, 2009, 2011}, {ElementKind::Button, 2014, 2015},
-    {ElementKind::Button, 2042, 2042}, {ElementKind::Slider, 2007, 2007},
-    {ElementKind::Slider, 2013, 2013}, {ElementKind::List, 2008, 2008},
-    {ElementKind::Custom, 2100, 2104}, {ElementKind::Custom, 3111, 3111},
+    {ElementKind::Button, 2016, 2016},
+    {ElementKind::Button, 2001, 2006},
+    {ElementKind::Button, 2009, 2011},
+    {ElementKind::Button, 2014, 2015},
+    {ElementKind::Button, 2042, 2042},
+    {ElementKind::Slider, 2007, 2007},
+    {ElementKind::Slider, 2013, 2013},
+    {ElementKind::List, 2008, 2008},
+    {ElementKind::Custom, 2100, 2102},
+    {ElementKind::Custom, 2104, 2104},
+    {ElementKind::Custom, 3111, 3111},
+    // The spectrum: twelve bands 14 (WAVE: 15) pixels apart, WAVE's columns
+    // reaching down to row 99.
+    {ElementKind::Custom, 2103, 2103, {179, 100}},
 };
 constexpr Need kEqualizer[] = {
     {ElementKind::Button, 2009, 2009}, {ElementKind::Button, 2018, 2027},

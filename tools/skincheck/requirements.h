@@ -10,11 +10,13 @@
 
 namespace skincheck {
 
-// Ids first..last (inclusive) must exist with this kind.
+// Ids first..last (inclusive) must exist with this kind, each at least `least`
+// in size when the window draws that much into it.
 struct Need {
     wq::skin::ElementKind kind;
     UINT first;
     UINT last;
+    SIZE least{0, 0};
 };
 
 struct WindowNeeds {

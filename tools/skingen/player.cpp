@@ -11,8 +11,9 @@ namespace {
 constexpr int kW = 480, kH = 234;
 
 // Areas the program fills itself; the face under them stays calm.
-constexpr Box kDisplay{6, 24, 468, 94};
-constexpr Box kSpectrum{12, 26, 180, 90};
+constexpr Box kDisplay{6, 22, 468, 102};
+// 100 pixels tall: the WAVE pattern draws its columns down to y 100 of the area.
+constexpr Box kSpectrum{12, 23, 180, 100};
 constexpr Box kTitle{204, 28, 264, 18};
 constexpr Box kFolder{204, 48, 264, 18};
 constexpr Box kTime{208, 74, 56, 10};
@@ -27,7 +28,7 @@ constexpr Box kListSlider{448, 181, 24, 26};
 constexpr Box kListDown{446, 210, 28, 18};
 
 // The row the transport and mode buttons share.
-constexpr int kRowY = 122, kRowH = 34;
+constexpr int kRowY = 127, kRowH = 31;
 
 struct ButtonArt {
     unsigned id;
@@ -117,8 +118,6 @@ Raster Background() {
     cairo_rectangle(cr, kSpectrum.x + 1, kSpectrum.y + 67, 166, 1);
     SetColour(cr, Hex(0x3CCBF4, 0.45));
     cairo_fill(cr);
-    Text(cr, "SPECTRUM", kSpectrum.x + 3, kSpectrum.y + 78, 7, true, Hex(0x6F8FB3, 0.8),
-         Align::Left);
     // Divider between the spectrum and the track text.
     cairo_rectangle(cr, 198, kDisplay.y + 8, 1, kDisplay.h - 16);
     SetColour(cr, Hex(0x4A6F96, 0.6));

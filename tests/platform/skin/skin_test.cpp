@@ -342,7 +342,6 @@ TEST_F(SkinTest, MissingOrMalformedTemplatesLoadNothing) {
         {u"\\skin\\d.tpl", skintest::SolidBmp(4, 4, kBg), "binary"},
         {u"\\skin\\e.tpl", "wqskin 1\nbutton 1 0 0 10 10\n", "no background"},
         {u"\\skin\\f.tpl", "wqskin 1\nbackground\n", "no background"},
-        {u"\\skin\\g.tpl", "wqskin 1\nbackground img\\none.bmp\n", "background picture"},
     };
     for (const Case& c : cases) {
         std::string path = wq::Utf16ToUtf8(c.path);
@@ -359,6 +358,21 @@ TEST_F(SkinTest, MissingOrMalformedTemplatesLoadNothing) {
         skin.OnLButtonDown(CPoint(1, 1));
         skin.OnLButtonUp(CPoint(1, 1));
     }
+    // A template whose background picture is missing still loads: the problem
+    // is reported, the face is plain black and the controls work on it.
+    root.Write("skin/g.tpl",
+               "wqskin 1\nbackground img\\none.bmp\n"
+               "button 100 10 10 30 20 normal=img\\n.bmp\n");
+    ASSERT_TRUE(owner.skin->Load(u"\\skin\\g.tpl"));
+    ASSERT_FALSE(owner.skin->GetProblems().empty());
+    EXPECT_NE(owner.skin->GetProblems().back().message.find("background picture"),
+              std::string::npos);
+    owner.Invalidate(FALSE);
+    wq::win::PumpPending();
+    EXPECT_EQ(Pixel(100, 100), 0u) << "plain black where the background would be";
+    EXPECT_EQ(Pixel(20, 20), kGreen) << "the button's face";
+    Tap(20, 20);
+    EXPECT_EQ(Take(), (Commands{{100, 0}}));
     // A failed reload drops the earlier skin's controls.
     EXPECT_FALSE(owner.skin->Load(u"\\skin\\e.tpl"));
     EXPECT_EQ(owner.skin->GetButton(100), nullptr);

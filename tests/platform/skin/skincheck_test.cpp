@@ -69,7 +69,8 @@ TEST_F(SkinCheckTest, PlayerTemplateProblemsAreEachNamed) {
          {"id 2008 is a custom area; the player window needs a list",
           "id 2007 is a button; the player window needs a slider",
           "button 3000 lies (partly) outside the face", "button 3002 overlaps button 3001",
-          "button 3004 overlaps button 2016", "gone.bmp"})
+          "button 3004 overlaps button 2016", "gone.bmp",
+          "2103 is smaller than the 179x100 pixels the player window draws into it"})
         EXPECT_NE(all.find(part), std::string::npos) << part << " in\n" << all;
     EXPECT_EQ(all.find("3003"), std::string::npos) << all;
 
