@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/controlstate.h"
+#include "app/desktop_audio.h"
 #include "app/keys.h"
 #include "app/messagebox.h"
 #include "app/options.h"
@@ -90,9 +91,11 @@ int main(int argc, char** argv) {
     wq::media::InstallCodecBackend();
     wq::app::InstallMessageBox();
     wq::app::InstallKeyboard();
+    auto audio = wq::app::DesktopAudio::Start();
 
     const int code = wq::win::RunApplication(commandLine);
 
+    audio.reset();
     desktop.reset();
     wq::media::FinishAudioSink();
     return code;
