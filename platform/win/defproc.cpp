@@ -84,6 +84,10 @@ BOOL EndDialog(HWND dialog, int result) {
     // The owner is enabled before the dialog hides, so it can take the activation back.
     if (w->owner && Find(w->owner)) EnableWindow(w->owner, TRUE);
     if (Find(dialog)) ShowWindow(dialog, SW_HIDE);
+    // The modal loop checks the end only after a dispatched message. When the
+    // call came from a message sent by another thread or program, nothing may
+    // follow for a long time: a WM_NULL wakes the loop (as Windows does).
+    if (Find(dialog)) PostMessageW(dialog, WM_NULL, 0, 0);
     return TRUE;
 }
 

@@ -1,6 +1,9 @@
 // Modal dialogs, their resources and message maps.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/platform/win/probe.h"
 
 using namespace wqtest;
@@ -212,6 +215,22 @@ TEST_F(DialogTest, EachResourceHasItsSizeInDialogUnitsAndHiddenControlsWithTheir
         EXPECT_EQ(rc.Width(), MulDiv(c.cx, LOWORD(units), 4)) << c.id;
         EXPECT_EQ(rc.Height(), MulDiv(c.cy, HIWORD(units), 8)) << c.id;
     }
+}
+
+TEST_F(DialogTest, EndDialogSentFromAnotherThreadEndsAnIdleModalLoop) {
+    TestDlg dlg(230, &log, "D");
+    std::thread other;
+    dlg.onInit = [&] {
+        other = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ::SendMessage(dlg, WM_COMMAND, IDCANCEL, 0);  // the launcher's close, say
+        });
+    };
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    other.join();
+    EXPECT_EQ(wq::win::WatchdogMessage(), "") << "nothing else was pending to wake the loop";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 TEST_F(DialogTest, MessageMapsMatchCommandsByIdAndCodeRangesAndMessages) {
