@@ -96,7 +96,7 @@ class PulseDaemon:
         env = dict(os.environ, HOME=self.dir, XDG_RUNTIME_DIR=self.dir)
         env.pop("PULSE_SERVER", None)
         self.proc = subprocess.Popen(
-            ["pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1", "--use-pid-file=no",
+            ["pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=60", "--use-pid-file=no",
              "--disable-shm=yes", "--log-target=file:" + os.path.join(self.dir, "log"),
              "-L", "module-native-protocol-unix socket=%s auth-anonymous=1" % os.path.join(self.dir, "native"),
              "-L", "module-null-sink sink_name=wqtest"], env=env,

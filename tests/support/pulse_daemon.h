@@ -1,9 +1,10 @@
 // A private PulseAudio daemon for one test: its own runtime folder, a null
 // output as the default sink, the native protocol on a socket in that folder
-// (no cookie), no autospawn, no session bus. pactl reaches it through
+// (no cookie), no session bus; it ends by itself a minute after its last client
+// left, should a test die before stopping it. pactl reaches it through
 // Pactl(). Stop (or the destructor) ends it; Start again brings it back on the
-// same socket. Tests call Skip() first: without the `pulseaudio` binary (Debian
-// package pulseaudio, see scripts/install-deps.sh) they are skipped.
+// same socket. Tests ask Missing() first and are skipped, saying why, when
+// `pulseaudio` or `pactl` is not installed.
 #pragma once
 
 #include <signal.h>
@@ -58,7 +59,7 @@ public:
         std::vector<std::string> args = {"pulseaudio",
                                          "--daemonize=no",
                                          "-n",
-                                         "--exit-idle-time=-1",
+                                         "--exit-idle-time=60",
                                          "--use-pid-file=no",
                                          "--disable-shm=yes",
                                          "--log-target=file:" + m_dir + "/log",
