@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+extern char** environ;
+
 namespace wq::test {
 
 class PulseDaemon {
@@ -48,37 +50,22 @@ public:
         return {};
     }
 
-    const std::string& Dir() const { return m_dir; }
     std::string Address() const { return "unix:" + m_dir + "/native"; }
 
     // Starts the daemon and waits (up to 10 s) until it answers.
     bool Start() {
         if (m_dir.empty() || m_pid > 0) return false;
-        const std::string socket =
-            "module-native-protocol-unix socket=" + m_dir + "/native auth-anonymous=1";
-        std::vector<std::string> args = {"pulseaudio",
-                                         "--daemonize=no",
-                                         "-n",
-                                         "--exit-idle-time=60",
-                                         "--use-pid-file=no",
-                                         "--disable-shm=yes",
-                                         "--log-target=file:" + m_dir + "/log",
-                                         "-L",
-                                         socket,
-                                         "-L",
-                                         "module-null-sink sink_name=wqtest"};
-        const char* path = std::getenv("PATH");
-        std::vector<std::string> env = {"HOME=" + m_dir, "XDG_RUNTIME_DIR=" + m_dir,
-                                        "PATH=" + std::string(path ? path : "/usr/bin:/bin")};
-        std::vector<char*> argv, envp;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        for (auto& e : env) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        pid_t pid = 0;
-        if (posix_spawnp(&pid, "pulseaudio", nullptr, nullptr, argv.data(), envp.data()) != 0)
+        const std::string& d = m_dir;  // made by mkdtemp: no blanks, no quotes
+        std::string command = "HOME=" + d + " XDG_RUNTIME_DIR=" + d +
+                              " exec pulseaudio --daemonize=no -n --exit-idle-time=60"
+                              " --use-pid-file=no --disable-shm=yes --log-target=file:" +
+                              d + "/log -L \"module-native-protocol-unix socket=" + d +
+                              "/native auth-anonymous=1\" -L module-null-sink";
+        char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), command.data(), nullptr};
+        if (posix_spawn(&m_pid, "/bin/sh", nullptr, nullptr, argv, environ) != 0) {
+            m_pid = 0;
             return false;
-        m_pid = pid;
+        }
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (std::chrono::steady_clock::now() < deadline) {
             if (Pactl("info")) return true;
