@@ -1,5 +1,6 @@
 #include "app/keys.h"
 
+#include "app/volumepopup.h"
 #include "platform/win/afxwin.h"
 #include "platform/win/presenter.h"
 
@@ -31,9 +32,11 @@ void InstallKeyboard() {
         if (!down || !keyName) return;
         const WPARAM code = LauncherKeyCode(keyName);
         if (code == 0) return;
-        if (HWND player = ::FindWindow(nullptr, u"WQAudio")) {
-            ::SendMessage(player, RegisterWindowMessage(u"WQ:MSG:KEYDOWN"), code, 0);
-        }
+        HWND target = ::FindWindow(nullptr, u"WQAudio");
+        // While this program's volume pop-up shows, the close key closes it.
+        HWND popup = ::FindWindow(CVolumePopup::kClassName, u"WQVol");
+        if (code == 128 && popup && ::IsWindowVisible(popup)) target = popup;
+        if (target) ::SendMessage(target, RegisterWindowMessage(u"WQ:MSG:KEYDOWN"), code, 0);
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/closing.h"
 #include "app/controlstate.h"
+#include "app/desktop_audio.h"
 #include "app/keys.h"
 #include "app/messagebox.h"
 #include "app/options.h"
@@ -97,9 +98,11 @@ int main(int argc, char** argv) {
     wq::app::InstallMessageBox();
     wq::app::InstallKeyboard();
     wq::app::InstallCloseHook();
+    auto audio = wq::app::DesktopAudio::Start();
 
     const int code = wq::win::RunApplication(commandLine);
 
+    audio.reset();
     desktop.reset();
     wq::media::FinishAudioSink();
     return code;

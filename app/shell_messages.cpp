@@ -138,10 +138,31 @@ LRESULT CWQAudioDlg::OnNaviProc(WPARAM wParam, LPARAM lParam) {
     return 1;
 }
 
-// The equalizer and pattern windows with their taskbars come with those
-// windows; the player's own status strip is refreshed by its taskbar.
+namespace {
+
+// The strip of this program's window `name`: the window's own object when it
+// carries one. A window of that name in another program has no object here.
+CTaskbarWnd* StripOf(LPCWSTR name) {
+    auto* host =
+        dynamic_cast<CTaskbarHost*>(CWnd::FromHandlePermanent(::FindWindow(nullptr, name)));
+    CTaskbarWnd* strip = host ? host->GetTaskbar() : nullptr;
+    return strip && strip->m_hWnd ? strip : nullptr;
+}
+
+}  // namespace
+
+// The output, mute or volume changed: the strips of the equalizer window, of
+// the open pattern window and of the player show it again. A strip that was
+// never created (the skin failed) is left alone.
 LRESULT CWQAudioDlg::OnAudioUpdate(WPARAM, LPARAM) {
-    if (m_wndTaskbar.m_hWnd) m_wndTaskbar.Invalidate(FALSE);
+    // Every refresh reads the settings afresh, so of a burst of posted updates
+    // one refresh is enough: the others still queued are dropped.
+    MSG queued;
+    while (::PeekMessage(&queued, m_hWnd, WM_WQ_AUDIOUPDATE, WM_WQ_AUDIOUPDATE, PM_REMOVE)) {
+    }
+    if (CTaskbarWnd* strip = StripOf(u"WQEqualizer")) strip->RefreshOutput();
+    if (CTaskbarWnd* strip = StripOf(u"WQPATTERN")) strip->RefreshOutput();
+    if (m_wndTaskbar.m_hWnd) m_wndTaskbar.RefreshOutput();
     return 1;
 }
 

@@ -26,6 +26,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/media/dshow.h"
 #include "platform/win/afxwin.h"
+#include "taskbar/taskbarwnd.h"
 #include "visual/soundfeed.h"
 #include "visual/spectrum.h"
 
@@ -214,7 +215,7 @@ public:
     CScrollTextWnd* m_pTitleWnd = nullptr;
     CScrollTextWnd* m_pPathWnd = nullptr;
     CExplorer* m_pExplorer = nullptr;
-    CWnd m_wndTaskbar;
+    CTaskbarWnd m_wndTaskbar;
     CSkinCustom* m_pEqArea = nullptr;
     CRect m_rcEqImage;
 

@@ -11,6 +11,7 @@ PACKAGES=(
   gstreamer1.0-libav gstreamer1.0-tools gstreamer1.0-plugins-base-apps
   libglib2.0-dev libsdl2-dev libfreetype-dev libfontconfig-dev fonts-nanum fonts-dejavu-core
   libjpeg62-turbo-dev libpng-dev libsqlite3-dev sqlite3 libcairo2-dev
+  libpulse-dev libcanberra-dev libcanberra-pulse pulseaudio pulseaudio-utils
   lame ffmpeg mpg123 dbus xvfb xauth python3
 )
 

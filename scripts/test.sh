@@ -18,7 +18,9 @@ cmake --build "$BUILD" -j"$JOBS"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-# Tests never touch the user's session bus, display or sound card.
+# Tests never touch the user's session bus, display or sound server: a test
+# that needs a sound server starts its own and names it itself.
 unset DBUS_SESSION_BUS_ADDRESS DISPLAY
+export PULSE_SERVER=unix:/nonexistent/wqaudio-tests
 cd "$BUILD"
 ctest --output-on-failure -j"$JOBS" --timeout 300

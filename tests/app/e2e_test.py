@@ -52,10 +52,11 @@ class Bus:
 
 
 class Launcher:
-    """`wqctl serve WQMain`: records every line the player sends the launcher."""
+    """`wqctl serve NAME` (the launcher WQMain by default): records every line
+    the player sends that window."""
 
-    def __init__(self, env):
-        self.proc = subprocess.Popen([WQCTL, "serve", "WQMain"], env=env, stdout=subprocess.PIPE,
+    def __init__(self, env, name="WQMain"):
+        self.proc = subprocess.Popen([WQCTL, "serve", name], env=env, stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL, text=True)
         self.lines = []
         self.lock = threading.Lock()
@@ -82,6 +83,42 @@ class Launcher:
     def close(self):
         self.proc.terminate()
         self.proc.wait(timeout=5)
+        self.proc.stdout.close()
+
+
+class PulseDaemon:
+    """A private PulseAudio daemon: a null output as the default sink, the
+    native protocol on a socket in its own runtime folder, no cookie."""
+
+    def __init__(self):
+        self.dir = tempfile.mkdtemp(prefix="wqe2e-pulse-")
+        self.address = "unix:" + os.path.join(self.dir, "native")
+        env = dict(os.environ, HOME=self.dir, XDG_RUNTIME_DIR=self.dir)
+        env.pop("PULSE_SERVER", None)
+        self.proc = subprocess.Popen(
+            ["pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=60", "--use-pid-file=no",
+             "--disable-shm=yes", "--log-target=file:" + os.path.join(self.dir, "log"),
+             "-L", "module-native-protocol-unix socket=%s auth-anonymous=1" % os.path.join(self.dir, "native"),
+             "-L", "module-null-sink sink_name=wqtest"], env=env,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while time.time() < deadline and self.pactl("info") is None:
+            time.sleep(0.05)
+
+    def pactl(self, *args):
+        r = subprocess.run(["pactl", "--server=" + self.address, *args], capture_output=True, text=True)
+        return r.stdout if r.returncode == 0 else None
+
+    def volumes(self):
+        """The default output's channel volumes in per cent."""
+        out = self.pactl("get-sink-volume", "@DEFAULT_SINK@") or ""
+        line = out.split("\n")[0]
+        return [int(part.split("%")[0].split()[-1]) for part in line.split("/") if "%" in part]
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait(timeout=10)
+        shutil.rmtree(self.dir, ignore_errors=True)
 
 
 class EndToEnd(unittest.TestCase):
@@ -179,11 +216,30 @@ class EndToEnd(unittest.TestCase):
         db.commit()
         db.close()
 
-    def stored(self, key):
+    def stored(self, key, section="WQAUDIO"):
         db = sqlite3.connect(self.settings)
-        row = db.execute("SELECT value FROM settings WHERE section='WQAUDIO' AND key=?", (key,)).fetchone()
+        try:
+            row = db.execute("SELECT value FROM settings WHERE section=? AND key=?", (section, key)).fetchone()
+        except sqlite3.OperationalError:  # not made yet
+            row = None
         db.close()
         return row[0] if row else None
+
+    def screenshot(self, window, name, keep=False):
+        """The window's pixels as PNG bytes; with `keep` also saved as NAME in
+        $WQ_SCREENSHOT_DIR when that is set (docs/screenshots is made that way)."""
+        path = os.path.join(self.root, name)
+        if self.ctl("screenshot", window, path).returncode != 0:
+            return None
+        with open(path, "rb") as f:
+            data = f.read()
+        if keep and os.environ.get("WQ_SCREENSHOT_DIR"):
+            shutil.copy(path, os.path.join(os.environ["WQ_SCREENSHOT_DIR"], name))
+        return data
+
+    def window_state(self, window):
+        r = self.ctl("state", window)
+        return json.loads(r.stdout) if r.returncode == 0 and r.stdout.strip() else None
 
     # -- tests
 
@@ -341,6 +397,65 @@ class EndToEnd(unittest.TestCase):
         self.assertEqual(first.wait(timeout=20), 0)
         self.assertTrue(self.launcher.wait_for("WQ:MSG:APP_EXIT 3 -1"))
         self.assertTrue(self.wait(lambda: self.selected_row() == "02 Second.mp3"))
+
+    # -- the status strip, the sound server and the volume pop-up
+
+    def test_strip_follows_the_sound_server_and_the_popup_sets_it(self):
+        if not shutil.which("pulseaudio") or not shutil.which("pactl"):
+            self.skipTest("pulseaudio and pactl are not installed (Debian packages pulseaudio, "
+                          "pulseaudio-utils; scripts/install-deps.sh)")
+        pulse = PulseDaemon()
+        self.addCleanup(pulse.close)
+        self.assertIsNotNone(pulse.pactl("info"), "the private sound server runs")
+        self.env["PULSE_SERVER"] = pulse.address
+        player = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"))
+        self.assertTrue(self.wait(lambda: self.stored("Volume", "WQSETUP") == 11), "the full null output is level 11")
+        full = self.screenshot("WQAudio", "player-strip-full.png")
+
+        pulse.pactl("set-sink-volume", "@DEFAULT_SINK@", "50%")
+        self.assertTrue(self.wait(lambda: self.stored("Volume", "WQSETUP") == 6, timeout=5))
+        self.assertEqual(self.ctl("post", "WQAudio", "WQ:MSG:AUDIOUPDATE").returncode, 0)
+        self.assertTrue(self.wait(lambda: self.screenshot("WQAudio", "player-with-strip.png", True) != full, timeout=5),
+                        "the strip shows the new volume")
+
+        # A tap on the strip shows the player's own pop-up; its plus raises the output.
+        self.assertIsNotNone(self.window_state("WQVol"), "the player offers WQVol")
+        self.assertFalse(self.window_state("WQVol")["visible"])
+        self.assertEqual(self.ctl("tap", "440", "9").returncode, 0)
+        self.assertTrue(self.wait(lambda: (self.window_state("WQVol") or {}).get("visible"), timeout=5))
+        self.assertIsNotNone(self.screenshot("WQVol", "volume-popup.png", True))
+        self.assertEqual(self.ctl("--to", "WQVol", "tap", "200", "34").returncode, 0)
+        self.assertTrue(self.wait(lambda: pulse.volumes() == [64, 64], timeout=5), pulse.volumes())
+        self.assertEqual(self.stored("Volume", "WQSETUP"), 7)
+        # Three quiet seconds later it is gone.
+        self.assertTrue(self.wait(lambda: not (self.window_state("WQVol") or {}).get("visible"), timeout=8))
+        # The connection, the key click and the pop-up end cleanly with the player.
+        self.assertEqual(self.ctl("close").returncode, 0)
+        self.assertEqual(player.wait(timeout=20), 0)
+
+    def test_another_programs_wqvol_takes_the_tap_and_cannot_hold_the_player(self):
+        volume = Launcher(self.env, "WQVol")
+        self.addCleanup(volume.close)
+        self.assertTrue(self.wait(lambda: self.ctl("find", "WQVol").returncode == 0))
+        self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"))
+        self.assertEqual(self.ctl("tap", "440", "9").returncode, 0)
+        # Had the player made a pop-up of its own, the strip would have found that one first.
+        self.assertTrue(volume.wait_for("WQ:MSG:M_VOLUME_SHOW 1 0", timeout=10), volume.snapshot())
+
+        # A volume program that stops answering holds the tap for the send
+        # timeout (5 s) at most; then the player answers again.
+        os.kill(volume.proc.pid, signal.SIGSTOP)
+        try:
+            started = time.time()
+            self.ctl("--timeout", "20000", "tap", "440", "9")
+            self.assertIsNotNone(self.ctl("--timeout", "20000", "state", "WQAudio").stdout.strip() or None)
+            held = time.time() - started
+        finally:
+            os.kill(volume.proc.pid, signal.SIGCONT)
+        self.assertGreater(held, 4.0)
+        self.assertLess(held, 9.0)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,380 @@
+// The status strip in a real window over a painted owner: every pixel of the
+// owner compared with the owner's face plus the expected skin, icon and
+// digits (pictures made by the test, each pixel its own colour); the hosted
+// mode's output calls with their waits on the virtual clock; the pen.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/base/utf.h"
+#include "platform/device/common.h"
+#include "platform/device/hooks.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/png.h"
+#include "platform/image/ravimage.h"
+#include "platform/win/presenter.h"
+#include "platform/win/testing.h"
+#include "taskbar/taskbarwnd.h"
+#include "tests/support/temp_root.h"
+
+namespace {
+
+namespace gdi = wq::gdi;
+
+constexpr std::uint32_t kMagenta = 0xFF00FF;
+constexpr int kOwnerW = 480, kOwnerH = 24;
+const std::string kCommon = "NAND Flash/skin/Common/";
+
+std::uint32_t OwnerFace(int x, int y) {
+    return std::uint32_t((x * 5) & 0xFF) << 16 | std::uint32_t((y * 9) & 0xFF) << 8 | 0x21;
+}
+// Picture number `seed`: a colour for every pixel, magenta where x + 2y + seed
+// is a multiple of 4.
+std::uint32_t Picture(int seed, int x, int y) {
+    if ((x + 2 * y + seed) % 4 == 0) return kMagenta;
+    return 0x010000u * std::uint32_t(seed * 23 & 0xFF) + std::uint32_t(x << 8 | y << 3 | 1);
+}
+constexpr int kBackground = 1, kDigits = 2;
+// Icon of (state, pressed) as a picture seed.
+int IconSeed(int state, bool pressed) {
+    return 10 + state * 2 + (pressed ? 1 : 0);
+}
+
+bool SavePicture(const std::string& path, int w, int h, int seed) {
+    gdi::Surface s;
+    s.Resize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) s.pixels[size_t(y * w + x)] = Picture(seed, x, y);
+    return gdi::SavePng(s, path);
+}
+
+// Paints its face on every WM_PAINT; a recording of what it is sent.
+class Owner : public CWnd {
+public:
+    std::vector<std::pair<UINT, DWORD>> volumeShows;  // (wParam, calls logged before it)
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_PAINT) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(&ps);
+            for (int y = ps.rcPaint.top; y < ps.rcPaint.bottom; ++y)
+                for (int x = ps.rcPaint.left; x < ps.rcPaint.right; ++x)
+                    SetPixel(dc, x, y, gdi::ColorrefFromPixel(OwnerFace(x, y)));
+            EndPaint(&ps);
+            return 0;
+        }
+        if (msg == WM_ERASEBKGND) return 1;
+        if (msg == RegisterWindowMessage(u"WQ:MSG:M_VOLUME_SHOW")) {
+            volumeShows.push_back({UINT(wParam), DWORD(wq::device::CallLog().size())});
+            return 1;
+        }
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+};
+
+class TaskbarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root.MakeFile(kCommon + "taskbar.TPL",
+                      "wqskin 1\nface 65 18\nbackground img\\taskbar_bg.bmp\n");
+        root.MakeDir(kCommon + "img");
+        ASSERT_TRUE(SavePicture(Img(u"taskbar_bg.bmp"), 65, 18, kBackground));
+        ASSERT_TRUE(SavePicture(Img(u"timedatenum.bmp"), 70, 12, kDigits));
+        for (int state = 0; state < CTaskbarWnd::kOutputStates; ++state)
+            for (bool pressed : {false, true})
+                ASSERT_TRUE(SavePicture(Img(CTaskbarWnd::kIcons[state * 2 + pressed]), 28, 18,
+                                        IconSeed(state, pressed)));
+        wq::device::SetSettingsPath(root.Host("settings.db"));
+        wq::device::SetMemSettingsPath(root.Host("mem.db"));
+        wq::device::ClearCallLog();
+        ravimage_InitialImageLibrary();
+    }
+    void TearDown() override {
+        strip.reset();
+        for (Owner* w : {&owner, &volume})
+            if (w->m_hWnd) w->DestroyWindow();
+        ravimage_UnInitializeImageLibrary();
+        wq::device::SetSettingsPath(std::string());
+        wq::device::SetMemSettingsPath(std::string());
+    }
+
+    std::string Img(const std::u16string& name) const {
+        return root.Host(kCommon + "img/" + wq::Utf16ToUtf8(name));
+    }
+    static void Store(const char16_t* key, DWORD value) {
+        ASSERT_TRUE(CCommon::WriteINIFile(u"WQSETUP", key, REG_DWORD, &value));
+    }
+    static void StoreMem(const char16_t* key, DWORD value) {
+        ASSERT_TRUE(wq::device::WriteMemSetting(u"WQSETUP", key, value));
+    }
+
+    // The owner as the player makes it, and its strip as every owner creates it.
+    void Create(const char16_t* ownerTitle = u"Player", const CRect& given = CRect()) {
+        ASSERT_TRUE(owner.CreateEx(0, nullptr, ownerTitle, WS_POPUP | WS_VISIBLE,
+                                   CRect(0, 0, kOwnerW, kOwnerH), nullptr, 0));
+        strip = std::make_unique<CTaskbarWnd>();
+        ASSERT_TRUE(strip->Create(u"STATIC", u"taskbar", WS_CHILD | WS_VISIBLE, given, &owner, 0));
+        wq::win::PumpPending();
+    }
+    void Refresh() {
+        strip->RefreshOutput();
+        wq::win::PumpPending();
+    }
+
+    // The owner's pixels with the strip showing `digits` (glyph, x) and the
+    // icon of `state`; `skin` false leaves the owner's face under the strip.
+    static gdi::Surface Expected(int state, bool pressed, std::vector<std::pair<int, int>> digits,
+                                 bool skin = true, bool icon = true) {
+        gdi::Surface s;
+        s.Resize(kOwnerW, kOwnerH);
+        for (int y = 0; y < kOwnerH; ++y)
+            for (int x = 0; x < kOwnerW; ++x) s.pixels[size_t(y * kOwnerW + x)] = OwnerFace(x, y);
+        auto put = [&](int x, int y, std::uint32_t p) {
+            if (p != kMagenta) s.pixels[size_t(y * kOwnerW + 412 + x)] = p;
+        };
+        for (int y = 0; y < 18; ++y)
+            for (int x = 0; x < 65; ++x) {
+                if (skin) s.pixels[size_t(y * kOwnerW + 412 + x)] = Picture(kBackground, x, y);
+                if (icon && x < 28) put(x, y, Picture(IconSeed(state, pressed), x, y));
+            }
+        for (auto [digit, at] : digits)
+            for (int y = 0; y < 12; ++y)
+                for (int x = 0; x < 7; ++x) put(at + x, 4 + y, Picture(kDigits, 7 * digit + x, y));
+        return s;
+    }
+    ::testing::AssertionResult ShowsExactly(const gdi::Surface& want) {
+        const auto& got = wq::win::GetWindowSurface(owner.m_hWnd)->pixels;
+        const auto at =
+            std::mismatch(got.begin(), got.end(), want.pixels.begin()).first - got.begin();
+        if (at == long(got.size())) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "pixel (" << at % kOwnerW << "," << at / kOwnerW << ") is " << std::hex
+               << got[size_t(at)] << ", want " << want.pixels[size_t(at)];
+    }
+    void Pen(UINT msg, int x, int y) {
+        wq::win::QueueMouseInput(owner.m_hWnd, msg, POINT{x, y});
+        wq::win::PumpPending();
+    }
+
+    wq::test::TempRoot root;
+    wq::win::TestSession session;
+    Owner owner, volume;
+    std::unique_ptr<CTaskbarWnd> strip;
+};
+
+TEST_F(TaskbarTest, VolumeNumberDigitsAndPlacement) {
+    Create();
+    CRect rc;
+    strip->GetWindowRect(&rc);
+    EXPECT_EQ(rc, CRect(412, 0, 477, 18));
+    EXPECT_TRUE(strip->m_bCreated);
+    EXPECT_FALSE(strip->m_bLauncherHosted);
+    // Nothing stored: level 9 shows 81.
+    EXPECT_TRUE(ShowsExactly(Expected(0, false, {{8, 33}, {1, 41}})));
+
+    struct Case {
+        DWORD stored;
+        std::vector<std::pair<int, int>> digits;
+    };
+    const Case cases[] = {
+        {0, {{0, 36}}},                     // 0: a real "0"
+        {1, {{9, 36}}},                     // 9
+        {10, {{9, 33}, {0, 41}}},           // 90, its ones digit a real "0"
+        {11, {{1, 30}, {0, 37}, {0, 44}}},  // 99 is shown as 100
+        {12, {{1, 30}, {0, 37}, {0, 44}}},  // beyond the top: the top
+        {DWORD(-1), {{0, 36}}},             // below the bottom: the bottom
+        {5, {{4, 33}, {5, 41}}},            // 45
+    };
+    for (const Case& c : cases) {
+        Store(u"Volume", c.stored);
+        Refresh();
+        EXPECT_TRUE(ShowsExactly(Expected(0, false, c.digits))) << "Volume " << int(c.stored);
+    }
+    EXPECT_EQ(CTaskbarWnd::DisplayedVolume(9), 81);
+}
+
+TEST_F(TaskbarTest, IconFollowsEarphoneMuteAndThePen) {
+    Create();
+    struct Case {
+        DWORD memEarphone, fileEarphone, mute;
+        int state;
+    };
+    // The earphone is live state: only the in-memory store counts.
+    const Case cases[] = {{1, 0, 0, 6}, {1, 0, 1, 7}, {0, 0, 1, 3}, {0, 1, 0, 0}, {0, 1, 1, 3}};
+    for (const Case& c : cases) {
+        StoreMem(u"earphone", c.memEarphone);
+        Store(u"earphone", c.fileEarphone);
+        Store(u"Mute", c.mute);
+        Refresh();
+        EXPECT_EQ(strip->m_nOutputState, c.state);
+        EXPECT_TRUE(ShowsExactly(Expected(c.state, false, {{8, 33}, {1, 41}})))
+            << "state " << c.state;
+    }
+
+    // Pressed icon while the pen is down; sliding off restores it, releases
+    // the pen and the release outside sends nothing and plays nothing.
+    Pen(WM_LBUTTONDOWN, 420, 9);
+    EXPECT_TRUE(strip->m_bPressed);
+    EXPECT_EQ(::GetCapture(), strip->m_hWnd);
+    EXPECT_TRUE(ShowsExactly(Expected(3, true, {{8, 33}, {1, 41}})));
+    Pen(WM_MOUSEMOVE, 440, 12);
+    EXPECT_TRUE(strip->m_bPressed) << "still inside";
+    Pen(WM_MOUSEMOVE, 300, 12);
+    EXPECT_FALSE(strip->m_bPressed);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_TRUE(ShowsExactly(Expected(3, false, {{8, 33}, {1, 41}})));
+    Pen(WM_LBUTTONUP, 300, 12);
+    EXPECT_TRUE(wq::device::CallLog().empty());
+}
+
+TEST_F(TaskbarTest, TapPlaysTheClickThenAsksWQVol) {
+    Create();
+    // Without a "WQVol" the tap only clicks.
+    Pen(WM_LBUTTONDOWN, 450, 5);
+    Pen(WM_LBUTTONUP, 450, 5);
+    ASSERT_EQ(wq::device::CallLog().size(), 1u);
+    EXPECT_EQ(wq::device::CallLog()[0].name, "PlayBtnSound");
+    EXPECT_EQ(::GetCapture(), nullptr);
+
+    wq::device::ClearCallLog();
+    ASSERT_TRUE(volume.CreateEx(0, nullptr, u"WQVol", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    Pen(WM_LBUTTONDOWN, 413, 1);
+    EXPECT_TRUE(volume.volumeShows.empty()) << "nothing before the pen comes up";
+    Pen(WM_LBUTTONUP, 476, 17);
+    ASSERT_EQ(volume.volumeShows.size(), 1u);
+    EXPECT_EQ(volume.volumeShows[0], (std::pair<UINT, DWORD>{1, 1})) << "after the click";
+    EXPECT_FALSE(strip->m_bPressed);
+}
+
+TEST_F(TaskbarTest, MissingSkinOrIconLeavesTheOwnersFace) {
+    std::filesystem::remove(root.Host(kCommon + "taskbar.TPL"));
+    Create();
+    EXPECT_TRUE(strip->m_bCreated);
+    EXPECT_TRUE(ShowsExactly(Expected(0, false, {{8, 33}, {1, 41}}, false)));
+    // A new number replaces the old one: no old glyph shows through.
+    Store(u"Volume", 1);
+    Refresh();
+    EXPECT_TRUE(ShowsExactly(Expected(0, false, {{9, 36}}, false)));
+
+    std::filesystem::remove(Img(u"spk_MN_bt.bmp"));
+    Store(u"Mute", 1);
+    Refresh();
+    EXPECT_TRUE(ShowsExactly(Expected(3, false, {{9, 36}}, false, false)));
+}
+
+// Hosted by the launcher: the strip keeps its rectangle, never draws, and a
+// refresh drives the outputs. Waits are measured on the virtual clock.
+class HostedTest : public TaskbarTest {
+protected:
+    struct Timed {
+        std::string call;
+        std::int64_t arg;
+        DWORD at;
+        bool operator==(const Timed&) const = default;
+    };
+    class Outputs : public wq::device::OutputBackend {
+    public:
+        std::vector<Timed> calls;
+        void SetOutVolume(DWORD v) override { Add("SetOutVolume", v); }
+        void SetEarOutVolume(DWORD v) override { Add("SetEarOutVolume", v); }
+        void SetOutMute(int m) override { Add("SetOutMute", m); }
+        void SetAuxOutMute(bool m) override { Add("SetAuxOutMute", m); }
+        void SetSpkOnOff(int on) override { Add("SetSpkOnOff", on); }
+
+    private:
+        void Add(const char* name, std::int64_t arg) {
+            calls.push_back({name, arg, DWORD(GetTickCount() - start)});
+        }
+
+    public:
+        DWORD start = 0;
+    };
+
+    void SetUp() override {
+        TaskbarTest::SetUp();
+        outputs = std::make_shared<Outputs>();
+        wq::device::SetOutputBackend(outputs);
+    }
+    void TearDown() override {
+        wq::device::SetOutputBackend(nullptr);
+        TaskbarTest::TearDown();
+    }
+    std::vector<Timed> Apply(DWORD earphone, DWORD mute, DWORD level, DWORD connect) {
+        StoreMem(u"earphone", earphone);
+        Store(u"Mute", mute);
+        Store(u"Volume", level);
+        Store(u"EarphoneConnect", connect);
+        outputs->calls.clear();
+        outputs->start = GetTickCount();
+        Refresh();
+        return outputs->calls;
+    }
+    std::shared_ptr<Outputs> outputs;
+};
+
+TEST_F(HostedTest, KeepsItsRectangleAndNeverDraws) {
+    Create(u"WQMain", CRect(5, 2, 70, 20));
+    EXPECT_TRUE(strip->m_bLauncherHosted);
+    CRect rc;
+    strip->GetWindowRect(&rc);
+    EXPECT_EQ(rc, CRect(5, 2, 70, 20));
+    Apply(0, 0, 4, 1);
+    strip->Invalidate();
+    wq::win::PumpPending();
+    EXPECT_TRUE(ShowsExactly(Expected(0, false, {}, false, false)));
+    // A title that differs from the launcher's only in case is not the launcher's.
+    Owner other;
+    ASSERT_TRUE(other.CreateEx(0, nullptr, u"wqmain", WS_POPUP, CRect(0, 0, 9, 9), nullptr, 0));
+    CTaskbarWnd second;
+    ASSERT_TRUE(second.Create(u"STATIC", u"taskbar", WS_CHILD | WS_VISIBLE, CRect(), &other, 0));
+    EXPECT_FALSE(second.m_bLauncherHosted);
+    other.DestroyWindow();
+}
+
+TEST_F(HostedTest, TheFourCallSequencesAndTheEarphoneRule) {
+    Create(u"WQMain", CRect(0, 0, 65, 18));
+    using V = std::vector<Timed>;
+    EXPECT_EQ(Apply(0, 1, 4, 1),
+              (V{{"SetSpkOnOff", 1, 0}, {"SetOutMute", 1, 0}, {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(strip->m_nOutputState, 3);
+    EXPECT_EQ(Apply(0, 0, 4, 1), (V{{"SetSpkOnOff", 1, 0},
+                                    {"SetOutMute", 0, 0},
+                                    {"SetOutVolume", 4369, 0},
+                                    {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(strip->m_nOutputState, 0);
+    EXPECT_EQ(Apply(1, 1, 4, 1),
+              (V{{"SetSpkOnOff", 0, 0}, {"SetOutMute", 1, 0}, {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(strip->m_nOutputState, 7);
+    EXPECT_EQ(Apply(1, 1, 4, 0), (V{{"SetOutMute", 1, 0}, {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(strip->m_nEarphoneConnect, 1);
+    EXPECT_EQ(Apply(1, 0, 11, 1), (V{{"SetSpkOnOff", 0, 0},
+                                     {"SetOutMute", 0, 0},
+                                     {"SetEarOutVolume", 514, 0},
+                                     {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(strip->m_nOutputState, 6);
+    EXPECT_EQ(strip->m_nEarphoneConnect, 1);
+
+    // EarphoneConnect 0 after a 1: the speaker is pulsed with its waits.
+    const V pulsed{{"SetSpkOnOff", 1, 500},  {"SetSpkOnOff", 0, 505},
+                   {"SetSpkOnOff", 1, 510},  {"SetOutMute", 0, 510},
+                   {"SetOutVolume", 0, 510}, {"SetEarOutVolume", 514, 510},
+                   {"SetAuxOutMute", 1, 510}};
+    EXPECT_EQ(Apply(1, 0, 11, 0), pulsed);
+    EXPECT_EQ(strip->m_nEarphoneConnect, 0);
+    // Seen 0: no pulse again; a speaker apply makes it 1, and the next pulses.
+    EXPECT_EQ(Apply(1, 0, 0, 0), (V{{"SetOutMute", 0, 0},
+                                    {"SetOutVolume", 7967, 0},
+                                    {"SetEarOutVolume", 7967, 0},
+                                    {"SetAuxOutMute", 1, 0}}));
+    Apply(0, 0, 9, 0);
+    EXPECT_EQ(Apply(1, 0, 11, 0), pulsed);
+    // Out-of-range levels use the nearest table end.
+    EXPECT_EQ(Apply(0, 0, 0xFFFFFFFF, 1)[2], (Timed{"SetOutVolume", 7967, 0}));
+    EXPECT_EQ(Apply(0, 0, 12, 1)[2], (Timed{"SetOutVolume", 0, 0}));
+}
+
+}  // namespace
