@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/base/casefold.h"
 #include "platform/base/utf.h"
 
 CString CString::FromUtf8(std::string_view utf8) {
@@ -50,35 +51,18 @@ int CString::ReverseFind(char16_t c) const {
     return p == std::u16string::npos ? -1 : static_cast<int>(p);
 }
 
-namespace {
-char16_t ToUpper(char16_t c) {
-    if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);
-    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
-    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
-    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 32);  // full-width Latin
-    return c;
-}
-char16_t ToLower(char16_t c) {
-    if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 32);
-    if (c >= 0x391 && c <= 0x3A9) return static_cast<char16_t>(c + 32);
-    if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 32);
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-    if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<char16_t>(c + 32);
-    return c;
-}
-}  // namespace
-
 CString& CString::MakeUpper() {
-    for (auto& c : m_str) c = ToUpper(c);
+    for (auto& c : m_str) c = wq::ToUpperCase(c);
     return *this;
 }
 
 CString& CString::MakeLower() {
-    for (auto& c : m_str) c = ToLower(c);
+    for (auto& c : m_str) c = wq::ToLowerCase(c);
     return *this;
+}
+
+int CString::CompareNoCase(const char16_t* s) const {
+    return wq::CompareNoCase(m_str, s ? s : u"");
 }
 
 int CString::Delete(int index, int count) {

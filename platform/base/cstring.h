@@ -42,9 +42,12 @@ public:
     int Find(char16_t c, int start = 0) const;
     int Find(const char16_t* s, int start = 0) const;
     int ReverseFind(char16_t c) const;
-    CString& MakeUpper();  // ASCII and the Latin/Greek/Cyrillic ranges; Hangul has no case
+    // Case as platform/base/casefold.h defines it; Hangul has no case.
+    CString& MakeUpper();
     CString& MakeLower();
     int Compare(const char16_t* s) const { return m_str.compare(s ? s : u""); }
+    // Negative, zero or positive like Compare, ignoring case (wq::CompareNoCase).
+    int CompareNoCase(const char16_t* s) const;
     int Delete(int index, int count = 1);
     int Insert(int index, const char16_t* s);
     int Replace(const char16_t* from, const char16_t* to);

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/base/casefold.h"
 #include "platform/base/utf.h"
-#include "platform/fs/names.h"
 
 namespace wq::fs {
 

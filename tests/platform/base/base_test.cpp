@@ -1,6 +1,10 @@
-// UTF-8/UTF-16 conversion and the CString operations paths and debug lines rely on.
+// UTF-8/UTF-16 conversion, the case rule of every name comparison, and the
+// CString operations paths and debug lines rely on.
 #include <gtest/gtest.h>
 
+#include <climits>
+
+#include "platform/base/casefold.h"
 #include "platform/base/cstring.h"
 #include "platform/base/utf.h"
 
@@ -23,4 +27,49 @@ TEST(CString, SlicingAndSearchStayInBoundsAndFormatMixesNumbersAndWideText) {
     EXPECT_EQ(s, CString(u"OnBtnPlay -------- 4 \uC7AC\uC0DD 007/ff ok"));
     EXPECT_EQ(s.MakeUpper(),
               CString(u"ONBTNPLAY -------- 4 \uC7AC\uC0DD 007/FF OK"));  // Hangul: no case
+}
+
+// One rule decides case everywhere; its properties hold for every unit of the BMP.
+TEST(CaseFold, FoldsEveryCasedScriptAndAgreesWithUpperAndLowerCase) {
+    for (unsigned u = 0; u < 0x10000; ++u) {
+        const auto c = static_cast<char16_t>(u);
+        const char16_t f = wq::FoldCase(c);
+        ASSERT_EQ(wq::FoldCase(f), f) << std::hex << u << ": folding twice changes it";
+        ASSERT_EQ(wq::FoldCase(wq::ToUpperCase(c)), f) << std::hex << u;
+        ASSERT_EQ(wq::FoldCase(wq::ToLowerCase(c)), f) << std::hex << u;
+    }
+    const std::pair<std::u16string, std::u16string> same[] = {
+        {u"NAND Flash", u"nand flash"},
+        {u"\u00c9T\u00c9 \u00de", u"\u00e9t\u00e9 \u00fe"},                      // Latin-1
+        {u"\u0152\u0141\u01c4\u0187", u"\u0153\u0142\u01c6\u0188"},              // Latin Extended
+        {u"\u03a3\u039f\u03a6\u039f\u03a3", u"\u03c3\u03bf\u03c6\u03bf\u03c2"},  // final sigma
+        {u"\u0401\u0416\u0490", u"\u0451\u0436\u0491"},                          // Cyrillic
+        {u"\uff21\uff3a", u"\uff41\uff5a"},                                      // full width
+        {u"\u212a\u2126", u"k\u03c9"},       // Kelvin and ohm signs
+        {u"\u0531\u10a0", u"\u0561\u2d00"},  // Armenian, Georgian
+    };
+    for (const auto& [a, b] : same) {
+        EXPECT_TRUE(wq::EqualsNoCase(a, b)) << wq::Utf16ToUtf8(a);
+        EXPECT_EQ(wq::CompareNoCase(a, b), 0) << wq::Utf16ToUtf8(a);
+        EXPECT_EQ(CString(a).CompareNoCase(b.c_str()), 0) << wq::Utf16ToUtf8(a);
+    }
+    const std::pair<std::u16string, std::u16string> different[] = {
+        {u"\u00d7", u"\u00f7"},                                  // signs have no case
+        {u"\ud55c", u"\ud55d"},                                  // nor has Hangul
+        {std::u16string(1, 0xDC80), std::u16string(1, 0xDCA0)},  // escaped bytes: exact
+        {u"\U00010400", u"\U00010428"},                          // beyond the BMP: compared exactly
+        {u"skin", u"skins"},
+    };
+    for (const auto& [a, b] : different) {
+        EXPECT_FALSE(wq::EqualsNoCase(a, b)) << wq::Utf16ToUtf8(a);
+        EXPECT_NE(wq::CompareNoCase(a, b), 0) << wq::Utf16ToUtf8(a);
+    }
+    EXPECT_LT(wq::CompareNoCase(u"abc", u"ABD"), 0);
+    EXPECT_GT(wq::CompareNoCase(u"B", u"a"), 0);
+    EXPECT_LT(wq::CompareNoCase(u"Skin", u"SKINS"), 0);  // a prefix sorts first
+    EXPECT_GT(CString(u"x").CompareNoCase(nullptr), 0);
+
+    CString mixed(u"Song \u00e9\u03c3\u0436 \ud55c.mp3");
+    EXPECT_EQ(mixed.MakeUpper(), CString(u"SONG \u00c9\u03a3\u0416 \ud55c.MP3"));
+    EXPECT_EQ(mixed.MakeLower(), CString(u"song \u00e9\u03c3\u0436 \ud55c.mp3"));
 }
