@@ -54,7 +54,10 @@ public:
     CString& TrimRight();
     CString& TrimLeft();
 
-    // printf-style formatting; %s and %ls take const char16_t*, %S takes const char*.
+    // printf-style formatting: d i u x X o (with l and ll), f g e, c, p, s and
+    // ls (const char16_t*), S and hs (const char*, UTF-8), %%; flags, width
+    // and precision, also as "*". Width and precision of text count UTF-16
+    // units. An unknown conversion is copied as its letter.
     void Format(const char16_t* fmt, ...);
     // The same with the arguments already collected (for printf-style wrappers).
     void FormatV(const char16_t* fmt, va_list ap);
