@@ -8,17 +8,24 @@ namespace wq::app {
 
 namespace {
 
-struct KeyMapping {
-    std::string_view keyName;  // SDL key name
-    WPARAM code;               // "WQ:MSG:KEYDOWN" code
-};
-
 constexpr KeyMapping kKeys[] = {
-    {"Space", 126}, {"Up", 38},  {"Down", 40}, {"Escape", 128}, {"P", 129},
-    {"F1", 130},    {"F2", 131}, {"F3", 117},  {"F4", 118},     {"Home", 121},
+    {"Space", 126, "play/pause"},
+    {"Up", 38, "previous row; previous track while another program is in front"},
+    {"Down", 40, "next row; next track while another program is in front"},
+    {"P", 129, "pause"},
+    {"Escape", 128, "close"},
+    {"Home", 121, "bring the player to the front"},
+    {"F1", 130, "memory card inserted"},
+    {"F2", 131, "memory card removed"},
+    {"F3", 117, "USB disk inserted"},
+    {"F4", 118, "USB disk removed"},
 };
 
 }  // namespace
+
+std::span<const KeyMapping> LauncherKeys() {
+    return kKeys;
+}
 
 WPARAM LauncherKeyCode(std::string_view keyName) {
     for (const auto& k : kKeys) {

@@ -2,11 +2,21 @@
 // the player window the same "WQ:MSG:KEYDOWN" code the launcher would.
 #pragma once
 
+#include <span>
 #include <string_view>
 
 #include "platform/base/wintypes.h"
 
 namespace wq::app {
+
+struct KeyMapping {
+    std::string_view keyName;  // SDL key name
+    WPARAM code;               // "WQ:MSG:KEYDOWN" code
+    std::string_view action;   // what it does, for --help
+};
+
+// Every key of the player window, in the order --help lists them.
+std::span<const KeyMapping> LauncherKeys();
 
 // The launcher key code for an SDL key name, 0 for keys without one.
 WPARAM LauncherKeyCode(std::string_view keyName);

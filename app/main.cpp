@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/closing.h"
 #include "app/controlstate.h"
@@ -39,8 +40,9 @@ int main(int argc, char** argv) {
     // blocked, so a signal during start-up ends start-up in order too.
     wq::app::StartSignalWatch();
     const wq::app::Options opt = wq::app::ParseOptions(argc, argv);
+    if (!opt.error.empty()) return Fail(opt.error);
     if (opt.help) {
-        std::fputs(wq::app::HelpText(), stdout);
+        std::fputs(wq::app::HelpText().c_str(), stdout);
         return 0;
     }
     if (opt.version) {
@@ -49,28 +51,26 @@ int main(int argc, char** argv) {
     }
     if (opt.probe) {
         // The probe reads plain host paths and never waits like the player does.
-        int n = 0;
-        for (int i = 0; i < argc; ++i) {
-            if (std::string(argv[i]) == "--probe") {
-                n = i;
-                break;
-            }
-        }
+        static char probeFlag[] = "--probe";
+        std::vector<char*> probeArgv{argv[0], probeFlag};
+        for (const std::string& a : opt.probeArgs)
+            probeArgv.push_back(const_cast<char*>(a.c_str()));
+        probeArgv.push_back(nullptr);
         wq::app::EndAtOnceOnSignal();
-        return wq::trackinfo::RunProbe(argc - n, argv + n);
+        return wq::trackinfo::RunProbe(static_cast<int>(probeArgv.size()) - 1, probeArgv.data());
     }
-    if (!opt.error.empty()) return Fail(opt.error);
 
-    wq::device::InitFromArgs(argc, argv);
+    if (opt.debug) wq::device::EnableDebug(true);
+    if (!opt.settings.empty()) wq::device::SetSettingsPath(opt.settings);
     std::string error;
-    if (!wq::fs::InitRoot(argc, argv, &error)) return Fail(error);
+    if (!wq::fs::InitRoot(opt.root, &error)) return Fail(error);
 
     std::string sink = opt.audioSink;
     if (sink.empty()) {
         const char* env = std::getenv("WQ_AUDIO_SINK");
         sink = env && *env ? env : "auto";
     }
-    if (!wq::media::SetAudioSink(sink))
+    if (!wq::media::IsAudioSinkChoice(sink))
         return Fail("unknown audio sink '" + sink + "': use auto, null, fast or wav:FILE");
 
     CString commandLine;
@@ -79,9 +79,11 @@ int main(int argc, char** argv) {
         if (!device) return Fail(error);
         commandLine = CString(*device);
     }
+    if (!wq::media::SetAudioSink(sink)) return Fail("cannot create the WAV file of '" + sink + "'");
 
-    int displayArgc = argc;
-    const wq::display::Options displayOptions = wq::display::ParseOptions(displayArgc, argv);
+    wq::display::Options displayOptions;
+    displayOptions.headless = opt.headless;
+    displayOptions.scale = opt.scale;
     auto presenter = wq::display::CreatePresenter(displayOptions, &error);
     if (!presenter) {
         std::fprintf(stderr, "%s\n", error.c_str());

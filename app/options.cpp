@@ -1,146 +1,314 @@
+// The command line is read with getopt_long: it accepts "--name VALUE" and
+// "--name=VALUE" and treats "--" the way every GNU program does, while the
+// messages, the checks of each value and the exit status stay ours. The
+// option table below feeds both getopt_long and --help, so an option cannot
+// exist without being listed.
 #include "app/options.h"
 
+#include <getopt.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 
+#include "app/keys.h"
 #include "platform/base/utf.h"
+#include "platform/display/display.h"
 #include "platform/fs/root.h"
+#include "platform/media/sink.h"
 
 namespace wq::app {
 
 namespace {
 
-// Platform options and whether each takes a value.
-struct KnownOption {
-    const char* name;
-    bool takesValue;
-};
-constexpr KnownOption kPlatformOptions[] = {
-    {"--root", true},   {"--headless", false}, {"--scale", true},
-    {"--debug", false}, {"--settings", true},
+enum OptionId : int {
+    kHelp = 'h',  // the one short option, -h
+    kRoot = 0x100,
+    kHeadless,
+    kScale,
+    kAudioSink,
+    kAutomation,
+    kSettings,
+    kDebug,
+    kProbe,
+    kVersion,
 };
 
-const KnownOption* FindPlatformOption(const std::string& arg) {
-    for (const auto& o : kPlatformOptions) {
-        const std::string n = o.name;
-        if (arg == n || (o.takesValue && arg.rfind(n + "=", 0) == 0)) return &o;
+struct OptionSpec {
+    const char* name;
+    OptionId id;
+    bool takesValue;
+    const char* shown;  // the value (or what follows) as --help names it
+    const char* help;   // lines separated by "\n"
+};
+
+// The help of --scale names the range and default of the display's scale.
+static_assert(display::kMinScale == 1 && display::kMaxScale == 8 && display::kDefaultScale == 2);
+
+constexpr OptionSpec kOptions[] = {
+    {"root", kRoot, true, "DIR",
+     "the device root: the host folder that holds the device's\n"
+     "storage (\"SDMMC Card\", \"NAND Flash\\skin\", ...);\n"
+     "default $WQ_ROOT, else ~/.local/share/wqaudio/device"},
+    {"headless", kHeadless, false, nullptr, "run without a display (tests, automation)"},
+    {"scale", kScale, true, "N", "window scale factor, 1 to 8 (default 2)"},
+    {"audio-sink", kAudioSink, true, "SINK",
+     "auto (your sound output, default), null (silent,\n"
+     "real time), fast (as fast as possible), wav:FILE\n"
+     "(record every track played into one WAV file);\n"
+     "or $WQ_AUDIO_SINK"},
+    {"automation", kAutomation, false, nullptr,
+     "accept taps, drags, screenshots and state queries from\n"
+     "`wqctl` over the session bus"},
+    {"settings", kSettings, true, "FILE", "the settings database (default inside the device root)"},
+    {"debug", kDebug, false, nullptr, "print debug lines on standard error (or WQ_DEBUG=1)"},
+    {"probe", kProbe, false, "FILE...",
+     "print what the player reads from each file's MPEG\n"
+     "header and ID3v1 tag, one JSON object per line,\n"
+     "and exit; every later argument belongs to the\n"
+     "probe (wqaudio --probe --help)"},
+    {"version", kVersion, false, nullptr, "print the version and exit"},
+    {"help", kHelp, false, nullptr, "print this help and exit (also -h)"},
+};
+
+const OptionSpec* SpecOf(int id) {
+    for (const OptionSpec& s : kOptions) {
+        if (s.id == id) return &s;
     }
     return nullptr;
+}
+
+std::string Quoted(std::string_view text) {
+    std::string out(1, '\'');
+    out.append(text).append(1, '\'');
+    return out;
+}
+
+// What getopt_long refused: an unknown or ambiguous name, a value given to an
+// option that takes none, or a missing value.
+std::string Refusal(int code, int optionId, const char* arg) {
+    const OptionSpec* spec = SpecOf(optionId);
+    const std::string name = spec ? std::string("--") + spec->name : std::string();
+    if (code == ':') return "option " + name + " needs a value (see --help)";
+    if (spec) return "option " + name + " takes no value";
+    if (optionId != 0) return "unknown option " + Quoted(std::string("-") + char(optionId));
+    std::string given = arg ? arg : "";
+    given = given.substr(0, given.find('='));
+    std::string matches;
+    int count = 0;
+    for (const OptionSpec& s : kOptions) {
+        const std::string full = std::string("--") + s.name;
+        if (given.size() > 2 && full.compare(0, given.size(), given) == 0) {
+            matches.append(count++ ? " or " : "").append(full);
+        }
+    }
+    if (count > 1) return "ambiguous option " + Quoted(given) + ": " + matches + "?";
+    return "unknown option " + Quoted(given) + " (see --help)";
+}
+
+bool IsWholeNumber(const char* text) {
+    if (!*text) return false;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9') return false;
+    }
+    return true;
+}
+
+// Checks and stores the value of one option; an error line when it is bad.
+std::string Take(Options& o, int id, const char* value) {
+    switch (id) {
+        case kHelp:
+            o.help = true;
+            break;
+        case kVersion:
+            o.version = true;
+            break;
+        case kHeadless:
+            o.headless = true;
+            break;
+        case kAutomation:
+            o.automation = true;
+            break;
+        case kDebug:
+            o.debug = true;
+            break;
+        case kScale: {
+            errno = 0;
+            const long scale = IsWholeNumber(value) ? std::strtol(value, nullptr, 10) : -1;
+            if (errno != 0 || scale < display::kMinScale || scale > display::kMaxScale) {
+                return "--scale takes a whole number from " + std::to_string(display::kMinScale) +
+                       " to " + std::to_string(display::kMaxScale) + ", not " + Quoted(value);
+            }
+            o.scale = static_cast<int>(scale);
+            break;
+        }
+        case kRoot:
+        case kSettings:
+            if (!*value) return std::string("--") + SpecOf(id)->name + " needs a name, not ''";
+            (id == kRoot ? o.root : o.settings) = value;
+            break;
+        case kAudioSink:
+            if (!media::IsAudioSinkChoice(value)) {
+                if (std::string_view(value) == "wav:")
+                    return "--audio-sink wav: needs a file name: wav:FILE";
+                return "--audio-sink takes auto, null, fast or wav:FILE, not " + Quoted(value);
+            }
+            o.audioSink = value;
+            break;
+        default:
+            break;
+    }
+    return {};
+}
+
+std::string TakeFile(Options& o, const char* arg) {
+    if (!o.file.empty())
+        return "only one FILE can be given, not " + Quoted(o.file) + " and " + Quoted(arg);
+    o.file = arg;
+    if (o.file.empty()) return "FILE is an empty name";
+    return {};
+}
+
+// The device path of a host file: the part after the ancestor folder that is
+// the device root. The ancestors are taken as written (made absolute), so a
+// folder on the way may be a symlink that leads out of the root.
+std::optional<std::u16string> DevicePathOf(const std::string& file, const struct stat& target) {
+    namespace stdfs = std::filesystem;
+    std::error_code ec;
+    const stdfs::path written = stdfs::absolute(file, ec).lexically_normal();
+    if (ec) return std::nullopt;
+    const std::string root = fs::GetRoot();
+    stdfs::path prefix;
+    std::u16string device;
+    for (auto part = written.begin(); part != written.end(); ++part) {
+        prefix /= *part;
+        std::error_code ec2;
+        const stdfs::path real = stdfs::canonical(prefix, ec2);
+        if (ec2 || real.string() != root) continue;
+        device.clear();
+        for (auto rest = std::next(part); rest != written.end(); ++rest) {
+            if (rest->empty()) continue;
+            device += u'\\';
+            device += Utf8ToUtf16(rest->string());
+        }
+        // The remainder must lead back to this very file (not to a case
+        // variant of its name, nor through a folder that is elsewhere).
+        const auto host = fs::ToHostPath(device, false);
+        struct stat st {};
+        if (host && ::stat(host->c_str(), &st) == 0 && st.st_dev == target.st_dev &&
+            st.st_ino == target.st_ino)
+            return device.empty() ? std::u16string(u"\\") : device;
+    }
+    // The written path never passes the root: perhaps its real location does.
+    if (auto viaRealPath = fs::ToDevicePath(file)) return viaRealPath;
+    return std::nullopt;
+}
+
+std::string NotPlayable(const std::string& file, const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) return file + " is a folder; give a file to play";
+    if (!S_ISREG(st.st_mode)) return file + " is not a regular file (a FIFO, device or socket)";
+    return {};
 }
 
 }  // namespace
 
 Options ParseOptions(int argc, char** argv) {
-    Options opt;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (opt.probe) {
-            opt.probeFiles.push_back(arg);
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            opt.help = true;
-        } else if (arg == "--version") {
-            opt.version = true;
-        } else if (arg == "--probe") {
-            opt.probe = true;
-        } else if (arg == "--automation") {
-            opt.automation = true;
-        } else if (arg == "--audio-sink") {
-            if (i + 1 >= argc) {
-                opt.error = "--audio-sink needs a value: auto, null, fast or wav:FILE";
-                return opt;
-            }
-            opt.audioSink = argv[++i];
-        } else if (arg.rfind("--audio-sink=", 0) == 0) {
-            opt.audioSink = arg.substr(std::strlen("--audio-sink="));
-        } else if (const KnownOption* known = FindPlatformOption(arg)) {
-            if (known->takesValue && arg.find('=') == std::string::npos) {
-                if (i + 1 >= argc) {
-                    opt.error = arg + " needs a value";
-                    return opt;
-                }
-                ++i;
-            }
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            opt.error = "unknown option " + arg + " (see --help)";
-            return opt;
-        } else if (opt.file.empty()) {
-            opt.file = arg;
+    Options o;
+    std::vector<option> table;
+    for (const OptionSpec& s : kOptions)
+        table.push_back({s.name, s.takesValue ? required_argument : no_argument, nullptr, s.id});
+    table.push_back({nullptr, 0, nullptr, 0});
+    // getopt_long may reorder its vector; it gets a copy. "-" returns FILE
+    // arguments in order (code 1), ":" reports a missing value as ':'.
+    std::vector<char*> args(argv, argv + argc);
+    args.push_back(nullptr);
+    optind = 0;  // a fresh scan, also on a second call
+    opterr = 0;
+    int code;
+    while ((code = getopt_long(argc, args.data(), "-:h", table.data(), nullptr)) != -1) {
+        std::string error;
+        if (code == '?' || code == ':') {
+            error = Refusal(code, optopt, args[static_cast<size_t>(optind) - 1]);
+        } else if (code == 1) {
+            error = TakeFile(o, optarg);
+        } else if (code == kProbe) {
+            o.probe = true;
+            o.probeArgs.assign(args.begin() + optind, args.begin() + argc);
+            return o;
         } else {
-            opt.error = "only one FILE can be given";
-            return opt;
+            error = Take(o, code, optarg);
+        }
+        if (!error.empty()) {
+            o.error = error;
+            return o;
         }
     }
-    return opt;
+    for (int i = optind; i < argc; ++i) {  // after "--"
+        o.error = TakeFile(o, args[static_cast<size_t>(i)]);
+        if (!o.error.empty()) return o;
+    }
+    return o;
 }
 
 std::optional<std::u16string> ResolveTrackArgument(const std::string& file, std::string* error) {
+    auto fail = [&](std::string line) -> std::optional<std::u16string> {
+        if (error) *error = std::move(line);
+        return std::nullopt;
+    };
     struct stat st {};
     if (::stat(file.c_str(), &st) == 0) {
-        char real[PATH_MAX];
-        if (!::realpath(file.c_str(), real)) {
-            if (error) *error = "cannot resolve " + file;
-            return std::nullopt;
-        }
-        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-            if (error) *error = file + " is not a file or folder";
-            return std::nullopt;
-        }
-        auto device = wq::fs::ToDevicePath(real);
-        if (!device) {
-            if (error)
-                *error = file + " lies outside the device root " + wq::fs::GetRoot() +
-                         "; start with --root pointing at a folder that contains it";
-            return std::nullopt;
-        }
-        return device;
+        if (std::string why = NotPlayable(file, st); !why.empty()) return fail(why);
+        if (auto device = DevicePathOf(file, st)) return device;
+        return fail(file + " lies outside the device root " + fs::GetRoot() +
+                    "; start with --root pointing at a folder that contains it");
     }
     // Not a host path: a device path such as "SDMMC Card\AUDIO\x.mp3".
-    const std::u16string device = wq::Utf8ToUtf16(file);
-    if (wq::fs::ToHostPath(device, false)) return device;
-    if (error) *error = "no such file: " + file;
-    return std::nullopt;
+    const std::u16string device = Utf8ToUtf16(file);
+    const auto host = fs::ToHostPath(device, false);
+    if (!host || ::stat(host->c_str(), &st) != 0) return fail("no such file: " + file);
+    if (std::string why = NotPlayable(file, st); !why.empty()) return fail(why);
+    return device;
 }
 
-const char* HelpText() {
-    return R"(Usage: wqaudio [options] [FILE]
+std::string HelpText() {
+    std::string out = R"(Usage: wqaudio [options] [FILE]
 
 A skinned pocket music player. Without FILE it reopens the folder and track it
 played last; with FILE it plays that file (a device path such as
 "SDMMC Card\AUDIO\x.mp3", or a host path inside the device root). A second
 start without FILE brings the running player to the front; a second start with
-FILE replaces it.
+FILE replaces it. After "--" every argument is taken as FILE.
 
 Options:
-  --root DIR            the device root: the host folder that holds the device's
-                        storage ("SDMMC Card", "NAND Flash\skin", ...);
-                        default $WQ_ROOT, else ~/.local/share/wqaudio/device
-  --headless            run without a display (tests, automation)
-  --scale N             window scale factor, 1 to 8 (default 2)
-  --audio-sink SINK     auto (your sound output, default), null (silent, real
-                        time), fast (as fast as possible), wav:FILE (record every
-                        track played into one WAV file); or $WQ_AUDIO_SINK
-  --automation          accept taps, drags, screenshots and state queries from
-                        `wqctl` over the session bus
-  --settings FILE       the settings database (default inside the device root)
-  --debug               print debug lines on standard error (or WQ_DEBUG=1)
-  --probe FILE...       print what the player reads from each file's MPEG
-                        header and ID3v1 tag, one JSON object per line, and exit
-  --version             print the version and exit
-  --help                print this help and exit
-
-Keys in the player window (they act like the device's hardware keys):
-  Space   play/pause       Up/Down  move in the list (previous/next track
-  P       pause key                 when another program is in front)
-  Escape  close            F1-F4    card in / card out / USB in / USB out
-
+)";
+    constexpr size_t kHelpColumn = 24;
+    for (const OptionSpec& s : kOptions) {
+        std::string head = std::string("  --") + s.name;
+        if (s.shown) head.append(1, ' ').append(s.shown);
+        out += head;
+        out.append(head.size() < kHelpColumn ? kHelpColumn - head.size() : 1, ' ');
+        for (const char* p = s.help; *p; ++p) {
+            out += *p;
+            if (*p == '\n') out.append(kHelpColumn, ' ');
+        }
+        out += '\n';
+    }
+    out += "\nKeys in the player window (they act like the device's hardware keys):\n";
+    for (const KeyMapping& k : LauncherKeys()) {
+        std::string line = "  ";
+        line.append(k.keyName);
+        line.append(line.size() < 10 ? 10 - line.size() : 1, ' ');
+        out.append(line).append(k.action).append(1, '\n');
+    }
+    out += R"(
 Play your own music: put (or link) your music folder at
   DIR/SDMMC Card/AUDIO  and start  wqaudio --root DIR
+Exit status 2: a wrong command line, device root, FILE or sound output;
+1: no display could be opened.
 )";
+    return out;
 }
 
 }  // namespace wq::app

@@ -4,7 +4,7 @@
 
 #include "platform/clock/clock.h"
 #include "platform/fs/fileapi.h"
-#include "trackinfo/mpeg_tables.h"
+#include "platform/media/mpeg_tables.h"
 
 namespace wq::trackinfo {
 namespace {
@@ -147,7 +147,7 @@ void CMP3Info::ReverseBytes(BYTE* pBuffer, int nLen) {
 }
 
 void CMP3Info::DecodeHeader(DWORD dwHeader) {
-    using namespace wq::trackinfo;
+    using namespace wq::media;
     m_nVersion = VersionFromBits(Bits(dwHeader, 20, 19));
     m_nLayer = LayerFromBits(Bits(dwHeader, 18, 17));
     m_nProtection = static_cast<int>(Bits(dwHeader, 16, 16));

@@ -1,9 +1,11 @@
 #include "platform/base/cstring.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/base/casefold.h"
 #include "platform/base/utf.h"
 
 CString CString::FromUtf8(std::string_view utf8) {
@@ -50,35 +52,18 @@ int CString::ReverseFind(char16_t c) const {
     return p == std::u16string::npos ? -1 : static_cast<int>(p);
 }
 
-namespace {
-char16_t ToUpper(char16_t c) {
-    if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);
-    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
-    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
-    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 32);  // full-width Latin
-    return c;
-}
-char16_t ToLower(char16_t c) {
-    if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 32);
-    if (c >= 0x391 && c <= 0x3A9) return static_cast<char16_t>(c + 32);
-    if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 32);
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-    if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<char16_t>(c + 32);
-    return c;
-}
-}  // namespace
-
 CString& CString::MakeUpper() {
-    for (auto& c : m_str) c = ToUpper(c);
+    for (auto& c : m_str) c = wq::ToUpperCase(c);
     return *this;
 }
 
 CString& CString::MakeLower() {
-    for (auto& c : m_str) c = ToLower(c);
+    for (auto& c : m_str) c = wq::ToLowerCase(c);
     return *this;
+}
+
+int CString::CompareNoCase(const char16_t* s) const {
+    return wq::CompareNoCase(m_str, s ? s : u"");
 }
 
 int CString::Delete(int index, int count) {
@@ -123,14 +108,43 @@ CString& CString::TrimLeft() {
     return *this;
 }
 
-// A small printf for UTF-16 formats. Numbers are formatted by vsnprintf one
-// conversion at a time; strings are copied as UTF-16.
+// A small printf for UTF-16 formats. Numbers are formatted by snprintf one
+// conversion at a time; strings and characters are copied as UTF-16 and
+// padded or cut here, counting UTF-16 units.
 void CString::Format(const char16_t* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
     FormatV(fmt, ap);
     va_end(ap);
 }
+
+namespace {
+
+std::u16string Printf(const std::string& spec, auto value) {
+    char small[64];
+    const int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < sizeof small) return wq::Utf8ToUtf16(small);
+    std::string big(static_cast<size_t>(n) + 1, '\0');
+    std::snprintf(big.data(), big.size(), spec.c_str(), value);
+    big.resize(static_cast<size_t>(n));
+    return wq::Utf8ToUtf16(big);
+}
+
+// Text of a %s, %S or %c conversion, cut to `precision` units and padded with
+// spaces to `width` (on the right with the "-" flag).
+void AppendText(std::u16string& out, std::u16string_view text, int width, int precision,
+                bool left) {
+    if (precision >= 0 && text.size() > static_cast<size_t>(precision))
+        text = text.substr(0, static_cast<size_t>(precision));
+    const size_t pad =
+        width > 0 && text.size() < static_cast<size_t>(width) ? width - text.size() : 0;
+    if (!left) out.append(pad, u' ');
+    out += text;
+    if (left) out.append(pad, u' ');
+}
+
+}  // namespace
 
 void CString::FormatV(const char16_t* fmt, va_list ap) {
     std::u16string out;
@@ -139,82 +153,96 @@ void CString::FormatV(const char16_t* fmt, va_list ap) {
             out.push_back(*p);
             continue;
         }
-        std::string spec = "%";
         ++p;
         if (*p == u'%') {
             out.push_back(u'%');
             continue;
         }
+        std::string flags;
         while (*p && std::u16string_view(u"-+ #0").find(*p) != std::u16string_view::npos)
-            spec.push_back(static_cast<char>(*p++));
-        while (*p >= u'0' && *p <= u'9') spec.push_back(static_cast<char>(*p++));
+            flags.push_back(static_cast<char>(*p++));
+        // Width and precision: digits, or "*" taking an int argument.
+        auto number = [&](int* value) {
+            if (*p == u'*') {
+                *value = va_arg(ap, int);
+                ++p;
+                return;
+            }
+            *value = 0;
+            while (*p >= u'0' && *p <= u'9' && *value < 100000)
+                *value = *value * 10 + (*p++ - u'0');
+            while (*p >= u'0' && *p <= u'9') ++p;
+        };
+        int width = -1;
+        int precision = -1;
+        if (*p == u'*' || (*p >= u'0' && *p <= u'9')) number(&width);
+        if (width < -1) {  // a negative "*" width means left-justified
+            flags.push_back('-');
+            width = width == INT_MIN ? 0 : -width;
+        }
         if (*p == u'.') {
-            spec.push_back('.');
             ++p;
-            while (*p >= u'0' && *p <= u'9') spec.push_back(static_cast<char>(*p++));
+            number(&precision);
+            if (precision < 0) precision = -1;
         }
         int longs = 0;
-        bool wide = false;
-        while (*p == u'l' || *p == u'h' || *p == u'I') {
-            if (*p == u'l') {
-                ++longs;
-                wide = true;
-            }
+        bool narrow = false;
+        while (*p == u'l' || *p == u'h') {
+            if (*p == u'l') ++longs;
+            if (*p == u'h') narrow = true;
             ++p;
         }
         const char16_t conv = *p;
         if (!conv) break;
-        char buf[128];
+        std::string spec(1, '%');
+        spec.append(flags);
+        if (width >= 0) spec.append(std::to_string(width));
+        if (precision >= 0) spec.append(1, '.').append(std::to_string(precision));
+        const bool left = flags.find('-') != std::string::npos;
         switch (conv) {
             case u'd':
             case u'i': {
-                long long v = longs >= 2   ? va_arg(ap, long long)
-                              : longs == 1 ? va_arg(ap, long)
-                                           : va_arg(ap, int);
-                spec += "lld";
-                std::snprintf(buf, sizeof buf, spec.c_str(), v);
-                out += wq::Utf8ToUtf16(buf);
+                const long long v = longs >= 2   ? va_arg(ap, long long)
+                                    : longs == 1 ? va_arg(ap, long)
+                                                 : va_arg(ap, int);
+                out += Printf(spec + "lld", v);
                 break;
             }
             case u'u':
             case u'x':
             case u'X':
             case u'o': {
-                unsigned long long v = longs >= 2   ? va_arg(ap, unsigned long long)
-                                       : longs == 1 ? va_arg(ap, unsigned long)
-                                                    : va_arg(ap, unsigned);
-                spec += "ll";
-                spec.push_back(static_cast<char>(conv));
-                std::snprintf(buf, sizeof buf, spec.c_str(), v);
-                out += wq::Utf8ToUtf16(buf);
+                const unsigned long long v = longs >= 2   ? va_arg(ap, unsigned long long)
+                                             : longs == 1 ? va_arg(ap, unsigned long)
+                                                          : va_arg(ap, unsigned);
+                out += Printf(spec + "ll" + static_cast<char>(conv), v);
                 break;
             }
             case u'f':
             case u'g':
-            case u'e': {
-                spec.push_back(static_cast<char>(conv));
-                std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, double));
-                out += wq::Utf8ToUtf16(buf);
+            case u'e':
+                out += Printf(spec + static_cast<char>(conv), va_arg(ap, double));
+                break;
+            case u'c': {
+                const auto c = static_cast<char16_t>(va_arg(ap, int));
+                AppendText(out, std::u16string_view(&c, 1), width, -1, left);
                 break;
             }
-            case u'c':
-                out.push_back(static_cast<char16_t>(va_arg(ap, int)));
-                break;
             case u'p':
-                std::snprintf(buf, sizeof buf, "%p", va_arg(ap, void*));
-                out += wq::Utf8ToUtf16(buf);
+                out += Printf("%p", va_arg(ap, void*));
                 break;
-            case u's': {
-                (void)wide;
-                const char16_t* s = va_arg(ap, const char16_t*);
-                out += s ? s : u"(null)";
+            case u's':
+            case u'S':
+                // %s and %ls take UTF-16, %S and %hs UTF-8, as a Unicode build
+                // of the framework reads them.
+                if (conv == u'S' || narrow) {
+                    const char* t = va_arg(ap, const char*);
+                    AppendText(out, wq::Utf8ToUtf16(t ? t : "(null)"), width, precision, left);
+                } else {
+                    const char16_t* t = va_arg(ap, const char16_t*);
+                    AppendText(out, t ? t : u"(null)", width, precision, left);
+                }
                 break;
-            }
-            case u'S': {
-                const char* s = va_arg(ap, const char*);
-                out += wq::Utf8ToUtf16(s ? s : "(null)");
-                break;
-            }
             default:
                 out.push_back(conv);
                 break;

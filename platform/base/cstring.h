@@ -42,16 +42,22 @@ public:
     int Find(char16_t c, int start = 0) const;
     int Find(const char16_t* s, int start = 0) const;
     int ReverseFind(char16_t c) const;
-    CString& MakeUpper();  // ASCII and the Latin/Greek/Cyrillic ranges; Hangul has no case
+    // Case as platform/base/casefold.h defines it; Hangul has no case.
+    CString& MakeUpper();
     CString& MakeLower();
     int Compare(const char16_t* s) const { return m_str.compare(s ? s : u""); }
+    // Negative, zero or positive like Compare, ignoring case (wq::CompareNoCase).
+    int CompareNoCase(const char16_t* s) const;
     int Delete(int index, int count = 1);
     int Insert(int index, const char16_t* s);
     int Replace(const char16_t* from, const char16_t* to);
     CString& TrimRight();
     CString& TrimLeft();
 
-    // printf-style formatting; %s and %ls take const char16_t*, %S takes const char*.
+    // printf-style formatting: d i u x X o (with l and ll), f g e, c, p, s and
+    // ls (const char16_t*), S and hs (const char*, UTF-8), %%; flags, width
+    // and precision, also as "*". Width and precision of text count UTF-16
+    // units. An unknown conversion is copied as its letter.
     void Format(const char16_t* fmt, ...);
     // The same with the arguments already collected (for printf-style wrappers).
     void FormatV(const char16_t* fmt, va_list ap);

@@ -70,18 +70,6 @@ void SetDebugSink(std::function<void(const std::string&)> sink) {
     S().debugSink = std::move(sink);
 }
 
-void InitFromArgs(int argc, const char* const* argv) {
-    for (int i = 1; i < argc && argv[i]; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--debug")
-            EnableDebug(true);
-        else if (arg == "--settings" && i + 1 < argc && argv[i + 1])
-            SetSettingsPath(argv[++i]);
-        else if (arg.rfind("--settings=", 0) == 0)
-            SetSettingsPath(arg.substr(11));
-    }
-}
-
 void SetSettingsPath(const std::string& path) {
     std::lock_guard lock(S().mutex);
     S().settingsPath = path;

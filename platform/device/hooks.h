@@ -14,25 +14,23 @@
 
 namespace wq::device {
 
-// Debug output on or off. The initial state comes from WQ_DEBUG=1;
-// InitFromArgs also honours "--debug".
+// Debug output on or off. The initial state comes from WQ_DEBUG=1; the
+// program's --debug turns it on.
 void EnableDebug(bool on);
 bool DebugEnabled();
 // Where Dbg writes when enabled (standard error by default). Tests may
 // redirect it to capture lines; nullptr restores standard error.
 void SetDebugSink(std::function<void(const std::string& utf8Line)> sink);
 
-// Reads "--debug" and "--settings FILE" / "--settings=FILE" from argv.
-void InitFromArgs(int argc, const char* const* argv);
-
-// The settings database file. Default: "<device root>/.wqaudio/settings.db".
+// The settings database file. Default:
+// "<device root>/NAND Flash/.wqaudio/settings.db".
 // Changing it closes the open database; the next call opens the new one.
 void SetSettingsPath(const std::string& path);
 std::string GetSettingsPath();
 
 // The in-memory settings database read by ReadINIMem. Default:
 // "$XDG_RUNTIME_DIR/wqaudio/memsettings.db", else
-// "<device root>/.wqaudio/run/memsettings.db".
+// "<device root>/NAND Flash/.wqaudio/run/memsettings.db".
 void SetMemSettingsPath(const std::string& path);
 std::string GetMemSettingsPath();
 // Writes a live value (for tests and tools: the earphone state). type 4 takes

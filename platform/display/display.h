@@ -13,15 +13,17 @@
 
 namespace wq::display {
 
+// The integer factors from device pixels to screen pixels a window may use.
+inline constexpr int kMinScale = 1;
+inline constexpr int kMaxScale = 8;
+inline constexpr int kDefaultScale = 2;
+
+// How the program wants its windows shown; the program's command line fills
+// it in.
 struct Options {
     bool headless = false;
-    int scale = 2;               // integer factor from device pixels to screen pixels (1..8)
-    std::string screenshotPath;  // --screenshot FILE: saved by the caller when it is done
+    int scale = kDefaultScale;  // kMinScale..kMaxScale; outside that range the nearest one
 };
-
-// Reads --headless, --scale N and --screenshot FILE from argv, removing them;
-// the other arguments stay in order. Unknown values keep the defaults.
-Options ParseOptions(int& argc, char** argv);
 
 // Creates and installs the presenter for `options`. When SDL cannot open a
 // display the result is nullptr and *error holds one line saying so and how to

@@ -3,7 +3,10 @@
 // closing through the window. Used by scripts/run.sh while the player is not built.
 //
 //   wqdemo [--headless] [--scale N] [--screenshot FILE.png]
+#include <getopt.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -70,8 +73,36 @@ LRESULT CALLBACK_DemoProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+int Usage() {
+    std::fprintf(stderr, "usage: wqdemo [--headless] [--scale N] [--screenshot FILE.png]\n");
+    return 2;
+}
+
 int main(int argc, char** argv) {
-    const wq::display::Options options = wq::display::ParseOptions(argc, argv);
+    wq::display::Options options;
+    std::string screenshotPath;
+    static const option kLong[] = {{"headless", no_argument, nullptr, 'H'},
+                                   {"scale", required_argument, nullptr, 's'},
+                                   {"screenshot", required_argument, nullptr, 'o'},
+                                   {nullptr, 0, nullptr, 0}};
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, ":", kLong, nullptr)) != -1;) {
+        if (c == 'H') {
+            options.headless = true;
+        } else if (c == 's') {
+            char* end = nullptr;
+            const long scale = std::strtol(optarg, &end, 10);
+            if (*optarg == '\0' || *end != '\0' || scale < wq::display::kMinScale ||
+                scale > wq::display::kMaxScale)
+                return Usage();
+            options.scale = static_cast<int>(scale);
+        } else if (c == 'o') {
+            screenshotPath = optarg;
+        } else {
+            return Usage();
+        }
+    }
+    if (optind < argc) return Usage();
     std::string error;
     auto presenter = wq::display::CreatePresenter(options, &error);
     if (!presenter) {
@@ -91,16 +122,16 @@ int main(int argc, char** argv) {
     wq::win::SetKeyHook([hwnd](const char* key, bool down) {
         if (down && std::string(key) == "Escape") PostMessageW(hwnd, WM_CLOSE, 0, 0);
     });
-    if (options.headless || !options.screenshotPath.empty()) {
+    if (options.headless || !screenshotPath.empty()) {
         // One frame: paint, optionally save it, and end.
         UpdateWindow(hwnd);
         MSG m;
         while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) && m.message != WM_QUIT)
             DispatchMessageW(&m);
         int code = 0;
-        if (!options.screenshotPath.empty()) {
-            if (wq::display::SaveWindowPng(hwnd, options.screenshotPath, &error)) {
-                std::printf("wqdemo: saved %s\n", options.screenshotPath.c_str());
+        if (!screenshotPath.empty()) {
+            if (wq::display::SaveWindowPng(hwnd, screenshotPath, &error)) {
+                std::printf("wqdemo: saved %s\n", screenshotPath.c_str());
             } else {
                 std::fprintf(stderr, "wqdemo: %s\n", error.c_str());
                 code = 1;

@@ -2,48 +2,17 @@
 
 #include <cstddef>
 
+#include "platform/base/casefold.h"
+
 namespace wq::fs {
 
 namespace {
-
-// Ranges whose upper-case letters sit a fixed distance below their lower case.
-struct FoldRange {
-    char16_t first;
-    char16_t last;
-    int delta;
-};
-constexpr FoldRange kFoldRanges[] = {
-    {u'A', u'Z', 32},     {0x00C0, 0x00D6, 32},  // Latin-1 letters before the multiplication sign
-    {0x00D8, 0x00DE, 32}, {0x0391, 0x03A1, 32},  // Greek capitals (no capital at 0x03A2)
-    {0x03A3, 0x03AB, 32}, {0x0410, 0x042F, 32},  // Cyrillic basic capitals
-    {0x0400, 0x040F, 80},                        // Cyrillic capitals with marks
-    {0xFF21, 0xFF3A, 32},                        // full-width Latin capitals
-};
 
 bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
 }  // namespace
-
-char16_t FoldCase(char16_t c) {
-    if (c < 0x80)
-        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;  // most names are ASCII
-    for (const auto& r : kFoldRanges) {
-        if (c >= r.first && c <= r.last) return static_cast<char16_t>(c + r.delta);
-    }
-    // Latin Extended-A pairs upper case on even code points.
-    if (c >= 0x0100 && c <= 0x0137 && (c & 1) == 0) return static_cast<char16_t>(c + 1);
-    return c;
-}
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    }
-    return true;
-}
 
 int NaturalCompare(std::u16string_view a, std::u16string_view b) {
     size_t i = 0;

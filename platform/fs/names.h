@@ -1,17 +1,12 @@
-// Name comparison of the device's file system: case-insensitive matching,
-// natural order and "*"/"?" wildcards, all on UTF-16 names.
-// Pure functions; any thread.
+// Name comparison of the device's file system: natural order and "*"/"?"
+// wildcards on UTF-16 names. Both ignore case by the program's one rule
+// (platform/base/casefold.h), which also decides whether two path components
+// name the same entry. Pure functions; any thread.
 #pragma once
 
 #include <string_view>
 
 namespace wq::fs {
-
-// Simple case folding for ASCII, Latin-1, Latin Extended-A, Greek and
-// Cyrillic; other characters (Hangul has no case) fold to themselves.
-char16_t FoldCase(char16_t c);
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 
 // Natural order: case-insensitive, runs of digits compared by value, so "A2"
 // sorts before "A10". Names equal under that rule are ordered by fewer leading

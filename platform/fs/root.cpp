@@ -11,8 +11,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/base/casefold.h"
 #include "platform/base/utf.h"
-#include "platform/fs/names.h"
 
 namespace wq::fs {
 
@@ -139,15 +139,8 @@ std::string DefaultRoot() {
     return base + "/wqaudio/device";
 }
 
-bool InitRoot(int argc, const char* const* argv, std::string* error) {
-    std::string chosen;
-    for (int i = 1; i < argc && argv[i]; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--root" && i + 1 < argc && argv[i + 1])
-            chosen = argv[i + 1];
-        else if (arg.rfind("--root=", 0) == 0)
-            chosen = arg.substr(7);
-    }
+bool InitRoot(const std::string& option, std::string* error) {
+    std::string chosen = option;
     if (chosen.empty()) chosen = EnvOrEmpty("WQ_ROOT");
     if (chosen.empty()) {
         chosen = DefaultRoot();

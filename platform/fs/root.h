@@ -27,11 +27,11 @@ std::string GetRoot();
 // $XDG_DATA_HOME/wqaudio/device, else ~/.local/share/wqaudio/device.
 std::string DefaultRoot();
 
-// Chooses the root the program runs on: "--root DIR" or "--root=DIR" in argv,
-// else the environment variable WQ_ROOT, else DefaultRoot() (created when
-// missing, only that one). False with the reason when the chosen folder is
-// unusable.
-bool InitRoot(int argc, const char* const* argv, std::string* error);
+// Chooses the root the program runs on: `chosen` (the program's --root) when
+// not empty, else the environment variable WQ_ROOT, else DefaultRoot()
+// (created when missing, only that one). False with the reason when the
+// chosen folder is unusable.
+bool InitRoot(const std::string& chosen, std::string* error);
 
 // How path arguments of the file calls are read. Device: device paths under
 // the root (the player). Host: plain host paths used as given, for tools such

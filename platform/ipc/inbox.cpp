@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "platform/base/casefold.h"
+
 namespace wq::ipc {
 
 void Inbox::Post(std::function<void()> task) {
@@ -79,19 +81,10 @@ void Inbox::Close() {
     m_wake.notify_all();
 }
 
-namespace {
-std::u16string Upper(std::u16string_view s) {
-    std::u16string u(s);
-    for (auto& c : u)
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    return u;
-}
-}  // namespace
-
 UINT MessageTable::Register(std::u16string_view name) {
     if (name.empty()) return 0;
     std::lock_guard lock(m_mutex);
-    auto [it, added] = m_ids.try_emplace(Upper(name), 0);
+    auto [it, added] = m_ids.try_emplace(FoldCase(name), 0);
     if (added) {
         if (m_names.size() >= 0x4000) {
             m_ids.erase(it);

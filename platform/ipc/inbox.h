@@ -42,7 +42,8 @@ private:
 };
 
 // Registered message names for programs without the window system: ids from
-// 0xC000 up, one per name compared case-insensitively (ASCII), for the life of
+// 0xC000 up, one per name compared case-insensitively (by the rule of
+// platform/base/casefold.h, as RegisterWindowMessage does), for the life of
 // the table. Thread-safe.
 class MessageTable {
 public:
@@ -51,7 +52,7 @@ public:
 
 private:
     mutable std::mutex m_mutex;
-    std::unordered_map<std::u16string, UINT> m_ids;  // by upper-cased name
+    std::unordered_map<std::u16string, UINT> m_ids;  // by case-folded name
     std::vector<std::u16string> m_names;             // by id - 0xC000
 };
 

@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include "platform/base/casefold.h"
 #include "platform/base/utf.h"
 
 namespace wq::ipc {
@@ -18,18 +19,9 @@ bool Plain(unsigned char c) {
 
 std::string WindowElement(std::u16string_view name) {
     if (name.empty()) return {};
-    const std::string utf8 = Utf16ToUtf8(name);
-    // Bytes escaped from invalid UTF-16 are not valid UTF-8; fold only ASCII then.
-    std::string folded;
-    if (g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr)) {
-        gchar* f = g_utf8_casefold(utf8.data(), static_cast<gssize>(utf8.size()));
-        folded = f;
-        g_free(f);
-    } else {
-        gchar* f = g_ascii_strdown(utf8.data(), static_cast<gssize>(utf8.size()));
-        folded.assign(f, utf8.size());
-        g_free(f);
-    }
+    // Folded by the same rule as FindWindow's comparison, so that two names
+    // share a bus name exactly when FindWindow would take them for one.
+    const std::string folded = Utf16ToUtf8(FoldCase(name));
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     for (size_t i = 0; i < folded.size(); ++i) {

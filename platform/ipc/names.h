@@ -19,9 +19,10 @@ inline constexpr const char* kErrorPrefix = "org.wqaudio.Error.";
 // the one that loses it learns from the bus that it went to the background.
 inline constexpr const char* kForegroundName = "org.wqaudio.Foreground";
 
-// The one bus-name element for a window name: case-folded UTF-8 in which
-// a-z and 0-9 stand for themselves and every other byte is "_" plus two
-// lower-case hex digits (a leading digit is escaped too, as the bus requires).
+// The one bus-name element for a window name: the name folded by
+// platform/base/casefold.h, as UTF-8, in which a-z and 0-9 stand for
+// themselves and every other byte is "_" plus two lower-case hex digits (a
+// leading digit is escaped too, as the bus requires).
 // An element longer than the bus allows becomes "_h" and the SHA-256 of the
 // folded name. Empty for an empty name (such a window is never published).
 std::string WindowElement(std::u16string_view name);

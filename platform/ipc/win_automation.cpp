@@ -9,6 +9,7 @@
 #include <iterator>
 #include <typeinfo>
 
+#include "platform/base/casefold.h"
 #include "platform/gdi/surface.h"
 #include "platform/ipc/json.h"
 #include "platform/ipc/state.h"
@@ -28,13 +29,6 @@ ControlLister& Lister() {
 // Pen moves of a drag are this many pixels apart at most, so a control sees
 // the path and not one jump.
 constexpr int kDragStep = 8;
-
-std::u16string Fold(std::u16string_view s) {
-    std::u16string r(s);
-    for (auto& c : r)
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    return r;
-}
 
 std::u16string TextOf(HWND hwnd) {
     const int n = GetWindowTextLengthW(hwnd);
@@ -141,9 +135,8 @@ void SetControlLister(ControlLister lister) {
 }
 
 HWND LocalTopLevel(std::u16string_view name) {
-    const std::u16string wanted = Fold(name);
     for (HWND hwnd : wq::win::TopLevelWindows())
-        if (wanted.empty() || Fold(TextOf(hwnd)) == wanted) return hwnd;
+        if (name.empty() || EqualsNoCase(TextOf(hwnd), name)) return hwnd;
     return nullptr;
 }
 

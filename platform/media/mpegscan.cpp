@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/media/mpeg_tables.h"
+
 namespace wq::media {
 namespace {
 
@@ -60,22 +62,8 @@ private:
     std::size_t winLen_ = 0;
 };
 
-enum Version { kV25 = 0, kV2 = 2, kV1 = 3 };
-
-// Bit rates in kbit/s by [row][index]; rows: V1 L1, V1 L2, V1 L3, V2 L1, V2 L2/L3.
-constexpr int kBitrates[5][16] = {
-    {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, -1},
-    {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, -1},
-    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, -1},
-    {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, -1},
-    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, -1},
-};
-// Sample rates by [version][index]; version 1 is reserved.
-constexpr int kRates[4][3] = {
-    {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-
 struct Header {
-    int version = 0;  // Version
+    int version = 0;  // kMpeg1, kMpeg2 or kMpeg25
     int layer = 0;    // 1..3
     int rate = 0;
     int length = 0;   // bytes of the whole frame
@@ -91,17 +79,13 @@ struct Header {
 // (reserved fields, free format, bad rate).
 bool ParseHeader(const std::uint8_t* p, Header* h) {
     if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return false;
-    const int version = (p[1] >> 3) & 3;
-    const int layerBits = (p[1] >> 1) & 3;
-    const int brIndex = p[2] >> 4;
-    const int rateIndex = (p[2] >> 2) & 3;
-    if (version == 1 || layerBits == 0 || brIndex == 0 || brIndex == 15 || rateIndex == 3)
-        return false;
-    const int layer = 4 - layerBits;
-    const bool v1 = version == kV1;
-    const int row = v1 ? layer - 1 : (layer == 1 ? 3 : 4);
-    const int kbps = kBitrates[row][brIndex];
-    const int rate = kRates[version][rateIndex];
+    const int version = VersionFromBits(p[1] >> 3);
+    const int layer = LayerFromBits(p[1] >> 1);
+    if (version == 0 || layer == 0) return false;
+    const int kbps = BitRateKbps(version, layer, p[2] >> 4);
+    const int rate = SampleRateHz(version, (p[2] >> 2) & 3);
+    if (kbps <= 0 || rate <= 0) return false;  // free format, forbidden index, reserved rate
+    const bool v1 = version == kMpeg1;
     const int pad = (p[2] >> 1) & 1;
     h->version = version;
     h->layer = layer;
@@ -155,7 +139,7 @@ bool ReadVbrFrame(Bytes& b, std::size_t pos, const Header& h, MpegLength* out) {
     const std::size_t len = static_cast<std::size_t>(h.length);
     const std::uint8_t* f = b.At(pos, len);
     if (!f) return false;
-    const std::size_t side = h.version == kV1 ? (h.mono ? 17 : 32) : (h.mono ? 9 : 17);
+    const std::size_t side = h.version == kMpeg1 ? (h.mono ? 17 : 32) : (h.mono ? 9 : 17);
     const std::size_t xing = 4 + side;
     if (xing + 8 <= len &&
         (std::memcmp(f + xing, "Xing", 4) == 0 || std::memcmp(f + xing, "Info", 4) == 0)) {
@@ -187,11 +171,9 @@ bool ReadVbrFrame(Bytes& b, std::size_t pos, const Header& h, MpegLength* out) {
 // at the lowest bit rate, at least half of them at the highest (the rest may
 // be tags or damage). Guards against a corrupt count.
 bool Plausible(const Header& h, std::int64_t frames, std::size_t bytes) {
-    const bool v1 = h.version == kV1;
-    const int row = v1 ? h.layer - 1 : (h.layer == 1 ? 3 : 4);
     const double bytesPerKbps = static_cast<double>(h.samples) * 1000.0 / 8.0 / h.rate;
-    const double smallest = kBitrates[row][1] * bytesPerKbps;
-    const double largest = kBitrates[row][14] * bytesPerKbps + 4;
+    const double smallest = BitRateKbps(h.version, h.layer, 1) * bytesPerKbps;
+    const double largest = BitRateKbps(h.version, h.layer, 14) * bytesPerKbps + 4;
     const double n = static_cast<double>(frames);
     return n * (smallest - 1) <= static_cast<double>(bytes) &&
            n * largest >= 0.5 * static_cast<double>(bytes);

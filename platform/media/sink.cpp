@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
+#include <string_view>
 
 #include "platform/media/gstsetup.h"
 
@@ -115,19 +117,31 @@ void OnHandoff(GstElement*, GstBuffer* buffer, GstPad*, gpointer) {
     gst_buffer_unmap(buffer, &map);
 }
 
-bool ApplyChoice(const std::string& text, SinkChoice& c) {
+struct ParsedChoice {
+    SinkKind kind;
+    std::string wavPath;  // for SinkKind::Wav
+};
+
+std::optional<ParsedChoice> ParseChoice(std::string_view text) {
     static const struct {
         const char* name;
         SinkKind kind;
     } kNames[] = {{"auto", SinkKind::Auto}, {"null", SinkKind::Null}, {"fast", SinkKind::Fast}};
     for (const auto& n : kNames) {
-        if (text == n.name) {
-            c.kind = n.kind;
-            c.chosen = true;
-            return true;
-        }
+        if (text == n.name) return ParsedChoice{n.kind, {}};
     }
-    if (text.rfind("wav:", 0) != 0 || text.size() <= 4) return false;
+    if (text.substr(0, 4) != "wav:" || text.size() <= 4) return std::nullopt;
+    return ParsedChoice{SinkKind::Wav, std::string(text.substr(4))};
+}
+
+bool ApplyChoice(const std::string& text, SinkChoice& c) {
+    const auto parsed = ParseChoice(text);
+    if (!parsed) return false;
+    if (parsed->kind != SinkKind::Wav) {
+        c.kind = parsed->kind;
+        c.chosen = true;
+        return true;
+    }
     WavCapture& w = wav();
     std::lock_guard<std::mutex> g(w.lock);
     if (w.file) {
@@ -135,7 +149,7 @@ bool ApplyChoice(const std::string& text, SinkChoice& c) {
         std::fclose(w.file);
         w.file = nullptr;
     }
-    w.path = text.substr(4);
+    w.path = parsed->wavPath;
     w.finished = false;
     if (!w.OpenLocked()) return false;  // refuse a file that cannot be created now
     if (!w.exitHookSet) {
@@ -148,6 +162,10 @@ bool ApplyChoice(const std::string& text, SinkChoice& c) {
 }
 
 }  // namespace
+
+bool IsAudioSinkChoice(std::string_view text) {
+    return ParseChoice(text).has_value();
+}
 
 bool SetAudioSink(const std::string& text) {
     SinkChoice& c = choice();

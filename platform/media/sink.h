@@ -12,6 +12,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 typedef struct _GstElement GstElement;
 
@@ -23,6 +24,9 @@ enum class SinkKind { Auto, Null, Fast, Wav };
 // cannot be created. Without any call the environment variable WQ_AUDIO_SINK
 // decides, else "auto".
 bool SetAudioSink(const std::string& choice);
+// Whether `choice` is written as one of the list above ("wav:" needs a file
+// name); opens and changes nothing, so a command line can be checked first.
+bool IsAudioSinkChoice(std::string_view choice);
 SinkKind GetAudioSinkKind();
 
 // Writes the WAV header for what has been captured and closes the file; a

@@ -128,20 +128,6 @@ const Attribute kAttributes[] = {
      [](ElementSpec& e, std::string_view v) { return ParseColour(v, &e.textColor); }},
 };
 
-const char* KindName(ElementKind k) {
-    switch (k) {
-        case ElementKind::Button:
-            return "button";
-        case ElementKind::Slider:
-            return "slider";
-        case ElementKind::List:
-            return "list";
-        case ElementKind::Custom:
-            return "custom";
-    }
-    return "?";
-}
-
 // ---- line handlers ------------------------------------------------------------
 
 // Reads "ID X Y W H" starting at words[first]; false with a problem reported.
@@ -289,6 +275,20 @@ std::string NormaliseText(std::string_view text) {
 }
 
 }  // namespace
+
+const char* KindName(ElementKind k) {
+    switch (k) {
+        case ElementKind::Button:
+            return "button";
+        case ElementKind::Slider:
+            return "slider";
+        case ElementKind::List:
+            return "list";
+        case ElementKind::Custom:
+            return "custom";
+    }
+    return "?";
+}
 
 const ElementSpec* SkinTemplate::Find(UINT id) const {
     for (const ElementSpec& e : elements) {

@@ -28,6 +28,9 @@ namespace wq::skin {
 constexpr LONG kMaxCoord = 4096;
 
 enum class ElementKind { Button, Slider, List, Custom };
+// The keyword that declares an element of this kind in a template: "button",
+// "slider", "list" or "custom".
+const char* KindName(ElementKind kind);
 enum class Orientation { Horizontal, Vertical };
 
 // One control or area of the template. Picture names are as written in the

@@ -81,9 +81,9 @@ struct State {
     std::uintptr_t nextHandle = 0x10010;
     std::map<std::uint64_t, HWND> remoteById;
     std::unordered_map<std::uintptr_t, std::uint64_t> remoteByHandle;
-    std::map<std::u16string, WNDCLASSW> classes;  // by lower-case name
+    std::map<std::u16string, WNDCLASSW> classes;  // by case-folded name (casefold.h)
     std::map<std::u16string, std::u16string>
-        classNames;  // lower-case -> stored name (keeps the pointer valid)
+        classNames;  // case-folded -> stored name (keeps the pointer valid)
     std::unordered_map<std::uintptr_t, std::unique_ptr<CWnd>> temporaries;
     std::unordered_map<HDC, HWND>
         liveDCs;  // DCs handed out by GetDC/BeginPaint, by top-level window

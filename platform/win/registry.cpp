@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/base/casefold.h"
 #include "platform/win/internal.h"
 #include "platform/win/remote.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 struct Registry {
     std::mutex mutex;
-    std::unordered_map<std::u16string, UINT> byName;  // lower-case name
+    std::unordered_map<std::u16string, UINT> byName;  // by case-folded name
     // index = id - 0xC000, spelled as first registered; a deque never moves its
     // elements, so the views GetRegisteredMessageName hands out stay valid.
     std::deque<std::u16string> names;
@@ -23,14 +24,6 @@ Registry& TheRegistry() {
     return registry;
 }
 
-std::u16string Fold(std::u16string_view s) {
-    std::u16string r(s);
-    for (auto& c : r) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return r;
-}
-
 wq::win::RemoteWindows* g_remote = nullptr;
 
 }  // namespace
@@ -39,7 +32,7 @@ UINT RegisterWindowMessageW(LPCWSTR name) {
     if (!name || !name[0]) return 0;
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
-    const std::u16string key = Fold(name);
+    const std::u16string key = wq::FoldCase(name);
     auto it = r.byName.find(key);
     if (it != r.byName.end()) return it->second;
     if (r.names.size() >= 0x4000) return 0;  // 0xC000..0xFFFF are all taken

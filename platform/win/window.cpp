@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/base/casefold.h"
 #include "platform/win/internal.h"
 #include "platform/win/remote.h"
 #include "platform/win/threads.h"
@@ -11,14 +12,6 @@ namespace wq::win::detail {
 namespace {
 
 std::atomic<std::thread::id> g_guiThread{};
-
-std::u16string Lower(std::u16string_view s) {
-    std::u16string r(s);
-    for (auto& c : r) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return r;
-}
 
 }  // namespace
 
@@ -119,7 +112,7 @@ HWND CreateWindowInternal(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, 
     w->id = child ? id : 0;
     w->object = object;
     w->isDialog = isDialog;
-    auto cls = s.classes.find(Lower(w->className));
+    auto cls = s.classes.find(wq::FoldCase(w->className));
     if (cls != s.classes.end()) {
         w->proc = cls->second.lpfnWndProc;
         w->background = cls->second.hbrBackground;
@@ -230,11 +223,7 @@ void NcDestroyTree(HWND h) {
 ATOM RegisterClassW(const WNDCLASSW* wc) {
     if (!wc || !wc->lpszClassName || !wc->lpszClassName[0]) return 0;
     State& s = S();
-    std::u16string key;
-    for (const char16_t* p = wc->lpszClassName; *p; ++p) {
-        char16_t c = *p;
-        key += (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-    }
+    const std::u16string key = wq::FoldCase(wc->lpszClassName);
     s.classNames[key] = wc->lpszClassName;
     WNDCLASSW copy = *wc;
     copy.lpszClassName = s.classNames[key].c_str();
@@ -583,13 +572,11 @@ BOOL BringWindowToTop(HWND hwnd) {
 
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
     State& s = S();
-    const std::u16string name = Lower(windowName ? windowName : u"");
-    const std::u16string cls = Lower(className ? className : u"");
     for (HWND t : s.topLevels) {
         Window* w = Find(t);
         if (!w || w->destroying) continue;
-        if (windowName && Lower(w->text) != name) continue;
-        if (className && Lower(w->className) != cls) continue;
+        if (windowName && !wq::EqualsNoCase(w->text, windowName)) continue;
+        if (className && !wq::EqualsNoCase(w->className, className)) continue;
         return t;
     }
     wq::win::RemoteWindows* remote = wq::win::GetRemoteWindows();

@@ -2,9 +2,8 @@
 #include "tools/skincheck/check.h"
 
 #include <algorithm>
-#include <cctype>
 
-#include "platform/base/utf.h"
+#include "platform/base/casefold.h"
 #include "platform/gdi/gdi.h"
 #include "tools/skincheck/requirements.h"
 
@@ -15,29 +14,13 @@ namespace {
 using wq::skin::ElementKind;
 using wq::skin::ElementSpec;
 
-const char* KindName(ElementKind k) {
-    switch (k) {
-        case ElementKind::Button:
-            return "button";
-        case ElementKind::Slider:
-            return "slider";
-        case ElementKind::List:
-            return "list";
-        case ElementKind::Custom:
-            return "custom area";
-    }
-    return "?";
+// An element as the template declares it ("custom 2008"), so a finding reads
+// like the line it is about.
+std::string Name(ElementKind kind, UINT id) {
+    return std::string(wq::skin::KindName(kind)) + " " + std::to_string(id);
 }
-
 std::string Name(const ElementSpec& e) {
-    return std::string(KindName(e.kind)) + " " + std::to_string(e.id);
-}
-
-std::string Lower(std::u16string s) {
-    for (char16_t& c : s) {
-        if (c < 128) c = static_cast<char16_t>(std::tolower(c));
-    }
-    return wq::Utf16ToUtf8(s);
+    return Name(e.kind, e.id);
 }
 
 bool Interactive(const ElementSpec& e) {
@@ -48,12 +31,12 @@ bool Interactive(const ElementSpec& e) {
 
 Window WindowFromPath(const std::u16string& templatePath) {
     const size_t cut = templatePath.find_last_of(u"\\/");
-    const std::string file =
-        Lower(cut == std::u16string::npos ? templatePath : templatePath.substr(cut + 1));
+    const std::u16string_view file =
+        std::u16string_view(templatePath).substr(cut == std::u16string::npos ? 0 : cut + 1);
     size_t n = 0;
     const WindowNeeds* all = AllWindows(&n);
     for (size_t i = 0; i < n; ++i) {
-        if (file == wq::Utf16ToUtf8(std::u16string(all[i].file))) return all[i].window;
+        if (wq::EqualsNoCase(file, all[i].file)) return all[i].window;
     }
     return Window::Unknown;
 }
@@ -110,14 +93,12 @@ Report Check(CSkinManager& skin, const std::u16string& templatePath, Window wind
                 const ElementSpec* e = skin.GetTemplate().Find(id);
                 if (!e) {
                     report.findings.push_back({0, "the " + std::string(needs->name) +
-                                                      " window needs " + KindName(need.kind) + " " +
-                                                      std::to_string(id) +
+                                                      " window needs " + Name(need.kind, id) +
                                                       "; the template has none"});
                 } else if (e->kind != need.kind) {
                     report.findings.push_back(
-                        {e->line, "id " + std::to_string(id) + " is a " + KindName(e->kind) +
-                                      "; the " + std::string(needs->name) + " window needs a " +
-                                      KindName(need.kind)});
+                        {e->line, Name(*e) + ": the " + std::string(needs->name) +
+                                      " window needs " + Name(need.kind, id)});
                 } else if (e->rect.right - e->rect.left < need.least.cx ||
                            e->rect.bottom - e->rect.top < need.least.cy) {
                     report.findings.push_back(

@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     } else {
         if (root.empty()) {
             std::string rootError;
-            if (!wq::fs::InitRoot(0, nullptr, &rootError)) {
+            if (!wq::fs::InitRoot("", &rootError)) {
                 std::fprintf(stderr, "skincheck: %s\n", rootError.c_str());
                 return 2;
             }

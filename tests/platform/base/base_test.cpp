@@ -1,6 +1,10 @@
-// UTF-8/UTF-16 conversion and the CString operations paths and debug lines rely on.
+// UTF-8/UTF-16 conversion, the case rule of every name comparison, and the
+// CString operations paths and debug lines rely on.
 #include <gtest/gtest.h>
 
+#include <climits>
+
+#include "platform/base/casefold.h"
 #include "platform/base/cstring.h"
 #include "platform/base/utf.h"
 
@@ -23,4 +27,99 @@ TEST(CString, SlicingAndSearchStayInBoundsAndFormatMixesNumbersAndWideText) {
     EXPECT_EQ(s, CString(u"OnBtnPlay -------- 4 \uC7AC\uC0DD 007/ff ok"));
     EXPECT_EQ(s.MakeUpper(),
               CString(u"ONBTNPLAY -------- 4 \uC7AC\uC0DD 007/FF OK"));  // Hangul: no case
+}
+
+namespace {
+CString Formatted(const char16_t* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    CString s;
+    s.FormatV(fmt, ap);
+    va_end(ap);
+    return s;
+}
+}  // namespace
+
+TEST(CString, FormatHandlesEveryConversionWithFlagsWidthAndPrecision) {
+    const struct {
+        CString got;
+        const char16_t* want;
+    } cases[] = {
+        {Formatted(u"%d|%i|%d", -42, 7, INT_MIN), u"-42|7|-2147483648"},
+        {Formatted(u"%u|%u", 3000000000u, -1), u"3000000000|4294967295"},
+        {Formatted(u"%x|%X|%08x|%#x|%o", 0xBEEFu, 0xBEEFu, 0xABu, 255u, 8u),
+         u"beef|BEEF|000000ab|0xff|10"},
+        {Formatted(u"%ld|%lld|%llu|%lx", -5L, -9000000000LL, 18446744073709551615ULL, 0x1fL),
+         u"-5|-9000000000|18446744073709551615|1f"},
+        {Formatted(u"[%5d][%-5d][%+d][% d][%05d][%.3d]", 42, 42, 42, 42, -42, 7),
+         u"[   42][42   ][+42][ 42][-0042][007]"},
+        {Formatted(u"[%*d][%-*d][%.*d]", 4, 1, 3, 2, 2, 3), u"[   1][2  ][03]"},
+        {Formatted(u"%s|%ls|%S|%hs", u"\uC7AC\uC0DD", u"\u00e9", "\xea\xb3\xa1", "ok"),
+         u"\uC7AC\uC0DD|\u00e9|\uACE1|ok"},
+        {Formatted(u"[%6s][%-6s][%.2s][%4.1s][%*s]", u"\uC7AC\uC0DD", u"ab", u"\uC7AC\uC0DDx",
+                   u"xyz", -3, u"a"),
+         u"[    \uC7AC\uC0DD][ab    ][\uC7AC\uC0DD][   x][a  ]"},
+        {Formatted(u"%s|%S", static_cast<const char16_t*>(nullptr),
+                   static_cast<const char*>(nullptr)),
+         u"(null)|(null)"},
+        {Formatted(u"%c%c|%3c|%-3c|", u'A', u'\uD55C', u'x', u'y'), u"A\uD55C|  x|y  |"},
+        {Formatted(u"100%% %d%%", 5), u"100% 5%"},
+        {Formatted(u"%.2f|%g", 2.345, 0.5), u"2.35|0.5"},
+        {Formatted(u"%0300d", 1), nullptr},  // longer than any fixed buffer
+        {Formatted(u"%q|%d", 3), u"q|3"},    // an unknown conversion takes no argument
+        {Formatted(u"end %"), u"end "},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        if (!cases[i].want) continue;
+        EXPECT_EQ(cases[i].got, CString(cases[i].want)) << i << ": " << cases[i].got.ToUtf8();
+    }
+    const CString wide = cases[12].got;
+    ASSERT_EQ(wide.GetLength(), 300);
+    EXPECT_EQ(wide.Right(2), CString(u"01"));
+    EXPECT_EQ(wide.Left(299), CString(u'0', 299));
+}
+
+// One rule decides case everywhere; its properties hold for every unit of the BMP.
+TEST(CaseFold, FoldsEveryCasedScriptAndAgreesWithUpperAndLowerCase) {
+    for (unsigned u = 0; u < 0x10000; ++u) {
+        const auto c = static_cast<char16_t>(u);
+        const char16_t f = wq::FoldCase(c);
+        ASSERT_EQ(wq::FoldCase(f), f) << std::hex << u << ": folding twice changes it";
+        ASSERT_EQ(wq::FoldCase(wq::ToUpperCase(c)), f) << std::hex << u;
+        ASSERT_EQ(wq::FoldCase(wq::ToLowerCase(c)), f) << std::hex << u;
+    }
+    const std::pair<std::u16string, std::u16string> same[] = {
+        {u"NAND Flash", u"nand flash"},
+        {u"\u00c9T\u00c9 \u00de", u"\u00e9t\u00e9 \u00fe"},                      // Latin-1
+        {u"\u0152\u0141\u01c4\u0187", u"\u0153\u0142\u01c6\u0188"},              // Latin Extended
+        {u"\u03a3\u039f\u03a6\u039f\u03a3", u"\u03c3\u03bf\u03c6\u03bf\u03c2"},  // final sigma
+        {u"\u0401\u0416\u0490", u"\u0451\u0436\u0491"},                          // Cyrillic
+        {u"\uff21\uff3a", u"\uff41\uff5a"},                                      // full width
+        {u"\u212a\u2126", u"k\u03c9"},       // Kelvin and ohm signs
+        {u"\u0531\u10a0", u"\u0561\u2d00"},  // Armenian, Georgian
+    };
+    for (const auto& [a, b] : same) {
+        EXPECT_TRUE(wq::EqualsNoCase(a, b)) << wq::Utf16ToUtf8(a);
+        EXPECT_EQ(wq::CompareNoCase(a, b), 0) << wq::Utf16ToUtf8(a);
+        EXPECT_EQ(CString(a).CompareNoCase(b.c_str()), 0) << wq::Utf16ToUtf8(a);
+    }
+    const std::pair<std::u16string, std::u16string> different[] = {
+        {u"\u00d7", u"\u00f7"},                                  // signs have no case
+        {u"\ud55c", u"\ud55d"},                                  // nor has Hangul
+        {std::u16string(1, 0xDC80), std::u16string(1, 0xDCA0)},  // escaped bytes: exact
+        {u"\U00010400", u"\U00010428"},                          // beyond the BMP: compared exactly
+        {u"skin", u"skins"},
+    };
+    for (const auto& [a, b] : different) {
+        EXPECT_FALSE(wq::EqualsNoCase(a, b)) << wq::Utf16ToUtf8(a);
+        EXPECT_NE(wq::CompareNoCase(a, b), 0) << wq::Utf16ToUtf8(a);
+    }
+    EXPECT_LT(wq::CompareNoCase(u"abc", u"ABD"), 0);
+    EXPECT_GT(wq::CompareNoCase(u"B", u"a"), 0);
+    EXPECT_LT(wq::CompareNoCase(u"Skin", u"SKINS"), 0);  // a prefix sorts first
+    EXPECT_GT(CString(u"x").CompareNoCase(nullptr), 0);
+
+    CString mixed(u"Song \u00e9\u03c3\u0436 \ud55c.mp3");
+    EXPECT_EQ(mixed.MakeUpper(), CString(u"SONG \u00c9\u03a3\u0416 \ud55c.MP3"));
+    EXPECT_EQ(mixed.MakeLower(), CString(u"song \u00e9\u03c3\u0436 \ud55c.mp3"));
 }

@@ -62,8 +62,7 @@ TEST(DebugOutput, FormatsWhenEnabledAndIsSilentOtherwise) {
     wq::device::EnableDebug(false);
     Dbg(u"OnBtnPlay -------- %d", 1);
     EXPECT_TRUE(lines.empty());
-    const char* argv[] = {"wqaudio", "--debug"};
-    wq::device::InitFromArgs(2, argv);
+    wq::device::EnableDebug(true);
     Dbg(u"OnBtnPlay -------- %d", 1);
     Dbg(u"%s [%x] %S", u"이름", 0x10u, "utf8");
     Dbg(nullptr);

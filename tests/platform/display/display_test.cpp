@@ -1,4 +1,4 @@
-// The headless presenter, options, PNG screenshots and the no-display message.
+// The headless presenter, PNG screenshots and the no-display message.
 #include "platform/display/display.h"
 
 #include <gtest/gtest.h>
@@ -12,22 +12,6 @@
 #include "platform/win/testing.h"
 
 namespace {
-
-TEST(Options, PlatformOptionsAreTakenOutAndTheRestKeptInOrder) {
-    std::string args[] = {"wqaudio",      "--headless", "x.mp3",   "--scale", "3",
-                          "--screenshot", "s.png",      "--debug", "--scale", "0"};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int argc = 10;
-    const wq::display::Options o = wq::display::ParseOptions(argc, argv.data());
-    EXPECT_TRUE(o.headless);
-    EXPECT_EQ(o.scale, 3);  // the out-of-range 0 is ignored
-    EXPECT_EQ(o.screenshotPath, "s.png");
-    ASSERT_EQ(argc, 3);
-    EXPECT_STREQ(argv[1], "x.mp3");
-    EXPECT_STREQ(argv[2], "--debug");
-}
 
 TEST(Headless, DrawnWindowsArePresentedAndSavedAsPngOrFailWithAReason) {
     wq::win::TestSession session;

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/base/casefold.h"
+
 namespace {
 
 TEST(NaturalOrder, OrdersByNumberValueAndIgnoresCase) {
@@ -28,8 +30,8 @@ TEST(NaturalOrder, OrdersByNumberValueAndIgnoresCase) {
     EXPECT_EQ(wq::fs::NaturalCompare(u"same", u"same"), 0);
 }
 
-// Equality and masks share one case folding: Latin, Greek and Cyrillic letters
-// fold; Hangul and signs stay as they are.
+// Equality and masks share the program's one case rule: Latin, Greek and
+// Cyrillic letters fold; Hangul and signs stay as they are.
 TEST(NameMatching, FoldsCaseAndMatchesStarAndQuestionMark) {
     const struct {
         std::u16string mask, name;
@@ -38,7 +40,8 @@ TEST(NameMatching, FoldsCaseAndMatchesStarAndQuestionMark) {
         {u"NAND Flash", u"nand flash", true},
         {u"\u00c9T\u00c9", u"\u00e9t\u00e9", true},
         {u"\u041c\u0423\u0417", u"\u043c\u0443\u0437", true},
-        {u"\u0391\u03a3", u"\u03b1\u03c3", true},
+        {u"\u0391\u03a3", u"\u03b1\u03c2", true},  // final sigma
+        {u"\u0141\u00df", u"\u0142SS", false},
         {u"이동식디스크", u"이동식디스크", true},
         {u"\u00d7", u"\u00f7", false},
         {u"skin", u"skins", false},
@@ -55,7 +58,7 @@ TEST(NameMatching, FoldsCaseAndMatchesStarAndQuestionMark) {
         const auto& c = cases[i];
         EXPECT_EQ(wq::fs::MatchesWildcard(c.mask, c.name), c.match) << i;
         if (!wq::fs::HasWildcard(c.mask)) {
-            EXPECT_EQ(wq::fs::EqualsNoCase(c.mask, c.name), c.match) << i;
+            EXPECT_EQ(wq::EqualsNoCase(c.mask, c.name), c.match) << i;
         }
     }
 }

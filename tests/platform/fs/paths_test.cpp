@@ -25,12 +25,9 @@ TEST(DeviceRoot, RefusesUnusableFoldersAndPrefersTheOptionOverTheEnvironment) {
         << "the previous root is kept";
 
     setenv("WQ_ROOT", b.Host("nowhere").c_str(), 1);
-    const std::string opt = "--root=" + a.Path();
-    const char* argvOption[] = {"wqaudio", opt.c_str()};
-    ASSERT_TRUE(wq::fs::InitRoot(2, argvOption, &error)) << error;
+    ASSERT_TRUE(wq::fs::InitRoot(a.Path(), &error)) << error;
     EXPECT_EQ(wq::fs::GetRoot(), canonicalA);
-    const char* argvPlain[] = {"wqaudio"};
-    EXPECT_FALSE(wq::fs::InitRoot(1, argvPlain, &error));
+    EXPECT_FALSE(wq::fs::InitRoot("", &error));
     EXPECT_NE(error.find("nowhere"), std::string::npos) << error;
     unsetenv("WQ_ROOT");
 }

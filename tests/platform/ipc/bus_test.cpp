@@ -36,6 +36,12 @@ TEST(BusFind, WholeNamesIgnoringCaseThatFollowTheWindowsLife) {
     EXPECT_NE(b.Find(u"볼륨"), 0u);
     a.Withdraw(1);  // destroyed
     EXPECT_EQ(b.Find(u"볼륨"), 0u);
+    // The bus folds names by the window system's rule: unit by unit, so a
+    // final sigma matches but "ß" never becomes "ss".
+    a.Publish(5, u"ΟΔΟΣ Straße");
+    EXPECT_NE(b.Find(u"οδος STRAßE"), 0u);
+    EXPECT_EQ(b.Find(u"ΟΔΟΣ STRASSE"), 0u);
+    a.Withdraw(5);
 
     // Two windows with one name: it stays until both go; messages reach the survivor.
     a.Publish(2, u"WQVol");

@@ -2,6 +2,8 @@
 // windows, the launcher's shortcuts and the errors.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/platform/ipc/private_bus.h"
 #include "tests/platform/ipc/program.h"
 
@@ -62,6 +64,19 @@ TEST(WqctlCommands, FindSendPostRaiseTheLaunchersShortcutsAndTheirFailures) {
          {"", "bogus", "send WQAudio", "send WQAudio 0xC001 1", "send WQAudio WM_CLOSE x", "tap 1",
           "marlo loudest", "--timeout 0 play", "serve"})
         EXPECT_EQ(Status(args), 2) << "wqctl " << args;
+    // Every command --help lists exists and checks how many arguments it gets.
+    std::istringstream help(Wqctl("--help"));
+    int commands = 0;
+    for (std::string line; std::getline(help, line);) {
+        if (line.size() < 3 || line.compare(0, 2, "  ") != 0 || line[2] == ' ' || line[2] == '-')
+            continue;
+        const std::string name = line.substr(2, line.find(' ', 2) - 2);
+        std::string out;
+        EXPECT_EQ(RunCommand(WQCTL_PATH " " + name + " 1 2 3 4 5 2>&1", &out), 2) << name;
+        EXPECT_NE(out.find("wrong arguments; use: " + name), std::string::npos) << out;
+        ++commands;
+    }
+    EXPECT_EQ(commands, 14) << "12 commands and the first key of each of the two key lines";
     EXPECT_EQ(Status("find WQAudi"), 1);
     EXPECT_EQ(Status("send Nobody WM_CLOSE"), 1);
 

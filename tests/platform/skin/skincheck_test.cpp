@@ -66,8 +66,8 @@ TEST_F(SkinCheckTest, PlayerTemplateProblemsAreEachNamed) {
     t.replace(t.find("slider 2007 vertical"), 20, "button 2007");
     const std::string all = Check("WQAudio.TPL", t, skincheck::WindowFromPath(u"\\x\\wqaudio.tpl"));
     for (const char* part :
-         {"id 2008 is a custom area; the player window needs a list",
-          "id 2007 is a button; the player window needs a slider",
+         {"custom 2008: the player window needs list 2008",
+          "button 2007: the player window needs slider 2007",
           "button 3000 lies (partly) outside the face", "button 3002 overlaps button 3001",
           "button 3004 overlaps button 2016", "gone.bmp",
           "2103 is smaller than the 179x100 pixels the player window draws into it"})

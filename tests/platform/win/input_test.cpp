@@ -102,6 +102,9 @@ TEST_F(InputTest, FindWindowMatchesWholeTopLevelNamesIgnoringCaseNeverChildren) 
     EXPECT_EQ(::FindWindow(nullptr, u"WQAudi"), nullptr);
     EXPECT_EQ(::FindWindow(nullptr, u"WQChild"), nullptr);
     EXPECT_EQ(::FindWindow(nullptr, u"wqhidden"), b.m_hWnd);
+    b.SetWindowText(u"ΟΔΟΣ Straße");  // the rule of platform/base/casefold.h
+    EXPECT_EQ(::FindWindow(nullptr, u"οδος STRAßE"), b.m_hWnd);
+    EXPECT_EQ(::FindWindow(nullptr, u"ΟΔΟΣ STRASSE"), nullptr);
     a.DestroyWindow();
     EXPECT_EQ(::FindWindow(nullptr, u"WQAudio"), nullptr);
 }

@@ -1,9 +1,11 @@
 // The ISO/IEC 11172-3 and 13818-3 frame-header tables: bit rates by version,
-// layer and 4-bit index, sample rates by version and 2-bit index.
-// Pure lookups, usable from any thread.
+// layer and 4-bit index, sample rates by version and 2-bit index. The one
+// copy of them: the track-info reader (CMP3Info) and the media layer's length
+// scanner both read headers through these. Library wq_mpeg_tables, which
+// depends on nothing. Pure lookups, usable from any thread.
 #pragma once
 
-namespace wq::trackinfo {
+namespace wq::media {
 
 // Version codes as stored in CMP3Info: 3 = MPEG-1, 2 = MPEG-2, 1 = MPEG-2.5,
 // 0 = reserved. Layer codes: 1, 2, 3; 0 = reserved.
@@ -26,4 +28,4 @@ int BitRateKbps(int version, int layer, unsigned index);
 // index or the reserved version 0 give 0.
 int SampleRateHz(int version, unsigned index);
 
-}  // namespace wq::trackinfo
+}  // namespace wq::media

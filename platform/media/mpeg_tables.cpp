@@ -1,9 +1,9 @@
-#include "trackinfo/mpeg_tables.h"
+#include "platform/media/mpeg_tables.h"
 
 #include <array>
 #include <cstddef>
 
-namespace wq::trackinfo {
+namespace wq::media {
 namespace {
 
 using BitRateRow = std::array<int, 16>;
@@ -57,4 +57,4 @@ int SampleRateHz(int version, unsigned index) {
     return kSampleRates[static_cast<size_t>(version)][index];
 }
 
-}  // namespace wq::trackinfo
+}  // namespace wq::media
