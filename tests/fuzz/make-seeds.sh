@@ -2,7 +2,8 @@
 # Writes the seed inputs of the fuzz corpora: small real files made by lame
 # and ffmpeg from one short tone, and a few made by hand. Run it again only to
 # change the seeds; inputs added by campaigns and regression inputs
-# ("regress-*") stay as they are. Needs lame, ffmpeg, iconv, sqlite3, python3.
+# ("regress-*") stay as they are. Needs lame, ffmpeg, iconv, sqlite3, python3
+# and cjpeg (libjpeg-turbo-progs).
 set -euo pipefail
 cd "$(dirname "$0")"
 T=$(mktemp -d)
@@ -56,4 +57,43 @@ for target in mp3info mpegscan; do
     mkdir -p "$target"
     cp "$A"/* "$target/"
 done
+# ---- pictures: BMP, JPEG and PNG as the skin loader meets them ------------------
+I=image
+mkdir -p "$I"
+picture() {  # picture PATH PIXEL_FORMAT [ffmpeg options...]
+    local path=$1 fmt=$2
+    shift 2
+    ffmpeg -hide_banner -loglevel error -f lavfi -i testsrc=size=9x5:rate=1 -frames:v 1 \
+        -pix_fmt "$fmt" "$@" "$path" -y
+}
+for fmt in bgr24 bgra rgb565le rgb555le pal8 gray monob rgb4_byte; do picture "$I/ffmpeg-$fmt.bmp" "$fmt"; done
+for fmt in rgb24 rgba pal8 gray monob rgba64be; do picture "$I/ffmpeg-$fmt.png" "$fmt"; done
+picture "$I/ffmpeg-420.jpg" yuvj420p
+picture "$I/ffmpeg-444.jpg" yuvj444p
+picture "$T/source.ppm" rgb24
+cjpeg -progressive -quality 50 "$T/source.ppm" >"$I/cjpeg-progressive.jpg"
+cjpeg -grayscale -optimize "$T/source.ppm" >"$I/cjpeg-grey.jpg"
+cjpeg -restart 1 -arithmetic "$T/source.ppm" >"$I/cjpeg-arithmetic.jpg"
+# By hand: run-length coded 8- and 4-bit pictures and an OS/2 (12-byte) header.
+python3 - "$I" <<'PY'
+import os, struct, sys
+d = sys.argv[1]
+def bmp(name, info, palette, pixels):
+    off = 14 + len(info) + len(palette)
+    head = b'BM' + struct.pack('<IHHI', off + len(pixels), 0, 0, off)
+    open(os.path.join(d, name), 'wb').write(head + info + palette + pixels)
+def info40(w, h, bpp, comp, size, colours):
+    return struct.pack('<IiiHHIIiiII', 40, w, h, 1, bpp, comp, size, 2835, 2835, colours, 0)
+pal = b''.join(struct.pack('<BBBB', i * 60, 255 - i * 60, i * 20, 0) for i in range(4))
+rle8 = bytes([4, 1, 0, 2, 2, 3, 0, 0, 3, 2, 1, 0, 1]) + bytes([0, 1])
+bmp('hand-rle8.bmp', info40(4, 2, 8, 1, len(rle8), 4), pal, rle8)
+rle4 = bytes([4, 0x12, 0, 0, 4, 0x30, 0, 1])
+bmp('hand-rle4.bmp', info40(4, 2, 4, 2, len(rle4), 4), pal, rle4)
+core = struct.pack('<IHHHH', 12, 2, 2, 1, 24)
+bmp('hand-os2-core.bmp', core, b'', bytes([255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 255, 0, 255, 255, 255, 0]))
+PY
+cp ../platform/image/inputs/malformed/*.bmp ../platform/image/inputs/malformed/*.jpg \
+    ../platform/image/inputs/malformed/*.png "$I/"
+rm -f "$I/empty.bmp"
+
 echo "seeds written" >&2
