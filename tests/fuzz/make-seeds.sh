@@ -96,4 +96,37 @@ cp ../platform/image/inputs/malformed/*.bmp ../platform/image/inputs/malformed/*
     ../platform/image/inputs/malformed/*.png "$I/"
 rm -f "$I/empty.bmp"
 
+# ---- bus calls: whole D-Bus messages as another program sends them -------------
+mkdir -p busmessage
+cat >"$T/calls.cpp" <<'CPP'
+#include <gio/gio.h>
+#include <cstdio>
+#include <string>
+static void Save(const char* dir, const char* name, const char* member, GVariant* body) {
+    GDBusMessage* m = g_dbus_message_new_method_call(
+        "org.wqaudio.Window.wqaudio", "/org/wqaudio/Window/wqaudio", "org.wqaudio.Window", member);
+    g_dbus_message_set_body(m, body);
+    g_dbus_message_set_serial(m, 7);
+    gsize size = 0;
+    guchar* blob = g_dbus_message_to_blob(m, &size, G_DBUS_CAPABILITY_FLAGS_NONE, nullptr);
+    FILE* f = std::fopen((std::string(dir) + "/" + name).c_str(), "wb");
+    std::fwrite(blob, 1, size, f);
+    std::fclose(f);
+    g_free(blob);
+    g_object_unref(m);
+}
+int main(int, char** argv) {
+    Save(argv[1], "send-named.dbus", "SendMessage", g_variant_new("(stx)", "WQ_NAVI", 1, 0));
+    Save(argv[1], "post-korean-name.dbus", "PostMessage",
+         g_variant_new("(stx)", "\xEB\x85\xB8\xEB\x9E\x98", G_MAXUINT64, G_MININT64));
+    Save(argv[1], "send-number.dbus", "SendNumber", g_variant_new("(utx)", 0x111, 2009, 0));
+    Save(argv[1], "post-number-registered.dbus", "PostNumber",
+         g_variant_new("(utx)", 0xC001, 0, -1));
+    Save(argv[1], "bring-to-front.dbus", "BringToFront", g_variant_new("(u)", 3));
+}
+CPP
+g++ -std=c++20 -o "$T/calls" "$T/calls.cpp" $(pkg-config --cflags --libs gio-2.0)
+"$T/calls" busmessage
+printf '\0WM_APP\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' >busmessage/variant-named.bin
+
 echo "seeds written" >&2
