@@ -31,6 +31,24 @@ const KnownOption* FindPlatformOption(const std::string& arg) {
     return nullptr;
 }
 
+// An argument inside a one-line message: control bytes (a newline, an escape
+// sequence) are shown as \xHH instead of breaking the line or the terminal.
+std::string Shown(const std::string& arg) {
+    std::string out;
+    for (const char c : arg) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 Options ParseOptions(int argc, char** argv) {
@@ -66,7 +84,7 @@ Options ParseOptions(int argc, char** argv) {
                 ++i;
             }
         } else if (arg.size() > 1 && arg[0] == '-') {
-            opt.error = "unknown option " + arg + " (see --help)";
+            opt.error = "unknown option " + Shown(arg) + " (see --help)";
             return opt;
         } else if (opt.file.empty()) {
             opt.file = arg;
