@@ -82,7 +82,9 @@ fi
 LOG=$PWD/$BUILD/logs/$TARGET-$(date -u +%Y%m%dT%H%M%SZ).log
 echo "fuzzing $TARGET for $MODE CPU seconds; log: $LOG" >&2
 # libFuzzer writes new inputs into the first folder only: the scratch corpus.
-nice -n 19 "$FUZZER" -max_len=$MAX_LEN -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+# Its -timeout is wall time: a niced process on a loaded machine can wait
+# seconds for the processor, so only a unit stuck for a minute is a hang.
+nice -n 19 "$FUZZER" -max_len=$MAX_LEN -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$FINDINGS/" "$@" "$CORPUS" "$SEEDS" >"$LOG" 2>&1 &
 PID=$!
 # Stops the campaign (SIGINT: libFuzzer prints its final figures) once the
