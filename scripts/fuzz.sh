@@ -10,7 +10,8 @@
 #       build/fuzz/logs/. The committed corpus tests/fuzz/TARGET seeds it.
 #   scripts/fuzz.sh TARGET merge
 #       adds the scratch-corpus inputs that reach coverage the committed
-#       corpus does not to tests/fuzz/TARGET (libFuzzer -merge=1).
+#       corpus does not to tests/fuzz/TARGET (libFuzzer -merge=1); only small
+#       inputs are offered, so the committed corpora stay small.
 #   scripts/fuzz.sh list
 #       names the targets.
 #
@@ -20,7 +21,7 @@ cd "$(dirname "$0")/.."
 
 TARGETS=(mp3info mpegscan skintemplate image settings busmessage options)
 usage() {
-    sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
 }
 [ $# -ge 1 ] || usage
@@ -75,7 +76,20 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 unset DBUS_SESSION_BUS_ADDRESS DISPLAY
 
 if [ "$MODE" = merge ]; then
-    exec nice -n 19 "$FUZZER" -merge=1 -max_len=$MAX_LEN "$@" "$SEEDS" "$CORPUS"
+    # Only scratch inputs up to MERGE_BYTES are offered, so the committed
+    # corpora stay small (the test run replays them all).
+    case $TARGET in
+        mp3info) MERGE_BYTES=10300 ;;
+        mpegscan | image | settings) MERGE_BYTES=2048 ;;
+        *) MERGE_BYTES=512 ;;
+    esac
+    OFFER=$(mktemp -d)
+    trap 'rm -rf "$OFFER"' EXIT
+    find "$CORPUS" -type f -size -$((MERGE_BYTES + 1))c -exec cp {} "$OFFER/" \;
+    before=$(find "$SEEDS" -type f | wc -l)
+    nice -n 19 "$FUZZER" -merge=1 -max_len=$MAX_LEN "$@" "$SEEDS" "$OFFER" 2>&1 | grep -E "MERGE-OUTER: [0-9]+ new" || true
+    echo "$TARGET: $before -> $(find "$SEEDS" -type f | wc -l) files, $(du -sb "$SEEDS" | cut -f1) bytes" >&2
+    exit 0
 fi
 [[ $MODE =~ ^[0-9]+$ ]] || usage
 
