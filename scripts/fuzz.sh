@@ -80,7 +80,9 @@ if [ "$MODE" = merge ]; then
     # corpora stay small (the test run replays them all).
     case $TARGET in
         mp3info) MERGE_BYTES=10300 ;;
-        mpegscan | image | settings) MERGE_BYTES=2048 ;;
+        mpegscan | image) MERGE_BYTES=2048 ;;
+        settings) MERGE_BYTES=200 ;;
+        skintemplate) MERGE_BYTES=160 ;;
         *) MERGE_BYTES=512 ;;
     esac
     OFFER=$(mktemp -d)
