@@ -264,10 +264,17 @@ std::optional<SettingValue> SettingsDb::Read(std::u16string_view section, std::u
         if (IsCorruption(rc)) MoveAside("is not an intact database");
         return std::nullopt;
     }
+    // Only a row as Write stores it counts: a type of exactly 1 or 4, and for
+    // 4 a whole number a DWORD holds. Anything else (another program's row, a
+    // number cut to 32 bits would change) reads as absent, so defaults apply.
+    const bool integerType = sqlite3_column_type(st.Get(), 0) == SQLITE_INTEGER;
+    const std::int64_t type = integerType ? sqlite3_column_int64(st.Get(), 0) : -1;
     SettingValue v;
-    v.type = static_cast<std::uint32_t>(sqlite3_column_int64(st.Get(), 0));
+    v.type = type == REG_DWORD || type == REG_SZ ? static_cast<std::uint32_t>(type) : 0;
     if (v.type == REG_DWORD && sqlite3_column_type(st.Get(), 1) == SQLITE_INTEGER) {
-        v.number = static_cast<std::uint32_t>(sqlite3_column_int64(st.Get(), 1));
+        const std::int64_t number = sqlite3_column_int64(st.Get(), 1);
+        if (number < 0 || number > 0xFFFFFFFFll) return std::nullopt;
+        v.number = static_cast<std::uint32_t>(number);
         return v;
     }
     if (v.type == REG_SZ && sqlite3_column_type(st.Get(), 1) == SQLITE_TEXT) {

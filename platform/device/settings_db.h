@@ -40,6 +40,9 @@ public:
     SettingsDb(const SettingsDb&) = delete;
     SettingsDb& operator=(const SettingsDb&) = delete;
 
+    // The stored value, or nullopt when there is none or the row is not one
+    // Write could have stored (another type code, a number outside 0..2^32-1,
+    // a value of the wrong SQLite type).
     std::optional<SettingValue> Read(std::u16string_view section, std::u16string_view key);
     bool Write(std::u16string_view section, std::u16string_view key, const SettingValue& value);
 

@@ -94,6 +94,12 @@ struct Bus::Impl {
     void Unregister(const std::string& element);
 };
 
+// Bus thread: checks and converts the arguments of an incoming SendMessage or
+// PostMessage (byName: "(stx)") or SendNumber or PostNumber ("(utx)") call,
+// as the bus delivers them after matching the method's signature. False with
+// the reason for the caller's error reply in *why when the call is refused.
+bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why);
+
 // Introspection data of the two interfaces (parsed once, never freed).
 GDBusInterfaceInfo* WindowInterfaceInfo();
 GDBusInterfaceInfo* AutomationInterfaceInfo();
