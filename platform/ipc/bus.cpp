@@ -163,10 +163,11 @@ Bus::Bus(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
 Bus::~Bus() {
     Impl& d = *m_impl;
-    std::vector<std::string> elements;
-    for (const auto& [element, id] : d.registrations) elements.push_back(element);
-    d.RunOnBus([&d, &elements] {
-        for (const auto& element : elements) d.Unregister(element);
+    d.RunOnBus([&d] {
+        while (!d.registrations.empty()) {
+            const std::string element = d.registrations.begin()->first;
+            d.Unregister(element);
+        }
         if (d.automationRegistration)
             g_dbus_connection_unregister_object(d.shared->conn, d.automationRegistration);
         d.automationRegistration = 0;

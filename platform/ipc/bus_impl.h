@@ -55,7 +55,9 @@ struct Bus::Impl {
     GMainLoop* loop = nullptr;
     std::thread thread;
 
-    std::map<std::string, guint> registrations;  // element -> object registration (bus thread)
+    // Bus thread only (Register, Unregister and the automation export run there
+    // through RunOnBus): element -> object registration.
+    std::map<std::string, guint> registrations;
     guint automationRegistration = 0;
     std::map<HWND, std::string> elementOf;  // GUI thread
 
