@@ -2,8 +2,8 @@
 // windows, the launcher's shortcuts and the errors.
 #include <gtest/gtest.h>
 
-#include "tests/platform/ipc/private_bus.h"
-#include "tests/platform/ipc/program.h"
+#include "tests/support/private_bus.h"
+#include "tests/support/program.h"
 
 namespace wq::ipc::test {
 namespace {
