@@ -5,12 +5,15 @@
 #  2. builds everything with AddressSanitizer and UndefinedBehaviorSanitizer at
 #     the optimisation of a Release build (-O3, so warnings that only the
 #     optimiser finds fail the build here too) and runs every test;
+#  3. builds the tests of the folders whose code runs on several threads with
+#     ThreadSanitizer (target wq_tests, see tests/CMakeLists.txt) and runs them.
 # ccache is used when it is installed (CCACHE_DISABLE=1 turns it off).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 BUILD=${WQ_BUILD_DIR:-build/asan}
+TSAN_BUILD=${WQ_TSAN_BUILD_DIR:-build/tsan}
 JOBS=${WQ_JOBS:-$(nproc)}
 LAUNCHER=()
 command -v ccache >/dev/null && LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -45,3 +48,14 @@ cmake --build "$BUILD" -j"$JOBS"
   ctest --output-on-failure -j"$JOBS" --timeout 300
 )
 
+echo "== threaded folders' tests, ThreadSanitizer"
+# At -O1: the reports are as good, the build takes a quarter less, and the
+# ASan build above already holds -O3's warnings.
+configure "$TSAN_BUILD" -DWQ_SANITIZE=thread -DCMAKE_C_FLAGS_RELEASE="-O1 -DNDEBUG" \
+  -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG"
+cmake --build "$TSAN_BUILD" -j"$JOBS" --target wq_tests
+(
+  export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
+  cd "$TSAN_BUILD"
+  ctest --output-on-failure -j"$JOBS" --timeout 600
+)
