@@ -70,8 +70,10 @@ struct Bus::Impl {
     GMainLoop* loop = nullptr;
     std::thread thread;
 
-    std::map<std::string, guint> registrations;  // element -> object registration (bus thread)
-    std::set<std::string> claimed;               // elements owned without queueing (bus thread)
+    // Bus thread only (Register, Unregister and the automation export run there
+    // through RunOnBus): element -> object registration.
+    std::map<std::string, guint> registrations;
+    std::set<std::string> claimed;  // elements owned without queueing (bus thread)
     guint automationRegistration = 0;
     std::map<HWND, std::string> elementOf;  // GUI thread
 

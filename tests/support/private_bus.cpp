@@ -1,4 +1,4 @@
-#include "tests/platform/ipc/private_bus.h"
+#include "tests/support/private_bus.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

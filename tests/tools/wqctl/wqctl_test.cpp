@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "tests/platform/ipc/private_bus.h"
-#include "tests/platform/ipc/program.h"
+#include "tests/support/private_bus.h"
+#include "tests/support/program.h"
 
 namespace wq::ipc::test {
 namespace {

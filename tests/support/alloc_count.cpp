@@ -1,6 +1,6 @@
 // Replaces the global operator new of the test program (in a translation unit
 // of its own, so that no caller is inlined against the replacement).
-#include "tests/visual/alloc_count.h"
+#include "tests/support/alloc_count.h"
 
 #include <atomic>
 #include <cstdlib>

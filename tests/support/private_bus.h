@@ -1,4 +1,4 @@
-// Every test executable of this folder runs on its own dbus-daemon, started
+// Every test program that links this (wq_test_bus) runs on its own dbus-daemon, started
 // before the first test and stopped after the last (or when the test process
 // dies). DBUS_SESSION_BUS_ADDRESS points at it for this process and its
 // children only; the machine's own bus is never touched.

@@ -1,4 +1,4 @@
-#include "skinfixture.h"
+#include "tests/support/skinfixture.h"
 
 #include "platform/gdi/gdi.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/gdi/surface.h"
-#include "skinfixture.h"
+#include "tests/support/skinfixture.h"
 #include "tools/skincheck/check.h"
 #include "tools/skincheck/requirements.h"
 
