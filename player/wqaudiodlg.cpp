@@ -5,7 +5,10 @@
 #include "visual/mediaclock.h"
 
 CWQAudioDlg::CWQAudioDlg(CWnd* pParent)
-    : CDialog(wq::win::IDD_WQAUDIO_DIALOG, pParent), m_spectrum(this) {
+    : CDialog(wq::win::IDD_WQAUDIO_DIALOG, pParent),
+      m_dlgPattern(this),
+      m_spectrum(this),
+      m_dlgEqualizer(this) {
     m_pSpectrumFeed =
         std::make_unique<CSpectrumFeed>(this, &m_spectrum, &GuiSpectrumWaker(), &MediaPlayClock());
 }
@@ -38,6 +41,8 @@ BEGIN_MESSAGE_MAP(CWQAudioDlg, CDialog)
     ON_COMMAND(IDC_BTN_RANDOM, OnBtnRandom)
     ON_COMMAND(IDC_BTN_REPEAT, OnBtnRepeat)
     ON_COMMAND(IDC_BTN_EQUALIZER, OnBtnEqualizer)
+    ON_COMMAND(IDC_BTN_SETEQ, OnBtnSetEq)
+    ON_COMMAND(IDC_OPEN_EQUALIZER, OnOpenEqualizer)
     ON_COMMAND(IDC_BTN_LISTUP, OnBtnListUp)
     ON_COMMAND(IDC_BTN_LISTDOWN, OnBtnListDown)
     ON_COMMAND(IDC_BTN_CLOSE, OnBtnClose)
