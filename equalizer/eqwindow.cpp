@@ -63,6 +63,7 @@ BEGIN_MESSAGE_MAP(CWQEqualizerDlg, CDialog)
     ON_COMMAND(IDC_EQ_RESET, OnBtnReset)
     ON_COMMAND(IDC_EQ_MODE, OnBtnMode)
     ON_COMMAND(IDC_EQ_PATTERN, OnBtnPattern)
+    ON_MESSAGE(WM_SHOW_PATTERN, OnShowPattern)
     ON_COMMAND_RANGE(IDC_EQ_DB_FIRST, IDC_EQ_DB_LAST, OnEqDBButton)
     ON_CONTROL_RANGE(kSkinCodeSet, IDC_EQ_SLIDER_FIRST, IDC_EQ_SLIDER_LAST, OnSliderSet)
     ON_CONTROL_RANGE(kSkinCodeDrag, IDC_EQ_SLIDER_FIRST, IDC_EQ_SLIDER_LAST, OnSliderDrag)
@@ -346,7 +347,12 @@ void CWQEqualizerDlg::OnBtnReset() {
 }
 
 void CWQEqualizerDlg::OnBtnPattern() {
-    m_dlgPattern.DoModal();
+    PostMessage(WM_SHOW_PATTERN, 0, 0);
+}
+
+LRESULT CWQEqualizerDlg::OnShowPattern(WPARAM, LPARAM) {
+    if (IsWindowEnabled() && !m_dlgPattern.m_hWnd) m_dlgPattern.DoModal();
+    return 0;
 }
 
 void CWQEqualizerDlg::OnBtnMode() {

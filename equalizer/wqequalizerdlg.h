@@ -66,6 +66,9 @@ public:
     };
     // Timers: 1 makes the skin, 2 places the read-outs.
     enum : UINT { TIMER_CREATE_SKIN = 1, TIMER_PLACE_LABELS = 2 };
+    // Posted by PATTERN: the pattern window runs its modal loop from the
+    // queue, once the tap that asked for it has been handled.
+    static constexpr UINT WM_SHOW_PATTERN = WM_APP + 21;
 
     // The stored items.
     enum EqItem : UINT {
@@ -157,6 +160,7 @@ protected:
     afx_msg void OnBtnReset();
     afx_msg void OnBtnMode();
     afx_msg void OnBtnPattern();
+    afx_msg LRESULT OnShowPattern(WPARAM wParam, LPARAM lParam);
     afx_msg void OnEqDBButton(UINT nID);
     afx_msg void OnSliderSet(UINT nID);
     afx_msg void OnSliderDrag(UINT nID);

@@ -347,12 +347,18 @@ void CWQAudioDlg::OnBtnEqualizer() {
 }
 
 void CWQAudioDlg::OnBtnSetEq() {
-    m_dlgPattern.DoModal();
+    PostMessage(WM_SHOW_PATTERN, 0, 0);
+}
+
+// While another window of the player is open (the player is disabled under
+// it) a request to open one is dropped.
+LRESULT CWQAudioDlg::OnShowPattern(WPARAM, LPARAM) {
+    if (IsWindowEnabled() && !m_dlgPattern.m_hWnd) m_dlgPattern.DoModal();
+    return 0;
 }
 
 // The equalizer edits the preset that plays, so an edit is heard at once and
-// the badge stays true. While another window of the player is open (the
-// player is disabled under it) the request is dropped.
+// the badge stays true.
 void CWQAudioDlg::OnOpenEqualizer() {
     if (!m_hWnd || !IsWindowEnabled() || m_dlgEqualizer.m_hWnd) return;
     m_dlgEqualizer.m_nEditPreset = m_nEqualizer;

@@ -71,8 +71,12 @@ enum : UINT {
     IDC_CUSTOM_EQ = 3111,
 };
 // A command with the preset badge's id opens the equalizer window on the
-// current preset: a tap on the badge and the key E send it.
+// current preset: a tap on the badge and the key E post it.
 constexpr UINT IDC_OPEN_EQUALIZER = IDC_CUSTOM_EQ;
+// Posted by "Set EQ": the pattern window runs its modal loop from the queue,
+// once the tap that asked for it has been handled, so whoever tapped (a
+// person or the automation) has its answer first.
+constexpr UINT WM_SHOW_PATTERN = WM_APP + 20;
 
 // Notification codes of the skin controls.
 enum : UINT { SKIN_CODE_SET = 100, SKIN_CODE_DBLCLK = 200 };
@@ -258,6 +262,7 @@ protected:
     afx_msg void OnBtnEqualizer();
     afx_msg void OnBtnSetEq();
     afx_msg void OnOpenEqualizer();
+    afx_msg LRESULT OnShowPattern(WPARAM wParam, LPARAM lParam);
     afx_msg void OnBtnListUp();
     afx_msg void OnBtnListDown();
     afx_msg void OnBtnClose();

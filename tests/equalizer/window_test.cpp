@@ -173,7 +173,7 @@ TEST_F(WindowTest, PatternOpensTheWindowsOwnPatternWindowOverIt) {
     wq::test::StepRunner steps;
     CWnd* pattern = nullptr;
     BOOL ownerEnabled = TRUE;
-    steps.Start({[&] { Command(2049); },  // runs the pattern window's loop from here on
+    steps.Start({[&] { Command(2049); },  // the pattern window opens from the queue
                  [&] {
                      pattern = CWnd::FindWindow(nullptr, u"WQPATTERN");
                      ownerEnabled = dlg.IsWindowEnabled();

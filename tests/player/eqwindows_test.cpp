@@ -53,6 +53,8 @@ TEST_F(EqWindowsTest, SetEqOpensThePatternWindowModallyAndItsChoiceReachesThePla
                  },  // WAVE
                  [&] { KeyDown(128); }});
     Command(IDC_BTN_SETEQ);
+    EXPECT_EQ(Open(u"WQPATTERN"), nullptr) << "opens from the queue, after the tap";
+    Run(10);
     EXPECT_TRUE(steps.Done()) << wq::win::WatchdogMessage();
     EXPECT_TRUE(modal);
     EXPECT_EQ(presetAfterTap, 0) << "a tap on the player while the window is open is lost";
@@ -115,7 +117,7 @@ TEST_F(EqWindowsTest, TheCloseKeyClosesOneWindowPerPressAndTheStripsFollowTheAud
     CWQEqualizerDlg& eq = player->m_dlgEqualizer;
     int stripState = -1;
     bool equalizerStayed = false;
-    steps.Start({[&] { eq.SendMessage(WM_COMMAND, MAKEWPARAM(2049, 0), 0); },  // PATTERN
+    steps.Start({[&] { eq.SendMessage(WM_COMMAND, MAKEWPARAM(2049, 0), 0); },  // PATTERN, queued
                  [&] {
                      EXPECT_EQ(Open(u"WQPATTERN"), &eq.m_dlgPattern);
                      DWORD mute = 1;
