@@ -23,7 +23,8 @@ constexpr KeyMapping kKeys[] = {
     {"F2", 131, 0, "memory card removed"},
     {"F3", 117, 0, "USB disk inserted"},
     {"F4", 118, 0, "USB disk removed"},
-    {"E", 0, IDC_OPEN_EQUALIZER, "equalizer window for the current preset"},
+    {"E", 0, IDC_OPEN_EQUALIZER,
+     "equalizer window for the playing preset (so does a tap on the preset badge)"},
 };
 
 // The window the close key closes: this program's window in front when it is
