@@ -56,22 +56,24 @@ BEGIN_MESSAGE_MAP(CWQEqualizerDlg, CDialog)
     ON_WM_TIMER()
     ON_WM_CLOSE()
     ON_COMMAND(IDC_EQ_PWR, OnBtnPwr)
-    ON_COMMAND_RANGE(IDC_EQ_FREQ_FIRST, IDC_EQ_FREQ_LAST, OnBtnFreq)
-    ON_COMMAND_RANGE(IDC_EQ_WIDE_FIRST, IDC_EQ_WIDE_LAST, OnBtnWide)
+    ON_COMMAND_RANGE(IDC_EQ_FREQ1_DOWN, IDC_EQ_FREQ5_UP, OnBtnFreq)
+    ON_COMMAND_RANGE(IDC_EQ_WIDE2, IDC_EQ_WIDE4, OnBtnWide)
     ON_COMMAND(IDC_EQ_3D_DOWN, OnBtn3DDown)
     ON_COMMAND(IDC_EQ_3D_UP, OnBtn3DUp)
     ON_COMMAND(IDC_EQ_RESET, OnBtnReset)
     ON_COMMAND(IDC_EQ_MODE, OnBtnMode)
     ON_COMMAND(IDC_EQ_PATTERN, OnBtnPattern)
     ON_MESSAGE(WM_SHOW_PATTERN, OnShowPattern)
-    ON_COMMAND_RANGE(IDC_EQ_DB_FIRST, IDC_EQ_DB_LAST, OnEqDBButton)
-    ON_CONTROL_RANGE(kSkinCodeSet, IDC_EQ_SLIDER_FIRST, IDC_EQ_SLIDER_LAST, OnSliderSet)
-    ON_CONTROL_RANGE(kSkinCodeDrag, IDC_EQ_SLIDER_FIRST, IDC_EQ_SLIDER_LAST, OnSliderDrag)
+    ON_COMMAND_RANGE(IDC_EQ_DB1_UP, IDC_EQ_DB5_DOWN, OnEqDBButton)
+    ON_CONTROL_RANGE(kSkinCodeSet, IDC_EQ_GAIN1, IDC_EQ_GAIN5, OnSliderSet)
+    ON_CONTROL_RANGE(kSkinCodeDrag, IDC_EQ_GAIN1, IDC_EQ_GAIN5, OnSliderDrag)
     ON_REGISTERED_MESSAGE(s_msgKeyDown, OnKeyDownMsg)
     ON_REGISTERED_MESSAGE(s_msgAudioUpdate, OnAudioUpdate)
 END_MESSAGE_MAP()
 
-CWQEqualizerDlg::CWQEqualizerDlg(CWnd* pParent) : CDialog(IDD, pParent), m_dlgPattern(this) {}
+CWQEqualizerDlg::CWQEqualizerDlg(CWnd* pParent) : CDialog(IDD, pParent), m_dlgPattern(this) {
+    RegisterEqualizerDialogResource();
+}
 
 CWQEqualizerDlg::~CWQEqualizerDlg() {
     FreeSkin();
@@ -100,7 +102,7 @@ void CWQEqualizerDlg::SetUseWideBand(int band, int flag) {
     if (band < 1 || band > 3) return;
     m_bUseWideBand[band] = flag;
     if (!m_pSkinManager) return;
-    if (CSkinButton* button = m_pSkinManager->GetButton(IDC_EQ_WIDE_FIRST + band - 1)) {
+    if (CSkinButton* button = m_pSkinManager->GetButton(IDC_EQ_WIDE2 + band - 1)) {
         const char16_t* face = flag ? kWideOn : kWideOff;
         button->SetSkinBitmap(face, 0);
         button->SetSkinBitmap(face, 1);
@@ -185,12 +187,12 @@ void CWQEqualizerDlg::CreateSkin() {
         return label;
     };
     for (int b = 0; b < kBands; ++b) {
-        m_pSlider[b] = m_pSkinManager->GetSlider(IDC_EQ_SLIDER_FIRST + b);
+        m_pSlider[b] = m_pSkinManager->GetSlider(IDC_EQ_GAIN1 + b);
         m_pValueLabel[b] = makeLabel(IDC_EQ_GAIN_LABEL + b);
         if (!m_pValueLabel[b]) return;
         m_pValueLabel[b]->SetTextColor(kWhite);
         m_pValueLabel[b]->SetFontHeight(kLabelFontHeight);
-        for (UINT id : {IDC_EQ_FREQ_FIRST + 2 * b, IDC_EQ_FREQ_FIRST + 2 * b + 1}) {
+        for (UINT id : {IDC_EQ_FREQ1_DOWN + 2 * b, IDC_EQ_FREQ1_DOWN + 2 * b + 1}) {
             if (CSkinButton* arrow = m_pSkinManager->GetButton(id)) arrow->SetAutoRepeat(TRUE);
         }
         m_nBandFreq[b] = 0;
@@ -276,14 +278,14 @@ void CWQEqualizerDlg::OnMouseMove(UINT nFlags, CPoint point) {
 // ---- commands -----------------------------------------------------------------------------
 
 void CWQEqualizerDlg::OnBtnFreq(UINT nID) {
-    const int band = static_cast<int>(nID - IDC_EQ_FREQ_FIRST) / 2;
-    const bool up = (nID - IDC_EQ_FREQ_FIRST) % 2 == 1;
+    const int band = static_cast<int>(nID - IDC_EQ_FREQ1_DOWN) / 2;
+    const bool up = (nID - IDC_EQ_FREQ1_DOWN) % 2 == 1;
     SetBandFreq(band, Wrap(m_nBandFreq[band], up ? 1 : -1, 4));
     StoreAndApply(EQ_HZ_BAND1 << band);
 }
 
 void CWQEqualizerDlg::OnBtnWide(UINT nID) {
-    const int band = static_cast<int>(nID - IDC_EQ_WIDE_FIRST) + 1;
+    const int band = static_cast<int>(nID - IDC_EQ_WIDE2) + 1;
     // Any non-zero flag is on, so one press always turns it off.
     SetUseWideBand(band, GetUseWideBand(band) ? 0 : 1);
     StoreAndApply(EQ_WIDE_BAND2 << (band - 1));
@@ -308,21 +310,21 @@ int CWQEqualizerDlg::GainFromSlider(int band, int pos) {
 }
 
 void CWQEqualizerDlg::OnSliderSet(UINT nID) {
-    const int band = static_cast<int>(nID - IDC_EQ_SLIDER_FIRST);
+    const int band = static_cast<int>(nID - IDC_EQ_GAIN1);
     if (!m_pSlider[band]) return;
     GainFromSlider(band, m_pSlider[band]->GetPos());
     StoreAndApply(EQ_DB_BAND1 << band);
 }
 
 void CWQEqualizerDlg::OnSliderDrag(UINT nID) {
-    const int band = static_cast<int>(nID - IDC_EQ_SLIDER_FIRST);
+    const int band = static_cast<int>(nID - IDC_EQ_GAIN1);
     // The read-out follows the thumb; nothing is stored until it is set.
     if (m_pSlider[band]) SetBandGain(band, GainOfPos(m_pSlider[band]->GetPos()));
 }
 
 void CWQEqualizerDlg::OnEqDBButton(UINT nID) {
-    const int band = static_cast<int>(nID - IDC_EQ_DB_FIRST) / 2;
-    if ((nID - IDC_EQ_DB_FIRST) % 2 == 0)
+    const int band = static_cast<int>(nID - IDC_EQ_DB1_UP) / 2;
+    if ((nID - IDC_EQ_DB1_UP) % 2 == 0)
         OnEqDBUp(band);
     else
         OnEqDBDown(band);

@@ -25,6 +25,7 @@
 // Thread: the GUI thread.
 #pragma once
 
+#include "equalizer/equalizerdlg_res.h"
 #include "graphics/imageobj.h"
 #include "platform/win/afxwin.h"
 #include "taskbar/taskbarwnd.h"
@@ -36,7 +37,7 @@ class CScrollTextWnd;
 
 class CWQEqualizerDlg : public CDialog, public CTaskbarHost {
 public:
-    enum : UINT { IDD = 230 };
+    enum : UINT { IDD = IDD_WQEQUALIZER_DIALOG };
     static constexpr int kBands = 5;
     static constexpr int kPresets = 11;
     static constexpr const char16_t* kTemplatePath =
@@ -44,22 +45,8 @@ public:
     static constexpr const char16_t* kFallbackPicture =
         u"\\NAND Flash\\skin\\WQAudio\\img\\EQ_setup_N.jpg";
 
-    // Control ids of the resource and the skin template; "n" is the band 1..5.
+    // The skin's custom areas; the control ids are those of equalizerdlg_res.h.
     enum : UINT {
-        IDC_EQ_PWR = 2009,
-        IDC_EQ_FREQ_FIRST = 2018,  // 2018 + 2 (n - 1) "<<", 2019 + 2 (n - 1) ">>"
-        IDC_EQ_FREQ_LAST = 2027,
-        IDC_EQ_SLIDER_FIRST = 2028,  // 2027 + n
-        IDC_EQ_SLIDER_LAST = 2032,
-        IDC_EQ_WIDE_FIRST = 2034,  // 2033 + (n - 1), bands 2..4
-        IDC_EQ_WIDE_LAST = 2036,
-        IDC_EQ_3D_DOWN = 2038,
-        IDC_EQ_3D_UP = 2039,
-        IDC_EQ_RESET = 2040,
-        IDC_EQ_MODE = 2044,
-        IDC_EQ_PATTERN = 2049,
-        IDC_EQ_DB_FIRST = 2055,  // 2055 + 2 (n - 1) "+", 2056 + 2 (n - 1) "-"
-        IDC_EQ_DB_LAST = 2064,
         IDC_EQ_FREQ_AREA = 2201,   // 2200 + n: the frequency pictures
         IDC_EQ_GAIN_LABEL = 2206,  // 2205 + n: the dB read-outs
         IDC_EQ_3D_LABEL = 2211,

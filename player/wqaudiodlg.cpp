@@ -5,10 +5,11 @@
 #include "visual/mediaclock.h"
 
 CWQAudioDlg::CWQAudioDlg(CWnd* pParent)
-    : CDialog(wq::win::IDD_WQAUDIO_DIALOG, pParent),
+    : CDialog(IDD_WQAUDIO_DIALOG, pParent),
       m_dlgPattern(this),
       m_spectrum(this),
       m_dlgEqualizer(this) {
+    RegisterPlayerDialogResource();
     m_pSpectrumFeed =
         std::make_unique<CSpectrumFeed>(this, &m_spectrum, &GuiSpectrumWaker(), &MediaPlayClock());
 }

@@ -44,7 +44,9 @@ BEGIN_MESSAGE_MAP(CWQPatternDlg, CDialog)
     ON_REGISTERED_MESSAGE(s_msgAudioUpdate, OnAudioUpdate)
 END_MESSAGE_MAP()
 
-CWQPatternDlg::CWQPatternDlg(CWnd* pParent) : CDialog(IDD, pParent) {}
+CWQPatternDlg::CWQPatternDlg(CWnd* pParent) : CDialog(IDD, pParent) {
+    RegisterPatternDialogResource();
+}
 
 CWQPatternDlg::~CWQPatternDlg() {
     FreeSkin();

@@ -15,22 +15,13 @@
 
 #include "platform/win/afxwin.h"
 #include "taskbar/taskbarwnd.h"
+#include "visual/patterndlg_res.h"
 
 class CSkinManager;
 
 class CWQPatternDlg : public CDialog, public CTaskbarHost {
 public:
-    enum : UINT { IDD = 233 };
-    // Control ids of the resource and the skin template.
-    enum : UINT {
-        IDC_PAT_DEFAULT = 2047,
-        IDC_PAT_EQ = 2048,
-        IDC_PAT_EXIT = 2050,
-        IDC_PAT_BASIC = 2051,
-        IDC_PAT_SYMMETRIC = 2052,
-        IDC_PAT_WAVE = 2053,
-        IDC_PAT_MODE = 2054,
-    };
+    enum : UINT { IDD = IDD_WQPATTERN_DIALOG };
     static constexpr const char16_t* kTemplatePath = u"\\NAND Flash\\skin\\WQAudio\\WQPattern.TPL";
 
     explicit CWQPatternDlg(CWnd* pParent = nullptr);

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -24,6 +25,7 @@ struct State {
     std::shared_ptr<CodecBackend> codec;
     std::shared_ptr<OutputBackend> outputs;
     MessageBoxImpl messageBox;
+    std::function<void(const SettingsWrite&)> settingsObserver;
 };
 
 State& S() {
@@ -71,9 +73,15 @@ void SetDebugSink(std::function<void(const std::string&)> sink) {
 }
 
 void SetSettingsPath(const std::string& path) {
-    std::lock_guard lock(S().mutex);
-    S().settingsPath = path;
-    S().file.reset();
+    std::shared_ptr<SettingsDb> old;
+    {
+        std::lock_guard lock(S().mutex);
+        S().settingsPath = path;
+        old.swap(S().file);
+    }
+    // Released outside the lock: it stores what is left first, which may say
+    // something through Dbg.
+    old.reset();
 }
 
 std::string GetSettingsPath() {
@@ -82,9 +90,31 @@ std::string GetSettingsPath() {
 }
 
 void SetMemSettingsPath(const std::string& path) {
+    std::shared_ptr<SettingsDb> old;
+    {
+        std::lock_guard lock(S().mutex);
+        S().memPath = path;
+        old.swap(S().mem);
+    }
+    old.reset();
+}
+
+bool FlushSettings(DWORD timeoutMs) {
+    std::shared_ptr<SettingsDb> file, mem;
+    {
+        std::lock_guard lock(S().mutex);
+        file = S().file;
+        mem = S().mem;
+    }
+    const auto timeout = std::chrono::milliseconds(timeoutMs);
+    const bool fileStored = !file || file->Flush(timeout);
+    const bool memStored = !mem || mem->Flush(timeout);
+    return fileStored && memStored;
+}
+
+void SetSettingsWriteObserver(std::function<void(const SettingsWrite&)> observer) {
     std::lock_guard lock(S().mutex);
-    S().memPath = path;
-    S().mem.reset();
+    S().settingsObserver = std::move(observer);
 }
 
 std::string GetMemSettingsPath() {
@@ -147,6 +177,15 @@ std::shared_ptr<SettingsDb> MemSettings() {
     std::lock_guard lock(S().mutex);
     if (!S().mem || S().mem->Path() != path) S().mem = std::make_shared<SettingsDb>(path);
     return S().mem;
+}
+
+void NotifySettingsWrite(const SettingsWrite& write) {
+    std::function<void(const SettingsWrite&)> observer;
+    {
+        std::lock_guard lock(S().mutex);
+        observer = S().settingsObserver;
+    }
+    if (observer) observer(write);
 }
 
 void Record(std::string name, std::vector<std::int64_t> args, CString text) {
