@@ -22,6 +22,7 @@
 #include "platform/win/afxwin.h"
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/settings_journal.h"
 #include "tests/support/temp_root.h"
 

@@ -140,7 +140,21 @@ TEST_F(WindowTest, ReadOutsSitOnTheirAreasAndTheStripInTheCorner) {
     CRect strip;
     dlg.m_wndTaskbar.GetWindowRect(&strip);
     EXPECT_EQ(strip, CRect(412, 0, 477, 18));
+    DWORD mute = 1;
+    ASSERT_TRUE(CCommon::WriteINIFile(u"WQSETUP", u"Mute", REG_DWORD, &mute));
+    EXPECT_EQ(dlg.m_wndTaskbar.m_nOutputState, CTaskbarWnd::OUTPUT_SPEAKER);
     EXPECT_EQ(dlg.SendMessage(RegisterWindowMessage(u"WQ:MSG:AUDIOUPDATE"), 0, 0), 1);
+    EXPECT_EQ(dlg.m_wndTaskbar.m_nOutputState, CTaskbarWnd::OUTPUT_SPEAKER_MUTED);
+}
+
+TEST_F(WindowTest, ModeAsksTheLauncherAndChangesNothing) {
+    wq::test::MessageRecorder launcher(u"WQMain");
+    Open(0);
+    Command(2044);
+    EXPECT_EQ(launcher.received,
+              (std::vector<wq::test::MessageRecorder::Received>{{u"WQ:MSG:M_ON_MODE", 0, 0}}));
+    EXPECT_TRUE(journal->Writes().empty());
+    EXPECT_TRUE(codec->applies.empty());
 }
 
 TEST_F(WindowTest, EveryWayOfClosingFreesTheSkinAndTheWindowOpensAgain) {

@@ -160,4 +160,23 @@ TEST_F(EqWindowsTest, ThePlayersCloseEndsBothWindowsAndFreesTheirSkins) {
     EXPECT_FALSE(player->IsWindowVisible());
 }
 
+// The player's destruction closes windows that are still open (they may be
+// when the player is destroyed without its loop, as a test does) and their
+// skins go with them.
+TEST_F(EqWindowsTest, ThePlayersDestructionClosesWhatIsStillOpen) {
+    StartWithApp();
+    CWQEqualizerDlg& eq = player->m_dlgEqualizer;
+    ASSERT_TRUE(eq.Create(CWQEqualizerDlg::IDD, player.get()));
+    ASSERT_TRUE(player->m_dlgPattern.Create(CWQPatternDlg::IDD, player.get()));
+    Run(20);
+    ASSERT_NE(eq.m_pSkinManager, nullptr);
+    ASSERT_NE(player->m_dlgPattern.m_pSkinManager, nullptr);
+    player->DestroyWindow();
+    EXPECT_EQ(eq.m_hWnd, nullptr);
+    EXPECT_EQ(eq.m_pSkinManager, nullptr);
+    EXPECT_EQ(eq.m_pValueLabel[0], nullptr);
+    EXPECT_EQ(player->m_dlgPattern.m_pSkinManager, nullptr);
+    EXPECT_EQ(launcher->Count(u"WQ:MSG:M_CLOSE_COMPLETE"), 1);
+}
+
 }  // namespace

@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "platform/device/common.h"
+#include "platform/device/hooks.h"
 #include "platform/skin/skinbutton.h"
 #include "platform/skin/skinmanager.h"
 #include "platform/win/afxwin.h"
 #include "platform/win/app.h"
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/settings_journal.h"
 #include "tests/support/step_runner.h"
 #include "tests/support/temp_root.h"
@@ -105,6 +107,9 @@ TEST_F(PatternTest, OpeningShowsTheStoredPatternAndChangesNothing) {
     CRect strip;
     dlg.m_wndTaskbar.GetWindowRect(&strip);
     EXPECT_EQ(strip, CRect(412, 0, 477, 18));
+    wq::device::WriteMemSetting(u"WQSETUP", u"earphone", 1);
+    EXPECT_EQ(dlg.SendMessage(RegisterWindowMessage(u"WQ:MSG:AUDIOUPDATE"), 0, 0), 1);
+    EXPECT_EQ(dlg.m_wndTaskbar.m_nOutputState, CTaskbarWnd::OUTPUT_HEAD);
 }
 
 TEST_F(PatternTest, ASelectionIsSentFirstThenStoredThenShown) {
@@ -129,7 +134,10 @@ TEST_F(PatternTest, ASelectionIsSentFirstThenStoredThenShown) {
 
     // EQ and the mode button only close or ask the launcher: nothing is sent or stored.
     const size_t sent = main.received.size(), written = journal->Writes().size();
+    wq::test::MessageRecorder launcher(u"WQMain");
     Command(2054);
+    EXPECT_EQ(launcher.received,
+              (std::vector<wq::test::MessageRecorder::Received>{{u"WQ:MSG:M_ON_MODE", 0, 0}}));
     Command(2048);
     auto r = wq::win::RunFor(10);
     ASSERT_TRUE(r.ok) << r.message;
