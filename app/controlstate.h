@@ -1,5 +1,6 @@
 // What the automation interface reports of the skin controls drawn inside the
-// player window (buttons and sliders are not windows of their own).
+// player window, the equalizer window and the pattern windows (buttons and
+// sliders are not windows of their own).
 #pragma once
 
 namespace wq::app {

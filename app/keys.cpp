@@ -1,25 +1,47 @@
 #include "app/keys.h"
 
 #include "app/volumepopup.h"
+#include "platform/base/casefold.h"
 #include "platform/win/afxwin.h"
 #include "platform/win/presenter.h"
+#include "player/wqaudiodlg.h"
 
 namespace wq::app {
 
 namespace {
 
+constexpr WPARAM kCloseKey = 128;
+
 constexpr KeyMapping kKeys[] = {
-    {"Space", 126, "play/pause"},
-    {"Up", 38, "previous row; previous track while another program is in front"},
-    {"Down", 40, "next row; next track while another program is in front"},
-    {"P", 129, "pause"},
-    {"Escape", 128, "close"},
-    {"Home", 121, "bring the player to the front"},
-    {"F1", 130, "memory card inserted"},
-    {"F2", 131, "memory card removed"},
-    {"F3", 117, "USB disk inserted"},
-    {"F4", 118, "USB disk removed"},
+    {"Space", 126, 0, "play/pause"},
+    {"Up", 38, 0, "previous row; previous track while another program is in front"},
+    {"Down", 40, 0, "next row; next track while another program is in front"},
+    {"P", 129, 0, "pause"},
+    {"Escape", kCloseKey, 0, "close the window in front (pattern, equalizer, then the player)"},
+    {"Home", 121, 0, "bring the player to the front"},
+    {"F1", 130, 0, "memory card inserted"},
+    {"F2", 131, 0, "memory card removed"},
+    {"F3", 117, 0, "USB disk inserted"},
+    {"F4", 118, 0, "USB disk removed"},
+    {"E", 0, IDC_OPEN_EQUALIZER,
+     "equalizer window for the playing preset (so does a tap on the preset badge)"},
 };
+
+// The window the close key closes: this program's window in front when it is
+// one that closes on the key, else the player (which closes itself, or the
+// window open over it).
+HWND CloseKeyTarget(HWND player) {
+    HWND popup = ::FindWindow(CVolumePopup::kClassName, u"WQVol");
+    if (popup && ::IsWindowVisible(popup)) return popup;
+    HWND front = ::GetActiveWindow();
+    if (!front || !::IsWindowVisible(front)) return player;
+    char16_t title[32] = {};
+    ::GetWindowTextW(front, title, 32);
+    for (const char16_t* name : {u"WQPATTERN", u"WQEqualizer"}) {
+        if (wq::EqualsNoCase(title, name)) return front;
+    }
+    return player;
+}
 
 }  // namespace
 
@@ -37,13 +59,17 @@ WPARAM LauncherKeyCode(std::string_view keyName) {
 void InstallKeyboard() {
     wq::win::SetKeyHook([](const char* keyName, bool down) {
         if (!down || !keyName) return;
-        const WPARAM code = LauncherKeyCode(keyName);
-        if (code == 0) return;
-        HWND target = ::FindWindow(nullptr, u"WQAudio");
-        // While this program's volume pop-up shows, the close key closes it.
-        HWND popup = ::FindWindow(CVolumePopup::kClassName, u"WQVol");
-        if (code == 128 && popup && ::IsWindowVisible(popup)) target = popup;
-        if (target) ::SendMessage(target, RegisterWindowMessage(u"WQ:MSG:KEYDOWN"), code, 0);
+        HWND player = ::FindWindow(nullptr, u"WQAudio");
+        for (const KeyMapping& k : kKeys) {
+            if (k.keyName != keyName) continue;
+            if (k.code == 0) {
+                if (player) ::PostMessage(player, WM_COMMAND, MAKEWPARAM(k.command, 0), 0);
+                return;
+            }
+            HWND target = k.code == kCloseKey ? CloseKeyTarget(player) : player;
+            if (target) ::SendMessage(target, RegisterWindowMessage(u"WQ:MSG:KEYDOWN"), k.code, 0);
+            return;
+        }
     });
 }
 

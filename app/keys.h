@@ -1,5 +1,8 @@
 // Keys of the keyboard standing in for the device's hardware keys: each sends
-// the player window the same "WQ:MSG:KEYDOWN" code the launcher would.
+// the same "WQ:MSG:KEYDOWN" code the launcher would, to the player window; the
+// close key goes to the window in front (the volume pop-up, the pattern or the
+// equalizer window), so it closes exactly that one. A few keys are commands of
+// the player window itself (E opens the equalizer window).
 #pragma once
 
 #include <span>
@@ -11,7 +14,8 @@ namespace wq::app {
 
 struct KeyMapping {
     std::string_view keyName;  // SDL key name
-    WPARAM code;               // "WQ:MSG:KEYDOWN" code
+    WPARAM code;               // "WQ:MSG:KEYDOWN" code; 0 for a command key
+    UINT command;              // command posted to the player window when code is 0
     std::string_view action;   // what it does, for --help
 };
 

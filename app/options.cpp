@@ -309,7 +309,7 @@ Options:
         }
         out += '\n';
     }
-    out += "\nKeys in the player window (they act like the device's hardware keys):\n";
+    out += "\nKeys in the player's windows (all but E act like the device's hardware keys):\n";
     for (const KeyMapping& k : LauncherKeys()) {
         std::string line = "  ";
         line.append(k.keyName);

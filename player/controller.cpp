@@ -346,6 +346,25 @@ void CWQAudioDlg::OnBtnEqualizer() {
     SetSkinBtnEqualizer();
 }
 
+void CWQAudioDlg::OnBtnSetEq() {
+    PostMessage(WM_SHOW_PATTERN, 0, 0);
+}
+
+// While another window of the player is open (the player is disabled under
+// it) a request to open one is dropped.
+LRESULT CWQAudioDlg::OnShowPattern(WPARAM, LPARAM) {
+    if (IsWindowEnabled() && !m_dlgPattern.m_hWnd) m_dlgPattern.DoModal();
+    return 0;
+}
+
+// The equalizer edits the preset that plays, so an edit is heard at once and
+// the badge stays true.
+void CWQAudioDlg::OnOpenEqualizer() {
+    if (!m_hWnd || !IsWindowEnabled() || m_dlgEqualizer.m_hWnd) return;
+    m_dlgEqualizer.m_nEditPreset = m_nEqualizer;
+    m_dlgEqualizer.DoModal();
+}
+
 // ---------------------------------------------------------------- forced pause
 
 void CWQAudioDlg::OnRunState(WPARAM wParam) {
@@ -464,6 +483,9 @@ void CWQAudioDlg::OnTimer(UINT_PTR nIDEvent) {
             return;
         case TIMER_LOAD_SETTINGS:
             KillTimer(TIMER_LOAD_SETTINGS);
+            // A fresh device: the equalizer window then shows what the codec
+            // plays for a preset nobody has edited.
+            WriteMissingEqDefaults();
             LoadSettings(!m_strCmdLine.IsEmpty());
             CCommon::SetInterfaceEnable(1);
             return;

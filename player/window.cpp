@@ -184,12 +184,18 @@ void CWQAudioDlg::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStr
 void CWQAudioDlg::OnLButtonDown(UINT nFlags, CPoint point) {
     if (!m_bSkinLoaded) return;
     if (m_pSkinManager) m_pSkinManager->OnLButtonDown(point);
+    // The preset badge is no skin control: a tap on it (down and up inside)
+    // opens the equalizer window, unless a control over it took the pen.
+    m_bEqAreaDown = m_rcEqImage.PtInRect(point) && ::GetCapture() != m_hWnd;
     CDialog::OnLButtonDown(nFlags, point);
 }
 
 void CWQAudioDlg::OnLButtonUp(UINT nFlags, CPoint point) {
     if (!m_bSkinLoaded) return;
     if (m_pSkinManager) m_pSkinManager->OnLButtonUp(point);
+    if (m_bEqAreaDown && m_rcEqImage.PtInRect(point))
+        PostMessage(WM_COMMAND, MAKEWPARAM(IDC_OPEN_EQUALIZER, 0), 0);
+    m_bEqAreaDown = FALSE;
     CDialog::OnLButtonUp(nFlags, point);
 }
 

@@ -4,7 +4,11 @@
 #include "visual/guiwaker.h"
 #include "visual/mediaclock.h"
 
-CWQAudioDlg::CWQAudioDlg(CWnd* pParent) : CDialog(IDD_WQAUDIO_DIALOG, pParent), m_spectrum(this) {
+CWQAudioDlg::CWQAudioDlg(CWnd* pParent)
+    : CDialog(IDD_WQAUDIO_DIALOG, pParent),
+      m_dlgPattern(this),
+      m_spectrum(this),
+      m_dlgEqualizer(this) {
     RegisterPlayerDialogResource();
     m_pSpectrumFeed =
         std::make_unique<CSpectrumFeed>(this, &m_spectrum, &GuiSpectrumWaker(), &MediaPlayClock());
@@ -38,6 +42,9 @@ BEGIN_MESSAGE_MAP(CWQAudioDlg, CDialog)
     ON_COMMAND(IDC_BTN_RANDOM, OnBtnRandom)
     ON_COMMAND(IDC_BTN_REPEAT, OnBtnRepeat)
     ON_COMMAND(IDC_BTN_EQUALIZER, OnBtnEqualizer)
+    ON_COMMAND(IDC_BTN_SETEQ, OnBtnSetEq)
+    ON_COMMAND(IDC_OPEN_EQUALIZER, OnOpenEqualizer)
+    ON_MESSAGE(WM_SHOW_PATTERN, OnShowPattern)
     ON_COMMAND(IDC_BTN_LISTUP, OnBtnListUp)
     ON_COMMAND(IDC_BTN_LISTDOWN, OnBtnListDown)
     ON_COMMAND(IDC_BTN_CLOSE, OnBtnClose)

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "engine/soundfilter.h"
+#include "equalizer/wqequalizerdlg.h"
 #include "graphics/imageobj.h"
 #include "platform/gdi/gdi.h"
 #include "platform/media/dshow.h"
@@ -30,6 +31,7 @@
 #include "taskbar/taskbarwnd.h"
 #include "visual/soundfeed.h"
 #include "visual/spectrum.h"
+#include "visual/wqpatterndlg.h"
 
 class CSkinManager;
 class CSkinListBox;
@@ -75,6 +77,13 @@ enum : UINT {
     IDC_CUSTOM_PATH = 2104,
     IDC_CUSTOM_EQ = 3111,
 };
+// A command with the preset badge's id opens the equalizer window on the
+// current preset: a tap on the badge and the key E post it.
+constexpr UINT IDC_OPEN_EQUALIZER = IDC_CUSTOM_EQ;
+// Posted by "Set EQ": the pattern window runs its modal loop from the queue,
+// once the tap that asked for it has been handled, so whoever tapped (a
+// person or the automation) has its answer first.
+constexpr UINT WM_SHOW_PATTERN = WM_APP + 20;
 
 // Notification codes of the skin controls.
 enum : UINT { SKIN_CODE_SET = 100, SKIN_CODE_DBLCLK = 200 };
@@ -190,6 +199,7 @@ public:
     CRect m_rcSpectrum;
     BOOL m_bSkinLoaded = FALSE;
     int m_nPattern = 0;
+    CWQPatternDlg m_dlgPattern;
     BOOL m_bVisualReady = FALSE;
     BOOL m_bEqBusy = FALSE;
     CString m_strCurPath;
@@ -221,6 +231,7 @@ public:
     CTrackInfoWnd* m_pInfoWnd = nullptr;
     CScrollTextWnd* m_pTitleWnd = nullptr;
     CScrollTextWnd* m_pPathWnd = nullptr;
+    CWQEqualizerDlg m_dlgEqualizer;
     CExplorer* m_pExplorer = nullptr;
     CTaskbarWnd m_wndTaskbar;
     CSkinCustom* m_pEqArea = nullptr;
@@ -230,6 +241,9 @@ public:
     // before that (a signal or the close key during start-up) saves nothing,
     // so it never overwrites the stored settings with its defaults.
     BOOL m_bSettingsLoaded = FALSE;
+
+    // The pen went down on the preset badge (area 3111) and no skin control.
+    BOOL m_bEqAreaDown = FALSE;
 
     // The spectrum feed between the sound filter's thread and this window;
     // created with the window, fed by OnSoundSamples.
@@ -253,6 +267,9 @@ protected:
     afx_msg void OnBtnRandom();
     afx_msg void OnBtnRepeat();
     afx_msg void OnBtnEqualizer();
+    afx_msg void OnBtnSetEq();
+    afx_msg void OnOpenEqualizer();
+    afx_msg LRESULT OnShowPattern(WPARAM wParam, LPARAM lParam);
     afx_msg void OnBtnListUp();
     afx_msg void OnBtnListDown();
     afx_msg void OnBtnClose();

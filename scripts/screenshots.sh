@@ -47,4 +47,22 @@ start "$work/root/SDMMC Card/AUDIO/02 봄날.mp3"
 sleep 3  # playing: the time, the title scrolling, the spectrum moving
 "$wqctl" screenshot WQAudio "$out/player-playing.png"
 stop
+# The pattern window after a tap on WAVE, the player drawing WAVE once it has
+# closed, and the equalizer window opened by a tap on the preset badge.
+start "$work/root/SDMMC Card/AUDIO/02 봄날.mp3"
+sleep 2
+"$wqctl" tap 402 142  # Set EQ
+sleep 1
+"$wqctl" --to WQPATTERN tap 394 95  # WAVE
+sleep 0.5
+"$wqctl" screenshot WQPATTERN "$out/pattern-window.png"
+"$wqctl" --to WQPATTERN tap 394 194  # EXIT
+sleep 1
+"$wqctl" screenshot WQAudio "$out/player-wave.png"
+"$wqctl" tap 430 79  # the preset badge
+sleep 1
+"$wqctl" screenshot WQEqualizer "$out/equalizer-window.png"
+"$wqctl" close >/dev/null  # the close key closes the window in front first
+sleep 0.5
+stop
 echo "screenshots in $out"

@@ -55,7 +55,9 @@ int CCommon::WriteINIFile(LPCTSTR section, LPCTSTR key, DWORD type, LPCVOID buff
     } else {
         return 0;
     }
-    return wq::device::detail::FileSettings()->Write(section, key, value) ? 1 : 0;
+    if (!wq::device::detail::FileSettings()->Write(section, key, value)) return 0;
+    wq::device::detail::NotifySettingsWrite({section, key, value.type, value.number, value.text});
+    return 1;
 }
 
 namespace {

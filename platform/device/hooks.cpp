@@ -25,6 +25,7 @@ struct State {
     std::shared_ptr<CodecBackend> codec;
     std::shared_ptr<OutputBackend> outputs;
     MessageBoxImpl messageBox;
+    std::function<void(const SettingsWrite&)> settingsObserver;
 };
 
 State& S() {
@@ -111,6 +112,11 @@ bool FlushSettings(DWORD timeoutMs) {
     return fileStored && memStored;
 }
 
+void SetSettingsWriteObserver(std::function<void(const SettingsWrite&)> observer) {
+    std::lock_guard lock(S().mutex);
+    S().settingsObserver = std::move(observer);
+}
+
 std::string GetMemSettingsPath() {
     std::lock_guard lock(S().mutex);
     return S().memPath.empty() ? DefaultMemPath() : S().memPath;
@@ -171,6 +177,15 @@ std::shared_ptr<SettingsDb> MemSettings() {
     std::lock_guard lock(S().mutex);
     if (!S().mem || S().mem->Path() != path) S().mem = std::make_shared<SettingsDb>(path);
     return S().mem;
+}
+
+void NotifySettingsWrite(const SettingsWrite& write) {
+    std::function<void(const SettingsWrite&)> observer;
+    {
+        std::lock_guard lock(S().mutex);
+        observer = S().settingsObserver;
+    }
+    if (observer) observer(write);
 }
 
 void Record(std::string name, std::vector<std::int64_t> args, CString text) {

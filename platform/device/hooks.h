@@ -34,6 +34,19 @@ std::string GetSettingsPath();
 // calls this before it ends, tests before they look at the files.
 bool FlushSettings(DWORD timeoutMs);
 
+// Called with every value CCommon::WriteINIFile accepts, on the calling
+// thread and in call order, before the writer thread stores it; nullptr
+// removes it. The store keeps only the latest value of a key until it is in
+// the file, so a test that checks every write and its order (a value written
+// twice, the order of a save) looks here. The observer must not write settings.
+struct SettingsWrite {
+    std::u16string section, key;
+    DWORD type = 0;       // 4: number, 1: string
+    DWORD number = 0;     // type 4
+    std::u16string text;  // type 1
+};
+void SetSettingsWriteObserver(std::function<void(const SettingsWrite&)> observer);
+
 // The in-memory settings database read by ReadINIMem. Default:
 // "$XDG_RUNTIME_DIR/wqaudio/memsettings.db", else
 // "<device root>/NAND Flash/.wqaudio/run/memsettings.db".

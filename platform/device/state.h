@@ -14,6 +14,9 @@ std::shared_ptr<SettingsDb> MemSettings();
 // Writes one finished debug line to the sink or standard error when enabled.
 void WriteDebugLine(const std::string& line);
 
+// Hands an accepted settings write to the observer, if one is installed.
+void NotifySettingsWrite(const SettingsWrite& write);
+
 void Record(std::string name, std::vector<std::int64_t> args, CString text = {});
 std::shared_ptr<CodecBackend> Codec();
 std::shared_ptr<OutputBackend> Outputs();

@@ -92,11 +92,26 @@ void SdlPresenter::WindowShown(HWND hwnd) {
     const std::string utf8 = wq::Utf16ToUtf8(title);
     View* v = ViewOf(hwnd);
     if (!v) {
+        // An owned window (a dialog) opens over its owner, where the two lie
+        // relative to each other in device pixels; one that disables its owner
+        // is modal for it on the desktop too, so the desktop keeps it in front.
+        HWND owner = GetWindow(hwnd, GW_OWNER);
+        View* ownerView = owner ? ViewOf(owner) : nullptr;
+        int x = SDL_WINDOWPOS_UNDEFINED, y = SDL_WINDOWPOS_UNDEFINED;
+        if (ownerView) {
+            RECT mine, theirs;
+            GetWindowRect(hwnd, &mine);
+            GetWindowRect(owner, &theirs);
+            SDL_GetWindowPosition(ownerView->window, &x, &y);
+            x += (mine.left - theirs.left) * m_scale;
+            y += (mine.top - theirs.top) * m_scale;
+        }
         View nv;
-        nv.window =
-            SDL_CreateWindow(utf8.empty() ? "wqaudio" : utf8.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                             SDL_WINDOWPOS_UNDEFINED, w * m_scale, h * m_scale, SDL_WINDOW_SHOWN);
+        nv.window = SDL_CreateWindow(utf8.empty() ? "wqaudio" : utf8.c_str(), x, y, w * m_scale,
+                                     h * m_scale, SDL_WINDOW_SHOWN);
         if (!nv.window) return;
+        if (ownerView && !IsWindowEnabled(owner))
+            SDL_SetWindowModalFor(nv.window, ownerView->window);
         // A 480 x 234 picture scaled by an integer needs no GPU; the software
         // renderer works the same on every X server, Xvfb included.
         nv.renderer = SDL_CreateRenderer(nv.window, -1, SDL_RENDERER_SOFTWARE);
@@ -121,7 +136,13 @@ void SdlPresenter::WindowShown(HWND hwnd) {
 }
 
 void SdlPresenter::WindowHidden(HWND hwnd) {
+    // A window that had the keyboard hands it back to its owner, so closing
+    // a dialog returns to the window it was opened from.
+    View* v = ViewOf(hwnd);
+    const bool hadFocus = v && SDL_GetKeyboardFocus() == v->window;
     Drop(hwnd);
+    if (!hadFocus) return;
+    if (View* ownerView = ViewOf(GetWindow(hwnd, GW_OWNER))) SDL_RaiseWindow(ownerView->window);
 }
 
 void SdlPresenter::Render(View& v) {

@@ -1,5 +1,7 @@
 // The SDL2 presenter: one SDL window per visible top-level window, scaled by an
-// integer factor. GUI thread, except Wake.
+// integer factor. An owned window (a dialog) opens over its owner at the same
+// scale, is modal for an owner it disabled, and gives the keyboard back to the
+// owner when it goes. GUI thread, except Wake.
 #pragma once
 
 #include <map>

@@ -1,5 +1,7 @@
 #include "platform/media/codecpreset.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -31,15 +33,15 @@ constexpr PresetSteps kDefaults[kPresetCount] = {
     {{2, 1, 1, 2, 2}, {2, 8, 12, 8, 4}, {0, 1, 0, 1, 0}, 12},     // HALL
 };
 
-bool ReadStep(const std::u16string& base, int preset, DWORD* value) {
-    const std::u16string key = base + [&] {
-        std::u16string n;
-        for (char c : std::to_string(preset)) n += static_cast<char16_t>(c);
-        return n;
-    }();
+// The stored value of item 0..13 of `preset` when it lies in [low, high].
+bool ReadStep(int item, int preset, int low, int high, int* value) {
     DWORD v = 0;
-    if (!CCommon::ReadINIFile(u"WQEQUALIZER", key.c_str(), REG_DWORD, &v)) return false;
-    *value = v;
+    if (!CCommon::ReadINIFile(u"WQEQUALIZER", PresetKey(item, preset).c_str(), REG_DWORD, &v))
+        return false;
+    // Stored values are signed 32-bit.
+    const int n = static_cast<int>(v);
+    if (n < low || n > high) return false;
+    *value = n;
     return true;
 }
 
@@ -58,36 +60,45 @@ PresetSteps DefaultPresetSteps(int preset) {
     return kDefaults[(preset >= 0 && preset < kPresetCount) ? preset : 0];
 }
 
+std::u16string PresetKey(int item, int preset) {
+    if (item < 0 || item >= kPresetItems) return {};
+    std::u16string key = kPresetKeyBases[item];
+    for (char c : std::to_string(preset)) key += static_cast<char16_t>(c);
+    return key;
+}
+
+int BandFrequencyHz(int band, int step) {
+    if (band < 0 || band >= 5 || step < 0 || step >= kFrequencySteps) return -1;
+    return kFreqHz[band][step];
+}
+
+int Level3DHundredths(int step) {
+    return step >= 0 && step < k3DSteps ? k3D[step] : -1;
+}
+
 PresetSteps LoadPresetSteps(int preset) {
     PresetSteps s = DefaultPresetSteps(preset);
+    // Anything stored outside its range keeps the default.
+    int v = 0;
     for (int b = 0; b < 5; ++b) {
-        const std::u16string n(1, static_cast<char16_t>(u'1' + b));
-        DWORD v = 0;
-        // Stored values are signed 32-bit; anything outside its range keeps the default.
-        if (ReadStep(u"HZ BAND" + n, preset, &v) && static_cast<int>(v) >= 0 &&
-            static_cast<int>(v) < 4)
-            s.freq[b] = static_cast<int>(v);
-        if (ReadStep(u"DB BAND" + n, preset, &v) && static_cast<int>(v) >= 0 &&
-            static_cast<int>(v) <= 24)
-            s.gain[b] = 24 - static_cast<int>(v);
-        if (b >= 1 && b <= 3 && ReadStep(u"USE WIDE BAND" + n, preset, &v)) s.wide[b] = v != 0;
+        if (ReadStep(b, preset, 0, kFrequencySteps - 1, &v)) s.freq[b] = v;
+        if (ReadStep(5 + b, preset, 0, kGainSteps - 1, &v)) s.gain[b] = kGainSteps - 1 - v;
+        if (b >= 1 && b <= 3 && ReadStep(9 + b, preset, INT32_MIN, INT32_MAX, &v))
+            s.wide[b] = v != 0;
     }
-    DWORD v = 0;
-    if (ReadStep(u"3D BAND", preset, &v) && static_cast<int>(v) >= 0 && static_cast<int>(v) < 16)
-        s.level3d = static_cast<int>(v);
+    if (ReadStep(13, preset, 0, k3DSteps - 1, &v)) s.level3d = v;
     return s;
 }
 
 CodecSettings ToCodecSettings(const PresetSteps& steps) {
     CodecSettings c;
     for (int b = 0; b < 5; ++b) {
-        const int f = steps.freq[b] >= 0 && steps.freq[b] < 4 ? steps.freq[b] : 1;
-        c.bands[b].freqHz = kFreqHz[b][f];
+        const int hz = BandFrequencyHz(b, steps.freq[b]);
+        c.bands[b].freqHz = hz > 0 ? hz : kFreqHz[b][1];
         c.bands[b].gainDb = steps.gain[b] - 12;
         c.bands[b].wide = b >= 1 && b <= 3 && steps.wide[b] != 0;
     }
-    const int l = steps.level3d >= 0 && steps.level3d < 16 ? steps.level3d : 0;
-    c.widen = k3D[l] / 10000.0;
+    c.widen = std::max(Level3DHundredths(steps.level3d), 0) / 10000.0;
     return c;
 }
 

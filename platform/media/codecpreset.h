@@ -5,11 +5,39 @@
 // Thread: GUI thread (settings reads may block briefly on the database).
 #pragma once
 
+#include <string>
+
 #include "platform/media/codec.h"
 
 namespace wq::media {
 
 constexpr int kPresetCount = 11;  // NORMAL ROCK POP JAZZ CLASSIC DANCE HEAVY DISCO SOFT LIVE HALL
+
+// Step ranges: frequency choice 0..3, gain 0..24 (12 = 0 dB, stored as 24 -
+// step), 3D 0..15.
+constexpr int kFrequencySteps = 4;
+constexpr int kGainSteps = 25;
+constexpr int k3DSteps = 16;
+
+// The fourteen stored items of a preset, by bit position: item i is selected
+// by the bit 1 << i and stored under kPresetKeyBases[i] followed by the preset
+// number. Items 0-4 are the frequency choices of bands 1-5, 5-9 the gains,
+// 10-12 the wide flags of bands 2-4, 13 the 3D step.
+constexpr int kPresetItems = 14;
+constexpr const char16_t* kPresetKeyBases[kPresetItems] = {
+    u"HZ BAND1",       u"HZ BAND2",       u"HZ BAND3",       u"HZ BAND4", u"HZ BAND5",
+    u"DB BAND1",       u"DB BAND2",       u"DB BAND3",       u"DB BAND4", u"DB BAND5",
+    u"USE WIDE BAND2", u"USE WIDE BAND3", u"USE WIDE BAND4", u"3D BAND",
+};
+// The settings key of item 0..13 for `preset`: "HZ BAND1" and 10 give
+// "HZ BAND110". Empty for an item outside the table.
+std::u16string PresetKey(int item, int preset);
+
+// Centre frequency in Hz of band 0..4 at choice 0..3; -1 outside the table.
+int BandFrequencyHz(int band, int step);
+// The 3D level of step 0..15 in hundredths of a percent (0, 667, 1330, ...,
+// 10000); -1 outside the table.
+int Level3DHundredths(int step);
 
 // Steps of one preset: frequency choice 0..3 and gain step 0..24 (12 = 0 dB)
 // per band, wide flags for bands 2-4 (index 1..3), 3D step 0..15.

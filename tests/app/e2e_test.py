@@ -16,8 +16,44 @@ import tempfile
 import threading
 import time
 import unittest
+import zlib
 
 WQAUDIO = WQCTL = SOURCE = None
+
+
+def png_pixels(data):
+    """(width, height, rows of (r, g, b)) of an 8-bit RGB or RGBA PNG without interlacing."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    pos, idat, width, height, channels = 8, b"", 0, 0, 3
+    while pos < len(data):
+        length = int.from_bytes(data[pos:pos + 4], "big")
+        kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            width, height = int.from_bytes(body[:4], "big"), int.from_bytes(body[4:8], "big")
+            assert body[8] == 8 and body[9] in (2, 6) and body[12] == 0, "unsupported PNG"
+            channels = 3 if body[9] == 2 else 4
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    raw, stride, rows, prev = zlib.decompress(idat), width * channels, [], bytearray(width * channels)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - channels] if i >= channels else 0
+            b, c = prev[i], prev[i - channels] if i >= channels else 0
+            if kind == 1:
+                line[i] = (line[i] + a) & 255
+            elif kind == 2:
+                line[i] = (line[i] + b) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append([tuple(line[x * channels:x * channels + 3]) for x in range(width)])
+        prev = line
+    return width, height, rows
 
 
 def make_track(path, seconds, freq, title=None):
@@ -416,6 +452,54 @@ class EndToEnd(unittest.TestCase):
         self.assertEqual(first.wait(timeout=20), 0)
         self.assertTrue(self.launcher.wait_for("WQ:MSG:APP_EXIT 3 -1"))
         self.assertTrue(self.wait(lambda: self.selected_row() == "02 Second.mp3"))
+
+    # -- the pattern and equalizer windows
+
+    def wave_pixels(self):
+        """Pixels of the WAVE pattern's colours (grey columns, orange dots) in the
+        player's spectrum area, or None without a screenshot."""
+        shot = self.screenshot("WQAudio", "player-spectrum.png")
+        if not shot:
+            return None
+        _, _, rows = png_pixels(shot)
+        return sum(rows[y][x] in ((233, 233, 233), (255, 123, 71)) for y in range(23, 123) for x in range(12, 192))
+
+    def test_set_eq_switches_the_spectrum_to_wave_and_the_preset_badge_opens_the_equalizer(self):
+        self.store("PLAYED PATH", "SDMMC Card\\AUDIO\\03 Long.mp3")
+        self.store("PLAYED TIME", 0)
+        self.store("PATTERN", 0)
+        self.store("EQUALIZER", 1)  # ROCK
+        player = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0"))
+        self.assertTrue(self.wait(lambda: (self.control(2007) or {}).get("pos", 0) >= 1, timeout=10), "it plays")
+        self.assertEqual(self.wave_pixels(), 0, "BASIC draws no WAVE columns")
+
+        self.assertEqual(self.ctl("tap", "402", "142").returncode, 0)  # Set EQ
+        self.assertTrue(self.wait(lambda: (self.window_state("WQPATTERN") or {}).get("visible")))
+        ids = [c["id"] for c in self.window_state("WQPATTERN").get("controls", [])]
+        self.assertTrue({2047, 2048, 2050, 2051, 2052, 2053, 2054} <= set(ids), ids)
+        self.assertEqual(self.ctl("--to", "WQPATTERN", "tap", "394", "95").returncode, 0)  # WAVE
+        self.assertTrue(self.wait(lambda: self.stored("PATTERN") == 2))
+        self.assertIsNotNone(self.screenshot("WQPATTERN", "pattern-window.png", True))
+        self.assertEqual(self.ctl("--to", "WQPATTERN", "tap", "394", "194").returncode, 0)  # EXIT
+        self.assertTrue(self.wait(lambda: self.window_state("WQPATTERN") is None))
+        self.assertTrue(self.wait(lambda: (self.wave_pixels() or 0) > 200, timeout=5), self.wave_pixels())
+        self.screenshot("WQAudio", "player-wave.png", True)
+
+        self.assertEqual(self.ctl("tap", "430", "79").returncode, 0)  # the preset badge
+        self.assertTrue(self.wait(lambda: (self.window_state("WQEqualizer") or {}).get("visible")))
+        sliders = [c for c in self.window_state("WQEqualizer").get("controls", []) if c.get("kind") == "slider"]
+        # The playing preset, ROCK, with its factory gains -3, +3, 0, -5, -6 dB.
+        self.assertEqual([s["pos"] for s in sliders], [64, 40, 52, 72, 76])
+        # Band 2 "+" to +4 dB: stored for ROCK as 24 - 16.
+        self.assertEqual(self.ctl("--to", "WQEqualizer", "tap", "142", "214").returncode, 0)
+        self.assertTrue(self.wait(lambda: self.stored("DB BAND21", "WQEQUALIZER") == 8))
+        time.sleep(0.3)
+        self.assertIsNotNone(self.screenshot("WQEqualizer", "equalizer-window.png", True))
+        self.assertEqual(self.ctl("close").returncode, 0)  # the close key closes the equalizer only
+        self.assertTrue(self.wait(lambda: self.window_state("WQEqualizer") is None))
+        self.assertIsNone(player.poll())
+        self.close_and_check_notices(player, lambda: self.ctl("close"))
 
     # -- the status strip, the sound server and the volume pop-up
 

@@ -4,8 +4,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/base/utf.h"
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
 #include "platform/device/settings_db.h"
@@ -33,6 +35,12 @@ protected:
 };
 
 TEST_F(Settings, NumbersAndStringsRoundTripAndTypesDoNotMix) {
+    // The observer sees every accepted write in call order, a refused one never.
+    auto seen = std::make_shared<std::vector<std::u16string>>();
+    wq::device::SetSettingsWriteObserver([seen](const wq::device::SettingsWrite& w) {
+        seen->push_back(w.section + u"/" + w.key + u"=" +
+                        (w.type == REG_DWORD ? wq::Utf8ToUtf16(std::to_string(w.number)) : w.text));
+    });
     const DWORD big = 0xFFFFFFFEu;  // the whole 32-bit range survives
     ASSERT_EQ(CCommon::WriteINIFile(u"S", u"VOLUME", REG_DWORD, &big), 1);
     const char16_t path[] = u"SDMMC Card\\AUDIO\\노래.mp3";
@@ -59,6 +67,10 @@ TEST_F(Settings, NumbersAndStringsRoundTripAndTypesDoNotMix) {
     EXPECT_EQ(CCommon::WriteINIFile(u"S", u"K", REG_DWORD, nullptr), 0);
     EXPECT_EQ(CCommon::WriteINIFile(u"S", u"K", 7, &n), 0);
     EXPECT_EQ(CCommon::ReadINIFile(u"S", u"K", REG_DWORD, nullptr), 0);
+    wq::device::SetSettingsWriteObserver(nullptr);
+    EXPECT_EQ(*seen, (std::vector<std::u16string>{u"S/VOLUME=4294967294",
+                                                  u"S/PATH=SDMMC Card\\AUDIO\\노래.mp3",
+                                                  u"S/VOLUME=loud"}));
 }
 
 TEST_F(Settings, StringsStayWithinTheReadersTwoKilobyteBuffer) {

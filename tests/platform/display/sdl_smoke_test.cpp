@@ -94,4 +94,57 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
     wq::win::ResetWindowSystem();
 }
 
+// A dialog disabling its owner opens as a window of the same scale exactly
+// over it, and a click on the owner meanwhile reaches no handler.
+TEST(SdlSmoke, AnOwnedModalWindowOpensOverItsOwnerAtTheSameScale) {
+    if (std::getenv("WQ_NO_XVFB"))
+        GTEST_SKIP() << "xvfb-run is not installed; the real-window smoke test needs it";
+    wq::win::ResetWindowSystem();
+    g_events.clear();
+    std::string error;
+    auto presenter = wq::display::CreatePresenter(wq::display::Options{}, &error);
+    ASSERT_NE(presenter, nullptr) << error;
+    auto* sdl = dynamic_cast<wq::display::SdlPresenter*>(presenter.get());
+    WNDCLASSW wc;
+    wc.lpfnWndProc = Proc;
+    wc.lpszClassName = u"Smoke";
+    RegisterClassW(&wc);
+    HWND owner = CreateWindowExW(0, u"Smoke", u"owner", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234,
+                                 nullptr, nullptr, nullptr, nullptr);
+    auto r = wq::win::RunFor(100);
+    ASSERT_TRUE(r.ok) << r.message;
+    SDL_Window* ownerWindow = SDL_GetWindowFromID(sdl->WindowId(owner));
+    ASSERT_NE(ownerWindow, nullptr);
+    SDL_SetWindowPosition(ownerWindow, 60, 40);
+    EnableWindow(owner, FALSE);
+    HWND dialog = CreateWindowExW(0, u"Smoke", u"dialog", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234,
+                                  owner, nullptr, nullptr, nullptr);
+    r = wq::win::RunFor(100);
+    ASSERT_TRUE(r.ok) << r.message;
+    SDL_Window* dialogWindow = SDL_GetWindowFromID(sdl->WindowId(dialog));
+    ASSERT_NE(dialogWindow, nullptr);
+    int ox = 0, oy = 0, dx = -1, dy = -1, w = 0, h = 0;
+    SDL_GetWindowPosition(ownerWindow, &ox, &oy);
+    SDL_GetWindowPosition(dialogWindow, &dx, &dy);
+    SDL_GetWindowSize(dialogWindow, &w, &h);
+    EXPECT_EQ(dx, ox);
+    EXPECT_EQ(dy, oy);
+    EXPECT_EQ(w * 1000 + h, 960468) << "the owner's scale";
+
+    SDL_Event click{};
+    click.button = {
+        SDL_MOUSEBUTTONDOWN, 0, sdl->WindowId(owner), 0, SDL_BUTTON_LEFT, 0, 0, 0, 201, 101};
+    SDL_PushEvent(&click);
+    r = wq::win::RunFor(200);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_TRUE(g_events.empty()) << g_events.front();
+
+    ShowWindow(dialog, SW_HIDE);
+    EXPECT_EQ(sdl->WindowId(dialog), 0u);
+    EXPECT_NE(sdl->WindowId(owner), 0u);
+    DestroyWindow(dialog);
+    DestroyWindow(owner);
+    wq::win::ResetWindowSystem();
+}
+
 }  // namespace

@@ -1,0 +1,255 @@
+// The equalizer window on the virtual clock with the default skin: what each
+// command shows, stores and applies (one write, then one apply, per press),
+// the pen on a slider, where the read-outs sit, the ways it closes, and bad
+// skins and stored values.
+#include "tests/equalizer/eq_fixture.h"
+#include "tests/support/step_runner.h"
+
+namespace {
+
+using Eq = CWQEqualizerDlg;
+using WindowTest = EqualizerTest;
+using Write = wq::test::SettingsJournal::Write;
+
+// Checks that press `n` (1-based) of a command stored exactly `write` and then
+// applied the edited preset once.
+::testing::AssertionResult OneWriteThenApply(const wq::test::SettingsJournal& journal,
+                                             const wq::test::RecordingCodec& codec, size_t n,
+                                             const Write& write) {
+    const auto writes = journal.Writes();
+    if (writes.size() != n) return ::testing::AssertionFailure() << writes.size() << " writes";
+    if (!(writes.back() == write))
+        return ::testing::AssertionFailure()
+               << "wrote " << writes.back().key << " = " << writes.back().value;
+    if (codec.applies.size() != n)
+        return ::testing::AssertionFailure() << codec.applies.size() << " applies";
+    if (codec.applies.back().writesBefore != n)
+        return ::testing::AssertionFailure() << "applied before the value was stored";
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(WindowTest, FrequencyArrowsStepThroughThePicturesAndWrap) {
+    WriteMissingEqDefaults();
+    journal->Clear();
+    Open(0);
+    EXPECT_TRUE(journal->Writes().empty()) << "opening writes nothing";
+    EXPECT_TRUE(codec->applies.empty()) << "opening applies nothing";
+    EXPECT_TRUE(ShowsFrequency(0, 1));
+    const int expected[4] = {2, 3, 0, 1};  // 135, 175, 80, 105 Hz
+    for (size_t i = 0; i < 4; ++i) {
+        Command(2019);
+        EXPECT_TRUE(ShowsFrequency(0, expected[i])) << "press " << i + 1;
+        EXPECT_TRUE(
+            OneWriteThenApply(*journal, *codec, i + 1, {"WQEQUALIZER", "HZ BAND10", expected[i]}));
+    }
+    Command(2026);  // band 5 "<<" from 1
+    Command(2026);
+    EXPECT_EQ(dlg.GetBandFreq(4), 3) << "wraps below 0";
+    EXPECT_TRUE(ShowsFrequency(4, 3));
+    EXPECT_EQ(StoredEq(u"HZ BAND50"), 3);
+}
+
+TEST_F(WindowTest, PlusAndMinusStepTheGainWithinItsRange) {
+    StoreEq(u"DB BAND13", 0);   // +12 dB
+    StoreEq(u"DB BAND23", 24);  // -12 dB
+    StoreEq(u"DB BAND33", 12);
+    journal->Clear();
+    Open(3);
+    Command(2055);  // band 1 "+" at the top
+    EXPECT_EQ(dlg.GetBandGain(0), 24);
+    EXPECT_EQ(dlg.m_pSlider[0]->GetPos(), 4);
+    EXPECT_TRUE(OneWriteThenApply(*journal, *codec, 1, {"WQEQUALIZER", "DB BAND13", 0}));
+    Command(2058);  // band 2 "-" at the bottom
+    EXPECT_EQ(dlg.GetBandGain(1), 0);
+    EXPECT_EQ(dlg.m_pSlider[1]->GetPos(), 100);
+    EXPECT_TRUE(OneWriteThenApply(*journal, *codec, 2, {"WQEQUALIZER", "DB BAND23", 24}));
+    Command(2059);  // band 3 "+" from 0 dB
+    EXPECT_EQ(dlg.m_pSlider[2]->GetPos(), 48);
+    EXPECT_EQ(LabelText(2), u" 1");
+    EXPECT_TRUE(OneWriteThenApply(*journal, *codec, 3, {"WQEQUALIZER", "DB BAND33", 11}));
+    EXPECT_EQ(codec->applies.back().preset, 3);
+}
+
+TEST_F(WindowTest, WideToggleAndThe3DArrows) {
+    Open(0);
+    CSkinButton* v3 = dlg.m_pSkinManager->GetButton(2035);
+    const std::u16string on = u"\\img\\EQcekon_A_bt.bmp", off = u"\\img\\EQceknon_N_bt.bmp";
+    const long long stored[3] = {1, 0, 1};
+    for (size_t i = 0; i < 3; ++i) {
+        Command(2035);
+        EXPECT_EQ(v3->GetFacePath(0), stored[i] ? on : off);
+        EXPECT_EQ(v3->GetFacePath(1), stored[i] ? on : off);
+        EXPECT_TRUE(OneWriteThenApply(*journal, *codec, i + 1,
+                                      {"WQEQUALIZER", "USE WIDE BAND30", stored[i]}));
+    }
+    journal->Clear();
+    codec->applies.clear();
+    Command(2038);  // 3D "<<" at 0
+    EXPECT_EQ(dlg.Get3DLevel(), 15);
+    EXPECT_EQ(LabelText(5), u"100%");
+    EXPECT_TRUE(OneWriteThenApply(*journal, *codec, 1, {"WQEQUALIZER", "3D BAND0", 15}));
+    Command(2039);  // ">>" at 15
+    EXPECT_EQ(dlg.Get3DLevel(), 0);
+    EXPECT_EQ(LabelText(5), u"  0%");
+    EXPECT_TRUE(OneWriteThenApply(*journal, *codec, 2, {"WQEQUALIZER", "3D BAND0", 0}));
+}
+
+TEST_F(WindowTest, DraggingShowsTheGainAndTheReleaseStoresItAndSnapsTheThumb) {
+    StoreEq(u"DB BAND10", 12);
+    journal->Clear();
+    Open(0);
+    const CRect slider = dlg.m_pSlider[0]->GetRect();
+    const int x = slider.CenterPoint().x;
+    wq::win::QueueMouseInput(dlg.m_hWnd, WM_LBUTTONDOWN,
+                             dlg.m_pSlider[0]->GetThumbRect().CenterPoint());
+    wq::win::QueueMouseInput(dlg.m_hWnd, WM_MOUSEMOVE, POINT{x, slider.top + 30});
+    wq::win::PumpPending();
+    const int dragged = (100 - dlg.m_pSlider[0]->GetPos()) / 4;
+    EXPECT_EQ(LabelText(0), Eq::GainText(dragged).str()) << "the read-out follows the thumb";
+    EXPECT_TRUE(journal->Writes().empty()) << "nothing is stored while dragging";
+    EXPECT_TRUE(codec->applies.empty());
+
+    // Past the top end: position 0 stores +12 dB (step 24), and the thumb
+    // snaps to that step's position.
+    wq::win::QueueMouseInput(dlg.m_hWnd, WM_MOUSEMOVE, POINT{x, slider.top - 20});
+    wq::win::QueueMouseInput(dlg.m_hWnd, WM_LBUTTONUP, POINT{x, slider.top - 20});
+    wq::win::PumpPending();
+    EXPECT_EQ(dlg.GetBandGain(0), 24);
+    EXPECT_EQ(LabelText(0), u"12");
+    EXPECT_EQ(dlg.m_pSlider[0]->GetPos(), 4);
+    EXPECT_TRUE(OneWriteThenApply(*journal, *codec, 1, {"WQEQUALIZER", "DB BAND10", 0}));
+
+    // Between two steps: the step below, and the thumb on it.
+    dlg.m_pSlider[0]->SetPos(31);
+    Command(2028, 100);
+    EXPECT_EQ(dlg.GetBandGain(0), 17);
+    EXPECT_EQ(dlg.m_pSlider[0]->GetPos(), 32);
+    EXPECT_EQ(StoredEq(u"DB BAND10"), 7);
+}
+
+TEST_F(WindowTest, ReadOutsSitOnTheirAreasAndTheStripInTheCorner) {
+    Open(0);
+    for (UINT id = 2206; id <= 2211; ++id) {
+        CWnd* label = dlg.GetDlgItem(static_cast<int>(id));
+        ASSERT_NE(label, nullptr) << id;
+        CRect rc;
+        label->GetWindowRect(&rc);
+        dlg.ScreenToClient(&rc);
+        EXPECT_EQ(rc, Area(id)) << id;
+    }
+    CRect strip;
+    dlg.m_wndTaskbar.GetWindowRect(&strip);
+    EXPECT_EQ(strip, CRect(412, 0, 477, 18));
+    DWORD mute = 1;
+    ASSERT_TRUE(CCommon::WriteINIFile(u"WQSETUP", u"Mute", REG_DWORD, &mute));
+    EXPECT_EQ(dlg.m_wndTaskbar.m_nOutputState, CTaskbarWnd::OUTPUT_SPEAKER);
+    EXPECT_EQ(dlg.SendMessage(RegisterWindowMessage(u"WQ:MSG:AUDIOUPDATE"), 0, 0), 1);
+    EXPECT_EQ(dlg.m_wndTaskbar.m_nOutputState, CTaskbarWnd::OUTPUT_SPEAKER_MUTED);
+}
+
+TEST_F(WindowTest, ModeAsksTheLauncherAndChangesNothing) {
+    wq::test::MessageRecorder launcher(u"WQMain");
+    Open(0);
+    Command(2044);
+    EXPECT_EQ(launcher.received,
+              (std::vector<wq::test::MessageRecorder::Received>{{u"WQ:MSG:M_ON_MODE", 0, 0}}));
+    EXPECT_TRUE(journal->Writes().empty());
+    EXPECT_TRUE(codec->applies.empty());
+}
+
+TEST_F(WindowTest, EveryWayOfClosingFreesTheSkinAndTheWindowOpensAgain) {
+    wq::test::StepRunner steps;
+    const UINT keyDown = RegisterWindowMessage(u"WQ:MSG:KEYDOWN");
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"PWR", [&] { Command(2009); }},
+        {"close key", [&] { dlg.SendMessage(keyDown, 128, 0); }},
+        {"WM_CLOSE", [&] { dlg.PostMessage(WM_CLOSE, 0, 0); }},
+        {"EndDialog from outside", [&] { ::EndDialog(dlg.m_hWnd, IDCANCEL); }},
+    };
+    for (const auto& [name, close] : ways) {
+        bool open = false;
+        steps.Start({[&] {
+                         open = dlg.m_pSkinManager && dlg.m_p3DLabel;
+                         dlg.SendMessage(keyDown, 126, 0);  // another key: nothing
+                     },
+                     [&] { close(); }});
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL) << name << ": " << wq::win::WatchdogMessage();
+        EXPECT_TRUE(open) << name;
+        EXPECT_FALSE(dlg.m_hWnd) << name;
+        EXPECT_EQ(dlg.m_pSkinManager, nullptr) << name;
+        for (auto* label : dlg.m_pValueLabel) EXPECT_EQ(label, nullptr) << name;
+        EXPECT_EQ(dlg.m_p3DLabel, nullptr) << name;
+        EXPECT_FALSE(dlg.m_imgBand[1].IsLoaded()) << name;
+    }
+}
+
+TEST_F(WindowTest, PatternOpensTheWindowsOwnPatternWindowOverIt) {
+    wq::test::StepRunner steps;
+    CWnd* pattern = nullptr;
+    BOOL ownerEnabled = TRUE;
+    steps.Start({[&] { Command(2049); },  // the pattern window opens from the queue
+                 [&] {
+                     pattern = CWnd::FindWindow(nullptr, u"WQPATTERN");
+                     ownerEnabled = dlg.IsWindowEnabled();
+                     dlg.m_dlgPattern.SendMessage(RegisterWindowMessage(u"WQ:MSG:KEYDOWN"), 128);
+                 },
+                 [&] { Command(2009); }});
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL) << wq::win::WatchdogMessage();
+    EXPECT_EQ(pattern, &dlg.m_dlgPattern);
+    EXPECT_FALSE(dlg.m_dlgPattern.m_hWnd) << "closed by the key";
+    EXPECT_FALSE(ownerEnabled) << "the equalizer waits beneath it";
+    EXPECT_TRUE(steps.Done());
+}
+
+TEST_F(WindowTest, WithoutItsTemplateTheWindowShowsItsPictureIgnoresThePenAndStillCloses) {
+    std::filesystem::remove(root.Host("NAND Flash/skin/WQAudio/WQEqualizer.TPL"));
+    Open(0);
+    EXPECT_EQ(dlg.m_pSkinManager, nullptr);
+    EXPECT_TRUE(ShowsPicture(u"\\img\\EQ_setup_N.jpg", POINT{0, 0}));
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+        wq::win::QueueMouseInput(dlg.m_hWnd, msg, POINT{440, 209});  // where RESET would be
+    wq::win::PumpPending();
+    EXPECT_TRUE(journal->Writes().empty());
+    dlg.SendMessage(RegisterWindowMessage(u"WQ:MSG:KEYDOWN"), 128, 0);
+    Run(10);
+    EXPECT_FALSE(dlg.IsWindowVisible()) << "the close key ended it";
+}
+
+TEST_F(WindowTest, AMissingFrequencyPictureLeavesItsAreaToTheSkinAndTheStepIsStillSaved) {
+    WriteMissingEqDefaults();
+    std::filesystem::remove(root.Host("NAND Flash/skin/WQAudio/img/135.bmp"));
+    journal->Clear();
+    Open(0);
+    Command(2019);
+    EXPECT_FALSE(dlg.m_imgBand[0].IsLoaded());
+    EXPECT_TRUE(OneWriteThenApply(*journal, *codec, 1, {"WQEQUALIZER", "HZ BAND10", 2}));
+    // The area shows the skin's own background again after a repaint.
+    dlg.Invalidate(FALSE);
+    CImageObject background;
+    ASSERT_TRUE(background.Load(Eq::kFallbackPicture));
+    wq::gdi::Surface face;
+    face.Resize(480, 234);
+    HDC dc = wq::gdi::CreateSurfaceDC(&face, POINT{}, RECT{0, 0, 480, 234});
+    background.Draw(dc, 0, 0);
+    wq::gdi::DeleteSurfaceDC(dc);
+    dlg.UpdateWindow();
+    const wq::gdi::Surface& screen = *wq::win::GetWindowSurface(dlg.m_hWnd);
+    const CRect area = Area(2201);
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            ASSERT_EQ(screen.At(x, y), face.At(x, y)) << x << "," << y;
+}
+
+TEST_F(WindowTest, AStoredWideFlagOfTwoShowsOnAndOnePressTurnsItOff) {
+    StoreEq(u"USE WIDE BAND20", 2);
+    journal->Clear();
+    Open(0);
+    EXPECT_EQ(dlg.m_pSkinManager->GetButton(2034)->GetFacePath(0), u"\\img\\EQcekon_A_bt.bmp");
+    EXPECT_TRUE(journal->Writes().empty());
+    Command(2034);
+    EXPECT_EQ(dlg.GetUseWideBand(1), 0);
+    EXPECT_EQ(journal->Writes(), (std::vector<Write>{{"WQEQUALIZER", "USE WIDE BAND20", 0}}))
+        << "only the value the user changed";
+}
+
+}  // namespace

@@ -1,0 +1,204 @@
+// The pattern window with the default skin on the virtual clock, under a main
+// window that records what it is sent: what opening shows, the order of a
+// selection (send, then store, then show), stored numbers outside the
+// patterns, and the ways it closes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/device/common.h"
+#include "platform/device/hooks.h"
+#include "platform/skin/skinbutton.h"
+#include "platform/skin/skinmanager.h"
+#include "platform/win/afxwin.h"
+#include "platform/win/app.h"
+#include "platform/win/presenter.h"
+#include "platform/win/testing.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/settings_journal.h"
+#include "tests/support/step_runner.h"
+#include "tests/support/temp_root.h"
+#include "visual/wqpatterndlg.h"
+
+namespace {
+
+// The main window: records each "WQ:MSG:M_AUDIO_PATTERN" with what was
+// stored as "PATTERN" at that moment.
+class MainWindow : public CWnd {
+public:
+    struct Received {
+        WPARAM wParam;
+        LPARAM lParam;
+        long long storedThen;
+    };
+    std::vector<Received> received;
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == RegisterWindowMessage(u"WQ:MSG:M_AUDIO_PATTERN")) {
+            DWORD v = 0;
+            const long long stored =
+                CCommon::ReadINIFile(u"WQAUDIO", u"PATTERN", REG_DWORD, &v) ? int(v) : -999;
+            received.push_back({wParam, lParam, stored});
+            return 1;
+        }
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+};
+
+class PatternTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::copy(WQ_SOURCE_DIR "/skin", root.MakeDir("NAND Flash/skin"),
+                              std::filesystem::copy_options::recursive);
+        wq::device::SetSettingsPath(root.Host("settings.db"));
+        wq::device::SetMemSettingsPath(root.Host("mem.db"));
+        journal = std::make_unique<wq::test::SettingsJournal>();
+        ASSERT_TRUE(main.CreateEx(0, nullptr, u"WQAudio", WS_POPUP | WS_VISIBLE,
+                                  CRect(0, 0, 480, 234), nullptr, 0));
+        app.m_pMainWnd = &main;
+    }
+    void TearDown() override {
+        if (dlg.m_hWnd) dlg.DestroyWindow();
+        app.m_pMainWnd = nullptr;
+        journal.reset();
+        wq::device::SetSettingsPath(std::string());
+    }
+    void StorePattern(int n) {
+        DWORD v = static_cast<DWORD>(n);
+        ASSERT_TRUE(CCommon::WriteINIFile(u"WQAUDIO", u"PATTERN", REG_DWORD, &v));
+        journal->Clear();
+    }
+    void Open() {
+        ASSERT_TRUE(dlg.Create(CWQPatternDlg::IDD, &main));
+        auto r = wq::win::RunFor(10);
+        ASSERT_TRUE(r.ok) << r.message;
+    }
+    void Command(UINT id) { dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // Which of BASIC, SYMMETRIC and WAVE show their selected face.
+    std::vector<bool> Lit() const {
+        std::vector<bool> lit;
+        for (int i = 0; i < 3; ++i) {
+            const std::u16string& face = dlg.m_pSkinManager->GetButton(2051 + i)->GetFacePath(0);
+            EXPECT_TRUE(face == CWQPatternDlg::ButtonPicture(i, TRUE) ||
+                        face == CWQPatternDlg::ButtonPicture(i, FALSE))
+                << "button " << i;
+            lit.push_back(face == CWQPatternDlg::ButtonPicture(i, TRUE));
+        }
+        return lit;
+    }
+
+    wq::test::TempRoot root;
+    wq::win::TestSession session;
+    CWinApp app;
+    std::unique_ptr<wq::test::SettingsJournal> journal;
+    MainWindow main;
+    CWQPatternDlg dlg;
+};
+
+TEST_F(PatternTest, OpeningShowsTheStoredPatternAndChangesNothing) {
+    StorePattern(2);
+    Open();
+    EXPECT_EQ(::FindWindow(nullptr, u"WQPATTERN"), dlg.m_hWnd);
+    EXPECT_EQ(Lit(), (std::vector<bool>{false, false, true}));
+    EXPECT_TRUE(main.received.empty());
+    EXPECT_TRUE(journal->Writes().empty());
+    CRect strip;
+    dlg.m_wndTaskbar.GetWindowRect(&strip);
+    EXPECT_EQ(strip, CRect(412, 0, 477, 18));
+    wq::device::WriteMemSetting(u"WQSETUP", u"earphone", 1);
+    EXPECT_EQ(dlg.SendMessage(RegisterWindowMessage(u"WQ:MSG:AUDIOUPDATE"), 0, 0), 1);
+    EXPECT_EQ(dlg.m_wndTaskbar.m_nOutputState, CTaskbarWnd::OUTPUT_HEAD);
+}
+
+TEST_F(PatternTest, ASelectionIsSentFirstThenStoredThenShown) {
+    StorePattern(2);
+    Open();
+    Command(2052);  // SYMMETRIC
+    ASSERT_EQ(main.received.size(), 1u);
+    EXPECT_EQ(main.received[0].wParam, 1u);
+    EXPECT_EQ(main.received[0].lParam, 1);
+    EXPECT_EQ(main.received[0].storedThen, 2) << "sent before it is stored";
+    EXPECT_EQ(journal->Writes(),
+              (std::vector<wq::test::SettingsJournal::Write>{{"WQAUDIO", "PATTERN", 1}}));
+    EXPECT_EQ(Lit(), (std::vector<bool>{false, true, false}));
+
+    Command(2047);  // DEFAULT
+    EXPECT_EQ(main.received.back().lParam, 0);
+    EXPECT_EQ(journal->Writes().back().value, 0);
+    EXPECT_EQ(Lit(), (std::vector<bool>{true, false, false}));
+    Command(2053);
+    EXPECT_EQ(main.received.back().lParam, 2);
+    EXPECT_EQ(dlg.m_nSelPatten, 2);
+
+    // EQ and the mode button only close or ask the launcher: nothing is sent or stored.
+    const size_t sent = main.received.size(), written = journal->Writes().size();
+    wq::test::MessageRecorder launcher(u"WQMain");
+    Command(2054);
+    EXPECT_EQ(launcher.received,
+              (std::vector<wq::test::MessageRecorder::Received>{{u"WQ:MSG:M_ON_MODE", 0, 0}}));
+    Command(2048);
+    auto r = wq::win::RunFor(10);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_FALSE(dlg.IsWindowVisible()) << "EQ closed it";
+    EXPECT_EQ(dlg.m_pSkinManager, nullptr);
+    EXPECT_EQ(main.received.size(), sent);
+    EXPECT_EQ(journal->Writes().size(), written);
+}
+
+TEST_F(PatternTest, AStoredNumberOutsideThePatternsSelectsNothing) {
+    for (int stored : {7, -1}) {
+        StorePattern(stored);
+        Open();
+        EXPECT_EQ(Lit(), (std::vector<bool>{false, false, false})) << stored;
+        EXPECT_EQ(dlg.m_nSelPatten, stored);
+        EXPECT_TRUE(journal->Writes().empty());
+        dlg.DestroyWindow();
+    }
+}
+
+TEST_F(PatternTest, EveryWayOfClosingFreesTheSkinAndItOpensAgain) {
+    wq::test::StepRunner steps;
+    const UINT keyDown = RegisterWindowMessage(u"WQ:MSG:KEYDOWN");
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"EXIT", [&] { Command(2050); }},
+        {"EQ", [&] { Command(2048); }},
+        {"close key", [&] { dlg.SendMessage(keyDown, 128, 0); }},
+        {"WM_CLOSE", [&] { dlg.PostMessage(WM_CLOSE, 0, 0); }},
+        {"EndDialog from outside", [&] { ::EndDialog(dlg.m_hWnd, IDCANCEL); }},
+    };
+    for (const auto& [name, close] : ways) {
+        bool open = false, ownerDisabled = false;
+        steps.Start({[&] {
+                         open = dlg.m_pSkinManager != nullptr;
+                         ownerDisabled = !main.IsWindowEnabled();
+                         dlg.SendMessage(keyDown, 126, 0);  // another key: nothing
+                     },
+                     [&] { close(); }});
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL) << name << ": " << wq::win::WatchdogMessage();
+        EXPECT_TRUE(open) << name;
+        EXPECT_TRUE(ownerDisabled) << name << ": modal for the main window";
+        EXPECT_TRUE(main.IsWindowEnabled()) << name;
+        EXPECT_FALSE(dlg.m_hWnd) << name;
+        EXPECT_EQ(dlg.m_pSkinManager, nullptr) << name;
+    }
+    EXPECT_TRUE(main.received.empty());
+}
+
+TEST_F(PatternTest, WithoutItsTemplateThePenIsIgnoredAndTheCloseKeyStillCloses) {
+    std::filesystem::remove(root.Host("NAND Flash/skin/WQAudio/WQPattern.TPL"));
+    Open();
+    EXPECT_EQ(dlg.m_pSkinManager, nullptr);
+    EXPECT_FALSE(dlg.m_wndTaskbar.m_hWnd);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+        wq::win::QueueMouseInput(dlg.m_hWnd, msg, POINT{390, 95});  // where WAVE would be
+    wq::win::PumpPending();
+    EXPECT_TRUE(main.received.empty());
+    dlg.SendMessage(RegisterWindowMessage(u"WQ:MSG:KEYDOWN"), 128, 0);
+    auto r = wq::win::RunFor(10);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_FALSE(dlg.IsWindowVisible());
+}
+
+}  // namespace
