@@ -266,6 +266,7 @@ bool SettingsDb::OpenAndCheck(bool createIfMissing) {
         problem = "is not an intact database";
     } else if (rc != SQLITE_OK) {
         CloseConnection();  // busy or I/O trouble: not evidence of damage, try again later
+        m_openBusy = IsBusy(rc);
         return false;
     } else {
         std::vector<std::string> tables, kinds, columns, key;
@@ -278,10 +279,14 @@ bool SettingsDb::OpenAndCheck(bool createIfMissing) {
         const std::vector<std::string> expectedColumns = {"section", "key", "type", "value"};
         const std::vector<std::string> expectedKey = {"section", "key"};
         if (tables.empty() && kinds.empty()) {
-            if (!m_readOnly &&
-                sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
-                CloseConnection();
-                return false;
+            if (!m_readOnly) {
+                // Another program may be making the same file at this moment.
+                const int created = sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr);
+                if (created != SQLITE_OK) {
+                    CloseConnection();
+                    m_openBusy = IsBusy(created);
+                    return false;
+                }
             }
         } else if (kinds != std::vector<std::string>{"table"} || columns != expectedColumns ||
                    key != expectedKey) {
@@ -432,7 +437,9 @@ void SettingsDb::WriterLoop() {
 
 int SettingsDb::Store(const Pending& p, std::string* why) {
     std::lock_guard lock(m_mutex);
+    m_openBusy = false;
     if (!EnsureOpen(Need::Write)) {
+        if (m_openBusy) return SQLITE_BUSY;  // another program holds the lock: the writer retries
         *why = m_openProblem.empty() ? "it cannot be opened" : m_openProblem;
         return SQLITE_CANTOPEN;
     }

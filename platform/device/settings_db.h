@@ -101,6 +101,7 @@ private:
     bool m_gaveUp = false;  // a damaged file could not be moved aside: run on defaults
     std::string m_movedAside;
     std::string m_openProblem;  // why the file could not be opened, for the save's report
+    bool m_openBusy = false;    // the last failed open met another program's lock (m_mutex)
 
     // Values not yet stored, by folded (section, key); guarded by m_pendingMutex.
     mutable std::mutex m_pendingMutex;
