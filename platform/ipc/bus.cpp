@@ -241,6 +241,7 @@ Bus::~Bus() {
     std::vector<std::string> elements;
     for (const auto& [element, id] : d.registrations) elements.push_back(element);
     d.RunOnBus([&d, &elements] {
+        d.UnexportAll();
         for (const auto& element : elements) d.Unregister(element);
         if (d.automationRegistration)
             g_dbus_connection_unregister_object(d.shared->conn, d.automationRegistration);
