@@ -3,6 +3,7 @@
 #include "app/volumepopup.h"
 #include "platform/win/afxwin.h"
 #include "platform/win/presenter.h"
+#include "player/wqaudiodlg.h"
 
 namespace wq::app {
 
@@ -21,7 +22,25 @@ constexpr KeyMapping kKeys[] = {
     {"F4", 118, "USB disk removed"},
 };
 
+constexpr MediaKeyMapping kMediaKeys[] = {
+    {"AudioPlay", IDC_BTN_PLAY, "play/pause button"},
+    {"AudioStop", IDC_BTN_STOP, "stop button"},
+    {"AudioPrev", IDC_BTN_PREV, "previous button"},
+    {"AudioNext", IDC_BTN_NEXT, "next button"},
+};
+
 }  // namespace
+
+std::span<const MediaKeyMapping> MediaKeys() {
+    return kMediaKeys;
+}
+
+UINT MediaKeyCommand(std::string_view keyName) {
+    for (const auto& k : kMediaKeys) {
+        if (k.keyName == keyName) return k.command;
+    }
+    return 0;
+}
 
 std::span<const KeyMapping> LauncherKeys() {
     return kKeys;
@@ -37,6 +56,11 @@ WPARAM LauncherKeyCode(std::string_view keyName) {
 void InstallKeyboard() {
     wq::win::SetKeyHook([](const char* keyName, bool down) {
         if (!down || !keyName) return;
+        if (const UINT command = MediaKeyCommand(keyName)) {
+            if (HWND player = ::FindWindow(nullptr, u"WQAudio"))
+                ::SendMessage(player, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+            return;
+        }
         const WPARAM code = LauncherKeyCode(keyName);
         if (code == 0) return;
         HWND target = ::FindWindow(nullptr, u"WQAudio");
