@@ -11,6 +11,7 @@
 #include "app/desktop_audio.h"
 #include "app/keys.h"
 #include "app/messagebox.h"
+#include "app/mpris.h"
 #include "app/options.h"
 #include "app/wqaudioapp.h"
 #include "platform/device/hooks.h"
@@ -96,6 +97,10 @@ int main(int argc, char** argv) {
         desktop->EnableAutomation();
     }
 
+    // The desktop's media-player interface, on the same connection.
+    std::unique_ptr<wq::app::Mpris> mpris;
+    if (desktop) mpris = wq::app::Mpris::Start(desktop->bus());
+
     wq::media::InstallCodecBackend();
     wq::app::InstallMessageBox();
     wq::app::InstallKeyboard();
@@ -105,6 +110,7 @@ int main(int argc, char** argv) {
     const int code = wq::win::RunApplication(commandLine);
 
     audio.reset();
+    mpris.reset();
     desktop.reset();
     wq::media::FinishAudioSink();
     return code;
