@@ -80,7 +80,8 @@ PlayerState ReadState(CWQAudioDlg& p, double fallbackVolume) {
 void SetAbilities(CWQAudioDlg& p, PlayerState& s) {
     CExplorer* explorer = p.m_pExplorer;
     CSkinListBox* list = p.m_pSkinLBMP3Title;
-    if (!explorer || !list) return;
+    // Until start-up has restored the folder, what a call did would be undone.
+    if (!explorer || !list || !p.m_bSettingsLoaded) return;
     const int sel = list->GetCurSel();
     const bool hasTrack = !s.track.id.empty();
     s.canPlay = sel >= 0;
@@ -312,7 +313,7 @@ void Mpris::SetProperty(Call& call, const std::string& name, GVariant* value) {
 
 void Mpris::OpenUri(Call& call, const std::string& hostPath) {
     CWQAudioDlg* p = Player();
-    if (!p || !p->m_pExplorer) {
+    if (!p || !p->m_pExplorer || !p->m_bSettingsLoaded) {
         call.Fail("org.wqaudio.Error.NoWindow", "the player is still starting");
         return;
     }
