@@ -9,6 +9,7 @@
 #include "app/closing.h"
 #include "app/controlstate.h"
 #include "app/desktop_audio.h"
+#include "app/firstrun.h"
 #include "app/keys.h"
 #include "app/messagebox.h"
 #include "app/mpris.h"
@@ -64,6 +65,14 @@ int main(int argc, char** argv) {
     if (opt.debug) wq::device::EnableDebug(true);
     if (!opt.settings.empty()) wq::device::SetSettingsPath(opt.settings);
     std::string error;
+    const char* rootEnv = std::getenv("WQ_ROOT");
+    if (opt.root.empty() && !(rootEnv && *rootEnv) && !wq::fs::DefaultRoot().empty()) {
+        std::string line;
+        if (!wq::app::CreateDeviceRoot(wq::fs::DefaultRoot(), wq::app::InstalledSkin(),
+                                       wq::app::UserMusicFolder(), &line, &error))
+            return Fail(error);
+        if (!line.empty()) std::fprintf(stderr, "wqaudio: %s\n", line.c_str());
+    }
     if (!wq::fs::InitRoot(opt.root, &error)) return Fail(error);
 
     std::string sink = opt.audioSink;
