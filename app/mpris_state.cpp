@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 
-
 namespace wq::app::mpris {
 
 const char* const kIntrospectionXml = R"(<node>
