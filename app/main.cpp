@@ -117,6 +117,8 @@ int main(int argc, char** argv) {
     auto audio = wq::app::DesktopAudio::Start();
 
     const int code = wq::win::RunApplication(commandLine);
+    // What the close saved goes to the file before anything else ends.
+    wq::device::FlushSettings(1500);
 
     audio.reset();
     mpris.reset();

@@ -14,10 +14,17 @@ constexpr COLORREF kText = RGB(255, 255, 255);
 constexpr int kWidth = 300;
 constexpr int kHeight = 110;
 
+// Pop-up, visible, font "System" 8 (WS_POPUP | WS_VISIBLE | DS_SETFONT), named
+// "WQMessage", without controls.
+constexpr wq::win::DialogResource kResource{IDD_WQMESSAGE, 200,       72, 0x90000040, 0x80040000,
+                                            u"WQMessage",  u"System", 8,  {}};
+
 }  // namespace
 
 CWQMessageDlg::CWQMessageDlg(const CString& text, UINT style, CWnd* parent)
-    : CDialog(IDD_WQMESSAGE, parent), m_strText(text), m_nStyle(style) {}
+    : CDialog(IDD_WQMESSAGE, parent), m_strText(text), m_nStyle(style) {
+    wq::win::RegisterDialogResource(kResource);
+}
 
 CWQMessageDlg::~CWQMessageDlg() {
     if (m_hFont) DeleteObject(m_hFont);

@@ -7,7 +7,8 @@
 
 namespace wq::app {
 
-constexpr UINT IDD_WQMESSAGE = wq::win::IDD_WQMESSAGE_DIALOG;
+// Its dialog resource: a caption-less pop-up that sizes itself (messagebox.cpp).
+constexpr UINT IDD_WQMESSAGE = 101;
 
 class CWQMessageDlg : public CDialog {
 public:

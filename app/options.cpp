@@ -80,10 +80,23 @@ const OptionSpec* SpecOf(int id) {
     return nullptr;
 }
 
+// An argument inside a one-line message, in quotes: control bytes (a newline,
+// an escape sequence) are shown as \xHH instead of breaking the line or the
+// terminal.
 std::string Quoted(std::string_view text) {
     std::string out(1, '\'');
-    out.append(text).append(1, '\'');
-    return out;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out.append(1, '\'');
 }
 
 // What getopt_long refused: an unknown or ambiguous name, a value given to an
@@ -207,8 +220,9 @@ std::optional<std::u16string> DevicePathOf(const std::string& file, const struct
 }
 
 std::string NotPlayable(const std::string& file, const struct stat& st) {
-    if (S_ISDIR(st.st_mode)) return file + " is a folder; give a file to play";
-    if (!S_ISREG(st.st_mode)) return file + " is not a regular file (a FIFO, device or socket)";
+    if (S_ISDIR(st.st_mode)) return Quoted(file) + " is a folder; give a file to play";
+    if (!S_ISREG(st.st_mode))
+        return Quoted(file) + " is not a regular file (a FIFO, device or socket)";
     return {};
 }
 
@@ -261,13 +275,13 @@ std::optional<std::u16string> ResolveTrackArgument(const std::string& file, std:
     if (::stat(file.c_str(), &st) == 0) {
         if (std::string why = NotPlayable(file, st); !why.empty()) return fail(why);
         if (auto device = DevicePathOf(file, st)) return device;
-        return fail(file + " lies outside the device root " + fs::GetRoot() +
+        return fail(Quoted(file) + " lies outside the device root " + fs::GetRoot() +
                     "; start with --root pointing at a folder that contains it");
     }
     // Not a host path: a device path such as "SDMMC Card\AUDIO\x.mp3".
     const std::u16string device = Utf8ToUtf16(file);
     const auto host = fs::ToHostPath(device, false);
-    if (!host || ::stat(host->c_str(), &st) != 0) return fail("no such file: " + file);
+    if (!host || ::stat(host->c_str(), &st) != 0) return fail("no such file: " + Quoted(file));
     if (std::string why = NotPlayable(file, st); !why.empty()) return fail(why);
     return device;
 }

@@ -1,9 +1,11 @@
 // The launcher protocol as the player window sees it: the registered messages
 // it handles, the storage events behind the launcher's key codes, and the two
 // buttons that talk to the launcher.
+#include "equalizer/equalizerdlg_res.h"
 #include "library/explorer.h"
 #include "platform/device/common.h"
 #include "player/wqaudiodlg.h"
+#include "visual/patterndlg_res.h"
 
 UINT WM_WQ_KEYDOWN = RegisterWindowMessage(u"WQ:MSG:KEYDOWN");
 UINT WM_WQ_RUN_STATE = RegisterWindowMessage(u"WQ:MSG:M_RUN_STATE");
@@ -63,9 +65,9 @@ LRESULT CWQAudioDlg::OnWQMain(WPARAM wParam, LPARAM) {
             break;
         case KEY_CLOSE:
             if (HWND pattern = ::FindWindow(nullptr, u"WQPATTERN")) {
-                ::SendMessage(pattern, WM_COMMAND, MAKEWPARAM(2050, 0), 0);
+                ::SendMessage(pattern, WM_COMMAND, MAKEWPARAM(IDC_PAT_EXIT, 0), 0);
             } else if (HWND equalizer = ::FindWindow(nullptr, u"WQEqualizer")) {
-                ::SendMessage(equalizer, WM_COMMAND, MAKEWPARAM(2009, 0), 0);
+                ::SendMessage(equalizer, WM_COMMAND, MAKEWPARAM(IDC_EQ_PWR, 0), 0);
             } else {
                 command(IDC_BTN_CLOSE);
             }

@@ -21,7 +21,7 @@
 
 #include "platform/fs/root.h"
 #include "platform/gdi/gdi.h"
-#include "tests/visual/alloc_count.h"
+#include "tests/support/alloc_count.h"
 #include "visual/soundfeed.h"
 #include "visual/spectrum.h"
 

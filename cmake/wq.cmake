@@ -1,9 +1,17 @@
-# wq_library(NAME SOURCES... [DEPS targets...] [PKG pkg-config imported targets...])
-# One static library per folder; its public include root is the repository root,
-# so code includes "platform/win/wnd.h", "library/explorer.h" and so on.
+# wq_library(NAME [OBJECT] SOURCES... [DEPS targets...])
+# A static library (an object library with OBJECT, for code that must be linked
+# whole, such as a replaced operator new); its public include root is the
+# repository root, so code includes "platform/win/wnd.h", "library/explorer.h"
+# and so on. SOURCES names the .cpp files and those headers that have no .cpp
+# of the same name beside them in a folder holding several targets, so that
+# scripts/check-layers.py knows the library of every header.
 function(wq_library name)
-  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
-  add_library(${name} STATIC ${A_SOURCES})
+  cmake_parse_arguments(A "OBJECT" "" "SOURCES;DEPS" ${ARGN})
+  if(A_OBJECT)
+    add_library(${name} OBJECT ${A_SOURCES})
+  else()
+    add_library(${name} STATIC ${A_SOURCES})
+  endif()
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_DEPS} PRIVATE wq_warnings)
 endfunction()

@@ -4,8 +4,8 @@
 #include "visual/guiwaker.h"
 #include "visual/mediaclock.h"
 
-CWQAudioDlg::CWQAudioDlg(CWnd* pParent)
-    : CDialog(wq::win::IDD_WQAUDIO_DIALOG, pParent), m_spectrum(this) {
+CWQAudioDlg::CWQAudioDlg(CWnd* pParent) : CDialog(IDD_WQAUDIO_DIALOG, pParent), m_spectrum(this) {
+    RegisterPlayerDialogResource();
     m_pSpectrumFeed =
         std::make_unique<CSpectrumFeed>(this, &m_spectrum, &GuiSpectrumWaker(), &MediaPlayClock());
 }

@@ -12,6 +12,7 @@
 //   engine/graph_ops.cpp   the media graph (LoadMP3, PlayPauseMP3, ...)
 //   app/shell_messages.cpp the launcher and navigation messages
 //   app/startup.cpp        OnInitDialog, closing and destruction
+//   player/wqaudiodlg_res.cpp  dialog resource 202
 //
 // Thread: everything runs on the GUI thread, except OnSoundSamples, which the
 // sound filter calls on a media streaming thread (see CSpectrumFeed).
@@ -40,6 +41,11 @@ class CTrackInfoWnd;
 class CScrollTextWnd;
 class CExplorer;
 
+// The player window's dialog resource (player/wqaudiodlg_res.cpp).
+constexpr UINT IDD_WQAUDIO_DIALOG = 202;
+// Registers resource 202 with the window system; the constructor calls it.
+void RegisterPlayerDialogResource();
+
 // Control ids of dialog resource 202 and the skin template.
 enum : UINT {
     IDC_BTN_STOP = 2001,
@@ -53,6 +59,7 @@ enum : UINT {
     IDC_BTN_CLOSE = 2009,
     IDC_BTN_SETEQ = 2010,
     IDC_BTN_NAVI = 2011,
+    IDC_LST_UNUSED = 2012,  // a list of the resource that nothing uses
     IDC_SLIDER_LIST = 2013,
     IDC_BTN_LISTDOWN = 2014,
     IDC_BTN_LISTUP = 2015,

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr DWORD kTagSize = 128;
+constexpr DWORD kTagSize = CMP3Info::kID3v1Size;
 
 struct TextField {
     size_t offset;
@@ -32,7 +32,7 @@ constexpr size_t kGenre = 127;
 
 // A field's text ends at its first zero byte or at its width; trailing
 // blanks stay.
-std::string_view FieldBytes(const std::array<BYTE, kTagSize>& tag, const TextField& f) {
+std::string_view FieldBytes(std::span<const BYTE, kTagSize> tag, const TextField& f) {
     std::string_view all(reinterpret_cast<const char*>(tag.data()) + f.offset, f.width);
     return all.substr(0, all.find('\0'));
 }
@@ -49,6 +49,10 @@ void CMP3Info::ReadID3v1(HANDLE hFile) {
     std::array<BYTE, kTagSize> tag{};
     DWORD got = 0;
     if (!ReadFile(hFile, tag.data(), kTagSize, &got, nullptr) || got < kTagSize) return;
+    ReadID3v1Block(tag);
+}
+
+void CMP3Info::ReadID3v1Block(std::span<const BYTE, kID3v1Size> tag) {
     if (tag[0] != 'T' || tag[1] != 'A' || tag[2] != 'G') return;
 
     wq::trackinfo::AnsiDecoder decoder;

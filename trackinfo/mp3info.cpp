@@ -1,5 +1,6 @@
 #include "trackinfo/mp3info.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/clock/clock.h"
@@ -96,7 +97,6 @@ int CMP3Info::Open(const CString& strPath) {
 // one pass. The file pointer ends where that loop leaves it: just after the
 // header when found, else after the last byte read.
 bool CMP3Info::FindFrameSync(HANDLE hFile, DWORD* pdwHeader, int nSkip) {
-    DWORD dwHeader = 0;
     if (pdwHeader) *pdwHeader = 0;
     if (nSkip > 0) {
         LONG high = 0;
@@ -115,24 +115,32 @@ bool CMP3Info::FindFrameSync(HANDLE hFile, DWORD* pdwHeader, int nSkip) {
         got += n;
     }
 
-    bool found = false;
-    DWORD offset = 0;
-    for (; offset + kWindow <= got; ++offset) {
-        if (!m_bBusy) break;
-        dwHeader = BigEndian32(buffer.data() + offset);
-        if ((dwHeader >> 21) == kSyncBits) {
-            found = true;
-            break;
-        }
-    }
+    DWORD dwHeader = 0;
+    const int offset = FindFrameSyncIn(buffer.data(), got, &dwHeader);
     if (pdwHeader) *pdwHeader = dwHeader;
-    if (found) {
-        DWORD back = got - (offset + kWindow);
+    if (offset >= 0) {
+        DWORD back = got - (static_cast<DWORD>(offset) + kWindow);
         if (back > 0) {
             LONG high = -1;
             SetFilePointer(hFile, -static_cast<LONG>(back), &high, FILE_CURRENT);
         }
     }
+    return offset >= 0;
+}
+
+int CMP3Info::FindFrameSyncIn(const BYTE* data, DWORD size, DWORD* pdwHeader) {
+    DWORD dwHeader = 0;
+    int found = -1;
+    const DWORD examined = std::min<DWORD>(size, CMP3Info::kMaxProbes + kWindow);
+    for (DWORD offset = 0; offset + kWindow <= examined; ++offset) {
+        if (!m_bBusy) break;
+        dwHeader = BigEndian32(data + offset);
+        if ((dwHeader >> 21) == kSyncBits) {
+            found = static_cast<int>(offset);
+            break;
+        }
+    }
+    if (pdwHeader) *pdwHeader = dwHeader;
     return found;
 }
 

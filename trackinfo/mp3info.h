@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <span>
 
 #include "platform/base/cstring.h"
 #include "platform/base/wintypes.h"
@@ -42,6 +43,14 @@ public:
     // pointer stands just after it. Stops at once when m_bBusy is false.
     bool FindFrameSync(HANDLE hFile, DWORD* pdwHeader, int nSkip);
 
+    // The search of FindFrameSync over bytes already in memory (FindFrameSync
+    // reads the file and calls it): examines the complete 4-byte windows at
+    // offsets 0..kMaxProbes of data and returns the offset of the first whose
+    // top 11 bits are all ones, or -1. *pdwHeader gets that window read
+    // big-endian, or the last window examined when none matched (0 when none
+    // was). Stops at once when m_bBusy is false.
+    int FindFrameSyncIn(const BYTE* data, DWORD size, DWORD* pdwHeader);
+
     // Reverses the order of nLen bytes in place; stops after the swap during
     // which m_bBusy is found false. A null buffer or nLen <= 1 does nothing.
     void ReverseBytes(BYTE* pBuffer, int nLen);
@@ -54,6 +63,12 @@ public:
     // track and genre fields and sets kFlagTag. Any failed move or read
     // means "no tag" and leaves the record unchanged.
     void ReadID3v1(HANDLE hFile);
+
+    // The reading of ReadID3v1 over a file's last kID3v1Size bytes in memory:
+    // when they start with "TAG", fills the text, track and genre fields and
+    // sets kFlagTag; otherwise leaves the record unchanged.
+    static constexpr DWORD kID3v1Size = 128;
+    void ReadID3v1Block(std::span<const BYTE, kID3v1Size> block);
 
     CString GetArtist() const { return m_strArtist; }
     CString GetTitle() const { return m_strTitle; }

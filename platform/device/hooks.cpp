@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -71,9 +72,15 @@ void SetDebugSink(std::function<void(const std::string&)> sink) {
 }
 
 void SetSettingsPath(const std::string& path) {
-    std::lock_guard lock(S().mutex);
-    S().settingsPath = path;
-    S().file.reset();
+    std::shared_ptr<SettingsDb> old;
+    {
+        std::lock_guard lock(S().mutex);
+        S().settingsPath = path;
+        old.swap(S().file);
+    }
+    // Released outside the lock: it stores what is left first, which may say
+    // something through Dbg.
+    old.reset();
 }
 
 std::string GetSettingsPath() {
@@ -82,9 +89,26 @@ std::string GetSettingsPath() {
 }
 
 void SetMemSettingsPath(const std::string& path) {
-    std::lock_guard lock(S().mutex);
-    S().memPath = path;
-    S().mem.reset();
+    std::shared_ptr<SettingsDb> old;
+    {
+        std::lock_guard lock(S().mutex);
+        S().memPath = path;
+        old.swap(S().mem);
+    }
+    old.reset();
+}
+
+bool FlushSettings(DWORD timeoutMs) {
+    std::shared_ptr<SettingsDb> file, mem;
+    {
+        std::lock_guard lock(S().mutex);
+        file = S().file;
+        mem = S().mem;
+    }
+    const auto timeout = std::chrono::milliseconds(timeoutMs);
+    const bool fileStored = !file || file->Flush(timeout);
+    const bool memStored = !mem || mem->Flush(timeout);
+    return fileStored && memStored;
 }
 
 std::string GetMemSettingsPath() {

@@ -28,6 +28,12 @@ void SetDebugSink(std::function<void(const std::string& utf8Line)> sink);
 void SetSettingsPath(const std::string& path);
 std::string GetSettingsPath();
 
+// Waits (at most `timeoutMs` per store) until every value written to the two
+// settings stores is in its file; false when one is not. Writes return at
+// once and are stored by a writer thread (see settings_db.h); the program
+// calls this before it ends, tests before they look at the files.
+bool FlushSettings(DWORD timeoutMs);
+
 // The in-memory settings database read by ReadINIMem. Default:
 // "$XDG_RUNTIME_DIR/wqaudio/memsettings.db", else
 // "<device root>/NAND Flash/.wqaudio/run/memsettings.db".

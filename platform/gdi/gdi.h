@@ -13,8 +13,10 @@
 //   DT_NOPREFIX); y is the top of the character cell.
 // - A handle that was deleted or never made is refused (calls fail, return
 //   0/NULL), never dereferenced.
-// Thread: the GUI thread. Handles may be created on another thread but one
-// DC or object is never used from two threads at once.
+// Thread: device contexts are made and used on the GUI thread only (checked in
+// debug and sanitizer builds, see platform/base/guithread.h). Bitmaps, brushes,
+// pens and fonts may be created and deleted on another thread, but one object
+// is never used from two threads at once.
 #pragma once
 
 #include "platform/base/wintypes.h"

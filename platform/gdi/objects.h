@@ -3,6 +3,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <source_location>
 
 #include "platform/gdi/gdi.h"
 
@@ -12,7 +13,9 @@ namespace wq::gdi {
 void RegisterObject(GdiObject* o);
 bool IsLiveObject(HGDIOBJ h);
 void UnregisterObject(GdiObject* o);
-void RegisterDC(GdiDC* dc);
+// A device context is made and used on the GUI thread only: RegisterDC and
+// LookupDC check the thread (platform/base/guithread.h), naming the caller.
+void RegisterDC(GdiDC* dc, const std::source_location& where = std::source_location::current());
 bool IsLiveDC(HDC dc);
 void UnregisterDC(GdiDC* dc);
 // Unregisters and frees a deleted object or DC. The memory of the handle itself
@@ -24,7 +27,7 @@ void RetireObject(GdiObject* o);
 void RetireDC(GdiDC* dc);
 
 // Live, typed look-ups; null for an unknown handle or one of another type.
-GdiDC* LookupDC(HDC dc);
+GdiDC* LookupDC(HDC dc, const std::source_location& where = std::source_location::current());
 GdiBitmap* LookupBitmap(HGDIOBJ h);
 GdiBrush* LookupBrush(HGDIOBJ h);
 GdiPen* LookupPen(HGDIOBJ h);

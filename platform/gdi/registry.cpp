@@ -5,6 +5,7 @@
 #include <mutex>
 #include <unordered_set>
 
+#include "platform/base/guithread.h"
 #include "platform/gdi/objects.h"
 
 namespace wq::gdi {
@@ -73,7 +74,10 @@ void UnregisterObject(GdiObject* o) {
     std::lock_guard lock(g_lock);
     Objects().erase(o);
 }
-void RegisterDC(GdiDC* dc) {
+void RegisterDC(GdiDC* dc, [[maybe_unused]] const std::source_location& where) {
+#ifdef WQ_CHECK_GUI_THREAD
+    CheckGuiThread(where);
+#endif
     std::lock_guard lock(g_lock);
     DCs().insert(dc);
 }
@@ -96,7 +100,10 @@ int LiveObjectCount() {
     return static_cast<int>(Objects().size()) - g_stockCount;
 }
 
-GdiDC* LookupDC(HDC dc) {
+GdiDC* LookupDC(HDC dc, [[maybe_unused]] const std::source_location& where) {
+#ifdef WQ_CHECK_GUI_THREAD
+    CheckGuiThread(where);
+#endif
     return IsLiveDC(dc) ? reinterpret_cast<GdiDC*>(dc) : nullptr;
 }
 

@@ -12,6 +12,7 @@
 #include <future>
 #include <set>
 
+#include "platform/base/handover.h"
 #include "platform/base/utf.h"
 #include "platform/ipc/bus_impl.h"
 #include "platform/ipc/names.h"
@@ -84,6 +85,7 @@ void OnCallDone(GObject* source, GAsyncResult* result, gpointer data) {
 
 gboolean StartCall(gpointer data) {
     auto* start = static_cast<CallStart*>(data);
+    TakeOver(start);  // queued by Call on another thread
     GVariant* args = start->args;
     start->args = nullptr;
     g_dbus_connection_call(
@@ -157,6 +159,7 @@ void OnForegroundLost(GDBusConnection*, const gchar*, const gchar*, const gchar*
 }
 
 gboolean QuitLoop(gpointer data) {
+    TakeOver(data);  // queued by the destructor on the GUI thread
     g_main_loop_quit(static_cast<GMainLoop*>(data));
     return G_SOURCE_REMOVE;
 }
@@ -238,11 +241,12 @@ Bus::~Bus() {
         d.shared->postsAnswered.wait_for(lock, std::chrono::milliseconds(kPostDrainMs),
                                          [&] { return d.shared->unansweredPosts == 0; });
     }
-    std::vector<std::string> elements;
-    for (const auto& [element, id] : d.registrations) elements.push_back(element);
-    d.RunOnBus([&d, &elements] {
+    d.RunOnBus([&d] {
         d.UnexportAll();
-        for (const auto& element : elements) d.Unregister(element);
+        while (!d.registrations.empty()) {
+            const std::string element = d.registrations.begin()->first;
+            d.Unregister(element);
+        }
         if (d.automationRegistration)
             g_dbus_connection_unregister_object(d.shared->conn, d.automationRegistration);
         d.automationRegistration = 0;
@@ -250,6 +254,7 @@ Bus::~Bus() {
             g_dbus_connection_signal_unsubscribe(d.shared->conn, d.foregroundWatch);
         d.foregroundWatch = 0;
     });
+    HandOver(d.loop);
     g_main_context_invoke(d.context, QuitLoop, d.loop);
     d.thread.join();
     d.shared->host = nullptr;
@@ -270,10 +275,13 @@ void Bus::Impl::RunOnBus(const std::function<void()>& fn) {
         std::promise<void> done;
     } job{&fn, {}};
     std::future<void> finished = job.done.get_future();
+    // GLib runs the queued function after it was queued, behind a lock of its own.
+    HandOver(&job);
     g_main_context_invoke(
         context,
         [](gpointer p) -> gboolean {
             auto* j = static_cast<Job*>(p);
+            TakeOver(j);
             (*j->fn)();
             j->done.set_value();
             return G_SOURCE_REMOVE;
@@ -484,6 +492,7 @@ GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const
         iface,          method,  replyType,
         args,           timeout, pending,
         d.shared};
+    HandOver(start);
     g_main_context_invoke(d.context, StartCall, start);
     // The bus itself gives up after `timeout`; the margin covers its reply.
     const auto deadline =

@@ -25,7 +25,6 @@
 #include "platform/base/wintypes.h"
 #include "platform/ipc/host.h"
 #include "platform/ipc/objects.h"
-#include "platform/win/remote.h"
 
 extern "C" {
 typedef struct _GVariant GVariant;
@@ -46,24 +45,39 @@ struct BusOptions {
 
 class AutomationHost;
 
-class Bus final : public wq::win::RemoteWindows {
+// The calls mirror the window system's RemoteWindows (platform/win/remote.h),
+// which the desktop bus (desktop.h) implements with them; the bus itself knows
+// nothing of windows, so programs without a window system use it alone.
+class Bus final {
 public:
     // Connects and starts the bus thread. Without a reachable session bus it
     // says so once (the program then runs alone) and returns nullptr.
     static std::unique_ptr<Bus> Create(Host& host, BusOptions options = {});
-    ~Bus() override;
+    ~Bus();
     Bus(const Bus&) = delete;
     Bus& operator=(const Bus&) = delete;
 
-    std::uint64_t Find(std::u16string_view name) override;
-    LRESULT Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam,
-                 bool* delivered) override;
-    bool Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) override;
-    bool BringToFront(std::uint64_t id, UINT swpFlags) override;
-    void TakeForeground() override;
-    bool Claim(std::u16string_view name) override;
-    void Publish(HWND hwnd, std::u16string_view name) override;
-    void Withdraw(HWND hwnd) override;
+    // Another program's window with this name (whole name, any case), as an
+    // id > 0; 0 when there is none or the name is this program's own.
+    std::uint64_t Find(std::u16string_view name);
+    // Sends and waits for the handler's result, handling messages sent to this
+    // program meanwhile; *delivered is false (and 0 returned) when the other
+    // program does not answer within BusOptions::sendTimeoutMs.
+    LRESULT Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam, bool* delivered);
+    // Queues the message and returns at once; order per sender is kept.
+    bool Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam);
+    // SetWindowPos with these flags, then SetForegroundWindow unless
+    // SWP_NOACTIVATE is among them, in the other program.
+    bool BringToFront(std::uint64_t id, UINT swpFlags);
+    // Offers the name of a local window on the bus, or takes it back.
+    void Publish(HWND hwnd, std::u16string_view name);
+    void Withdraw(HWND hwnd);
+    // Takes the foreground name: the program that holds it is the one in front;
+    // the one that loses it hears Host::LostForeground.
+    void TakeForeground();
+    // Owns the window name without queueing behind another program: false when
+    // another program holds it (this program should then not run twice).
+    bool Claim(std::u16string_view name);
 
     // Every window published on the bus by any program (this one included):
     // its name as that program spells it and the program's unique name.

@@ -80,8 +80,10 @@ struct Bus::Impl {
     GMainLoop* loop = nullptr;
     std::thread thread;
 
-    std::map<std::string, guint> registrations;  // element -> object registration (bus thread)
-    std::set<std::string> claimed;               // elements owned without queueing (bus thread)
+    // Bus thread only (Register, Unregister and the automation export run there
+    // through RunOnBus): element -> object registration.
+    std::map<std::string, guint> registrations;
+    std::set<std::string> claimed;  // elements owned without queueing (bus thread)
     guint automationRegistration = 0;
     std::map<HWND, std::string> elementOf;  // GUI thread
 
@@ -111,6 +113,12 @@ struct Bus::Impl {
     bool Export(const std::string& element);
     void Unregister(const std::string& element);
 };
+
+// Bus thread: checks and converts the arguments of an incoming SendMessage or
+// PostMessage (byName: "(stx)") or SendNumber or PostNumber ("(utx)") call,
+// as the bus delivers them after matching the method's signature. False with
+// the reason for the caller's error reply in *why when the call is refused.
+bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why);
 
 // Introspection data of the two interfaces (parsed once, never freed).
 GDBusInterfaceInfo* WindowInterfaceInfo();

@@ -143,6 +143,8 @@ HWND WindowFor(Shared& shared, const std::string& element) {
     return it == shared.windows.end() || it->second.empty() ? nullptr : it->second.front().hwnd;
 }
 
+}  // namespace
+
 bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why) {
     guint64 wParam = 0;
     gint64 lParam = 0;
@@ -175,6 +177,8 @@ bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why) {
     m.lParam = static_cast<LPARAM>(lParam);
     return true;
 }
+
+namespace {
 
 enum class Kind { Send, Post, Front };
 struct MethodEntry {

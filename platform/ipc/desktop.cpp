@@ -7,10 +7,38 @@
 #include "platform/win/remote.h"
 
 namespace wq::ipc {
+namespace {
+
+// The window system's view of other programs, answered by the bus.
+class BusWindows final : public wq::win::RemoteWindows {
+public:
+    explicit BusWindows(Bus& bus) : m_bus(bus) {}
+    std::uint64_t Find(std::u16string_view name) override { return m_bus.Find(name); }
+    LRESULT Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam,
+                 bool* delivered) override {
+        return m_bus.Send(id, msg, wParam, lParam, delivered);
+    }
+    bool Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) override {
+        return m_bus.Post(id, msg, wParam, lParam);
+    }
+    bool BringToFront(std::uint64_t id, UINT swpFlags) override {
+        return m_bus.BringToFront(id, swpFlags);
+    }
+    void TakeForeground() override { m_bus.TakeForeground(); }
+    bool Claim(std::u16string_view name) override { return m_bus.Claim(name); }
+    void Publish(HWND hwnd, std::u16string_view name) override { m_bus.Publish(hwnd, name); }
+    void Withdraw(HWND hwnd) override { m_bus.Withdraw(hwnd); }
+
+private:
+    Bus& m_bus;
+};
+
+}  // namespace
 
 struct DesktopBus::Parts {
     WinHost host;
     std::unique_ptr<Bus> bus;  // declared after the host it uses
+    std::unique_ptr<BusWindows> windows;
     WinAutomation automation;
 };
 
@@ -19,7 +47,8 @@ std::unique_ptr<DesktopBus> DesktopBus::Start(BusOptions options) {
     auto parts = std::make_unique<Parts>();
     parts->bus = Bus::Create(parts->host, std::move(options));
     if (!parts->bus) return nullptr;
-    wq::win::SetRemoteWindows(parts->bus.get());
+    parts->windows = std::make_unique<BusWindows>(*parts->bus);
+    wq::win::SetRemoteWindows(parts->windows.get());
     return std::unique_ptr<DesktopBus>(new DesktopBus(std::move(parts)));
 }
 
@@ -27,7 +56,7 @@ DesktopBus::DesktopBus(std::unique_ptr<Parts> parts)
     : m_parts(std::move(parts)), m_bus(m_parts->bus.get()) {}
 
 DesktopBus::~DesktopBus() {
-    if (wq::win::GetRemoteWindows() == m_bus) wq::win::SetRemoteWindows(nullptr);
+    if (wq::win::GetRemoteWindows() == m_parts->windows.get()) wq::win::SetRemoteWindows(nullptr);
     m_parts->bus.reset();
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/base/handover.h"
 #include "platform/media/codec.h"
 #include "platform/media/gstsetup.h"
 #include "platform/media/mpegscan.h"
@@ -65,10 +66,12 @@ struct DecodeProgress {
     std::atomic<std::int64_t>* end;
     std::atomic<long>* buffers;
     GstSegment segment;
+    const void* pipeline;  // the hand-over point of the pipeline's callbacks
 };
 
 GstPadProbeReturn ProgressProbe(GstPad*, GstPadProbeInfo* info, gpointer data) {
     auto* p = static_cast<DecodeProgress*>(data);
+    const CallbackScope scope(p->pipeline);
     if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
         GstBuffer* b = GST_PAD_PROBE_INFO_BUFFER(info);
         if (GST_BUFFER_PTS_IS_VALID(b)) {
@@ -87,9 +90,18 @@ GstPadProbeReturn ProgressProbe(GstPad*, GstPadProbeInfo* info, gpointer data) {
     return GST_PAD_PROBE_OK;
 }
 
+// What the decoder's pad-added handler needs: the chain's first element and
+// the flag it sets once linked.
+struct LinkTarget {
+    GstElement* first;
+    std::atomic<bool>* linked;
+    const void* pipeline;  // the hand-over point of the pipeline's callbacks
+};
+
 // Streaming thread of decodebin: links the first audio stream to the chain.
 void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
-    auto* self = static_cast<std::pair<GstElement*, std::atomic<bool>*>*>(data);
+    auto* self = static_cast<LinkTarget*>(data);
+    const CallbackScope scope(self->pipeline);
     GstCaps* caps = gst_pad_get_current_caps(pad);
     if (!caps) caps = gst_pad_query_caps(pad, nullptr);
     const bool audio =
@@ -99,7 +111,7 @@ void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     if (!audio) return;
     GstPad* sink = gst_element_get_static_pad(self->first, "sink");
     if (!gst_pad_is_linked(sink) && gst_pad_link(pad, sink) == GST_PAD_LINK_OK)
-        self->second->store(true);
+        self->linked->store(true);
     gst_object_unref(sink);
 }
 
@@ -112,6 +124,7 @@ double DbToAmplitude(LONG hundredths) {
 
 int Pipeline::OnBusSync(GstBus*, GstMessage* msg, void* data) {
     auto* self = static_cast<Pipeline*>(data);
+    const CallbackScope scope(self);
     switch (GST_MESSAGE_TYPE(msg)) {
         case GST_MESSAGE_EOS: {
             self->eos_.store(true);
@@ -195,7 +208,7 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
     }
     {
         GstPad* pad = gst_element_get_static_pad(toS16, "sink");
-        auto* progress = new DecodeProgress{&decodedEnd_, &decodedBuffers_, {}};
+        auto* progress = new DecodeProgress{&decodedEnd_, &decodedBuffers_, {}, this};
         gst_segment_init(&progress->segment, GST_FORMAT_TIME);
         gst_pad_add_probe(pad,
                           static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
@@ -207,13 +220,9 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
         gst_pad_add_probe(widen, GST_PAD_PROBE_TYPE_BUFFER, WidenProbe, nullptr, nullptr);
         gst_object_unref(widen);
     }
-    auto* link = new std::pair<GstElement*, std::atomic<bool>*>(toS16, &linked_);
     g_signal_connect_data(
-        decode, "pad-added", G_CALLBACK(OnPadAdded), link,
-        [](gpointer d, GClosure*) {
-            delete static_cast<std::pair<GstElement*, std::atomic<bool>*>*>(d);
-        },
-        GConnectFlags(0));
+        decode, "pad-added", G_CALLBACK(OnPadAdded), new LinkTarget{toS16, &linked_, this},
+        [](gpointer d, GClosure*) { delete static_cast<LinkTarget*>(d); }, GConnectFlags(0));
 
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(
@@ -230,6 +239,9 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
     codecSubscription_ = detail::SubscribeCodec([this](const CodecSettings& s) { ApplyCodec(s); });
     SetBalance(settings_.balance);
 
+    // Everything above is done before the streams start: the callbacks see it.
+    HandOver(this);
+    if (tapProgress_) HandOver(tapProgress_.get());
     if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         if (error) *error = "the pipeline refuses to start";
         return false;
@@ -266,6 +278,8 @@ Pipeline::~Pipeline() {
     if (pipeline_) {
         // Joins the streaming threads; a sample callback in progress finishes first.
         gst_element_set_state(pipeline_, GST_STATE_NULL);
+        TakeOver(this);
+        if (tapProgress_) TakeOver(tapProgress_.get());
         GstBus* bus = gst_element_get_bus(pipeline_);
         gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
         gst_object_unref(bus);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "platform/base/handover.h"
+
 namespace wq::media {
 namespace {
 
@@ -198,6 +200,9 @@ void SoundFilter::AttachTo(GstPad* pad, std::shared_ptr<TapProgress> progress) {
                                      GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
         [](GstPad* p, GstPadProbeInfo* info, gpointer data) -> GstPadProbeReturn {
             auto* t = static_cast<Tap*>(data);
+            // The pipeline hands the tap over at its start and takes it back
+            // when its streams have stopped (pipeline.cpp).
+            const CallbackScope scope(t->progress.get());
             if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
                 t->OnBuffer(p, GST_PAD_PROBE_INFO_BUFFER(info));
             } else if (GstEvent* ev = GST_PAD_PROBE_INFO_EVENT(info)) {

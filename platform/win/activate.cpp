@@ -41,7 +41,7 @@ void Activate(HWND hwnd, int how) {
     if (old && Find(old)) CallWindow(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
     if (hwnd && Find(hwnd) && s.active == hwnd) {
         CallWindow(hwnd, WM_ACTIVATE, static_cast<WPARAM>(how), reinterpret_cast<LPARAM>(old));
-        if (s.active == hwnd && s.presenter) s.presenter->Raise(hwnd);
+        if (Presenter* p = ThePresenter(); s.active == hwnd && p) p->Raise(hwnd);
     }
 }
 

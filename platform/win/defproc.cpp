@@ -45,8 +45,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             Withdraw(w);
             w->text = text ? text : u"";
             Publish(w);
-            if (!w->parent && (w->style & WS_VISIBLE) && S().presenter)
-                S().presenter->WindowShown(hwnd);
+            if (!w->parent && (w->style & WS_VISIBLE) && ThePresenter())
+                ThePresenter()->WindowShown(hwnd);
             return TRUE;
         }
         case WM_GETTEXT: {

@@ -1,6 +1,10 @@
-// The dialog resources of the player's windows, kept as data: size in dialog
-// units, styles, caption, font and the controls with their ids. CDialog creates
-// its window and (hidden) controls from these; the skin draws what the user sees.
+// Dialog resources kept as data: size in dialog units, styles, caption, font
+// and the controls with their ids. CDialog creates its window and (hidden)
+// controls from the resource of its id; a skin draws what the user sees.
+//
+// The window code that owns a resource keeps its table and registers it before
+// a dialog is made from it (its constructor does), so each window's control ids
+// are written once, beside the handlers that use them.
 #pragma once
 
 #include <span>
@@ -28,14 +32,12 @@ struct DialogResource {
     std::span<const DialogControl> controls;
 };
 
-// The resource with this id, or nullptr.
+// Makes `resource` the resource of its id for the rest of the process; the
+// table must outlive every dialog made from it (a static table does).
+// Registering the same table again changes nothing; another table under an id
+// that is taken is refused (false). GUI thread.
+bool RegisterDialogResource(const DialogResource& resource);
+// The resource registered under this id, or nullptr. GUI thread.
 const DialogResource* FindDialogResource(UINT id);
-std::span<const DialogResource> DialogResources();
-
-// Resource ids.
-constexpr UINT IDD_WQAUDIO_DIALOG = 202;
-constexpr UINT IDD_WQEQUALIZER_DIALOG = 230;
-constexpr UINT IDD_WQPATTERN_DIALOG = 233;
-constexpr UINT IDD_WQMESSAGE_DIALOG = 101;
 
 }  // namespace wq::win

@@ -1,8 +1,11 @@
 // The window system's private state, shared by the files of platform/win.
 // Everything here belongs to the GUI thread, except Inbox, which is the one
-// thread-safe part (other threads post and send through it).
+// thread-safe part (other threads post and send through it). S() checks the
+// thread in checking builds (platform/base/guithread.h), so every window call
+// that touches the state from another thread stops the program at once.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -10,11 +13,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <source_location>
 #include <string>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/base/guithread.h"
 #include "platform/gdi/surface.h"
 #include "platform/win/presenter.h"
 #include "platform/win/winapi.h"
@@ -116,7 +121,6 @@ struct State {
     DWORD lastTick = 0;
     bool clockBound = false;
 
-    Presenter* presenter = nullptr;
     std::vector<HWND> dirty;  // top-level windows whose pixels changed since the last Present
     KeyHook keyHook;
     CloseHook closeHook;
@@ -127,8 +131,18 @@ struct State {
     std::string watchdogMessage;
 };
 
-State& S();
-Window* Find(HWND hwnd);
+State& TheState();
+// The state, for the GUI thread only; `where` names the caller when the check fails.
+inline State& S(
+    [[maybe_unused]] const std::source_location& where = std::source_location::current()) {
+#ifdef WQ_CHECK_GUI_THREAD
+    wq::CheckGuiThread(where);
+#endif
+    return TheState();
+}
+// The window of a handle of this process, or nullptr. GUI thread: the check
+// names the caller, usually the window call itself.
+Window* Find(HWND hwnd, const std::source_location& where = std::source_location::current());
 inline std::uintptr_t Key(HWND h) {
     return reinterpret_cast<std::uintptr_t>(h);
 }
@@ -137,9 +151,14 @@ std::uint64_t RemoteId(HWND hwnd);
 // Raises another program's window through the desktop bus; when that also
 // activates it, this program goes to the background.
 BOOL RaiseRemote(HWND hwnd, UINT swpFlags);
-// Binds the GUI thread on first use; later calls from other threads are reported.
-void BindGuiThread();
-void RebindGuiThread();
+// Binds the GUI thread on first use (the loop, window creation, timers), or
+// anew when an application run or a test session starts.
+inline void BindGuiThread() {
+    wq::BindGuiThread();
+}
+inline void RebindGuiThread() {
+    wq::RebindGuiThread();
+}
 
 // The unwrapped time, updated from the installed clock.
 std::uint64_t Now();
@@ -185,7 +204,12 @@ public:
     bool HasSent();
     // Waits up to `ms` real milliseconds (INFINITE allowed) for anything to arrive.
     void Wait(DWORD ms);
+    // Wakes a Wait and the presenter's wait. Any thread.
     void Wake();
+    // The presenter that Wake also wakes. Set on the GUI thread; once SetPresenter
+    // returns, no other thread is still inside the previous presenter's Wake.
+    void SetPresenter(Presenter* presenter);
+    Presenter* GetPresenter() const { return m_presenter.load(std::memory_order_acquire); }
     void SetClosed(bool closed);
     bool Closed();
     void Clear();
@@ -197,7 +221,12 @@ private:
     std::deque<std::function<void()>> m_sent;
     bool m_closed = false;
     std::uint64_t m_generation = 0;
+    std::atomic<Presenter*> m_presenter{nullptr};
 };
 Inbox& TheInbox();
+// The installed presenter, or nullptr (GUI thread).
+inline Presenter* ThePresenter() {
+    return TheInbox().GetPresenter();
+}
 
 }  // namespace wq::win::detail

@@ -108,13 +108,18 @@ void Inbox::Wait(DWORD ms) {
 
 void Inbox::Wake() {
     {
+        // The presenter is woken under the lock, so SetPresenter cannot remove
+        // (and its owner then destroy) a presenter this thread is still waking.
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_generation;
+        if (Presenter* p = m_presenter.load(std::memory_order_acquire)) p->Wake();
     }
     m_cv.notify_all();
-    // The presenter pointer is only changed on the GUI thread while no other
-    // thread posts; a stale read at worst delays a wake by one wait timeout.
-    if (Presenter* p = S().presenter) p->Wake();
+}
+
+void Inbox::SetPresenter(Presenter* presenter) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_presenter.store(presenter, std::memory_order_release);
 }
 
 void Inbox::SetClosed(bool closed) {
@@ -243,7 +248,7 @@ Timer* DueTimer(HWND filter, std::uint64_t now) {
 
 void wq::win::detail::PresentDirty() {
     State& s = S();
-    if (!s.presenter) {
+    if (!ThePresenter()) {
         s.dirty.clear();
         return;
     }
@@ -251,7 +256,7 @@ void wq::win::detail::PresentDirty() {
     dirty.swap(s.dirty);
     for (HWND h : dirty) {
         Window* w = Find(h);
-        if (w && w->surface && (w->style & WS_VISIBLE)) s.presenter->Present(h, *w->surface);
+        if (w && w->surface && (w->style & WS_VISIBLE)) ThePresenter()->Present(h, *w->surface);
     }
 }
 
@@ -293,8 +298,8 @@ void Idle() {
         // Nothing will happen on the virtual clock: only another thread can help.
         const DWORD limit = s.watchdogIdleMs ? s.watchdogIdleMs : INFINITE;
         const auto start = std::chrono::steady_clock::now();
-        if (s.presenter) {
-            s.presenter->Wait(limit == INFINITE ? 100 : std::min<DWORD>(limit, 100));
+        if (ThePresenter()) {
+            ThePresenter()->Wait(limit == INFINITE ? 100 : std::min<DWORD>(limit, 100));
         } else {
             TheInbox().Wait(limit);
         }
@@ -316,8 +321,8 @@ void Idle() {
         timeout =
             next > now ? static_cast<DWORD>(std::min<std::uint64_t>(next - now, 0x7FFFFFFF)) : 0;
     if (timeout == 0) return;
-    if (s.presenter) {
-        s.presenter->Wait(timeout);
+    if (ThePresenter()) {
+        ThePresenter()->Wait(timeout);
     } else {
         TheInbox().Wait(timeout);
     }
@@ -532,10 +537,12 @@ void SendTask(std::function<void()> task) {
 }
 
 int ProcessSentTasks() {
+    WQ_ASSERT_GUI_THREAD();
     return RunSentTasks();
 }
 
 int WaitForSentTasks(DWORD timeoutMs) {
+    WQ_ASSERT_GUI_THREAD();
     if (!TheInbox().HasSent()) TheInbox().Wait(timeoutMs);
     return RunSentTasks();
 }
@@ -553,10 +560,11 @@ void QueueMouseInput(HWND topLevel, UINT msg, POINT pt) {
 }
 
 void SetPresenter(Presenter* presenter) {
-    S().presenter = presenter;
+    WQ_ASSERT_GUI_THREAD();
+    TheInbox().SetPresenter(presenter);
 }
 Presenter* GetPresenter() {
-    return S().presenter;
+    return TheInbox().GetPresenter();
 }
 
 void SetKeyHook(KeyHook hook) {

@@ -74,8 +74,8 @@ RunOutcome RunUntil(const std::function<bool()>& done, DWORD maxVirtualMs, int m
             const auto t0 = std::chrono::steady_clock::now();
             bool arrived = false;
             while (std::chrono::steady_clock::now() - t0 < std::chrono::milliseconds(idle)) {
-                if (S().presenter) {
-                    S().presenter->Wait(20);
+                if (ThePresenter()) {
+                    ThePresenter()->Wait(20);
                 } else {
                     TheInbox().Wait(20);
                 }
@@ -105,8 +105,8 @@ RunOutcome RunUntil(const std::function<bool()>& done, DWORD maxVirtualMs, int m
         const std::uint64_t until = std::min(next, deadline);
         const DWORD wait =
             static_cast<DWORD>(std::min<std::uint64_t>(until > now ? until - now : 0, 20));
-        if (S().presenter) {
-            S().presenter->Wait(wait);
+        if (ThePresenter()) {
+            ThePresenter()->Wait(wait);
         } else {
             TheInbox().Wait(wait);
         }
@@ -165,7 +165,7 @@ void ResetWindowSystem() {
     s.foreground = true;
     s.foregroundClaimed = false;
     s.buttonDown = false;
-    s.presenter = nullptr;
+    TheInbox().SetPresenter(nullptr);
     s.keyHook = nullptr;
     s.closeHook = nullptr;
     s.watchdogDeadline = 0;

@@ -1,6 +1,5 @@
 // Window creation, destruction, the window tree and its geometry.
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 
 #include "platform/base/casefold.h"
@@ -9,20 +8,15 @@
 #include "platform/win/threads.h"
 
 namespace wq::win::detail {
-namespace {
 
-std::atomic<std::thread::id> g_guiThread{};
-
-}  // namespace
-
-State& S() {
+State& TheState() {
     static State state;
     return state;
 }
 
-Window* Find(HWND hwnd) {
+Window* Find(HWND hwnd, const std::source_location& where) {
+    auto& w = S(where).windows;
     if (!hwnd) return nullptr;
-    auto& w = S().windows;
     auto it = w.find(Key(hwnd));
     return it == w.end() ? nullptr : it->second.get();
 }
@@ -34,15 +28,6 @@ bool IsRemote(HWND hwnd) {
 std::uint64_t RemoteId(HWND hwnd) {
     auto it = S().remoteByHandle.find(Key(hwnd));
     return it == S().remoteByHandle.end() ? 0 : it->second;
-}
-
-void BindGuiThread() {
-    std::thread::id none{};
-    g_guiThread.compare_exchange_strong(none, std::this_thread::get_id());
-}
-
-void RebindGuiThread() {
-    g_guiThread.store(std::this_thread::get_id());
 }
 
 HWND TopLevelOf(HWND hwnd) {
@@ -264,7 +249,7 @@ BOOL DestroyWindow(HWND hwnd) {
     w->style &= ~WS_VISIBLE;
     if (!w->parent) {
         Withdraw(w);
-        if (wasVisible && s.presenter) s.presenter->WindowHidden(hwnd);
+        if (wasVisible && ThePresenter()) ThePresenter()->WindowHidden(hwnd);
         ActivateAfterHide(hwnd);
     } else if (wasVisible) {
         RECT r = w->rect;
@@ -317,7 +302,6 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
 BOOL ShowWindow(HWND hwnd, int cmd) {
     Window* w = Find(hwnd);
     if (!w) return FALSE;
-    State& s = S();
     const bool was = (w->style & WS_VISIBLE) != 0;
     const bool show = cmd != SW_HIDE;
     if (show != was) {
@@ -327,7 +311,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
         if (show) {
             w->style |= WS_VISIBLE;
             InvalidateInternal(hwnd, nullptr, true);
-            if (!w->parent && s.presenter) s.presenter->WindowShown(hwnd);
+            if (!w->parent && ThePresenter()) ThePresenter()->WindowShown(hwnd);
             if (!w->parent) MarkDirty(hwnd);
         } else {
             w->style &= ~WS_VISIBLE;
@@ -337,7 +321,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
                 RECT r = w->rect;
                 InvalidateInternal(w->parent, &r, true);
             } else {
-                if (s.presenter) s.presenter->WindowHidden(hwnd);
+                if (ThePresenter()) ThePresenter()->WindowHidden(hwnd);
                 ActivateAfterHide(hwnd);
             }
         }
@@ -522,8 +506,8 @@ bool Reposition(HWND hwnd, int x, int y, int cx, int cy, UINT flags) {
             InvalidateInternal(w->parent, &exposed, true);
         }
     }
-    if (!w->parent && (moved || sized) && visible && S().presenter)
-        S().presenter->WindowShown(hwnd);
+    if (!w->parent && (moved || sized) && visible && ThePresenter())
+        ThePresenter()->WindowShown(hwnd);
     pos.x = r.left;
     pos.y = r.top;
     pos.cx = r.right - r.left;
@@ -608,8 +592,7 @@ DWORD GetCurrentThreadId() {
 namespace wq::win {
 
 bool IsGuiThread() {
-    const std::thread::id id = g_guiThread.load();
-    return id != std::thread::id{} && id == std::this_thread::get_id();
+    return wq::IsGuiThread();
 }
 
 std::vector<HWND> TopLevelWindows() {

@@ -323,6 +323,12 @@ class EndToEnd(unittest.TestCase):
         p = self.start()
         self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0", count=2))
         self.close_and_check_notices(p, lambda: p.send_signal(signal.SIGINT))
+        # A signal while the card notice (a modal message box) is up.
+        p = self.start()
+        self.assertTrue(self.launcher.wait_for("WQ:MSG:M_LOAD_COMPLETE 3 0", count=3))
+        self.assertEqual(self.ctl("card-in").returncode, 0)
+        self.assertTrue(self.wait(lambda: self.ctl("find", "WQMessage").returncode == 0, timeout=5))
+        self.close_and_check_notices(p, lambda: p.send_signal(signal.SIGTERM))
 
     def test_signals_during_start_up_end_cleanly_and_keep_the_stored_settings(self):
         self.store("PLAYED PATH", "SDMMC Card\\AUDIO\\02 Second.mp3")

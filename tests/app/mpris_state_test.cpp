@@ -1,13 +1,13 @@
 // The media-player interface's values and checks, without a bus: volume and
 // loop names, the position between two reads, what counts as a change, the
 // metadata, and the file URIs other programs send.
+#include "app/mpris_state.h"
+
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "app/mpris_state.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <fstream>
 #include <thread>
 
-#include "tests/platform/ipc/client.h"
+#include "tests/support/bus_client.h"
 #include "tests/support/temp_root.h"
 
 namespace {

@@ -310,7 +310,7 @@ TEST_F(ControllerTest, ClosedBeforeTheSettingsAreReadItStoresNothing) {
     Store(u"METHOD REPEAT", 2);
     StartLauncher();
     player = std::make_unique<CWQAudioDlg>();
-    ASSERT_TRUE(player->Create(wq::win::IDD_WQAUDIO_DIALOG, nullptr));
+    ASSERT_TRUE(player->Create(IDD_WQAUDIO_DIALOG, nullptr));
     Run(50);  // the skin is there, timer 304 is not due yet
     ASSERT_TRUE(player->m_bSkinLoaded);
     player->DestroyWindow();

@@ -239,7 +239,7 @@ protected:
         StartLauncher();
         player = std::make_unique<CWQAudioDlg>();
         player->m_strCmdLine = cmdLine;
-        ASSERT_TRUE(player->Create(wq::win::IDD_WQAUDIO_DIALOG, nullptr));
+        ASSERT_TRUE(player->Create(IDD_WQAUDIO_DIALOG, nullptr));
         Run(400);
     }
     void StartLauncher() {

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/visual/alloc_count.h"
+#include "tests/support/alloc_count.h"
 #include "visual/soundfeed.h"
 #include "visual/spectrum.h"
 

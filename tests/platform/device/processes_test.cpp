@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -61,7 +62,44 @@ TEST(SettingsAcrossProcesses, AValueWrittenByOneProgramIsReadByTheNext) {
     EXPECT_NE(CCommon::ReadINIFile(u"WQAUDIO", u"PLAYMETHOD", REG_DWORD, &v), 0);
     EXPECT_EQ(v, 1u);
     ASSERT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"PATH", REG_SZ, u"SDMMC Card\\AUDIO\\곡.mp3"), 1);
+    ASSERT_TRUE(wq::device::FlushSettings(5000));
     EXPECT_EQ(ReadBack(db, "PATH"), "string SDMMC Card\\AUDIO\\곡.mp3\n");
+    wq::device::SetSettingsPath("");
+}
+
+// A sibling program holds the database's lock for seconds: a save returns at
+// once, reads see it at once, and it is in the file soon after the lock goes.
+TEST(SettingsAcrossProcesses, ASaveDuringAnotherProgramsLockReturnsAtOnceAndIsStoredAfter) {
+    wq::test::TempRoot root;
+    const std::string db = root.Host("settings.db");
+    ASSERT_TRUE(Shell(Helper(db) + "write REPEAT 0"));
+    wq::device::SetSettingsPath(db);
+    FILE* holder = popen(("python3 -c \"import sqlite3, time, sys\n"
+                          "c = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
+                          "c.execute('BEGIN EXCLUSIVE')\n"
+                          "print('locked', flush=True)\n"
+                          "time.sleep(5)\n"
+                          "c.execute('COMMIT')\" '" +
+                          db + "'")
+                             .c_str(),
+                         "r");
+    ASSERT_NE(holder, nullptr);
+    char line[16] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, holder), nullptr);
+    ASSERT_STREQ(line, "locked\n");
+    const auto start = std::chrono::steady_clock::now();
+    DWORD v = 2;
+    ASSERT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"REPEAT", REG_DWORD, &v), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    v = 0;
+    ASSERT_EQ(CCommon::ReadINIFile(u"WQAUDIO", u"REPEAT", REG_DWORD, &v), 1);
+    EXPECT_EQ(v, 2u) << "read back at once";
+    EXPECT_EQ(ReadBack(db, "REPEAT"), "number 0\n") << "not in the file while the lock is held";
+    ASSERT_EQ(pclose(holder), 0);
+    const auto released = std::chrono::steady_clock::now();
+    ASSERT_TRUE(wq::device::FlushSettings(5000));
+    EXPECT_LT(std::chrono::steady_clock::now() - released, std::chrono::milliseconds(1000));
+    EXPECT_EQ(ReadBack(db, "REPEAT"), "number 2\n");
     wq::device::SetSettingsPath("");
 }
 
@@ -142,6 +180,7 @@ protected:
         EXPECT_NE(lines[0].find(moved[0]), std::string::npos) << lines[0];
         v = 5;
         ASSERT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"VOLUME", REG_DWORD, &v), 1);
+        ASSERT_TRUE(wq::device::FlushSettings(5000));
         EXPECT_EQ(ReadBack(file, "VOLUME"), "number 5\n");
         EXPECT_EQ(ReadFile(moved[0]), original);
     }
@@ -158,7 +197,19 @@ TEST_F(DamagedSettings, GarbageOrAForeignSchemaIsMovedAsideAndDefaultsApply) {
     const char* foreign = "CREATE TABLE settings(name TEXT, data BLOB)";
     ASSERT_EQ(sqlite3_exec(h, foreign, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(h);
-    for (const char* name : {"garbage.db", "foreign.db"}) {
+    // The right columns but no primary key (every write would add a row no
+    // read finds), and a view where the table should be.
+    const std::pair<const char*, const char*> lookalikes[] = {
+        {"nokey.db", "CREATE TABLE settings (section TEXT, key TEXT, type INTEGER, value)"},
+        {"view.db",
+         "CREATE TABLE t (section TEXT, key TEXT, type INTEGER, value, PRIMARY KEY (section, key));"
+         "CREATE VIEW settings AS SELECT * FROM t"}};
+    for (const auto& [name, sql] : lookalikes) {
+        ASSERT_EQ(sqlite3_open(root.Host(name).c_str(), &h), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(h, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(h);
+    }
+    for (const char* name : {"garbage.db", "foreign.db", "nokey.db", "view.db"}) {
         SCOPED_TRACE(name);
         ExpectMovedAsideAndFresh(root.Host(name));
     }
@@ -175,6 +226,46 @@ TEST_F(DamagedSettings, ReadOnlyDatabaseReadsAndRefusesWrites) {
     EXPECT_EQ(ReadBack(db, "VOLUME", true), "number 4\n");
     EXPECT_EQ(ReadFile(db), before);
     EXPECT_TRUE(MovedAside(db).empty());
+}
+
+// A write-ahead-log database whose folder may not be written (its log cannot
+// be made) but whose file may: read as it is; changes stay in memory.
+TEST_F(DamagedSettings, AWalStoreInAReadOnlyFolderIsReadAndKeepsChangesInMemory) {
+    ASSERT_TRUE(Shell(Helper(db) + "write VOLUME 4"));
+    ASSERT_TRUE(Shell("sqlite3 '" + db + "' 'PRAGMA journal_mode=WAL' >/dev/null"));
+    const std::string before = ReadFile(db);
+    ASSERT_EQ(chmod(db.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(root.Path().c_str(), 0555), 0);
+    EXPECT_EQ(ReadBack(db, "VOLUME", true), "number 4\n");
+    int status = -1;
+    EXPECT_EQ(Output(Helper(db, true) + "keep VOLUME 9", &status), "kept 9\n");
+    EXPECT_EQ(ReadBack(db, "VOLUME", true), "number 4\n");
+    EXPECT_EQ(ReadFile(db), before);
+    EXPECT_TRUE(MovedAside(db).empty());
+    chmod(root.Path().c_str(), 0755);
+}
+
+TEST_F(DamagedSettings, AFolderOrFifoAtThePathIsSaidOnceAndNothingHangs) {
+    for (const char* kind : {"folder", "fifo"}) {
+        SCOPED_TRACE(kind);
+        const std::string path = root.Host(std::string(kind) + ".db");
+        if (std::string(kind) == "folder")
+            root.MakeDir(std::string(kind) + ".db");
+        else
+            ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+        lines.clear();
+        wq::device::SetSettingsPath(path);
+        DWORD v = 3;
+        EXPECT_EQ(CCommon::ReadINIFile(u"WQAUDIO", u"VOLUME", REG_DWORD, &v), 0);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"VOLUME", REG_DWORD, &v), 1);
+        EXPECT_FALSE(wq::device::FlushSettings(2000));
+        int said = 0;
+        for (const auto& l : lines) said += l.find(path) != std::string::npos;
+        EXPECT_EQ(said, 1) << "said once";
+        EXPECT_TRUE(MovedAside(path).empty()) << "not ours to move";
+        wq::device::SetSettingsPath("");
+    }
 }
 
 TEST_F(DamagedSettings, UnreadableDatabaseIsMovedAsideNotDeleted) {

@@ -73,6 +73,7 @@ TEST_F(Settings, StringsStayWithinTheReadersTwoKilobyteBuffer) {
     EXPECT_EQ(ReadString(u"K"), longest);
 
     // A longer value put there by another tool is cut to fit, terminated.
+    ASSERT_TRUE(wq::device::FlushSettings(5000));
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(root.Host("store/settings.db").c_str(), &db), SQLITE_OK);
     const std::string sql =
@@ -109,6 +110,7 @@ TEST_F(Settings, DefaultLocationsFollowTheDeviceRoot) {
     EXPECT_EQ(wq::device::GetMemSettingsPath(), nand + "/.wqaudio/run/memsettings.db");
     const DWORD v = 3;
     ASSERT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"REPEAT", REG_DWORD, &v), 1);
+    ASSERT_TRUE(wq::device::FlushSettings(5000));
     EXPECT_TRUE(std::filesystem::exists(nand + "/.wqaudio/settings.db"));
 }
 

@@ -121,6 +121,21 @@ TEST(ImageBadInput, OversizedHeadersAreRefusedBeforeAllocating) {
             << w << "x" << h << ": allocated before refusing";
         EXPECT_FALSE(decoded) << w << "x" << h;
     }
+    // Tiny JPEGs whose header claims 8192x8192 (baseline, progressive and
+    // arithmetic-coded): refused from the data they cannot hold, not decoded
+    // as grey after allocating the whole picture.
+    for (const char* name :
+         {"jpeg_8192x8192_in_362_bytes.jpg", "jpeg_progressive_8192x8192_in_581_bytes.jpg",
+          "jpeg_arithmetic_8192x8192_in_427_bytes.jpg"}) {
+        bool decoded = true;
+        EXPECT_LT(LargestAllocationDecoding(
+                      wq::test::ReadFile(std::string(WQ_SOURCE_DIR) +
+                                         "/tests/platform/image/inputs/malformed/" + name),
+                      &decoded),
+                  1u << 20)
+            << name << ": allocated before refusing";
+        EXPECT_FALSE(decoded) << name;
+    }
     // The largest accepted side still decodes when the file really holds it.
     bool decoded = false;
     LargestAllocationDecoding(MakeBmp(Pattern(8192, 1, {0xFF0000, 0xFFFFFF}), 24), &decoded);

@@ -5,8 +5,8 @@
 #include <sys/wait.h>
 
 #include "platform/ipc/json.h"
-#include "tests/platform/ipc/private_bus.h"
-#include "tests/platform/ipc/program.h"
+#include "tests/support/private_bus.h"
+#include "tests/support/program.h"
 
 namespace wq::ipc::test {
 namespace {

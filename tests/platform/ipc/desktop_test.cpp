@@ -19,8 +19,8 @@
 #include "platform/win/remote.h"
 #include "platform/win/testing.h"
 #include "platform/win/winapi.h"
-#include "tests/platform/ipc/private_bus.h"
-#include "tests/platform/skin/skinfixture.h"
+#include "tests/support/private_bus.h"
+#include "tests/support/skinfixture.h"
 
 namespace wq::ipc::test {
 namespace {

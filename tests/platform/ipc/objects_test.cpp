@@ -7,8 +7,8 @@
 #include <mutex>
 #include <thread>
 
-#include "tests/platform/ipc/client.h"
-#include "tests/platform/ipc/program.h"
+#include "tests/support/bus_client.h"
+#include "tests/support/program.h"
 
 namespace wq::ipc::test {
 namespace {

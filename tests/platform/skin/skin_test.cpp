@@ -15,7 +15,7 @@
 #include "platform/skin/skinmanager.h"
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
-#include "skinfixture.h"
+#include "tests/support/skinfixture.h"
 
 namespace {
 

@@ -16,6 +16,23 @@ UINT s_msgKeyDown = RegisterWindowMessage(u"WQ:MSG:KEYDOWN");
 
 CWinApp g_app;
 
+// Resources of the shapes the program's windows use: one with hidden controls
+// of each class, two without controls.
+constexpr DWORD kPopup = 0x90000040;  // WS_POPUP | WS_VISIBLE | DS_SETFONT
+constexpr wq::win::DialogControl kControls[] = {
+    {2001, u"button", u"Stop", 50, 86, 29, 14, 0x40010000},
+    {2002, u"button", u"Play", 86, 86, 29, 14, 0x40010000},
+    {2007, u"msctls_trackbar32", u"Slider1", 0, 113, 259, 8, 0x40010018},
+    {2008, u"listbox", u"", 35, 141, 118, 38, 0x40A10101},
+    {2042, u"button", u"MODE", 5, 3, 28, 14, 0x40000000},
+};
+constexpr UINT kMain = 900, kChild = 901, kOther = 902;
+constexpr wq::win::DialogResource kResources[] = {
+    {kMain, 278, 198, kPopup, 0x80040000, u"", u"System", 8, kControls},
+    {kChild, 320, 144, kPopup, 0x80040000, u"", u"System", 8, {}},
+    {kOther, 200, 72, kPopup, 0x80040000, u"Other", u"System", 8, {}},
+};
+
 class TestDlg : public CDialog {
 public:
     TestDlg(UINT id, Log* log, std::string name, CWnd* parent = nullptr)
@@ -86,6 +103,7 @@ protected:
     Probe owner{&log, "O"};
 
     void SetUp() override {
+        for (const auto& r : kResources) ASSERT_TRUE(wq::win::RegisterDialogResource(r));
         ASSERT_TRUE(owner.CreateTop(0, 0, 480, 234));
         g_app.m_pMainWnd = &owner;
         ::SetActiveWindow(owner);
@@ -109,7 +127,7 @@ protected:
 
 TEST_F(DialogTest, DoModalDisablesTheOwnerWhoseTimersAndPostsStillRunUntilEndDialog) {
     owner.SetTimer(200, 200, nullptr);
-    TestDlg dlg(230, &log, "D");
+    TestDlg dlg(kChild, &log, "D");
     dlg.onInit = [&] {
         dlg.SetTimer(1, 1000, nullptr);
         dlg.PostMessage(WM_USER + 5);
@@ -134,7 +152,7 @@ TEST_F(DialogTest, DoModalDisablesTheOwnerWhoseTimersAndPostsStillRunUntilEndDia
 
 TEST_F(DialogTest, NestedLoopsUnwindInnermostFirstAndQuitEndsEveryLoop) {
     for (const bool quit : {false, true}) {
-        TestDlg outer(202, &log, "Out"), inner(230, &log, "In", &outer);
+        TestDlg outer(kMain, &log, "Out"), inner(kChild, &log, "In", &outer);
         outer.OnTick([&](UINT_PTR) {
             outer.KillTimer(1);
             outer.Note("inner returned " + std::to_string(inner.DoModal()));
@@ -157,19 +175,19 @@ TEST_F(DialogTest, NestedLoopsUnwindInnermostFirstAndQuitEndsEveryLoop) {
 }
 
 TEST_F(DialogTest, EndingTheMainWindowQuitsAndLaterLoopsEndAtOnce) {
-    TestDlg dlg(230, &log, "D");
+    TestDlg dlg(kChild, &log, "D");
     g_app.m_pMainWnd = &dlg;
     dlg.onInit = [&] { dlg.PostMessage(WM_COMMAND, IDOK); };
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(AfxGetMainWnd(), nullptr);
-    EXPECT_EQ(TestDlg(233, &log, "Later").DoModal(), -1);  // the WM_QUIT is still pending
+    EXPECT_EQ(TestDlg(kOther, &log, "Later").DoModal(), -1);  // the WM_QUIT is still pending
 }
 
 TEST_F(DialogTest, EndDialogFromATaskOfAnotherThreadEndsTheLoopWithoutATimerToWakeIt) {
     // A message sent from another thread (or program) runs inside GetMessage's
     // wait; no timer, post or input follows it, yet the loop must see the end.
     for (const bool sent : {true, false}) {
-        TestDlg dlg(230, &log, "D");
+        TestDlg dlg(kOther, &log, "D");
         std::thread other;
         dlg.onInit = [&] {
             other = std::thread([&] {
@@ -193,7 +211,7 @@ TEST_F(DialogTest, OkCancelAndCloseEndTheDialogButNotOtherWindows) {
     const std::pair<UINT, int> cases[] = {
         {WM_COMMAND, IDCANCEL}, {WM_COMMAND, IDOK}, {WM_CLOSE, IDCANCEL}};
     for (const auto& c : cases) {
-        TestDlg dlg(233, &log, "D");
+        TestDlg dlg(kOther, &log, "D");
         dlg.onInit = [&] {
             dlg.PostMessage(c.first, c.first == WM_COMMAND ? MAKEWPARAM(c.second, BN_CLICKED) : 0);
         };
@@ -205,45 +223,36 @@ TEST_F(DialogTest, OkCancelAndCloseEndTheDialogButNotOtherWindows) {
     EXPECT_EQ(::EndDialog(nullptr, 2), FALSE);
 }
 
-TEST_F(DialogTest, EachResourceHasItsSizeInDialogUnitsAndHiddenControlsWithTheirIds) {
-    struct Case {
-        UINT id;
-        int cx, cy;
-        std::vector<int> ranges;  // first and last id of each run of control ids
-    };
-    const Case cases[] = {
-        {202, 278, 198, {2001, 2016, 2042, 2042}},
-        {230,
-         320,
-         144,
-         {2009, 2009, 2018, 2032, 2034, 2036, 2038, 2040, 2044, 2044, 2049, 2049, 2055, 2064}},
-        {233, 320, 144, {2047, 2048, 2050, 2054}},
-    };
+TEST_F(DialogTest, ARegisteredResourceGivesItsSizeInDialogUnitsAndHiddenControlsWithTheirIds) {
     const auto units = static_cast<std::uintptr_t>(::GetDialogBaseUnits());
     EXPECT_GE(LOWORD(units), 4);  // a real font measured, not zero
-    for (const Case& c : cases) {
-        TestDlg dlg(c.id, &log, "D");
+    for (const auto& r : kResources) {
+        TestDlg dlg(r.id, &log, "D");
         CRect rc;
         int missing = 0;
         dlg.onInit = [&] {
             dlg.GetWindowRect(&rc);
-            for (size_t i = 0; i < c.ranges.size(); i += 2) {
-                for (int id = c.ranges[i]; id <= c.ranges[i + 1]; ++id) {
-                    HWND h = ::GetDlgItem(dlg, id);
-                    missing += !h || ::IsWindowVisible(h);
-                }
+            for (const auto& c : r.controls) {
+                HWND h = ::GetDlgItem(dlg, static_cast<int>(c.id));
+                missing += !h || ::IsWindowVisible(h);
             }
             dlg.EndDialog(IDOK);
         };
-        EXPECT_EQ(dlg.DoModal(), IDOK) << c.id;
-        EXPECT_EQ(missing, 0) << c.id;
-        EXPECT_EQ(rc.Width(), MulDiv(c.cx, LOWORD(units), 4)) << c.id;
-        EXPECT_EQ(rc.Height(), MulDiv(c.cy, HIWORD(units), 8)) << c.id;
+        EXPECT_EQ(dlg.DoModal(), IDOK) << r.id;
+        EXPECT_EQ(missing, 0) << r.id;
+        EXPECT_EQ(rc.Width(), MulDiv(r.cx, LOWORD(units), 4)) << r.id;
+        EXPECT_EQ(rc.Height(), MulDiv(r.cy, HIWORD(units), 8)) << r.id;
     }
+    // An id has one table; an id nobody registered makes no dialog.
+    const wq::win::DialogResource other{kMain, 10, 10, kPopup, 0, u"", u"System", 8, {}};
+    EXPECT_FALSE(wq::win::RegisterDialogResource(other));
+    EXPECT_EQ(wq::win::FindDialogResource(kMain), &kResources[0]);
+    EXPECT_EQ(TestDlg(903, &log, "None").DoModal(), -1);
+    EXPECT_FALSE(TestDlg(903, &log, "None").Create(903));
 }
 
 TEST_F(DialogTest, MessageMapsMatchCommandsByIdAndCodeRangesAndMessages) {
-    TestDlg dlg(202, &log, "D");
+    TestDlg dlg(kMain, &log, "D");
     LRESULT keyResult = 0, userResult = 0;
     dlg.onInit = [&] {
         // No ON_COMMAND(2008) for code 0, and ranges are for code 0 only.

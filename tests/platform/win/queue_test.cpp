@@ -4,6 +4,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/gdi/gdi.h"
 #include "tests/platform/win/probe.h"
 
 using namespace wqtest;
@@ -99,6 +100,27 @@ TEST_F(QueueTest, AnotherThreadsSendRunsAheadOfPostedWorkWhileTheSenderWaits) {
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(result, 9);
     EXPECT_EQ(Join(log), "A:close | sender waiting | A:user+1 | task 0 | task 1");
+}
+
+// The posts and the send above are the calls other threads may make; a window
+// or drawing call from another thread stops a checking build at once.
+TEST_F(QueueTest, AWindowOrDrawingCallFromAnotherThreadStopsTheProgram) {
+#ifndef WQ_CHECK_GUI_THREAD
+    GTEST_SKIP() << "the GUI-thread check is compiled out of a release build";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    HWND target = a.m_hWnd;
+    HDC dc = ::GetDC(target);
+    auto onAnotherThread = [](const std::function<void()>& call) { std::thread(call).join(); };
+    EXPECT_DEATH(onAnotherThread([&] { ::SetWindowTextW(target, u"x"); }),
+                 "SetWindowTextW.*not the GUI thread");
+    EXPECT_DEATH(onAnotherThread([&] {
+                     const RECT r{0, 0, 2, 2};
+                     ::FillRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+                 }),
+                 "FillRect.*not the GUI thread");
+    ::ReleaseDC(target, dc);
+#endif
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+// The frame walk that gives the exact length of an MPEG audio file, over any
+// bytes. Whatever it answers must be a length a file of this size can have:
+// at least one frame, no more frames than bytes, a sample rate of the
+// standard, and encoder delay and padding within their 12 bits. In the replay
+// build (WQ_FUZZ_REPLAY) the same bytes are also scanned as a file, which
+// must answer the same.
+#include <cstdint>
+
+#include "platform/media/mpegscan.h"
+#include "tests/fuzz/fuzz_check.h"
+#ifdef WQ_FUZZ_REPLAY
+#include "tests/fuzz/scratch.h"
+#endif
+
+namespace {
+
+bool StandardRate(int hz) {
+    for (int r : {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000})
+        if (hz == r) return true;
+    return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto length = wq::media::ScanMpegFrames(data, size);
+    if (length) {
+        WQ_FUZZ_CHECK(length->frames > 0 && static_cast<std::size_t>(length->frames) <= size);
+        WQ_FUZZ_CHECK(StandardRate(length->sampleRate));
+        // 384, 576 or 1152 samples a frame, all frames of one stream.
+        WQ_FUZZ_CHECK(length->samples % length->frames == 0);
+        const auto perFrame = length->samples / length->frames;
+        WQ_FUZZ_CHECK(perFrame == 384 || perFrame == 576 || perFrame == 1152);
+        WQ_FUZZ_CHECK(length->encoderDelay >= 0 && length->encoderDelay < 4096);
+        WQ_FUZZ_CHECK(length->encoderPadding >= 0 && length->encoderPadding < 4096);
+        WQ_FUZZ_CHECK(length->PlayedSamples() > 0 && length->PlayedSamples() <= length->samples);
+        WQ_FUZZ_CHECK(length->DurationNs() >= 0);
+    }
+#ifdef WQ_FUZZ_REPLAY
+    const auto fromFile = wq::media::ScanMpegFile(wq::fuzz::WriteScratch("in.mp3", data, size));
+    WQ_FUZZ_CHECK(fromFile.has_value() == length.has_value());
+    if (length) {
+        WQ_FUZZ_CHECK(fromFile->frames == length->frames && fromFile->samples == length->samples);
+        WQ_FUZZ_CHECK(fromFile->sampleRate == length->sampleRate);
+        WQ_FUZZ_CHECK(fromFile->encoderDelay == length->encoderDelay &&
+                      fromFile->encoderPadding == length->encoderPadding);
+        WQ_FUZZ_CHECK(fromFile->hasVbrHeader == length->hasVbrHeader);
+    }
+#endif
+    return 0;
+}
