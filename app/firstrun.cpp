@@ -16,8 +16,6 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
-constexpr const char* kSkinBelowPrefix = "share/wqaudio/skin";
-
 // Why `folder` cannot serve as the memory card's music, empty when it can.
 std::string Unusable(const std::string& folder) {
     struct stat st {};
@@ -43,8 +41,7 @@ std::string InstalledSkin() {
     std::error_code ec;
     const stdfs::path exe = stdfs::read_symlink("/proc/self/exe", ec);
     if (ec) return {};
-    const stdfs::path skin =
-        stdfs::weakly_canonical(exe.parent_path() / ".." / kSkinBelowPrefix, ec);
+    const stdfs::path skin = stdfs::weakly_canonical(exe.parent_path() / WQ_SKIN_FROM_BIN, ec);
     if (ec || !stdfs::is_regular_file(skin / "WQAudio" / "WQAudio.TPL", ec)) return {};
     return skin.string();
 }

@@ -12,9 +12,10 @@
 
 namespace wq::app {
 
-// The skin installed with this program: <folder of the executable>/../share/
-// wqaudio/skin, so a relocated install finds its own (the build tree has a
-// link at the same place). Empty when that folder holds no WQAudio template.
+// The skin installed with this program, found from the executable's own
+// folder (bin/../share/wqaudio/skin as installed), so a relocated install
+// finds its own; the build tree has a link at the same place. Empty when
+// that folder holds no WQAudio template.
 std::string InstalledSkin();
 
 // The user's music folder: XDG_MUSIC_DIR of the user-dirs file (in
