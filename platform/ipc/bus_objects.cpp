@@ -3,6 +3,7 @@
 // data, and reach the handler only from a program of the same user.
 #include <gio/gio.h>
 
+#include "platform/base/handover.h"
 #include "platform/ipc/bus_impl.h"
 
 namespace wq::ipc {
@@ -211,14 +212,17 @@ bool Bus::EmitSignal(const std::string& path, const char* iface, const char* sig
 }
 
 void Bus::Impl::InvokeOnBus(std::function<void()> fn) {
+    // GLib runs the function on the bus thread after it was queued here.
+    auto* held = new std::function<void()>(std::move(fn));
+    HandOver(held);
     g_main_context_invoke_full(
         context, G_PRIORITY_DEFAULT,
         [](gpointer p) -> gboolean {
+            TakeOver(p);
             (*static_cast<std::function<void()>*>(p))();
             return G_SOURCE_REMOVE;
         },
-        new std::function<void()>(std::move(fn)),
-        [](gpointer p) { delete static_cast<std::function<void()>*>(p); });
+        held, [](gpointer p) { delete static_cast<std::function<void()>*>(p); });
 }
 
 void Bus::Impl::UnexportAll() {
