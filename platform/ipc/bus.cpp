@@ -121,6 +121,7 @@ void OnPostAnswered(GObject* source, GAsyncResult* result, gpointer data) {
 }
 
 gboolean StartPost(gpointer data) {
+    TakeOver(data);  // queued by Post on another thread
     auto* start = static_cast<PostStart*>(data);
     GVariant* args = start->args;
     start->args = nullptr;
@@ -579,10 +580,14 @@ bool Bus::Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam) {
         std::lock_guard lock(d.shared->postsMutex);
         ++d.shared->unansweredPosts;
     }
-    g_main_context_invoke(
-        d.context, StartPost,
-        new PostStart{d.shared, owner, kWindowPathPrefix + element, method,
-                      g_variant_ref_sink(args), static_cast<int>(d.options.sendTimeoutMs)});
+    auto* start = new PostStart{d.shared,
+                                owner,
+                                kWindowPathPrefix + element,
+                                method,
+                                g_variant_ref_sink(args),
+                                static_cast<int>(d.options.sendTimeoutMs)};
+    HandOver(start);
+    g_main_context_invoke(d.context, StartPost, start);
     return true;
 }
 
