@@ -43,7 +43,25 @@ HWND CloseKeyTarget(HWND player) {
     return player;
 }
 
+constexpr MediaKeyMapping kMediaKeys[] = {
+    {"AudioPlay", IDC_BTN_PLAY, "play/pause button"},
+    {"AudioStop", IDC_BTN_STOP, "stop button"},
+    {"AudioPrev", IDC_BTN_PREV, "previous button"},
+    {"AudioNext", IDC_BTN_NEXT, "next button"},
+};
+
 }  // namespace
+
+std::span<const MediaKeyMapping> MediaKeys() {
+    return kMediaKeys;
+}
+
+UINT MediaKeyCommand(std::string_view keyName) {
+    for (const auto& k : kMediaKeys) {
+        if (k.keyName == keyName) return k.command;
+    }
+    return 0;
+}
 
 std::span<const KeyMapping> LauncherKeys() {
     return kKeys;
@@ -60,6 +78,10 @@ void InstallKeyboard() {
     wq::win::SetKeyHook([](const char* keyName, bool down) {
         if (!down || !keyName) return;
         HWND player = ::FindWindow(nullptr, u"WQAudio");
+        if (const UINT command = MediaKeyCommand(keyName)) {
+            if (player) ::SendMessage(player, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+            return;
+        }
         for (const KeyMapping& k : kKeys) {
             if (k.keyName != keyName) continue;
             if (k.code == 0) {

@@ -9,8 +9,10 @@
 #include "app/closing.h"
 #include "app/controlstate.h"
 #include "app/desktop_audio.h"
+#include "app/firstrun.h"
 #include "app/keys.h"
 #include "app/messagebox.h"
+#include "app/mpris.h"
 #include "app/options.h"
 #include "app/wqaudioapp.h"
 #include "platform/device/hooks.h"
@@ -63,6 +65,14 @@ int main(int argc, char** argv) {
     if (opt.debug) wq::device::EnableDebug(true);
     if (!opt.settings.empty()) wq::device::SetSettingsPath(opt.settings);
     std::string error;
+    const char* rootEnv = std::getenv("WQ_ROOT");
+    if (opt.root.empty() && !(rootEnv && *rootEnv) && !wq::fs::DefaultRoot().empty()) {
+        std::string line;
+        if (!wq::app::CreateDeviceRoot(wq::fs::DefaultRoot(), wq::app::InstalledSkin(),
+                                       wq::app::UserMusicFolder(), &line, &error))
+            return Fail(error);
+        if (!line.empty()) std::fprintf(stderr, "wqaudio: %s\n", line.c_str());
+    }
     if (!wq::fs::InitRoot(opt.root, &error)) return Fail(error);
 
     std::string sink = opt.audioSink;
@@ -96,6 +106,10 @@ int main(int argc, char** argv) {
         desktop->EnableAutomation();
     }
 
+    // The desktop's media-player interface, on the same connection.
+    std::unique_ptr<wq::app::Mpris> mpris;
+    if (desktop) mpris = wq::app::Mpris::Start(desktop->bus());
+
     wq::media::InstallCodecBackend();
     wq::app::InstallMessageBox();
     wq::app::InstallKeyboard();
@@ -107,6 +121,7 @@ int main(int argc, char** argv) {
     wq::device::FlushSettings(1500);
 
     audio.reset();
+    mpris.reset();
     desktop.reset();
     wq::media::FinishAudioSink();
     return code;

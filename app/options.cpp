@@ -316,8 +316,17 @@ Options:
         line.append(line.size() < 10 ? 10 - line.size() : 1, ' ');
         out.append(line).append(k.action).append(1, '\n');
     }
+    out += "\nMedia keys of the keyboard press the player's buttons:\n";
+    for (const MediaKeyMapping& k : MediaKeys()) {
+        std::string line = "  ";
+        line.append(k.keyName);
+        line.append(line.size() < 12 ? 12 - line.size() : 1, ' ');
+        out.append(line).append(k.action).append(1, '\n');
+    }
     out += R"(
-Play your own music: put (or link) your music folder at
+Your own music: the first start without --root or $WQ_ROOT makes the default
+device root with your music folder ($XDG_MUSIC_DIR, else ~/Music) as the memory
+card's AUDIO folder and says so. Elsewhere, put (or link) a music folder at
   DIR/SDMMC Card/AUDIO  and start  wqaudio --root DIR
 Exit status 2: a wrong command line, device root, FILE or sound output;
 1: no display could be opened.

@@ -2,6 +2,8 @@
 // the sound filter inserted before the file is rendered, so that every decoded
 // block reaches the spectrum. These operations are members of the player
 // window and run on its thread.
+#include <algorithm>
+
 #include "engine/soundfilter.h"
 #include "graphics/scrolltext.h"
 #include "library/explorer.h"
@@ -193,6 +195,19 @@ BOOL CWQAudioDlg::SetPositionPercent(int nPercent) {
     LONGLONG pos = static_cast<LONGLONG>(target);
     m_pMediaSeeking->SetPositions(&pos, AM_SEEKING_AbsolutePositioning, nullptr,
                                   AM_SEEKING_NoPositioning);
+    NotifyObserver(PlayerEvent::Seeked);
+    return 1;
+}
+
+BOOL CWQAudioDlg::SetPositionMs(double ms) {
+    if (!m_pMediaSeeking) return 0;
+    const double duration = GetDurationMs();
+    // NaN and negative targets go to the start, targets past the end to the end.
+    const double clamped = !(ms > 0.0) ? 0.0 : (ms > duration ? std::max(duration, 0.0) : ms);
+    LONGLONG pos = static_cast<LONGLONG>(clamped * 10000.0);
+    m_pMediaSeeking->SetPositions(&pos, AM_SEEKING_AbsolutePositioning, nullptr,
+                                  AM_SEEKING_NoPositioning);
+    NotifyObserver(PlayerEvent::Seeked);
     return 1;
 }
 

@@ -300,6 +300,14 @@ void CWQAudioDlg::OnChangePlayPos() {
     }
 }
 
+BOOL CWQAudioDlg::SeekTo(double ms) {
+    if (ListCount(m_pSkinLBMP3Title) < 1 || m_nPlayState == 2) return 0;
+    SetPositionMs(ms);
+    if (m_nPosTimer) KillTimer(m_nPosTimer);
+    m_nPosTimer = SetTimer(TIMER_POSITION, 200, nullptr);
+    return 1;
+}
+
 void CWQAudioDlg::OnChangeListPos() {
     if (ListCount(m_pSkinLBMP3Title) > 1 && m_pExplorer) {
         const int row = (m_pSliderList ? m_pSliderList->GetPos() : 0) * m_nMP3ListCount / 100;

@@ -45,6 +45,17 @@ BOOL CWQAudioDlg::SaveRegistry(UINT nMask) {
     return 1;
 }
 
+void CWQAudioDlg::OpenCommandLineFile(const CString& strPath) {
+    if (!m_pExplorer) return;
+    m_pExplorer->OpenPathName(strPath);
+    m_nMP3ListIndex = m_pExplorer->GetCurItemIndex();
+    m_nMP3ListCount = m_pExplorer->GetItemCount();
+    if (LoadMP3(m_pExplorer->GetCurFilePath()))
+        PostPlayCommand();
+    else
+        StartNextPlayTimer(100);
+}
+
 BOOL CWQAudioDlg::LoadSettings(BOOL bCmdLine) {
     m_nPlayMethod = 0;
     m_nRepeatMethod = 0;
@@ -67,13 +78,7 @@ BOOL CWQAudioDlg::LoadSettings(BOOL bCmdLine) {
 
     if (m_pExplorer) {
         if (bCmdLine) {
-            m_pExplorer->OpenPathName(m_strCmdLine);
-            m_nMP3ListIndex = m_pExplorer->GetCurItemIndex();
-            m_nMP3ListCount = m_pExplorer->GetItemCount();
-            if (LoadMP3(m_pExplorer->GetCurFilePath()))
-                PostPlayCommand();
-            else
-                StartNextPlayTimer(100);
+            OpenCommandLineFile(m_strCmdLine);
         } else {
             char16_t buffer[1024];
             std::memset(buffer, 0, sizeof buffer);

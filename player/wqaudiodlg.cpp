@@ -25,6 +25,27 @@ CWQAudioDlg::~CWQAudioDlg() {
     }
 }
 
+namespace {
+PlayerObserver& Observer() {
+    static PlayerObserver observer;
+    return observer;
+}
+}  // namespace
+
+void SetPlayerObserver(PlayerObserver observer) {
+    Observer() = std::move(observer);
+}
+
+void CWQAudioDlg::NotifyObserver(PlayerEvent event) {
+    if (Observer()) Observer()(*this, event);
+}
+
+LRESULT CWQAudioDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CDialog::WindowProc(msg, wParam, lParam);
+    NotifyObserver(PlayerEvent::MessageHandled);
+    return result;
+}
+
 BEGIN_MESSAGE_MAP(CWQAudioDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()

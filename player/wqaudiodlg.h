@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -132,6 +133,17 @@ extern UINT WM_WQ_OPTIONUPDATE;   // "WQ:MSG:OPTIONUPDATE"
 LRESULT SendToWindow(LPCWSTR name, LPCWSTR message, WPARAM wParam, LPARAM lParam);
 BOOL PostToWindow(LPCWSTR name, LPCWSTR message, WPARAM wParam, LPARAM lParam);
 
+class CWQAudioDlg;
+
+// What observers outside the player (the desktop's media-player interface)
+// learn: after every message the player window has handled its state may have
+// changed (track, play state, modes, volume, selection), and a seek is told
+// at once, because the position alone does not show it. GUI thread; the
+// observer only reads the player.
+enum class PlayerEvent { MessageHandled, Seeked };
+using PlayerObserver = std::function<void(CWQAudioDlg& player, PlayerEvent event)>;
+void SetPlayerObserver(PlayerObserver observer);
+
 class CWQAudioDlg : public CDialog, public CSpectrumHost {
 public:
     explicit CWQAudioDlg(CWnd* pParent = nullptr);
@@ -158,10 +170,16 @@ public:
     void OnRunState(WPARAM wParam);
     void OnNaviGuide(WPARAM wParam);
     void OnPauseKey();
+    // The progress slider's seek with an exact target: only while a track
+    // plays or is paused; the position display follows at once.
+    BOOL SeekTo(double ms);
 
     // --- settings ---
     BOOL SaveRegistry(UINT nMask);
     BOOL LoadSettings(BOOL bCmdLine);
+    // Opens the folder of `strPath` with that file selected and plays it, as
+    // a start with that file on the command line does.
+    void OpenCommandLineFile(const CString& strPath);
 
     // --- media graph ---
     BOOL InitInterface();
@@ -174,6 +192,9 @@ public:
     double GetDurationMs();
     double GetPositionMs();
     BOOL SetPositionPercent(int nPercent);
+    // An absolute seek to `ms` milliseconds, clamped to the track: what the
+    // progress slider does, to the millisecond instead of the per cent.
+    BOOL SetPositionMs(double ms);
     void Uninitialize();
     // The sound filter's callback: a media streaming thread, never the GUI
     // thread. It only hands the block to the spectrum feed.
@@ -182,6 +203,9 @@ public:
     // --- CDialog ---
     BOOL OnInitDialog() override;
     BOOL DestroyWindow() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Tells the observer (SetPlayerObserver), if any.
+    void NotifyObserver(PlayerEvent event);
 
     // --- CSpectrumHost ---
     BOOL SpectrumIsPlaying() const override { return GetIsPlay(); }

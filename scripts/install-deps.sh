@@ -12,7 +12,8 @@ PACKAGES=(
   libglib2.0-dev libsdl2-dev libfreetype-dev libfontconfig-dev fonts-nanum fonts-dejavu-core
   libjpeg62-turbo-dev libpng-dev libsqlite3-dev sqlite3 libcairo2-dev
   libpulse-dev libcanberra-dev libcanberra-pulse pulseaudio pulseaudio-utils
-  lame ffmpeg mpg123 dbus xvfb xauth python3
+  lame ffmpeg mpg123 dbus xvfb xauth python3 playerctl
+  help2man desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -212,17 +212,56 @@ std::optional<std::string> ToHostPath(std::u16string_view devicePath, bool forWr
     return cur;
 }
 
+namespace {
+
+std::u16string DeviceFormOf(const std::string& relative) {
+    std::u16string out = Utf8ToUtf16(relative);
+    for (auto& c : out) {
+        if (c == u'/') c = u'\\';
+    }
+    return out.empty() ? std::u16string(u"\\") : out;
+}
+
+// `path` (real) seen through a folder linked into the root one or two levels
+// down, such as "SDMMC Card/AUDIO" leading to the user's music folder.
+std::optional<std::u16string> ThroughLinkedFolder(const std::string& root, const std::string& path,
+                                                  const std::string& below, int depth) {
+    DIR* d = opendir(Join(root, below).c_str());
+    if (!d) return std::nullopt;
+    std::vector<std::string> names;
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(d);
+    for (const std::string& name : names) {
+        const std::string relative = below.empty() ? name : below + "/" + name;
+        const std::string entry = Join(root, relative);
+        struct stat st {};
+        if (lstat(entry.c_str(), &st) != 0) continue;
+        if (S_ISLNK(st.st_mode)) {
+            const auto target = RealPath(entry);
+            struct stat ts {};
+            if (target && stat(target->c_str(), &ts) == 0 && S_ISDIR(ts.st_mode) &&
+                IsInside(*target, path))
+                return DeviceFormOf("/" + relative + path.substr(target->size()));
+        } else if (S_ISDIR(st.st_mode) && depth > 1) {
+            if (auto found = ThroughLinkedFolder(root, path, relative, depth - 1)) return found;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<std::u16string> ToDevicePath(const std::string& hostPath) {
     const std::string root = GetRoot();
     if (root.empty()) return std::nullopt;
     const auto real = RealPath(hostPath);
     const std::string path = real ? *real : hostPath;
-    if (!IsInside(root, path)) return std::nullopt;
-    std::u16string out = Utf8ToUtf16(path.substr(root == "/" ? 0 : root.size()));
-    for (auto& c : out) {
-        if (c == u'/') c = u'\\';
-    }
-    return out.empty() ? std::u16string(u"\\") : out;
+    if (IsInside(root, path)) return DeviceFormOf(path.substr(root == "/" ? 0 : root.size()));
+    if (!real) return std::nullopt;
+    return ThroughLinkedFolder(root, path, std::string(), 2);
 }
 
 }  // namespace wq::fs

@@ -49,7 +49,9 @@ PathMode GetPathMode();
 std::optional<std::string> ToHostPath(std::u16string_view devicePath, bool forWrite);
 
 // The inverse for entries below the root: "\SDMMC Card\a.mp3" for
-// "<root>/SDMMC Card/a.mp3"; nullopt for host paths outside the root.
+// "<root>/SDMMC Card/a.mp3". A path outside the root that lies in a folder
+// linked into the root one or two levels down ("SDMMC Card/AUDIO" leading to
+// ~/Music) gets its path through that link. nullopt for other host paths.
 std::optional<std::u16string> ToDevicePath(const std::string& hostPath);
 
 }  // namespace wq::fs

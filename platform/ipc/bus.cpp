@@ -243,6 +243,7 @@ Bus::~Bus() {
                                          [&] { return d.shared->unansweredPosts == 0; });
     }
     d.RunOnBus([&d] {
+        d.UnexportAll();
         while (!d.registrations.empty()) {
             const std::string element = d.registrations.begin()->first;
             d.Unregister(element);

@@ -24,6 +24,7 @@
 
 #include "platform/base/wintypes.h"
 #include "platform/ipc/host.h"
+#include "platform/ipc/objects.h"
 
 extern "C" {
 typedef struct _GVariant GVariant;
@@ -98,6 +99,29 @@ public:
     // `host` on the GUI thread (see automation.h). Only programs started for
     // automation call this; `host` must outlive the bus. Nothing else exports it.
     bool EnableAutomation(AutomationHost& host);
+
+    // Exports an object with the interfaces of `introspectionXml` (one
+    // <node>) at `path`, answered by `handler` (see objects.h), which must
+    // outlive the export. At most `maxQueued` of its calls wait for the GUI
+    // thread at a time. False (and said once) when the XML does not parse or
+    // the path is taken. Not from the bus thread.
+    bool ExportObject(const std::string& path, const std::string& introspectionXml,
+                      ObjectHandler& handler, int maxQueued = 16);
+    // Withdraws the object; no call reaches its handler after this returns.
+    // Not from the bus thread.
+    void UnexportObject(const std::string& path);
+
+    // Asks for a further well-known name without waiting. Requests queue like
+    // window names: when another program owns it, this one gets it as soon
+    // as that one lets go. Released by ReleaseName or when the bus closes.
+    // Any thread.
+    void RequestName(const std::string& name);
+    void ReleaseName(const std::string& name);
+
+    // Emits `signal` of `iface` from the object at `path` to every listener
+    // (`args` a tuple or nullptr; a floating one is consumed). Any thread;
+    // never waits. False when the connection has gone.
+    bool EmitSignal(const std::string& path, const char* iface, const char* signal, GVariant* args);
 
     // Calls `method` of `iface` at `path` (nullptr: the window's own object) in
     // the program behind `id` and waits for the answer as Send does, handling

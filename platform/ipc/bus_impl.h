@@ -51,6 +51,16 @@ struct Shared {
     std::unordered_map<std::string, bool> callers;
 };
 
+// Whether `sender` is a program of this program's user (asked once per
+// sender). Bus thread.
+bool CallerIsSameUser(Shared& shared, const gchar* sender);
+
+// How many calls of one exported object wait for the GUI thread.
+struct ObjectQueue {
+    std::atomic<int> waiting{0};
+    int limit = 16;
+};
+
 // Asks the bus for kForegroundName, taking it from whoever has it. Any thread;
 // does not wait.
 void ClaimForeground(Shared& shared);
@@ -86,8 +96,16 @@ struct Bus::Impl {
 
     guint foregroundWatch = 0;  // NameLost of kForegroundName (bus thread)
 
+    // Further objects (path -> registrations) and names (bus thread).
+    std::map<std::string, std::vector<guint>> objects;
+    std::set<std::string> names;
+
     // Runs `fn` on the bus thread and waits for it. Not from the bus thread.
     void RunOnBus(const std::function<void()>& fn);
+    // Runs `fn` on the bus thread without waiting. Any thread.
+    void InvokeOnBus(std::function<void()> fn);
+    // Bus thread: withdraws every exported object and further name.
+    void UnexportAll();
     void Register(const std::string& element);
     // Exports the window object and asks for its name without queueing; false
     // (and nothing exported) when another program owns the name.

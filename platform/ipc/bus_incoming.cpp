@@ -358,6 +358,10 @@ const GDBusInterfaceVTable* WindowVTable() {
     return &vtable;
 }
 
+bool CallerIsSameUser(Shared& shared, const gchar* sender) {
+    return CallerAllowed(shared, sender);
+}
+
 const GDBusInterfaceVTable* AutomationVTable() {
     static const GDBusInterfaceVTable vtable = {OnAutomationCall, nullptr, nullptr, {}};
     return &vtable;

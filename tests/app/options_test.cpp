@@ -118,6 +118,7 @@ TEST(Options, BadOptionsAndValuesAreRefusedWithOneLine) {
 TEST(Options, TrackArgumentMustBeARegularFileInsideTheRoot) {
     wq::test::TempRoot outside;  // music elsewhere on the host
     const std::string elsewhere = outside.MakeFile("Music/b.mp3", "b");
+    const std::string unlinked = outside.MakeFile("Other/c.mp3", "c");
     wq::test::TempRoot root;
     const std::string a = root.MakeFile("SDMMC Card/AUDIO/a.mp3", "a");
     // The README's set-up: the card's folder is a link to the music folder.
@@ -136,7 +137,10 @@ TEST(Options, TrackArgumentMustBeARegularFileInsideTheRoot) {
         {root.Host("SDMMC Card/Music/b.mp3"), u"\\SDMMC Card\\Music\\b.mp3", nullptr},
         {"SDMMC Card\\AUDIO\\a.mp3", u"SDMMC Card\\AUDIO\\a.mp3", nullptr},
         {"\\sdmmc card\\audio\\A.MP3", u"\\sdmmc card\\audio\\A.MP3", nullptr},
-        {elsewhere, u"", "lies outside the device root"},
+        // A file of the linked music folder, named by its own path, as a file
+        // manager names it.
+        {elsewhere, u"\\SDMMC Card\\Music\\b.mp3", nullptr},
+        {unlinked, u"", "lies outside the device root"},
         {root.Host("SDMMC Card/AUDIO"), u"", "is a folder"},
         {"SDMMC Card\\AUDIO", u"", "is a folder"},
         {root.Host("SDMMC Card/fifo.mp3"), u"", "is not a regular file"},

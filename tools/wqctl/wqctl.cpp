@@ -335,6 +335,7 @@ Options:
   --timeout MS   how long send, raise and automation wait for an answer (5000)
   --to NAME      target window of the shortcuts, tap and drag (WQAudio)
   --help         this text
+  --version      the version of wqctl
 Exit status: 0 done, 1 no such window or no answer, 2 usage error.
 )";
     return out;
@@ -369,6 +370,10 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::fputs(HelpText().c_str(), stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("wqctl %s\n", WQ_VERSION);
             return 0;
         }
         if ((a == "--timeout" || a == "--to") && i + 1 < argc) {

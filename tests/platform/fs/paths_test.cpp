@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/fs/fileapi.h"
 #include "platform/fs/root.h"
@@ -98,6 +99,19 @@ TEST(DevicePaths, ConvertBackToDevicePaths) {
     EXPECT_EQ(wq::fs::ToDevicePath("/etc/passwd"), std::nullopt);
     // A sibling folder whose name merely starts with the root's is outside.
     EXPECT_EQ(wq::fs::ToDevicePath(root.Path() + "x/y"), std::nullopt);
+
+    // A music folder linked in as the card's AUDIO (as the first start does)
+    // is reached through the link; a link deeper down is not looked for.
+    std::string music = root.Path() + "-music-XXXXXX";
+    ASSERT_TRUE(mkdtemp(music.data()));
+    std::filesystem::create_directories(music + "/Album");
+    std::ofstream(music + "/Album/y.mp3") << "";
+    std::filesystem::create_directory_symlink(music, root.Host("SDMMC Card/Music"));
+    std::filesystem::create_directory_symlink(music, root.MakeDir("a/b") + "/deep");
+    EXPECT_EQ(wq::fs::ToDevicePath(music + "/Album/y.mp3"), u"\\SDMMC Card\\Music\\Album\\y.mp3");
+    std::filesystem::remove(root.Host("SDMMC Card/Music"));
+    EXPECT_EQ(wq::fs::ToDevicePath(music + "/Album/y.mp3"), std::nullopt);
+    std::filesystem::remove_all(music);
 }
 
 }  // namespace

@@ -1,0 +1,271 @@
+// The real program's media-player interface against a plain GDBus client on
+// a private bus: calls with wrong signatures and out-of-range values get an
+// error or a clamp and leave the player's state in range, and a burst of a
+// thousand calls leaves the GUI answering. (tests/app/desktop_test.py drives
+// the same interface with playerctl.)
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "tests/support/bus_client.h"
+#include "tests/support/temp_root.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using wq::ipc::test::Client;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kDest = "org.mpris.MediaPlayer2.wqaudio";
+constexpr const char* kPath = "/org/mpris/MediaPlayer2";
+constexpr const char* kRoot = "org.mpris.MediaPlayer2";
+constexpr const char* kPlayer = "org.mpris.MediaPlayer2.Player";
+constexpr const char* kProps = "org.freedesktop.DBus.Properties";
+constexpr const char* kInvalid = "org.freedesktop.DBus.Error.InvalidArgs";
+
+std::string Uri(const std::string& path) {
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    std::string out = uri ? uri : "";
+    g_free(uri);
+    return out;
+}
+
+bool MakeTrack(const std::string& path, int seconds) {
+    const std::string wav = path + ".wav";
+    return wq::test::MakeToneWav(wav, 44100, 2, seconds) &&
+           wq::test::Shell("lame --quiet -b 128 '" + wav + "' '" + path + "'") &&
+           std::filesystem::remove(wav);
+}
+
+class MprisProgram : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_root = new wq::test::TempRoot;
+        const std::string card = s_root->MakeDir("SDMMC Card/AUDIO");
+        ASSERT_TRUE(MakeTrack(card + "/01 One.mp3", 30));
+        ASSERT_TRUE(MakeTrack(card + "/02 Two.mp3", 30));
+        s_root->MakeFile("SDMMC Card/AUDIO/notes.txt", "not music");
+        ASSERT_EQ(mkfifo(s_root->Host("SDMMC Card/AUDIO/pipe.mp3").c_str(), 0644), 0);
+        std::filesystem::create_directory_symlink(WQ_SOURCE_DIR "/skin",
+                                                  s_root->MakeDir("NAND Flash") + "/skin");
+        std::ofstream(s_root->Path() + "-outside.mp3") << "outside the root";
+        s_pid = fork();
+        if (s_pid == 0) {
+            // GLib's one-time allocations match the leak suppressions only
+            // with full stack unwinding.
+            if (const char* asan = getenv("ASAN_OPTIONS"))
+                setenv(
+                    "ASAN_OPTIONS",
+                    (std::string(asan) + ":fast_unwind_on_malloc=0:malloc_context_size=8").c_str(),
+                    1);
+            execl(WQAUDIO_PATH, "wqaudio", "--headless", "--audio-sink", "null", "--automation",
+                  "--root", s_root->Path().c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_GT(s_pid, 0);
+    }
+    static void TearDownTestSuite() {
+        if (s_pid > 0) {
+            Client client;
+            client.Call(kDest, kPath, kRoot, "Quit");
+            // Quit is the orderly close: the player ends by itself, with status 0.
+            const auto deadline = Clock::now() + 20s;
+            int status = -1;
+            while (waitpid(s_pid, &status, WNOHANG) == 0) {
+                if (Clock::now() > deadline) {
+                    kill(s_pid, SIGKILL);
+                    waitpid(s_pid, &status, 0);
+                    ADD_FAILURE() << "Quit did not end the player";
+                    break;
+                }
+                std::this_thread::sleep_for(50ms);
+            }
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        }
+        std::filesystem::remove(s_root->Path() + "-outside.mp3");
+        delete s_root;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(client.Connected());
+        ASSERT_TRUE(client.Pump([&] { return Get("CanPlay") == "<true>"; }, 30s))
+            << "the player did not come up on the bus";
+    }
+
+    std::string Get(const char* name, const char* iface = kPlayer) {
+        std::string v =
+            client.Call(kDest, kPath, kProps, "Get", g_variant_new("(ss)", iface, name));
+        // "(<'Playing'>,)" -> "<'Playing'>"
+        return v.size() > 3 && v.front() == '(' ? v.substr(1, v.size() - 3) : v;
+    }
+    std::string Set(const char* name, GVariant* value) {
+        return client.Call(kDest, kPath, kProps, "Set",
+                           g_variant_new("(ssv)", kPlayer, name, value));
+    }
+    std::string Player(const char* method, GVariant* args = nullptr) {
+        return client.Call(kDest, kPath, kPlayer, method, args);
+    }
+    double PositionSeconds() {
+        const std::string v = Get("Position");  // "<int64 1234>"
+        return std::stod(v.substr(v.find(' ') + 1)) / 1e6;
+    }
+    std::string TrackId() {
+        const std::string m = Get("Metadata");
+        const auto at = m.find("objectpath '") + 12;
+        return m.substr(at, m.find('\'', at) - at);
+    }
+    bool WaitFor(const char* name, const std::string& value) {
+        return client.Pump([&] { return Get(name) == value; }, 10s);
+    }
+    std::string PlayerProperties() {
+        std::string all =
+            client.Call(kDest, kPath, kProps, "GetAll", g_variant_new("(s)", kPlayer));
+        const auto at = all.find("'Position'");
+        return at == std::string::npos ? all : all.erase(at, all.find(">", at) - at);
+    }
+
+    static wq::test::TempRoot* s_root;
+    static pid_t s_pid;
+    Client client;
+};
+
+wq::test::TempRoot* MprisProgram::s_root = nullptr;
+pid_t MprisProgram::s_pid = -1;
+
+TEST_F(MprisProgram, CallsWithWrongSignaturesAreRefusedAndChangeNothing) {
+    const std::string before = PlayerProperties();
+    const std::pair<const char*, GVariant*> wrong[] = {
+        {"Seek", g_variant_new("(s)", "10")},
+        {"Seek", g_variant_new("(xx)", gint64{1}, gint64{2})},
+        {"SetPosition", g_variant_new("(sx)", "/org/x", gint64{1})},
+        {"OpenUri", g_variant_new("(i)", 1)},
+        {"Next", g_variant_new("(b)", TRUE)},
+    };
+    for (const auto& [method, args] : wrong) EXPECT_EQ(Player(method, args), kInvalid) << method;
+    EXPECT_EQ(Set("Volume", g_variant_new_string("loud")), kInvalid);
+    EXPECT_EQ(Set("LoopStatus", g_variant_new_int32(1)), kInvalid);
+    EXPECT_EQ(Set("Shuffle", g_variant_new_string("yes")), kInvalid);
+    EXPECT_EQ(Set("PlaybackStatus", g_variant_new_string("Playing")), kInvalid);
+    EXPECT_EQ(client.Call(kDest, kPath, kPlayer, "Explode"),
+              "org.freedesktop.DBus.Error.UnknownMethod");
+    EXPECT_EQ(PlayerProperties(), before);
+}
+
+TEST_F(MprisProgram, OutOfRangeValuesAreClampedOrRefusedAndTheStateStaysInRange) {
+    const std::string one = Uri(s_root->Host("SDMMC Card/AUDIO/01 One.mp3"));
+    EXPECT_EQ(Player("OpenUri", g_variant_new("(s)", one.c_str())), "()");
+    ASSERT_TRUE(WaitFor("PlaybackStatus", "<'Playing'>"));
+    const std::string id = TrackId();
+
+    EXPECT_EQ(Set("Volume", g_variant_new_double(std::nan(""))), kInvalid);
+    EXPECT_EQ(Set("Volume", g_variant_new_double(-1)), "()");
+    EXPECT_EQ(Get("Volume"), "<0.0>");
+    EXPECT_EQ(Set("Volume", g_variant_new_double(10)), "()");
+    EXPECT_EQ(Get("Volume"), "<1.0>");
+    EXPECT_EQ(Set("LoopStatus", g_variant_new_string("Bogus")), kInvalid);
+    EXPECT_EQ(Get("LoopStatus"), "<'Playlist'>");
+    EXPECT_EQ(Set("Rate", g_variant_new_double(0.5)), kInvalid);
+    EXPECT_EQ(Get("Rate"), "<1.0>");
+
+    // SetPosition beyond the end, before the start or for another track: ignored.
+    EXPECT_EQ(Player("SetPosition", g_variant_new("(ox)", id.c_str(), gint64{10'000'000})), "()");
+    EXPECT_NEAR(PositionSeconds(), 10.0, 0.5);
+    for (gint64 bad : {gint64{-1}, gint64{31'000'000}, INT64_MAX})
+        EXPECT_EQ(Player("SetPosition", g_variant_new("(ox)", id.c_str(), bad)), "()");
+    EXPECT_EQ(Player("SetPosition", g_variant_new("(ox)", "/org/wqaudio/Track/t0", gint64{1})),
+              "()");
+    EXPECT_NEAR(PositionSeconds(), 10.0, 1.0);
+    // Seek by -2^62 stops at the start; by +2^62 it is the next track.
+    EXPECT_EQ(Player("Seek", g_variant_new("(x)", -(gint64{1} << 62))), "()");
+    EXPECT_LT(PositionSeconds(), 1.0);
+    EXPECT_EQ(Player("Seek", g_variant_new("(x)", INT64_MIN)), "()");
+    EXPECT_LT(PositionSeconds(), 1.0);
+    EXPECT_EQ(Player("Seek", g_variant_new("(x)", gint64{1} << 62)), "()");
+    EXPECT_TRUE(client.Pump([&] { return TrackId() != id; }, 10s));
+    EXPECT_NE(Get("Metadata").find("02%20Two.mp3"), std::string::npos);
+    EXPECT_EQ(Get("PlaybackStatus"), "<'Playing'>");
+
+    // OpenUri: only regular MP3 and WMA files inside the device root.
+    const std::string inside = Uri(s_root->Host("SDMMC Card/AUDIO")) + "/";
+    const std::string refused[] = {
+        "http://example.com/x.mp3",
+        inside + "pipe.mp3",
+        inside + "notes.txt",
+        inside,
+        inside + "missing.mp3",
+        Uri(s_root->Path() + "-outside.mp3"),
+        "file:///" + std::string(100 * 1024, 'a') + ".mp3",
+    };
+    for (const std::string& uri : refused)
+        EXPECT_EQ(Player("OpenUri", g_variant_new("(s)", uri.c_str())), kInvalid)
+            << uri.substr(0, 80);
+    EXPECT_NE(Get("Metadata").find("02%20Two.mp3"), std::string::npos);
+    EXPECT_EQ(Get("PlaybackStatus"), "<'Playing'>");
+}
+
+TEST_F(MprisProgram, AThousandCallsInABurstLeaveTheGuiAnswering) {
+    Client flood;
+    const char* methods[] = {"PlayPause", "Next", "Previous", "Stop", "Play"};
+    for (int i = 0; i < 1000; ++i) {
+        if (i % 4 == 3)
+            flood.Start(
+                kDest, kPath, kProps, "Set",
+                g_variant_new("(ssv)", kPlayer, "Volume", g_variant_new_double(i / 1000.0)));
+        else if (i % 4 == 2)
+            flood.Start(kDest, kPath, kPlayer, "Seek", g_variant_new("(x)", gint64{i} * 1000));
+        else
+            flood.Start(kDest, kPath, kPlayer, methods[i % 5]);
+    }
+    // Meanwhile another program's question waits only for the bus thread to
+    // work through the calls ahead of it, each answered or refused at once:
+    // the bus thread never waits for the GUI thread.
+    auto ms = [](Clock::duration d) {
+        return static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+    };
+    const auto started = Clock::now();
+    EXPECT_NE(Get("PlaybackStatus").find('<'), std::string::npos);
+    const auto property = Clock::now() - started;
+    EXPECT_LT(property, 10s);
+
+    ASSERT_TRUE(flood.Pump([&] { return flood.AllAnswered(); }, 60s));
+    int done = 0, busy = 0;
+    for (const std::string& a : flood.Answers()) {
+        done += a == "()";
+        busy += a == "org.wqaudio.Error.Busy";
+    }
+    EXPECT_EQ(done + busy, 1000) << "every call answered, none failed otherwise";
+    // Only a few calls at a time reach the GUI thread; it answers the window's
+    // state and the next command within a moment.
+    EXPECT_GT(busy, 500) << "a track change alone holds the GUI thread for 50 ms";
+    const auto asked = Clock::now();
+    EXPECT_EQ(client
+                  .Call("org.wqaudio.Window.wqaudio", "/org/wqaudio/Automation",
+                        "org.wqaudio.Automation", "State", g_variant_new("(s)", "WQAudio"))
+                  .rfind("('{", 0),
+              0u);
+    const auto state = Clock::now() - asked;
+    EXPECT_LT(state, 1s);
+    const auto stop = Clock::now();
+    EXPECT_EQ(Player("Stop"), "()");
+    EXPECT_LT(Clock::now() - stop, 1s);
+    std::printf(
+        "burst: %d of 1000 calls reached the GUI thread; a property was answered after %lld "
+        "ms, then the window's state in %lld ms\n",
+        done, ms(property), ms(state));
+    EXPECT_EQ(Get("PlaybackStatus"), "<'Stopped'>");
+    const std::string volume = Get("Volume");
+    const double v = std::stod(volume.substr(1));
+    EXPECT_TRUE(v >= 0.0 && v <= 1.0) << volume;
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// What the desktop's interfaces use of the player, on the virtual clock: the
+// observer hook, the exact seek, opening a file as a start with it would, and
+// the keyboard's media keys.
+#include <cmath>
+
+#include "app/keys.h"
+#include "platform/win/presenter.h"
+#include "tests/player/player_fixture.h"
+
+namespace {
+
+using DesktopTest = PlayerTest;
+const std::u16string kCard = u"SDMMC Card\\AUDIO\\";
+
+struct Recorder {
+    std::vector<PlayerEvent> events;
+    int seekedAt = -1;  // index of the first Seeked
+    void Install() {
+        SetPlayerObserver([this](CWQAudioDlg&, PlayerEvent e) {
+            if (e == PlayerEvent::Seeked && seekedAt < 0)
+                seekedAt = static_cast<int>(events.size());
+            events.push_back(e);
+        });
+    }
+    ~Recorder() { SetPlayerObserver(nullptr); }
+};
+
+TEST_F(DesktopTest, TheObserverHearsEveryMessageAndEachSeekAtOnce) {
+    Recorder recorder;
+    recorder.Install();
+    graphs.defaultMs = 200000;
+    StartPlayer();
+    ASSERT_FALSE(recorder.events.empty()) << "start-up's messages were heard";
+    EXPECT_EQ(recorder.seekedAt, -1);
+    DoubleTap(u"b.mp3");
+    ASSERT_EQ(player->m_nPlayState, 0);
+
+    // The slider's seek: Seeked first, inside the handler, then the message.
+    recorder.events.clear();
+    player->m_pSliderPos->SetPos(24);
+    Command(IDC_SLIDER_PLAYPOS, SKIN_CODE_SET);
+    EXPECT_EQ(graphs.Last("seek"), "seek 50000");
+    ASSERT_EQ(recorder.seekedAt, 0);
+    EXPECT_EQ(recorder.events.back(), PlayerEvent::MessageHandled);
+}
+
+TEST_F(DesktopTest, SeekToIsExactClampedAndOnlyWhileATrackPlaysOrPauses) {
+    graphs.defaultMs = 200000;
+    StartPlayer();
+    Select(u"b.mp3");
+    EXPECT_FALSE(player->SeekTo(4321)) << "stopped: the slider would not move either";
+    EXPECT_EQ(graphs.Count("seek 4321"), 0);
+    DoubleTap(u"b.mp3");
+    EXPECT_TRUE(player->SeekTo(4321.7));
+    EXPECT_EQ(graphs.Last("seek"), "seek 4321");
+    EXPECT_NE(player->m_nPosTimer, 0u) << "the display follows at once";
+    player->SeekTo(1e300);
+    EXPECT_EQ(graphs.Last("seek"), "seek 200000");
+    player->SeekTo(-5);
+    EXPECT_EQ(graphs.Last("seek"), "seek 0");
+    player->SeekTo(std::nan(""));
+    EXPECT_EQ(graphs.Last("seek"), "seek 0");
+    Command(IDC_BTN_PLAY);  // paused: still seeks
+    ASSERT_EQ(player->m_nPlayState, 1);
+    EXPECT_TRUE(player->SeekTo(9000));
+    EXPECT_EQ(graphs.Last("seek"), "seek 9000");
+}
+
+TEST_F(DesktopTest, OpeningAFileWhilePlayingShowsItsFolderAndPlaysIt) {
+    root.MakeFile("SDMMC Card/AUDIO/Live/d.mp3");
+    StartPlayer();
+    DoubleTap(u"a.mp3");
+    ASSERT_EQ(LoadedName(), "a.mp3");
+    player->OpenCommandLineFile(CString(kCard + u"Live\\d.mp3"));
+    Run(50);
+    EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard + u"Live\\");
+    EXPECT_EQ(LoadedName(), "d.mp3");
+    EXPECT_EQ(player->m_nPlayState, 0);
+    EXPECT_EQ(Selection(), RowOf(u"d.mp3"));
+}
+
+TEST_F(DesktopTest, MediaKeysPressThePlayersButtons) {
+    wq::app::InstallKeyboard();
+    StartPlayer();
+    Select(u"a.mp3");
+    wq::win::DeliverKey("AudioPlay", true);
+    Run(50);
+    EXPECT_EQ(LoadedName(), "a.mp3");
+    EXPECT_EQ(player->m_nPlayState, 0);
+    wq::win::DeliverKey("AudioNext", false);  // only presses count
+    EXPECT_EQ(LoadedName(), "a.mp3");
+    wq::win::DeliverKey("AudioNext", true);
+    EXPECT_EQ(LoadedName(), "b.mp3");
+    wq::win::DeliverKey("AudioPrev", true);
+    EXPECT_EQ(LoadedName(), "a.mp3");
+    EXPECT_EQ(player->m_nPlayState, 0);
+    wq::win::DeliverKey("AudioPlay", true);
+    EXPECT_EQ(player->m_nPlayState, 1);
+    wq::win::DeliverKey("AudioStop", true);
+    EXPECT_EQ(player->m_nPlayState, 2);
+    wq::win::SetKeyHook(nullptr);
+}
+
+}  // namespace
