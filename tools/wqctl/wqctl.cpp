@@ -37,7 +37,7 @@ struct Named {
     UINT number;
 };
 constexpr Named kNumbers[] = {
-    {"WM_CLOSE", WM_CLOSE}, {"WM_COMMAND", WM_COMMAND}, {"WM_USER", WM_USER}};
+    {"WM_NULL", WM_NULL}, {"WM_CLOSE", WM_CLOSE}, {"WM_COMMAND", WM_COMMAND}};
 
 std::atomic<bool> g_stop{false};
 
@@ -300,8 +300,8 @@ std::string HelpText() {
 
 Talks to the windows of wqaudio and its sibling programs over the D-Bus
 session bus (see docs/ipc.md). Window names compare case-insensitively.
-MSG is a number below 0xC000 (decimal or 0x...), one of WM_CLOSE, WM_COMMAND,
-WM_USER, or a registered message name such as WQ:MSG:KEYDOWN. WPARAM and
+MSG is a number below 0xC000 (decimal or 0x...), one of WM_NULL, WM_CLOSE,
+WM_COMMAND, or a registered message name such as WQ:MSG:KEYDOWN. WPARAM and
 LPARAM are decimal or 0x... numbers and default to 0; LPARAM may be negative.
 )";
     constexpr size_t kColumn = 35;
@@ -332,7 +332,7 @@ LPARAM are decimal or 0x... numbers and default to 0; LPARAM may be negative.
                                      wqctl pause
 
 Options:
-  --timeout MS   how long send, raise and automation wait for an answer (5000)
+  --timeout MS   how long send, raise and automation wait for an answer (1000)
   --to NAME      target window of the shortcuts, tap and drag (WQAudio)
   --help         this text
 Exit status: 0 done, 1 no such window or no answer, 2 usage error.
