@@ -332,7 +332,7 @@ LPARAM are decimal or 0x... numbers and default to 0; LPARAM may be negative.
                                      wqctl pause
 
 Options:
-  --timeout MS   how long send, raise and automation wait for an answer (1000)
+  --timeout MS   how long send, raise and automation wait for an answer (5000)
   --to NAME      target window of the shortcuts, tap and drag (WQAudio)
   --help         this text
 Exit status: 0 done, 1 no such window or no answer, 2 usage error.
@@ -364,6 +364,9 @@ int Run(Context& c, const Args& all) {
 int main(int argc, char** argv) {
     Context c;
     wq::ipc::BusOptions options;
+    // A tool at a terminal or in a script has no window to keep answering, so
+    // it waits longer than a program's GUI thread may.
+    options.sendTimeoutMs = 5000;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
