@@ -67,10 +67,27 @@ struct CallStart {
     std::shared_ptr<Shared> shared;
 };
 
+// Bus thread: a peer that lets a call time out is silent until it answers one.
+void NoteAnswer(Shared& shared, const std::string& peer, GVariant* reply, const GError* error) {
+    const bool timedOut = !reply && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT);
+    if (!reply && !timedOut) return;
+    std::lock_guard lock(shared.silentMutex);
+    if (timedOut)
+        shared.silent.insert(peer);
+    else
+        shared.silent.erase(peer);
+}
+
+void MarkSilent(Shared& shared, const std::string& peer) {
+    std::lock_guard lock(shared.silentMutex);
+    shared.silent.insert(peer);
+}
+
 void OnCallDone(GObject* source, GAsyncResult* result, gpointer data) {
     std::unique_ptr<CallStart> start(static_cast<CallStart*>(data));
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+    NoteAnswer(*start->shared, start->dest, reply, error);
     {
         std::lock_guard lock(start->pending->mutex);
         start->pending->reply = reply;
@@ -177,16 +194,27 @@ void SetSayHook(std::function<void(const std::string& text)> hook) {
     g_say = std::move(hook);
 }
 
-void SayOnce(const std::string& text) {
-    static std::set<std::string> said;
-    std::lock_guard lock(g_sayMutex);
-    if (!said.insert(text).second) return;
+namespace {
+// With g_sayMutex held.
+void SayLocked(const std::string& text) {
     if (g_say) {
         g_say(text);
         return;
     }
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
+}
+}  // namespace
+
+void SayOnce(const std::string& text) {
+    static std::set<std::string> said;
+    std::lock_guard lock(g_sayMutex);
+    if (said.insert(text).second) SayLocked(text);
+}
+
+void Say(const std::string& text) {
+    std::lock_guard lock(g_sayMutex);
+    SayLocked(text);
 }
 
 std::unique_ptr<Bus> Bus::Create(Host& host, BusOptions options) {
@@ -493,8 +521,19 @@ GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const
         iface,          method,  replyType,
         args,           timeout, pending,
         d.shared};
+    bool silent = false;
+    {
+        std::lock_guard lock(d.shared->silentMutex);
+        silent = d.shared->silent.count(owner) != 0;
+    }
     HandOver(start);
     g_main_context_invoke(d.context, StartCall, start);
+    // The call still goes out (in order with this program's other calls) and
+    // its answer, should one come, makes the peer one to wait for again.
+    if (silent) {
+        if (error) *error = "the program has not answered an earlier call";
+        return nullptr;
+    }
     // The bus itself gives up after `timeout`; the margin covers its reply.
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout + 1000);
@@ -504,6 +543,7 @@ GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const
         std::unique_lock lock(pending->mutex);
         if (!pending->finished.wait_until(lock, deadline, [&] { return pending->done; })) {
             if (error) *error = "no answer in time";
+            MarkSilent(*d.shared, owner);
             return nullptr;
         }
         if (!pending->reply && error) *error = pending->error;
@@ -518,6 +558,7 @@ GVariant* Bus::Call(std::uint64_t id, const char* path, const char* iface, const
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             if (error) *error = "no answer in time";
+            MarkSilent(*d.shared, owner);
             return nullptr;
         }
         host->WaitForSentTasks(static_cast<DWORD>(std::min<long long>(left.count(), 100)));

@@ -34,7 +34,11 @@ namespace wq::ipc {
 
 struct BusOptions {
     // How long Send and BringToFront wait for the other program's GUI thread.
-    DWORD sendTimeoutMs = 5000;
+    // Our programs never need a sent message's result in a hurry, and the GUI
+    // thread must not hang on another program: a peer that does not answer in
+    // time is given up on, and later sends to it are not waited for until it
+    // answers one of them (the messages are still delivered, in order).
+    DWORD sendTimeoutMs = 1000;
     // Incoming messages accepted but not yet run by the GUI thread; beyond this
     // a sent message is refused (its sender sees 0) and a posted one dropped.
     int maxPending = 256;
@@ -62,7 +66,8 @@ public:
     std::uint64_t Find(std::u16string_view name);
     // Sends and waits for the handler's result, handling messages sent to this
     // program meanwhile; *delivered is false (and 0 returned) when the other
-    // program does not answer within BusOptions::sendTimeoutMs.
+    // program does not answer within BusOptions::sendTimeoutMs, and at once
+    // when it has let an earlier call time out and not answered one since.
     LRESULT Send(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam, bool* delivered);
     // Queues the message and returns at once; order per sender is kept.
     bool Post(std::uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -49,6 +50,18 @@ struct Shared {
 
     // Bus thread only: sender unique name -> same user as this program.
     std::unordered_map<std::string, bool> callers;
+    // Bus thread only: the distinct registered names each sender has sent
+    // (bus_incoming.cpp keeps each sender to a small quota), and how many
+    // calls were refused.
+    std::unordered_map<std::string, std::unordered_set<std::u16string>> namesBySender;
+    unsigned long refusals = 0;
+
+    // Programs that let a call of ours time out and have not answered one
+    // since, by unique name. A send to one of them is still made but not
+    // waited for, so a hung peer costs the sender one timeout, not one per
+    // message. Any thread.
+    std::mutex silentMutex;
+    std::set<std::string> silent;
 };
 
 // Whether `sender` is a program of this program's user (asked once per
@@ -60,6 +73,10 @@ struct ObjectQueue {
     std::atomic<int> waiting{0};
     int limit = 16;
 };
+
+// Says `text` on the program's debug output every time (SayOnce says each
+// distinct text once). Any thread.
+void Say(const std::string& text);
 
 // Asks the bus for kForegroundName, taking it from whoever has it. Any thread;
 // does not wait.
@@ -117,8 +134,11 @@ struct Bus::Impl {
 // Bus thread: checks and converts the arguments of an incoming SendMessage or
 // PostMessage (byName: "(stx)") or SendNumber or PostNumber ("(utx)") call,
 // as the bus delivers them after matching the method's signature. False with
-// the reason for the caller's error reply in *why when the call is refused.
-bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why);
+// the reason for the caller's error reply in *why, and its D-Bus error name in
+// *error, when the call is refused: numbers off the allow-list of
+// bus_incoming.cpp give org.wqaudio.Error.NotAllowed, malformed ones InvalidArgs.
+bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why,
+                 const char** error = nullptr);
 
 // Introspection data of the two interfaces (parsed once, never freed).
 GDBusInterfaceInfo* WindowInterfaceInfo();

@@ -4,7 +4,10 @@
 // the sender never waits). Nothing here touches a window.
 #include <unistd.h>
 
+#include <cstring>
 #include <functional>
+#include <initializer_list>
+#include <string>
 
 #include "platform/base/utf.h"
 #include "platform/ipc/bus_impl.h"
@@ -62,6 +65,45 @@ constexpr const char* kAutomationXml =
 // Registered names longer than this are refused: no program registers such
 // names, and each distinct name costs the receiver a message id for good.
 constexpr size_t kMaxMessageName = 255;
+constexpr const char* kInvalidArgs = "org.freedesktop.DBus.Error.InvalidArgs";
+constexpr const char* kNotAllowed = "org.wqaudio.Error.NotAllowed";
+// A name of 255 UTF-16 units is at most this many UTF-8 bytes (a unit below
+// U+10000 takes up to 3 bytes, a surrogate pair 4 bytes for 2 units). Longer
+// text is refused before it is converted, so a huge name costs no copy.
+constexpr size_t kMaxMessageNameBytes = kMaxMessageName * 3;
+// Distinct registered names one sender may send. Our programs use about ten;
+// the quota keeps a sender from growing the receiver's name tables.
+constexpr size_t kNamesPerSender = 64;
+// Pen coordinates from automation: the window system carries them as 16-bit
+// numbers, and a drag between the extremes stays a bounded number of moves.
+constexpr gint32 kMaxCoordinate = 32767;
+
+// The numbered messages another program may send or post. None of them
+// carries a pointer: everything else by number (WM_SETTEXT, WM_GETTEXT,
+// WM_INITDIALOG, list-box messages, ...) would let the sender name an address
+// in this program, so it is refused. Siblings speak through registered names;
+// by number they only close a window, press its buttons, send keys, activate
+// it or ping it.
+struct AllowedNumber {
+    UINT number;
+    bool clearLParam;  // lParam is a window handle of the sender: meaningless here
+};
+constexpr AllowedNumber kAllowedNumbers[] = {
+    {WM_NULL, false},     // a ping: does nothing, answers 0
+    {WM_ACTIVATE, true},  // wParam: WA_ACTIVE etc.; lParam (the other window) cleared
+    {WM_CLOSE, false},    // a second copy closes the first
+    {WM_KEYDOWN, false},  // virtual key and repeat count
+    {WM_KEYUP, false},    //
+    {WM_COMMAND, false},  // control id and notification code; lParam is never followed
+};
+
+// The positioning bits BringToFront passes on. The window is never moved,
+// sized or hidden from outside: SWP_NOSIZE and SWP_NOMOVE are always set, and
+// SWP_HIDEWINDOW and the rest are dropped.
+constexpr UINT kSwpNoSize = 0x0001, kSwpNoMove = 0x0002, kSwpNoZOrder = 0x0004,
+               kSwpNoActivate = 0x0010, kSwpShowWindow = 0x0040;
+constexpr UINT kFrontFlagsKept = kSwpNoZOrder | kSwpNoActivate | kSwpShowWindow;
+constexpr UINT kFrontFlagsForced = kSwpNoSize | kSwpNoMove;
 
 GDBusInterfaceInfo* ParseInterface(const char* xml) {
     GError* error = nullptr;
@@ -136,6 +178,27 @@ bool CallerAllowed(Shared& shared, const gchar* sender) {
     return allowed;
 }
 
+// Bus thread. Says why a call was refused on the program's debug output: one
+// line per refusal for the first hundred, then one per thousand, so that a
+// flood cannot flood the output too.
+void NoteRefusal(Shared& shared, const std::string& text) {
+    ++shared.refusals;
+    if (shared.refusals > 100 && shared.refusals % 1000 != 0) return;
+    Say("desktop bus: refused " + text + " (" + std::to_string(shared.refusals) +
+        " calls refused so far)");
+}
+
+// Bus thread. True when `sender` may send the registered name: a name it sent
+// before, or a new one within its quota of kNamesPerSender distinct names.
+bool WithinNameQuota(Shared& shared, const gchar* sender, const std::u16string& name) {
+    if (shared.namesBySender.size() > 512) shared.namesBySender.clear();
+    auto& names = shared.namesBySender[sender];
+    if (names.count(name)) return true;
+    if (names.size() >= kNamesPerSender) return false;
+    names.insert(name);
+    return true;
+}
+
 // GUI thread: the first live window published under `element`.
 HWND WindowFor(Shared& shared, const std::string& element) {
     std::lock_guard lock(shared.mutex);
@@ -145,12 +208,19 @@ HWND WindowFor(Shared& shared, const std::string& element) {
 
 }  // namespace
 
-bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why) {
+bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why, const char** error) {
+    const char* ignored = nullptr;
+    if (!error) error = &ignored;
+    *error = kInvalidArgs;
     guint64 wParam = 0;
     gint64 lParam = 0;
     if (byName) {
         const gchar* name = nullptr;
         g_variant_get(params, "(&stx)", &name, &wParam, &lParam);
+        if (strnlen(name, kMaxMessageNameBytes + 1) > kMaxMessageNameBytes) {
+            *why = "a registered message name has 1 to 255 characters";
+            return false;
+        }
         m.name = Utf8ToUtf16(name);
         if (m.name.empty() || m.name.size() > kMaxMessageName) {
             *why = "a registered message name has 1 to 255 characters";
@@ -166,12 +236,24 @@ bool ReadMessage(GVariant* params, bool byName, Message& m, const char** why) {
         guint32 number = 0;
         g_variant_get(params, "(utx)", &number, &wParam, &lParam);
         if (number >= 0xC000) {
+            *error = kNotAllowed;
             *why =
                 "registered messages (0xC000 and up) travel by name: use SendMessage or "
                 "PostMessage";
             return false;
         }
+        const AllowedNumber* allowed = nullptr;
+        for (const AllowedNumber& a : kAllowedNumbers)
+            if (a.number == number) allowed = &a;
+        if (!allowed) {
+            *error = kNotAllowed;
+            *why =
+                "this message number is not accepted from other programs (allowed: WM_NULL, "
+                "WM_ACTIVATE, WM_CLOSE, WM_KEYDOWN, WM_KEYUP, WM_COMMAND; others travel by name)";
+            return false;
+        }
         m.number = number;
+        if (allowed->clearLParam) lParam = 0;
     }
     m.wParam = static_cast<WPARAM>(wParam);
     m.lParam = static_cast<LPARAM>(lParam);
@@ -232,21 +314,36 @@ void OnWindowCall(GDBusConnection*, const gchar* sender, const gchar*, const gch
     }
     const std::string element = object->element;
     if (entry->kind == Kind::Front) {
-        guint32 flags = 0;
-        g_variant_get(params, "(u)", &flags);
+        guint32 asked = 0;
+        g_variant_get(params, "(u)", &asked);
+        const guint32 flags = (asked & kFrontFlagsKept) | kFrontFlagsForced;
         SendToGui(shared, invocation, [shared, element, flags]() -> GVariant* {
             HWND hwnd = WindowFor(*shared, element);
             const bool done = hwnd && shared->host.load()->BringToFront(hwnd, flags);
             // Brought forward and activated: this program is now the one in front.
-            if (done && !(flags & 0x0010 /* SWP_NOACTIVATE */)) ClaimForeground(*shared);
+            if (done && !(flags & kSwpNoActivate)) ClaimForeground(*shared);
             return g_variant_new("(b)", done);
         });
         return;
     }
     Message m;
     const char* why = "";
-    if (!ReadMessage(params, entry->byName, m, &why)) {
-        Refuse(invocation, "org.freedesktop.DBus.Error.InvalidArgs", why);
+    const char* error = kInvalidArgs;
+    if (!ReadMessage(params, entry->byName, m, &why, &error)) {
+        if (!entry->byName) {
+            guint32 number = 0;
+            g_variant_get_child(params, 0, "u", &number);
+            NoteRefusal(*shared, "message number " + std::to_string(number) + " from " + sender +
+                                     ": " + why);
+        }
+        Refuse(invocation, error, why);
+        return;
+    }
+    if (entry->byName && !WithinNameQuota(*shared, sender, m.name)) {
+        NoteRefusal(*shared, std::string("a new message name from ") + sender +
+                                 ": more than 64 distinct names from one program");
+        Refuse(invocation, "org.wqaudio.Error.TooManyNames",
+               "a program may send at most 64 distinct message names");
         return;
     }
     if (entry->kind == Kind::Send) {
@@ -291,6 +388,14 @@ GVariant* OnWindowProperty(GDBusConnection*, const gchar*, const gchar*, const g
     return g_variant_new_string(Utf16ToUtf8(it->second.front().name).c_str());
 }
 
+constexpr const char* kCoordinateRange = "pen coordinates lie between -32768 and 32767";
+
+bool OnScreen(std::initializer_list<gint32> coordinates) {
+    for (gint32 c : coordinates)
+        if (c < -kMaxCoordinate - 1 || c > kMaxCoordinate) return false;
+    return true;
+}
+
 void OnAutomationCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
                       const gchar* method, GVariant* params, GDBusMethodInvocation* invocation,
                       gpointer userData) {
@@ -307,12 +412,20 @@ void OnAutomationCall(GDBusConnection*, const gchar* sender, const gchar*, const
     if (g_strcmp0(method, "Tap") == 0) {
         gint32 x = 0, y = 0;
         g_variant_get(params, "(&sii)", &window, &x, &y);
+        if (!OnScreen({x, y})) {
+            Refuse(invocation, kInvalidArgs, kCoordinateRange);
+            return;
+        }
         work = [automation, name = Utf8ToUtf16(window), x, y]() -> GVariant* {
             return g_variant_new("(b)", automation->Tap(name, POINT{x, y}));
         };
     } else if (g_strcmp0(method, "Drag") == 0) {
         gint32 x1 = 0, y1 = 0, x2 = 0, y2 = 0;
         g_variant_get(params, "(&siiii)", &window, &x1, &y1, &x2, &y2);
+        if (!OnScreen({x1, y1, x2, y2})) {
+            Refuse(invocation, kInvalidArgs, kCoordinateRange);
+            return;
+        }
         work = [automation, name = Utf8ToUtf16(window), x1, y1, x2, y2]() -> GVariant* {
             return g_variant_new("(b)", automation->Drag(name, POINT{x1, y1}, POINT{x2, y2}));
         };

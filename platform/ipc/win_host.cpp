@@ -21,9 +21,10 @@ bool WinHost::OnGuiThread() {
 
 LRESULT WinHost::Deliver(HWND hwnd, const Message& m) {
     if (!IsWindow(hwnd)) return 0;
-    // Each name costs an id for the life of the program; the bus only lets
-    // through short printable names, so the table cannot be flooded with junk.
-    const UINT msg = m.name.empty() ? m.number : RegisterWindowMessageW(m.name.c_str());
+    // A name this program has not registered has no handler here, so it is
+    // answered 0 without taking an id: the table's 16,384 ids stay for the
+    // program's own names however many names other programs send.
+    const UINT msg = m.name.empty() ? m.number : wq::win::FindRegisteredMessage(m.name);
     if (msg == 0 && !m.name.empty()) return 0;
     return SendMessageW(hwnd, msg, m.wParam, m.lParam);
 }

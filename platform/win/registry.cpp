@@ -51,6 +51,15 @@ std::u16string_view GetRegisteredMessageName(UINT msg) {
     return r.names[msg - 0xC000];
 }
 
+UINT FindRegisteredMessage(std::u16string_view name) {
+    if (name.empty()) return 0;
+    Registry& r = TheRegistry();
+    const std::u16string key = wq::FoldCase(name);
+    std::lock_guard<std::mutex> lock(r.mutex);
+    auto it = r.byName.find(key);
+    return it == r.byName.end() ? 0 : it->second;
+}
+
 void SetRemoteWindows(RemoteWindows* remote) {
     using namespace detail;
     State& s = S();

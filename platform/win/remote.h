@@ -66,5 +66,9 @@ RemoteWindows* GetRemoteWindows();
 
 // The name of a registered message id, empty when `msg` is not registered.
 std::u16string_view GetRegisteredMessageName(UINT msg);
+// The id of a name this program has registered, 0 when it has not. Never
+// registers: a message from another program uses this, so other programs
+// cannot fill the table that this program's own names need.
+UINT FindRegisteredMessage(std::u16string_view name);
 
 }  // namespace wq::win

@@ -550,7 +550,7 @@ class EndToEnd(unittest.TestCase):
         self.assertTrue(volume.wait_for("WQ:MSG:M_VOLUME_SHOW 1 0", timeout=10), volume.snapshot())
 
         # A volume program that stops answering holds the tap for the send
-        # timeout (5 s) at most; then the player answers again.
+        # timeout (1 s) at most; then the player answers again.
         os.kill(volume.proc.pid, signal.SIGSTOP)
         try:
             started = time.time()
@@ -559,8 +559,8 @@ class EndToEnd(unittest.TestCase):
             held = time.time() - started
         finally:
             os.kill(volume.proc.pid, signal.SIGCONT)
-        self.assertGreater(held, 4.0)
-        self.assertLess(held, 9.0)
+        self.assertGreater(held, 0.8)
+        self.assertLess(held, 4.5)
 
 
 if __name__ == "__main__":

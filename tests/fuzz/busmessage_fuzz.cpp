@@ -5,7 +5,9 @@
 // the bytes as a serialised "(stx)" or "(utx)" argument tuple (untrusted
 // GVariant data). What is accepted must carry exactly the values sent; a
 // registered name must be 1 to 255 characters without control characters, a
-// number below 0xC000; everything else is refused with a reason.
+// number one of the six that carry no pointers (WM_NULL, WM_ACTIVATE with its
+// window handle cleared, WM_CLOSE, WM_KEYDOWN, WM_KEYUP, WM_COMMAND); everything
+// else is refused with a reason, a number off that list as NotAllowed.
 #include <gio/gio.h>
 
 #include <cstdint>
@@ -22,7 +24,8 @@ using wq::ipc::Message;
 void Check(GVariant* params, bool byName) {
     Message m;
     const char* why = nullptr;
-    const bool ok = wq::ipc::ReadMessage(params, byName, m, &why);
+    const char* error = nullptr;
+    const bool ok = wq::ipc::ReadMessage(params, byName, m, &why, &error);
     guint64 wParam = 0;
     gint64 lParam = 0;
     bool acceptable = false;
@@ -36,15 +39,18 @@ void Check(GVariant* params, bool byName) {
     } else {
         guint32 number = 0;
         g_variant_get(params, "(utx)", &number, &wParam, &lParam);
-        acceptable = number < 0xC000;
+        acceptable = number == 0 || number == 6 || number == 16 || number == 256 || number == 257 ||
+                     number == 273;
         if (ok) WQ_FUZZ_CHECK(m.number == number && m.name.empty());
+        if (number == 6) lParam = 0;
+        if (!ok) WQ_FUZZ_CHECK(g_strcmp0(error, "org.wqaudio.Error.NotAllowed") == 0);
     }
     WQ_FUZZ_CHECK(ok == acceptable);
     if (ok) {
         WQ_FUZZ_CHECK(m.wParam == static_cast<WPARAM>(wParam));
         WQ_FUZZ_CHECK(m.lParam == static_cast<LPARAM>(lParam));
     } else {
-        WQ_FUZZ_CHECK(why != nullptr && why[0] != '\0');
+        WQ_FUZZ_CHECK(why != nullptr && why[0] != '\0' && error != nullptr);
     }
 }
 

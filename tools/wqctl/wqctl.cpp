@@ -37,7 +37,7 @@ struct Named {
     UINT number;
 };
 constexpr Named kNumbers[] = {
-    {"WM_CLOSE", WM_CLOSE}, {"WM_COMMAND", WM_COMMAND}, {"WM_USER", WM_USER}};
+    {"WM_NULL", WM_NULL}, {"WM_CLOSE", WM_CLOSE}, {"WM_COMMAND", WM_COMMAND}};
 
 std::atomic<bool> g_stop{false};
 
@@ -300,8 +300,8 @@ std::string HelpText() {
 
 Talks to the windows of wqaudio and its sibling programs over the D-Bus
 session bus (see docs/ipc.md). Window names compare case-insensitively.
-MSG is a number below 0xC000 (decimal or 0x...), one of WM_CLOSE, WM_COMMAND,
-WM_USER, or a registered message name such as WQ:MSG:KEYDOWN. WPARAM and
+MSG is a number below 0xC000 (decimal or 0x...), one of WM_NULL, WM_CLOSE,
+WM_COMMAND, or a registered message name such as WQ:MSG:KEYDOWN. WPARAM and
 LPARAM are decimal or 0x... numbers and default to 0; LPARAM may be negative.
 )";
     constexpr size_t kColumn = 35;
@@ -365,6 +365,9 @@ int Run(Context& c, const Args& all) {
 int main(int argc, char** argv) {
     Context c;
     wq::ipc::BusOptions options;
+    // A tool at a terminal or in a script has no window to keep answering, so
+    // it waits longer than a program's GUI thread may.
+    options.sendTimeoutMs = 5000;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];

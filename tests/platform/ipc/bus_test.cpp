@@ -4,7 +4,9 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include "platform/ipc/bus_impl.h"
 #include "platform/ipc/json.h"
+#include "tests/support/alloc_count.h"
 #include "tests/support/private_bus.h"
 #include "tests/support/program.h"
 
@@ -152,7 +154,7 @@ TEST(BusPost, ArrivesInOrderAtOnceAndAFloodIsBounded) {
     auto start = Clock::now();
     const int accepted = a.Do([&] {
         int n = 0;
-        for (int i = 0; i < 500; ++i) n += a.bus()->Post(id, i % 2 ? execute : WM_USER, i, -i);
+        for (int i = 0; i < 500; ++i) n += a.bus()->Post(id, i % 2 ? execute : WM_COMMAND, i, -i);
         return n;
     });
     EXPECT_GE(accepted, 16);
@@ -176,7 +178,7 @@ TEST(BusPost, ArrivesInOrderAtOnceAndAFloodIsBounded) {
     }
     EXPECT_EQ(a.Send(id, WM_CLOSE, 0, 0, &delivered), 1);
     EXPECT_TRUE(delivered);
-    EXPECT_FALSE(a.Do([&] { return a.bus()->Post(999, WM_USER, 0, 0); }));
+    EXPECT_FALSE(a.Do([&] { return a.bus()->Post(999, WM_COMMAND, 0, 0); }));
 }
 
 TEST(BusPost, AThousandPostsFromAnotherProcessEachOverAClosingConnectionAllArriveInOrder) {
@@ -202,34 +204,34 @@ TEST(BusSend, TwoProgramsSendingToEachOtherBothGetAnswers) {
     b.Publish(2, u"WQMain");
     // Each handler takes a while, so both programs are blocked in Send at once.
     for (const auto& e : {std::pair(&a, 1), std::pair(&b, 2)}) {
-        e.first->On("1025", [add = e.second](const Message& m) {
+        e.first->On("256", [add = e.second](const Message& m) {
             std::this_thread::sleep_for(100ms);
             return LRESULT(m.wParam + add);
         });
     }
     auto fromA =
-        std::async(std::launch::async, [&] { return a.Send(a.Find(u"WQMain"), WM_USER + 1, 10); });
+        std::async(std::launch::async, [&] { return a.Send(a.Find(u"WQMain"), WM_KEYDOWN, 10); });
     auto fromB =
-        std::async(std::launch::async, [&] { return b.Send(b.Find(u"WQAudio"), WM_USER + 1, 20); });
+        std::async(std::launch::async, [&] { return b.Send(b.Find(u"WQAudio"), WM_KEYDOWN, 20); });
     ASSERT_TRUE(fromA.wait_for(4s) == std::future_status::ready &&
                 fromB.wait_for(4s) == std::future_status::ready);
     EXPECT_EQ(fromA.get(), 12);
     EXPECT_EQ(fromB.get(), 21);
     // From a worker thread of a program (not its GUI thread) the answer comes too.
     auto worker = std::async(std::launch::async, [&] {
-        return a.bus()->Send(a.Find(u"WQMain"), WM_USER + 1, 30, 0, nullptr);
+        return a.bus()->Send(a.Find(u"WQMain"), WM_KEYDOWN, 30, 0, nullptr);
     });
     EXPECT_EQ(worker.get(), 32);
 
     // A handler that sends back to its sender, three levels deep.
     for (const auto& e : {std::pair(&a, u"WQMain"), std::pair(&b, u"WQAudio")}) {
-        e.first->On("1026", [p = e.first, peer = e.second](const Message& m) {
+        e.first->On("257", [p = e.first, peer = e.second](const Message& m) {
             return m.wParam == 0 ? LRESULT{100}
-                                 : 1 + p->bus()->Send(p->bus()->Find(peer), WM_USER + 2,
-                                                      m.wParam - 1, 0, nullptr);
+                                 : 1 + p->bus()->Send(p->bus()->Find(peer), WM_KEYUP, m.wParam - 1,
+                                                      0, nullptr);
         });
     }
-    EXPECT_EQ(a.Send(a.Find(u"WQMain"), WM_USER + 2, 3), 103);
+    EXPECT_EQ(a.Send(a.Find(u"WQMain"), WM_KEYUP, 3), 103);
 }
 
 TEST(BusSend, HungOrClosedPeerTimesOutWithoutHangingTheCaller) {
@@ -238,21 +240,33 @@ TEST(BusSend, HungOrClosedPeerTimesOutWithoutHangingTheCaller) {
     b.On("16", [](const Message&) { return LRESULT{1}; });
     const auto id = a.Find(u"WQMain");
     b.Freeze();
-    bool delivered = true;
-    auto start = Clock::now();
-    EXPECT_EQ(a.Send(id, WM_CLOSE, 0, 0, &delivered), 0);
-    EXPECT_FALSE(delivered);
-    EXPECT_GE(Clock::now() - start, 350ms);
-    EXPECT_LT(Clock::now() - start, 3s);
     // While it waits, the caller still answers messages sent to it.
     a.Publish(2, u"WQAudio");
     a.On("16", [](const Message&) { return LRESULT{4}; });
     Program c;
-    auto blocked = std::async(std::launch::async, [&] { return a.Send(id, WM_CLOSE); });
+    auto start = Clock::now();
+    bool delivered = true;
+    auto blocked =
+        std::async(std::launch::async, [&] { return a.Send(id, WM_CLOSE, 0, 0, &delivered); });
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(c.Send(c.Find(u"WQAudio"), WM_CLOSE), 4);
     EXPECT_EQ(blocked.get(), 0);
+    EXPECT_FALSE(delivered);
+    EXPECT_GE(Clock::now() - start, 350ms);
+    EXPECT_LT(Clock::now() - start, 3s);
+    // Until the hung peer answers, further sends go out but are not waited for.
+    start = Clock::now();
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(a.Send(id, WM_CLOSE, 0, 0, &delivered), 0);
+        EXPECT_FALSE(delivered);
+    }
+    EXPECT_LT(Clock::now() - start, 300ms);
+    EXPECT_TRUE(a.Do([&] { return !a.bus()->BringToFront(id, 0x43); }));
+    EXPECT_LT(Clock::now() - start, 300ms);
     b.Release();
+    // Every message reached it, in order; its answers make it a peer to wait for again.
+    ASSERT_TRUE(b.WaitReceived(6));
+    std::this_thread::sleep_for(100ms);
     EXPECT_EQ(a.Send(id, WM_CLOSE, 0, 0, &delivered), 1);
     EXPECT_TRUE(delivered);
 
@@ -292,6 +306,85 @@ TEST(BusGarbage, MalformedCallsAreRefusedAndTheTargetKeepsWorking) {
     EXPECT_EQ(RunCommand(win + "org.freedesktop.DBus.Properties.Get org.wqaudio.Window Name", &out),
               0);
     EXPECT_EQ(out, "(<'WQMain'>,)\n");
+}
+
+TEST(BusGarbage, OtherProgramsSendOnlyNumbersWithoutPointersAndFewNames) {
+    Program a;
+    a.Publish(1, u"WQMain");
+    const std::string win =
+        "gdbus call --session --timeout 3 --dest org.wqaudio.Window.wqmain --object-path "
+        "/org/wqaudio/Window/wqmain --method org.wqaudio.Window.";
+    // Numbers whose handling follows lParam or wParam as an address, and any
+    // number the programs do not exchange, are refused with a named error.
+    const std::string pointers[] = {
+        "SendNumber 12 0 1094795585",   // WM_SETTEXT
+        "SendNumber 13 64 1094795585",  // WM_GETTEXT
+        "PostNumber 272 0 0",           // WM_INITDIALOG
+        "SendNumber 384 0 1094795585",  // LB_ADDSTRING
+        "PostNumber 1024 0 0",          // WM_USER
+        "SendNumber 32769 0 0",         // WM_APP + 1
+    };
+    std::string out;
+    for (const std::string& call : pointers) {
+        EXPECT_NE(RunCommand(win + call + " 2>&1", &out), 0) << call;
+        EXPECT_NE(out.find("org.wqaudio.Error.NotAllowed"), std::string::npos) << call << out;
+    }
+    EXPECT_TRUE(a.received().empty());
+    // The allowed ones arrive; the activating window's handle means nothing here.
+    for (const char* call : {"SendNumber 0 0 0", "SendNumber 6 1 1094795585", "PostNumber 16 0 0",
+                             "SendNumber 256 38 1", "SendNumber 257 38 1", "SendNumber 273 2009 0"})
+        EXPECT_EQ(RunCommand(win + call + " 2>&1", &out), 0) << call << out;
+    ASSERT_TRUE(a.WaitReceived(6));
+    const auto got = a.received();
+    EXPECT_EQ(got[1].message.number, 6u);
+    EXPECT_EQ(got[1].message.lParam, 0);
+    EXPECT_EQ(got[3].message.lParam, 1);
+
+    // BringToFront keeps only positioning bits: never hidden, moved or sized.
+    for (const auto& [asked, kept] : {std::pair("0xffffffff", 0x57u), std::pair("0", 0x03u),
+                                      std::pair("0x43", 0x43u), std::pair("0x80", 0x03u)}) {
+        EXPECT_EQ(RunCommand(win + "BringToFront " + asked + " 2>&1", &out), 0) << out;
+        EXPECT_EQ(a.frontFlags.load(), kept) << asked;
+    }
+
+    // One program may send 64 distinct names; more are refused, the ones it
+    // used before still arrive, and another program has a quota of its own.
+    a.On("WQ:MSG:KEYDOWN", [](const Message&) { return LRESULT{7}; });
+    Program b, c;
+    const auto id = b.Find(u"WQMain");
+    bool delivered = false;
+    std::u16string name = u"N";
+    for (int i = 0; i < 63; ++i) {
+        name += u'x';
+        b.Send(id, b.messages().Register(name), 0, 0, &delivered);
+    }
+    EXPECT_TRUE(delivered);
+    const UINT keydown = b.messages().Register(u"WQ:MSG:KEYDOWN");
+    EXPECT_EQ(b.Send(id, keydown), 7);  // the 64th
+    b.Send(id, b.messages().Register(u"one too many"), 0, 0, &delivered);
+    EXPECT_FALSE(delivered);
+    EXPECT_EQ(b.Send(id, keydown), 7);
+    EXPECT_EQ(c.Send(c.Find(u"WQMain"), c.messages().Register(u"WQ:MSG:KEYDOWN")), 7);
+    // A name longer than 255 characters is refused whatever its size, before
+    // it is converted.
+    for (size_t n : {size_t{256}, size_t{1'000'000}})
+        EXPECT_EQ(c.Send(c.Find(u"WQMain"), c.messages().Register(std::u16string(n, u'k'))), 0);
+}
+
+TEST(BusGarbage, AHugeNameIsRefusedWithoutACopy) {
+    // 10^7 characters (a bus message may carry 10^8 and more): refused on its length
+    // before any conversion, so the refusal itself allocates nothing.
+    const std::string huge(10'000'000, 'x');
+    GVariant* params =
+        g_variant_ref_sink(g_variant_new("(stx)", huge.c_str(), guint64{0}, gint64{0}));
+    Message m;
+    const char* why = nullptr;
+    alloc_count::Start();
+    const bool ok = ReadMessage(params, true, m, &why);
+    EXPECT_EQ(alloc_count::Stop(), 0);
+    EXPECT_FALSE(ok);
+    EXPECT_STREQ(why, "a registered message name has 1 to 255 characters");
+    g_variant_unref(params);
 }
 
 TEST(BusAlone, ABusThatGoesAwayLeavesProgramsRunningAlone) {

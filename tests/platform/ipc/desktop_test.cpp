@@ -127,6 +127,17 @@ TEST_F(DesktopTest, OtherProgramsReachTheWindowProcedureByName) {
     EXPECT_EQ(g_seen, (std::vector<std::pair<UINT, WPARAM>>{{g_keydown, 38}, {WM_CLOSE, 0}}));
     Wqctl("raise WQAudio");
     EXPECT_EQ(GetForegroundWindow(), player);
+    // A name this program never registered reaches no handler and takes no
+    // id: other programs cannot use up the ids this program's own names need.
+    EXPECT_EQ(Wqctl("send WQAudio WQ:MSG:NOBODY-HERE 1"), "0");
+    EXPECT_EQ(wq::win::FindRegisteredMessage(u"wq:msg:nobody-here"), 0u);
+    EXPECT_EQ(g_seen.size(), 2u);
+    // All flag bits, SWP_HIDEWINDOW among them: shown and in place as before.
+    Wqctl("raise WQAudio 0xffffffff");
+    RECT r{};
+    GetWindowRect(player, &r);
+    EXPECT_TRUE(IsWindowVisible(player));
+    EXPECT_EQ(r.right - r.left, 100);
 
     // Renamed, then destroyed: the old name is gone at once.
     const std::string find = WQCTL_PATH " find ";
