@@ -13,6 +13,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libpng-dev libsqlite3-dev sqlite3 libcairo2-dev
   libpulse-dev libcanberra-dev libcanberra-pulse pulseaudio pulseaudio-utils
   lame ffmpeg mpg123 dbus xvfb xauth python3
+  strace util-linux
 )
 
 missing=()
