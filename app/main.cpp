@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,14 @@
 #include "app/messagebox.h"
 #include "app/mpris.h"
 #include "app/options.h"
+#include "app/resources.h"
 #include "app/wqaudioapp.h"
 #include "platform/device/hooks.h"
 #include "platform/display/display.h"
 #include "platform/fs/root.h"
 #include "platform/ipc/desktop.h"
 #include "platform/media/codecpreset.h"
+#include "platform/media/gstsetup.h"
 #include "platform/media/sink.h"
 #include "trackinfo/probe.h"
 
@@ -34,9 +37,25 @@ int Fail(const std::string& line) {
     return 2;
 }
 
+int Run(int argc, char** argv);
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Memory that runs out in our own code ends the program with a word;
+    // libraries that abort instead are kept from it by the limits checked at
+    // start.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("wqaudio: out of memory\n", stderr);
+        return 1;
+    }
+}
+
+namespace {
+
+int Run(int argc, char** argv) {
     // First of all, before anything starts a thread: the termination signals
     // are handled by one thread of ours, and every other thread keeps them
     // blocked, so a signal during start-up ends start-up in order too.
@@ -62,9 +81,12 @@ int main(int argc, char** argv) {
         return wq::trackinfo::RunProbe(static_cast<int>(probeArgv.size()) - 1, probeArgv.data());
     }
 
+    std::string error;
+    if (!wq::app::CheckProcessLimits(&error)) return Fail(error);
+    if (!wq::media::StartGstreamer(&error)) return Fail(error);
+
     if (opt.debug) wq::device::EnableDebug(true);
     if (!opt.settings.empty()) wq::device::SetSettingsPath(opt.settings);
-    std::string error;
     const char* rootEnv = std::getenv("WQ_ROOT");
     if (opt.root.empty() && !(rootEnv && *rootEnv) && !wq::fs::DefaultRoot().empty()) {
         std::string line;
@@ -126,3 +148,5 @@ int main(int argc, char** argv) {
     wq::media::FinishAudioSink();
     return code;
 }
+
+}  // namespace

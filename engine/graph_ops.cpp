@@ -87,8 +87,10 @@ BOOL CWQAudioDlg::LoadMP3(CString strPath) {
             m_pTitleWnd->SetPrefix(u"");
             m_pTitleWnd->SetText(u"");
         }
+        NoteLoadResult(FALSE);
         return 0;
     }
+    NoteLoadResult(TRUE);
     if (FAILED(m_pMediaSeeking->SetRate(1.0))) return 0;
     if (!info.Open(strPath)) {
         if (m_pTitleWnd) {

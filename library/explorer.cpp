@@ -21,6 +21,8 @@ constexpr const char16_t* kHiddenFiles[] = {
 };
 
 constexpr const char16_t* kParentName = u"[..]";
+// The path line of a folder that cannot be read, before its path.
+constexpr const char16_t* kUnreadableFolder = u"폴더를 읽을 수 없습니다: ";
 
 bool Contains(const CStringArray& names, const CString& upperName) {
     for (int i = 0; i < names.GetSize(); ++i) {
@@ -93,6 +95,11 @@ bool CExplorer::LoadExplorer(const CString& strPath, const CString& strSelect) {
     const CString pattern = strPath + u"\\*.*";
     CFileFinder finder;
     if (!finder.FindFile(pattern)) {
+        // An empty folder lists as nothing; one that cannot be read says so on
+        // the path line instead of looking empty.
+        if (GetLastError() == ERROR_ACCESS_DENIED && m_pPathStatic)
+            m_pPathStatic->SetText(kUnreadableFolder +
+                                   (strPath.IsEmpty() ? CString(u"\\") : strPath));
         if (m_pListBox) m_pListBox->SetCurSel(0);
         Dbg(u"LoadExplorer: cannot list %s", pattern.GetString());
         CCommon::SetInterfaceEnable(1);

@@ -1,5 +1,6 @@
 // The player's decisions: which row plays, the play order and its random pool,
 // the repeat modes, forced pause, track end and every timer of the window.
+#include <algorithm>
 #include <cstdlib>
 
 #include "graphics/scrolltext.h"
@@ -16,6 +17,8 @@ namespace {
 
 constexpr const char16_t* kMsgInserted = u"저장장치를 인식중 입니다.\n\n잠시만 기다려 주십시요.";
 constexpr const char16_t* kMsgRemoved = u"저장장치가 제거되었습니다.\n\n잠시만 기다려 주십시요....";
+// In the title area when no file of the folder could be loaded.
+constexpr const char16_t* kMsgNothingPlays = u"재생할 수 있는 파일이 없습니다.";
 
 int ListCurSel(CSkinListBox* list) {
     return list ? list->GetCurSel() : -1;
@@ -30,8 +33,31 @@ void CWQAudioDlg::PostPlayCommand() {
     PostMessage(WM_COMMAND, MAKEWPARAM(IDC_BTN_PLAY, 0), 0);
 }
 
-void CWQAudioDlg::StartNextPlayTimer(UINT nMs) {
+BOOL CWQAudioDlg::StartNextPlayTimer(UINT nMs) {
+    const int files = m_pExplorer ? m_nMP3ListCount - m_pExplorer->GetFolderCount() : 0;
+    if (m_nFailedLoads > 0 && m_nFailedLoads >= std::max(files, 1)) {
+        Dbg(u"StartNextPlayTimer: %d loads failed in a row, nothing in this folder plays",
+            m_nFailedLoads);
+        m_nFailedLoads = 0;  // the next Play gives the folder one more pass
+        KillTimer(TIMER_NEXT_MP3_PLAY);
+        StopMP3();
+        SetSkinBtnPlay(FALSE);
+        if (m_pTitleWnd) {
+            m_pTitleWnd->SetPrefix(u"");
+            m_pTitleWnd->SetText(kMsgNothingPlays);
+        }
+        RedrawPlayer();
+        return FALSE;
+    }
     SetTimer(TIMER_NEXT_MP3_PLAY, nMs, nullptr);
+    return TRUE;
+}
+
+void CWQAudioDlg::NoteLoadResult(BOOL bLoaded) {
+    const CString folder = m_pExplorer ? m_pExplorer->GetCurPath() : CString();
+    if (bLoaded || folder != m_strFailedFolder) m_nFailedLoads = 0;
+    m_strFailedFolder = folder;
+    if (!bLoaded) ++m_nFailedLoads;
 }
 
 // ---------------------------------------------------------------- random pool
@@ -74,7 +100,7 @@ void CWQAudioDlg::OnBtnPlay() {
         StopMP3();
         m_pExplorer->SetCurItemIndex(f);
         m_pExplorer->OnSelChangeLstExplorer(true);
-        if (!LoadMP3(m_pExplorer->GetCurFilePath())) StartNextPlayTimer(100);
+        if (!LoadMP3(m_pExplorer->GetCurFilePath()) && !StartNextPlayTimer(100)) return;
         PostPlayCommand();
         return;
     }
@@ -89,7 +115,7 @@ void CWQAudioDlg::OnBtnPlay() {
             return;
         }
         Dbg(u"OnBtnPlay -------- 4--2");
-        StartNextPlayTimer(100);
+        if (!StartNextPlayTimer(100)) return;
         toggle = true;
     }
 
@@ -109,7 +135,7 @@ void CWQAudioDlg::OnBtnPlay() {
                     return;
                 }
                 Dbg(u"OnBtnPlay -------- 6");
-                StartNextPlayTimer(100);
+                if (!StartNextPlayTimer(100)) return;
             }
         } else if (folder) {
             if (!m_bForcePause) {

@@ -316,8 +316,17 @@ protected:
 
 private:
     void PostPlayCommand();
-    void StartNextPlayTimer(UINT nMs);
+    // Starts timer 306 to retry after a failed load, unless every file of the
+    // folder has failed in a row: then playback stays stopped, the title area
+    // says that nothing here plays, and FALSE tells the caller not to toggle
+    // playback either, instead of retrying for ever.
+    BOOL StartNextPlayTimer(UINT nMs);
+    // Counts failed loads in a row per folder; a load that succeeds ends the run.
+    void NoteLoadResult(BOOL bLoaded);
     void OnStorageEvent(WPARAM wParam);
     void RedrawPlayer();
     CString SkinPath(LPCWSTR relative) const;
+
+    int m_nFailedLoads = 0;     // loads failed in a row in m_strFailedFolder
+    CString m_strFailedFolder;  // the explorer's folder when they failed
 };

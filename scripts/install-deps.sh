@@ -13,7 +13,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libpng-dev libsqlite3-dev sqlite3 libcairo2-dev
   libpulse-dev libcanberra-dev libcanberra-pulse pulseaudio pulseaudio-utils
   lame ffmpeg mpg123 dbus xvfb xauth python3 playerctl
-  help2man desktop-file-utils appstream dpkg-dev file
+  help2man desktop-file-utils appstream dpkg-dev file strace util-linux
 )
 
 missing=()

@@ -81,6 +81,10 @@ std::string ProbeLine(const char* arg, bool* opened) {
     AppendField(&line, "emphasis", info.m_nEmphasis);
     AppendField(&line, "copyright", info.m_nCopyright);
     AppendField(&line, "original", info.m_nOriginal);
+    // The player takes the first eleven sync bits as a header whatever follows
+    // them; only a header with a layer and a sample rate is MPEG audio.
+    const bool mpeg = (info.m_dwFlags & 2) != 0 && info.m_nLayer > 0;
+    AppendField(&line, "mpeg_audio", std::string(mpeg ? "true" : "false"));
     line.append("}\n");
     return line;
 }

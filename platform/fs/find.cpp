@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -143,13 +144,18 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
         }
         find->entries = ListMatching(*host, mask, &find->dirFd);
     }
+    const int listError = errno;
     while (find->next < find->entries.size()) {
         if (FillRecord(find->dirFd, find->entries[find->next++], lpFindFileData)) {
             SetLastError(ERROR_SUCCESS);
             return wq::fs::detail::AddHandle(std::move(find));
         }
     }
-    SetLastError(ERROR_FILE_NOT_FOUND);
+    // A folder that exists but cannot be opened (no permission, an I/O error)
+    // says so, unlike one that holds nothing that matches.
+    const bool unreadable = find->entries.empty() && find->dirFd < 0 && listError != ENOENT &&
+                            listError != ENOTDIR && wq::fs::HasWildcard(mask);
+    SetLastError(unreadable ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
 }
 

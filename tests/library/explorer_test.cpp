@@ -292,12 +292,16 @@ TEST_F(ExplorerTest, MissingAndUnreadableFoldersListOnlyTheParentRow) {
     for (const auto& call : wq::device::CallLog())
         if (call.name == "SetInterfaceEnable") enables.push_back(call.args.at(0));
     EXPECT_EQ(enables, (std::vector<std::int64_t>{0, 1}));
+    // A folder that is not there shows its path; one that cannot be read says so.
+    EXPECT_EQ(label.GetText(), CString(u"\\SDMMC Card"));
+    const CString unreadable(u"폴더를 읽을 수 없습니다: Locked");
 
     File("Locked/a.mp3");
     ASSERT_EQ(chmod(root.Host("Locked").c_str(), 0), 0);
     if (geteuid() != 0) {
         EXPECT_FALSE(explorer.LoadExplorer(u"Locked", u""));
         EXPECT_EQ(Rows(), (Rows_t{u"[..]"}));
+        EXPECT_EQ(label.GetText(), unreadable);
         return;
     }
     // Root reads everything: check as an unprivileged process instead.
@@ -306,7 +310,7 @@ TEST_F(ExplorerTest, MissingAndUnreadableFoldersListOnlyTheParentRow) {
     if (pid == 0) {
         if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
         const bool loaded = explorer.LoadExplorer(u"Locked", u"");
-        _exit(!loaded && Rows() == Rows_t{u"[..]"} ? 0 : 1);
+        _exit(!loaded && Rows() == Rows_t{u"[..]"} ? (label.GetText() == unreadable ? 0 : 3) : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);

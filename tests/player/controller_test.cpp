@@ -244,16 +244,31 @@ TEST_F(ControllerTest, ClosingAtThirtyPercentStoresThirty) {
     EXPECT_EQ(ReadString(u"PLAYED PATH"), CString(kCard + u"a.mp3"));
 }
 
-TEST_F(ControllerTest, UndecodableFilesAreRetriedWithoutABusyLoop) {
+TEST_F(ControllerTest, AFolderOfOnlyUndecodableFilesIsTriedOnceAndSaysSo) {
     for (const char16_t* name : {u"a.mp3", u"b.mp3", u"c.mp3"}) graphs.failing.insert(kCard + name);
     StartPlayer();
+    const int before = graphs.Count("render");
     DoubleTap(u"a.mp3");
-    const int renders = graphs.Count("render");
-    Run(10000);
-    // A failed Next waits a second before the next try: about ten renders in
-    // ten seconds, where retries without that wait make dozens.
-    EXPECT_LE(graphs.Count("render") - renders, 12);
-    EXPECT_GT(graphs.Count("render") - renders, 5) << "a failed load is retried";
+    Run(20000);
+    // Repeat all: each file once, then stopped with a word in the title area.
+    EXPECT_EQ(graphs.Count("render") - before, 3) << "one pass over the three files";
+    EXPECT_EQ(player->m_nPlayState, 2);
+    EXPECT_EQ(player->m_pTitleWnd->GetText(), CString(u"재생할 수 있는 파일이 없습니다."));
+    // Play gives the folder one more pass.
+    Command(IDC_BTN_PLAY);
+    Run(20000);
+    EXPECT_EQ(graphs.Count("render") - before, 6);
+    EXPECT_EQ(player->m_nPlayState, 2);
+
+    // One file that plays keeps repeat all going through the others.
+    graphs.failing.erase(kCard + u"c.mp3");
+    graphs.defaultMs = 2000;
+    DoubleTap(u"a.mp3");
+    const int passes = graphs.Count("render");
+    Run(20000);
+    EXPECT_GT(graphs.Count("render") - passes, 8) << "a failed load is still retried";
+    EXPECT_LE(graphs.Count("render") - passes, 20) << "a failed Next waits a second";
+    EXPECT_EQ(player->m_nPlayState, 0);
 }
 
 TEST_F(ControllerTest, AMissingPresetPictureLeavesTheBadgeEmptyNotThePreviousPreset) {

@@ -34,6 +34,7 @@ TEST(Probe, PrintsOneJsonObjectPerFile) {
     // Not UTF-8, with a quote, and a character beyond the 16-bit range (a surrogate pair).
     const std::string odd = dir.MakeFile("odd\xFF name\" \xF0\x9F\x8E\xB5.mp3", "\xFF\xFB\x90\x64");
     const std::string missing = dir.Host("missing.mp3");
+    const std::string reserved = dir.MakeFile("reserved.mp3", "\xFF\xF9\x90\x64");
     const std::string script = dir.MakeFile(
         "read.py",
         "import json, sys\n"
@@ -44,20 +45,24 @@ TEST(Probe, PrintsOneJsonObjectPerFile) {
         "    sys.stdout.buffer.write(o['path'].encode('utf-8', 'surrogateescape') + b'\\n')\n");
     const std::string out = dir.Host("out.txt");
     ASSERT_TRUE(Shell(std::string(WQ_PROBE) + " " + Quote(song) + " " + Quote(odd) + " " +
-                      Quote(missing) + " | python3 " + Quote(script) + " > " + Quote(out)));
+                      Quote(missing) + " " + Quote(reserved) + " | python3 " + Quote(script) +
+                      " > " + Quote(out)));
     std::istringstream lines(ReadFile(out));
     std::string keys, values, path;
     const std::string wantKeys =
         "path,open,flags,title,artist,album,year,comment,track,genre,version,layer,protection,"
-        "bitrate,samplerate,channel_mode,emphasis,copyright,original";
+        "bitrate,samplerate,channel_mode,emphasis,copyright,original,mpeg_audio";
     const std::string want[] = {
         R"(, 1, 3, "\ub178\ub798 \"q\" \\ \u0001", "Art", "", "", "", 0, 255, )"
-        R"(2, 3, 1, 64, 22050, 3, 0, 0, 1])",
-        R"(, 1, 2, "", "", "", "", "", 0, 255, 3, 3, 1, 128, 44100, 1, 0, 0, 1])",
-        R"(, 0, 0, "", "", "", "", "", 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0])",
+        R"(2, 3, 1, 64, 22050, 3, 0, 0, 1, true])",
+        R"(, 1, 2, "", "", "", "", "", 0, 255, 3, 3, 1, 128, 44100, 1, 0, 0, 1, true])",
+        R"(, 0, 0, "", "", "", "", "", 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, false])",
+        // A lone sync word with the reserved layer (bits 00): the player reads its
+        // sample rate, but it is not MPEG audio.
+        R"(, 1, 2, "", "", "", "", "", 0, 255, 3, 0, 1, 0, 44100, 1, 0, 0, 1, false])",
     };
-    const std::string paths[] = {song, odd, missing};
-    for (int i = 0; i < 3; ++i) {
+    const std::string paths[] = {song, odd, missing, reserved};
+    for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(std::getline(lines, keys) && std::getline(lines, values) &&
                     std::getline(lines, path));
         EXPECT_EQ(wantKeys, keys);

@@ -2,6 +2,7 @@
 #include "tools/skincheck/check.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/base/casefold.h"
 #include "platform/gdi/gdi.h"
@@ -26,6 +27,55 @@ std::string Name(const ElementSpec& e) {
 bool Interactive(const ElementSpec& e) {
     return e.kind != ElementKind::Custom;
 }
+
+// Elements by the 64-pixel cells of the face their rectangles touch, so the
+// overlap check compares each element with its neighbours only: a template of
+// tens of thousands of controls is checked in about the time the skin library
+// loads it, instead of comparing every pair. Rectangles are clamped to the
+// face's largest size first, so a cell index never overflows.
+class OverlapIndex {
+public:
+    explicit OverlapIndex(size_t count) : m_seen(count, kNone) {}
+
+    // The elements added so far whose cells `r` touches, each once, in the
+    // order they were added.
+    const std::vector<size_t>& Candidates(const CRect& r, size_t self) {
+        m_found.clear();
+        ForEachCell(r, [&](std::vector<size_t>& cell) {
+            for (size_t j : cell) {
+                if (m_seen[j] == self) continue;
+                m_seen[j] = self;
+                m_found.push_back(j);
+            }
+        });
+        std::sort(m_found.begin(), m_found.end());
+        return m_found;
+    }
+
+    void Add(const CRect& r, size_t i) {
+        ForEachCell(r, [&](std::vector<size_t>& cell) { cell.push_back(i); });
+    }
+
+private:
+    static constexpr int kCell = 64;
+    static constexpr int kSide = 4096 / kCell + 1;  // faces are at most 4096 pixels a side
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+
+    static int CellOf(LONG v) { return static_cast<int>(std::clamp<LONG>(v, 0, 4096)) / kCell; }
+
+    template <typename F>
+    void ForEachCell(const CRect& r, F f) {
+        if (r.right <= r.left || r.bottom <= r.top) return;  // empty: overlaps nothing
+        for (int y = CellOf(r.top); y <= CellOf(r.bottom - 1); ++y)
+            for (int x = CellOf(r.left); x <= CellOf(r.right - 1); ++x)
+                f(m_cells[static_cast<size_t>(y * kSide + x)]);
+    }
+
+    std::vector<std::vector<size_t>> m_cells =
+        std::vector<std::vector<size_t>>(static_cast<size_t>(kSide * kSide));
+    std::vector<size_t> m_seen;  // the element whose candidates last took each element
+    std::vector<size_t> m_found;
+};
 
 }  // namespace
 
@@ -68,6 +118,7 @@ Report Check(CSkinManager& skin, const std::u16string& templatePath, Window wind
                     std::to_string(needs->face.cx) + "x" + std::to_string(needs->face.cy)});
     }
     const CRect faceRect(0, 0, face.cx, face.cy);
+    OverlapIndex index(elements.size());
     for (size_t i = 0; i < elements.size(); ++i) {
         const ElementSpec& e = elements[i];
         const CRect r(e.rect);
@@ -75,7 +126,7 @@ Report Check(CSkinManager& skin, const std::u16string& templatePath, Window wind
         inside.IntersectRect(&r, &faceRect);
         if (inside != r)
             report.findings.push_back({e.line, Name(e) + " lies (partly) outside the face"});
-        for (size_t j = 0; j < i; ++j) {
+        for (size_t j : index.Candidates(r, i)) {
             const ElementSpec& o = elements[j];
             if (Interactive(e) != Interactive(o)) continue;  // areas may lie on controls
             CRect both;
@@ -85,6 +136,7 @@ Report Check(CSkinManager& skin, const std::u16string& templatePath, Window wind
                                                        std::to_string(o.line)});
             }
         }
+        index.Add(r, i);
     }
     if (needs) {
         for (size_t i = 0; i < needs->count; ++i) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "platform/gdi/surface.h"
@@ -86,6 +87,43 @@ TEST_F(SkinCheckTest, PlayerTemplateProblemsAreEachNamed) {
               Window::Pattern);
     EXPECT_NE(face.find("the face is 400x234; the pattern window is 480x234"), std::string::npos)
         << face;
+}
+
+TEST_F(SkinCheckTest, OverlapsAcrossDistantCellsAndLargeTemplatesInLinearTime) {
+    // A control spanning the face overlaps a small one far from its corner;
+    // two that stick out of the face overlap out there; touching edges do not.
+    const std::string far = Check("far.tpl",
+                                  "wqskin 1\nface 4000 4000\nbackground bg.bmp\n"
+                                  "button 1 3000 3000 30 30\n"
+                                  "button 2 0 0 4000 4000\n"
+                                  "button 3 3990 10 50 50\n"
+                                  "button 4 4020 40 10 10\n"
+                                  "button 5 3030 3000 30 30\n",
+                                  Window::Unknown);
+    for (const char* part : {"button 2 overlaps button 1", "button 3 overlaps button 2",
+                             "button 4 overlaps button 3", "button 5 overlaps button 2"})
+        EXPECT_NE(far.find(part), std::string::npos) << part << " in\n" << far;
+    EXPECT_EQ(far.find("button 5 overlaps button 1"), std::string::npos) << far;
+    EXPECT_EQ(far.find("button 4 overlaps button 2"), std::string::npos) << far;
+
+    // 40,000 controls side by side: each is compared with its neighbours
+    // only (comparing every pair took minutes of processor time here).
+    std::string big = "wqskin 1\nface 4096 4096\nbackground bg.bmp\n";
+    for (int i = 0; i < 40000; ++i)
+        big += "button " + std::to_string(i + 1) + " " + std::to_string(i % 400 * 10) + " " +
+               std::to_string(i / 400 * 10) + " 9 9\n";
+    root.Write("skin/big.tpl", big);
+    std::clock_t start = std::clock();
+    {
+        CSkinManager skin(nullptr);
+        ASSERT_TRUE(skin.Load(u"\\skin\\big.tpl"));
+    }
+    const std::clock_t load = std::clock() - start;
+    start = std::clock();
+    EXPECT_EQ(Check("big.tpl", big, Window::Unknown), "") << "no overlaps";
+    const std::clock_t check = std::clock() - start;
+    EXPECT_LT(check, 3 * load + CLOCKS_PER_SEC / 2)
+        << "processor time: the check " << check << ", the skin library's load " << load;
 }
 
 TEST_F(SkinCheckTest, CommandLineExitCodesAndRender) {
