@@ -17,6 +17,8 @@ constexpr int kWaveStrips = 5;
 constexpr COLORREF kWaveGrey = 0xE9E9E9;
 constexpr COLORREF kWaveOrange = 0x477BFF;  // red 255, green 123, blue 71
 constexpr COLORREF kPictureKey = RGB(255, 0, 255);
+constexpr std::uint32_t kGreyPixel = wq::gdi::PixelFromColorref(kWaveGrey);
+constexpr std::uint32_t kOrangePixel = wq::gdi::PixelFromColorref(kWaveOrange);
 
 int Width(const RECT& rc) {
     return rc.right - rc.left;
@@ -36,17 +38,15 @@ const CSpectrumAnalyzer::PatternFn CSpectrumAnalyzer::s_patterns[3] = {
 CSpectrumAnalyzer::CSpectrumAnalyzer(CSpectrumHost* host) : m_pHost(host) {
     m_imgBar.Load(kBarPicture);
     m_imgPeak.Load(kPeakPicture);
-    m_hGrey = CreateSolidBrush(kWaveGrey);
-    m_hOrange = CreateSolidBrush(kWaveOrange);
 }
 
 CSpectrumAnalyzer::~CSpectrumAnalyzer() {
     ReleaseBackground();
-    m_frame.Free();
+    if (m_hFrameDC != nullptr) {
+        wq::gdi::DeleteSurfaceDC(m_hFrameDC);
+    }
     m_bar.Free();
     m_peak.Free();
-    DeleteObject(m_hGrey);
-    DeleteObject(m_hOrange);
 }
 
 bool CSpectrumAnalyzer::MemoryDC::Make(HDC like, int w, int h) {
@@ -131,13 +131,20 @@ void CSpectrumAnalyzer::DrawSpectrum(HDC dc, const RECT& rc) {
     if (w <= 0 || h <= 0) {
         return;
     }
-    if ((m_frame.width != w || m_frame.height != h) && !m_frame.Make(dc, w, h)) {
-        return;
+    if (m_hFrameDC == nullptr || m_frame.width != w || m_frame.height != h) {
+        if (m_hFrameDC != nullptr) {
+            wq::gdi::DeleteSurfaceDC(m_hFrameDC);
+        }
+        m_frame.Resize(w, h);
+        m_hFrameDC = wq::gdi::CreateSurfaceDC(&m_frame, POINT{0, 0}, RECT{0, 0, w, h});
+        if (m_hFrameDC == nullptr) {
+            return;
+        }
     }
     PreparePictures(dc);
-    BitBlt(m_frame.dc, 0, 0, w, h, m_hBackDC, 0, 0, SRCCOPY);
-    RunPattern(m_frame.dc);
-    BitBlt(dc, rc.left, rc.top, w, h, m_frame.dc, 0, 0, SRCCOPY);
+    BitBlt(m_hFrameDC, 0, 0, w, h, m_hBackDC, 0, 0, SRCCOPY);
+    RunPattern(m_hFrameDC);
+    BitBlt(dc, rc.left, rc.top, w, h, m_hFrameDC, 0, 0, SRCCOPY);
 }
 
 void CSpectrumAnalyzer::AdvanceSpectrum() {
@@ -240,6 +247,18 @@ void CSpectrumAnalyzer::DrawSymmetric(HDC dc, BOOL ready) {
     }
 }
 
+void CSpectrumAnalyzer::FillColumn(int x, int top, int bottom, std::uint32_t pixel) {
+    if (x < 0 || x >= m_frame.width) {
+        return;
+    }
+    top = std::max(top, 0);
+    bottom = std::min(bottom, m_frame.height);
+    std::uint32_t* p = m_frame.pixels.data() + static_cast<size_t>(x);
+    for (int y = top; y < bottom; ++y) {
+        p[static_cast<size_t>(y) * static_cast<size_t>(m_frame.width)] = pixel;
+    }
+}
+
 // Each band leans from its height toward its right neighbour's (the last band
 // toward 0), five strips wide; while visuals are ready every strip jitters up
 // by 0..9 px.
@@ -267,10 +286,8 @@ void CSpectrumAnalyzer::DrawWave(HDC dc, BOOL ready) {
             }
             const int y = static_cast<int>(std::clamp(yf, -1.0e6f, 1.0e6f));
             const int x = 15 * i + 3 * k;
-            const RECT column = {x, y, x + 1, 100};
-            FillRect(dc, &column, m_hGrey);
-            const RECT dot = {x, y - 3, x + 1, y - 1};
-            FillRect(dc, &dot, m_hOrange);
+            FillColumn(x, y, 100, kGreyPixel);
+            FillColumn(x, y - 3, y - 1, kOrangePixel);
         }
     }
 }

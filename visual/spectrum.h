@@ -19,6 +19,7 @@
 
 #include "graphics/imageobj.h"
 #include "platform/base/wintypes.h"
+#include "platform/gdi/surface.h"
 #include "visual/spectrumhost.h"
 
 constexpr int PATTERN_BASIC = 0;
@@ -94,6 +95,8 @@ private:
     // Renders the bar and peak pictures into memory once, for keyed copies.
     void PreparePictures(HDC like);
     void DrawPicture(HDC dc, const MemoryDC& picture, int dx, int dy, int sy, int h);
+    // Rows top .. bottom - 1 of column x of the frame, clipped to it.
+    void FillColumn(int x, int top, int bottom, std::uint32_t pixel);
 
     CSpectrumHost* m_pHost;
     int m_nLevels[kBands] = {};
@@ -104,10 +107,11 @@ private:
     HDC m_hBackDC = nullptr;
     HBITMAP m_hBackBitmap = nullptr;
     HGDIOBJ m_hBackOld = nullptr;
-    MemoryDC m_frame;  // the frame being composed
-    MemoryDC m_bar;    // the bar picture, rendered once
-    MemoryDC m_peak;   // the peak picture, rendered once
+    // The frame being composed, in memory of its own so that WAVE's thin
+    // columns are written straight into its pixels.
+    wq::gdi::Surface m_frame;
+    HDC m_hFrameDC = nullptr;
+    MemoryDC m_bar;   // the bar picture, rendered once
+    MemoryDC m_peak;  // the peak picture, rendered once
     bool m_picturesReady = false;
-    HBRUSH m_hGrey = nullptr;
-    HBRUSH m_hOrange = nullptr;
 };
