@@ -24,6 +24,7 @@
 #include "platform/media/codecpreset.h"
 #include "platform/media/gstsetup.h"
 #include "platform/media/sink.h"
+#include "platform/win/presenter.h"
 #include "trackinfo/probe.h"
 
 #ifndef WQ_VERSION
@@ -112,6 +113,8 @@ int Run(int argc, char** argv) {
         commandLine = CString(*device);
     }
     if (!wq::media::SetAudioSink(sink)) return Fail("cannot create the WAV file of '" + sink + "'");
+    // GStreamer and the first graph's plugins load while the window comes up.
+    wq::media::PrepareGstreamer();
 
     wq::display::Options displayOptions;
     displayOptions.headless = opt.headless;
@@ -124,6 +127,7 @@ int Run(int argc, char** argv) {
 
     auto desktop = wq::ipc::DesktopBus::Start();
     if (desktop && opt.automation) {
+        wq::win::SetPicturesWanted(true);  // a screenshot shows the current spectrum
         wq::app::InstallControlLister();
         desktop->EnableAutomation();
     }

@@ -1,5 +1,7 @@
 #include "library/explorer.h"
 
+#include <iterator>
+
 #include "graphics/scrolltext.h"
 #include "library/filefinder.h"
 #include "platform/device/common.h"
@@ -24,11 +26,28 @@ constexpr const char16_t* kParentName = u"[..]";
 // The path line of a folder that cannot be read, before its path.
 constexpr const char16_t* kUnreadableFolder = u"폴더를 읽을 수 없습니다: ";
 
-bool Contains(const CStringArray& names, const CString& upperName) {
-    for (int i = 0; i < names.GetSize(); ++i) {
-        if (names[i] == upperName) return true;
-    }
-    return false;
+std::unordered_set<std::u16string> ToSet(const CStringArray& names) {
+    std::unordered_set<std::u16string> set;
+    for (int i = 0; i < names.GetSize(); ++i) set.insert(names[i].str());
+    return set;
+}
+
+// The characters after the last "." of a name, upper-cased; empty without a dot.
+CString ExtensionOf(const CString& name) {
+    const int dot = name.ReverseFind(u'.');
+    if (dot < 0) return CString();
+    CString ext = name.Mid(dot + 1);
+    ext.MakeUpper();
+    return ext;
+}
+
+bool InSet(const std::unordered_set<std::u16string>& set, const std::vector<bool>& lengths,
+           const CString& name) {
+    const auto length = static_cast<size_t>(name.GetLength());
+    if (length >= lengths.size() || !lengths[length]) return false;
+    CString upper = name;
+    upper.MakeUpper();
+    return set.count(upper.str()) != 0;
 }
 
 }  // namespace
@@ -51,6 +70,15 @@ void CExplorer::InitExplorer() {
     m_arrHideFiles.RemoveAll();
     for (const char16_t* name : kHiddenFolders) m_arrHideFolders.Add(name);
     for (const char16_t* name : kHiddenFiles) m_arrHideFiles.Add(name);
+    m_setHideFolders = ToSet(m_arrHideFolders);
+    m_setHideFiles = ToSet(m_arrHideFiles);
+    m_hideLengths.clear();
+    for (const auto* set : {&m_setHideFolders, &m_setHideFiles}) {
+        for (const std::u16string& name : *set) {
+            if (name.size() >= m_hideLengths.size()) m_hideLengths.resize(name.size() + 1);
+            m_hideLengths[name.size()] = true;
+        }
+    }
     m_nLastSel = -1;
 }
 
@@ -61,11 +89,11 @@ void CExplorer::ResetExplorer() {
     m_nLastSel = -1;
 }
 
-bool CExplorer::IsHiddenFolder(const CString& upperName) const {
-    return Contains(m_arrHideFolders, upperName);
+bool CExplorer::IsHiddenFolder(const CString& name) const {
+    return InSet(m_setHideFolders, m_hideLengths, name);
 }
-bool CExplorer::IsHiddenFile(const CString& upperName) const {
-    return Contains(m_arrHideFiles, upperName);
+bool CExplorer::IsHiddenFile(const CString& name) const {
+    return InSet(m_setHideFiles, m_hideLengths, name);
 }
 
 bool CExplorer::LoadExplorer(const CString& strPath, const CString& strSelect) {
@@ -94,7 +122,7 @@ bool CExplorer::LoadExplorer(const CString& strPath, const CString& strSelect) {
 
     const CString pattern = strPath + u"\\*.*";
     CFileFinder finder;
-    if (!finder.FindFile(pattern)) {
+    if (!finder.FindFileNames(pattern)) {
         // An empty folder lists as nothing; one that cannot be read says so on
         // the path line instead of looking empty.
         if (GetLastError() == ERROR_ACCESS_DENIED && m_pPathStatic)
@@ -106,45 +134,53 @@ bool CExplorer::LoadExplorer(const CString& strPath, const CString& strSelect) {
         return false;
     }
 
+    // Folders first, then files, each in the order found. Files go straight to
+    // the rows (whose memory is kept from one listing to the next), folders
+    // aside, to be moved in ahead of the files once: every row costs the same
+    // however many there are.
+    const size_t firstRow = m_arrItems.size();  // after the parent row
+    std::vector<CExplorerItem> folders;
+    int fileSelect = -1;  // among the files
+    // Every path is the folder's path, a backslash and the name.
+    const CString prefix = finder.GetRoot().IsEmpty() || finder.GetRoot().Right(1) != u"\\"
+                               ? finder.GetRoot() + u"\\"
+                               : finder.GetRoot();
     BOOL bMore = TRUE;
     while (bMore) {
         bMore = finder.FindNextFile();
-        const CString name = finder.GetFileName();
-        CString upper = name;
-        upper.MakeUpper();
+        CString name = finder.GetFileName();
         if (finder.IsDirectory()) {
-            if (IsHiddenFolder(upper)) continue;
-            if (m_pListBox) {
-                m_pListBox->InsertString(m_nFolderCount, (u"[" + name + u"]").GetString());
-                m_pListBox->SetItemColor(m_nFolderCount, kFolderColor);
-            }
-            CExplorerItem folder;
-            folder.strName = name;
-            folder.strPath = finder.GetFilePath();
+            if (IsHiddenFolder(name)) continue;
+            CExplorerItem& folder = folders.emplace_back();
+            folder.strPath = prefix + name;
+            folder.strName = std::move(name);
             folder.bFile = FALSE;
-            m_arrItems.insert(m_arrItems.begin() + m_nFolderCount, folder);
-            // A preselected file below the insertion point moves down a row.
-            if (nSelect >= 0 && nSelect >= m_nFolderCount) ++nSelect;
-            ++m_nFolderCount;
             continue;
         }
-        const CString ext = finder.GetFileExt();
-        if (IsHiddenFile(upper) || (ext != u"MP3" && ext != u"WMA")) continue;
-        CExplorerItem file;
-        file.strExt = ext;
-        file.strName = name;
-        file.strPath = finder.GetFilePath();
+        CString ext = ExtensionOf(name);
+        if ((ext != u"MP3" && ext != u"WMA") || IsHiddenFile(name)) continue;
+        if (name == strSelect) fileSelect = static_cast<int>(m_arrItems.size() - firstRow);
+        CExplorerItem& file = m_arrItems.emplace_back();
+        file.strExt = std::move(ext);
+        file.strPath = prefix + name;
+        file.strName = std::move(name);
         file.bFile = TRUE;
-        m_arrItems.push_back(file);
-        if (m_pListBox) {
-            m_pListBox->AddString(name);
-            m_pListBox->SetItemColor(m_pListBox->GetCount() - 1, kFileColor);
-            if (name == strSelect) nSelect = m_pListBox->GetCount() - 1;
-        } else if (name == strSelect) {
-            nSelect = static_cast<int>(m_arrItems.size()) - 1;
-        }
     }
     finder.Close();
+
+    m_arrItems.insert(m_arrItems.begin() + static_cast<std::ptrdiff_t>(firstRow),
+                      std::make_move_iterator(folders.begin()),
+                      std::make_move_iterator(folders.end()));
+    m_nFolderCount = static_cast<int>(firstRow + folders.size());
+    if (fileSelect >= 0) nSelect = m_nFolderCount + fileSelect;
+    if (m_pListBox) {
+        for (size_t i = firstRow; i < m_arrItems.size(); ++i) {
+            const CExplorerItem& item = m_arrItems[i];
+            m_pListBox->AddString(item.bFile ? item.strName.GetString()
+                                             : (u"[" + item.strName + u"]").GetString());
+            m_pListBox->SetItemColor(static_cast<int>(i), item.bFile ? kFileColor : kFolderColor);
+        }
+    }
 
     if (nSelect < 0) nSelect = 0;
     if (m_pListBox) {

@@ -10,6 +10,8 @@
 // Thread: the GUI thread.
 #pragma once
 
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/base/cstring.h"
@@ -97,8 +99,9 @@ public:
     const CStringArray& GetPathStack() const { return m_arrPathStack; }
 
 private:
-    bool IsHiddenFolder(const CString& upperName) const;
-    bool IsHiddenFile(const CString& upperName) const;
+    // Whether a name as found is one of the hidden ones (compared upper-cased).
+    bool IsHiddenFolder(const CString& name) const;
+    bool IsHiddenFile(const CString& name) const;
     bool ValidSelection(int nSel) const {
         return nSel >= 0 && nSel < static_cast<int>(m_arrItems.size());
     }
@@ -111,6 +114,11 @@ private:
     CStringArray m_arrPathStack;
     CStringArray m_arrHideFolders;
     CStringArray m_arrHideFiles;
+    // The same names, for a lookup per row that does not grow with the lists,
+    // and which lengths they have: a name of another length is not upper-cased.
+    std::unordered_set<std::u16string> m_setHideFolders;
+    std::unordered_set<std::u16string> m_setHideFiles;
+    std::vector<bool> m_hideLengths;
     int m_nLastSel = -1;
     int m_nFolderCount = 0;
 };

@@ -18,6 +18,14 @@ void CFileFinder::Close() {
 }
 
 BOOL CFileFinder::FindFile(LPCTSTR pstrName) {
+    return Start(pstrName, false);
+}
+
+BOOL CFileFinder::FindFileNames(LPCTSTR pstrName) {
+    return Start(pstrName, true);
+}
+
+BOOL CFileFinder::Start(LPCTSTR pstrName, bool namesOnly) {
     Close();
     const CString pattern = pstrName ? CString(pstrName) : CString(u"\\*.*");
     if (!pstrName) {
@@ -27,7 +35,8 @@ BOOL CFileFinder::FindFile(LPCTSTR pstrName) {
         m_strRoot = p == 0 ? CString(u"\\") : pattern.Left(p);  // Left(-1) is empty
     }
     if (!m_pNextInfo) m_pNextInfo = new WIN32_FIND_DATA();
-    m_hContext = FindFirstFileW(pattern, m_pNextInfo);
+    m_hContext = namesOnly ? FindFirstFileNamesW(pattern, m_pNextInfo)
+                           : FindFirstFileW(pattern, m_pNextInfo);
     if (m_hContext == INVALID_HANDLE_VALUE) {
         Close();
         return FALSE;

@@ -29,6 +29,10 @@ public:
     // platform finds nothing; no search stays open then. The found entry
     // stays as it was until FindNextFile.
     virtual BOOL FindFile(LPCTSTR pstrName = nullptr);
+    // As FindFile, for a walk that needs names and the folder bit only
+    // (FindFirstFileNamesW): GetLength then gives 0 and the entries are not
+    // examined one by one.
+    BOOL FindFileNames(LPCTSTR pstrName);
     // True when a found entry exists and shares a bit with dwMask.
     virtual BOOL MatchesMask(DWORD dwMask) const;
     // True for a found folder named exactly "." or "..".
@@ -48,6 +52,8 @@ public:
     DWORD GetLength() const;
 
 private:
+    BOOL Start(LPCTSTR pstrName, bool namesOnly);
+
     CString m_strRoot;
     HANDLE m_hContext = nullptr;
     WIN32_FIND_DATA* m_pFoundInfo = nullptr;

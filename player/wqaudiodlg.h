@@ -29,6 +29,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/media/dshow.h"
 #include "platform/win/afxwin.h"
+#include "platform/win/presenter.h"
 #include "taskbar/taskbarwnd.h"
 #include "visual/soundfeed.h"
 #include "visual/spectrum.h"
@@ -216,6 +217,7 @@ public:
     HWND SpectrumWindow() const override { return m_hWnd; }
     HDC SpectrumGetDC() override { return m_hWnd ? ::GetDC(m_hWnd) : nullptr; }
     void SpectrumReleaseDC(HDC dc) override { ::ReleaseDC(m_hWnd, dc); }
+    BOOL SpectrumIsSeen() const override { return m_hWnd && wq::win::PixelsSeen(m_hWnd); }
 
     // Members, in declaration order of the player window.
     CImageObject m_imgEqualizer;

@@ -153,6 +153,11 @@ void CSpectrumFeed::Consume(const Slot& slot) {
     int levels[SPECTRUM_BANDS];
     ComputeBandLevels(*m_fft, slot.values, slot.sampleRate, levels);
     m_analyzer->SetLevels(levels, 0, SPECTRUM_BANDS);
+    if (!m_host->SpectrumIsSeen()) {
+        m_analyzer->AdvanceSpectrum();
+        ++m_unseen;
+        return;
+    }
     HDC dc = m_host->SpectrumGetDC();
     if (dc != nullptr) {
         m_analyzer->DrawSpectrum(dc, m_host->SpectrumRect());

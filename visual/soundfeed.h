@@ -106,6 +106,8 @@ public:
     std::uint64_t Delivered() const { return m_head.load(std::memory_order_acquire); }
     std::uint64_t Dropped() const { return m_dropped.load(std::memory_order_relaxed); }
     std::uint64_t Drawn() const { return m_drawn; }
+    // Frames whose levels moved on without drawing, nobody seeing them.
+    std::uint64_t Unseen() const { return m_unseen; }
     int Waiting() const;
 
 private:
@@ -137,5 +139,6 @@ private:
     std::atomic<bool> m_producerBusy{false};
     std::atomic<bool> m_wakePending{false};
     std::atomic<std::uint64_t> m_dropped{0};
-    std::uint64_t m_drawn = 0;  // GUI thread only
+    std::uint64_t m_drawn = 0;   // GUI thread only
+    std::uint64_t m_unseen = 0;  // GUI thread only
 };

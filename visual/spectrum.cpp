@@ -16,6 +16,9 @@ constexpr int kWaveUnits = 20;
 constexpr int kWaveStrips = 5;
 constexpr COLORREF kWaveGrey = 0xE9E9E9;
 constexpr COLORREF kWaveOrange = 0x477BFF;  // red 255, green 123, blue 71
+constexpr COLORREF kPictureKey = RGB(255, 0, 255);
+constexpr std::uint32_t kGreyPixel = wq::gdi::PixelFromColorref(kWaveGrey);
+constexpr std::uint32_t kOrangePixel = wq::gdi::PixelFromColorref(kWaveOrange);
 
 int Width(const RECT& rc) {
     return rc.right - rc.left;
@@ -39,6 +42,59 @@ CSpectrumAnalyzer::CSpectrumAnalyzer(CSpectrumHost* host) : m_pHost(host) {
 
 CSpectrumAnalyzer::~CSpectrumAnalyzer() {
     ReleaseBackground();
+    if (m_hFrameDC != nullptr) {
+        wq::gdi::DeleteSurfaceDC(m_hFrameDC);
+    }
+    m_bar.Free();
+    m_peak.Free();
+}
+
+bool CSpectrumAnalyzer::MemoryDC::Make(HDC like, int w, int h) {
+    Free();
+    dc = CreateCompatibleDC(like);
+    bitmap = CreateCompatibleBitmap(like, w, h);
+    if (dc == nullptr || bitmap == nullptr) {
+        Free();
+        return false;
+    }
+    old = SelectObject(dc, bitmap);
+    width = w;
+    height = h;
+    return true;
+}
+
+void CSpectrumAnalyzer::MemoryDC::Free() {
+    if (dc != nullptr) {
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    if (bitmap != nullptr) {
+        DeleteObject(bitmap);
+    }
+    *this = MemoryDC{};
+}
+
+void CSpectrumAnalyzer::PreparePictures(HDC like) {
+    if (m_picturesReady) {
+        return;
+    }
+    m_picturesReady = true;
+    // A picture that failed to load stays without a DC and is never drawn.
+    if (m_imgBar.GetWidth() > 0 && m_bar.Make(like, m_imgBar.GetWidth(), m_imgBar.GetHeight())) {
+        m_imgBar.Draw(m_bar.dc, 0, 0);
+    }
+    if (m_imgPeak.GetWidth() > 0 &&
+        m_peak.Make(like, m_imgPeak.GetWidth(), m_imgPeak.GetHeight())) {
+        m_imgPeak.Draw(m_peak.dc, 0, 0);
+    }
+}
+
+// Rows sy .. sy + h of the picture, 7 px wide, keyed onto dc at (dx, dy).
+void CSpectrumAnalyzer::DrawPicture(HDC dc, const MemoryDC& picture, int dx, int dy, int sy,
+                                    int h) {
+    if (picture.dc != nullptr) {
+        TransparentImage(dc, dx, dy, 7, h, picture.dc, 0, sy, 7, h, kPictureKey);
+    }
 }
 
 BOOL CSpectrumAnalyzer::SetLevels(const int* pLevels, int first, int count) {
@@ -75,22 +131,35 @@ void CSpectrumAnalyzer::DrawSpectrum(HDC dc, const RECT& rc) {
     if (w <= 0 || h <= 0) {
         return;
     }
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, m_hBackDC, 0, 0, SRCCOPY);
+    if (m_hFrameDC == nullptr || m_frame.width != w || m_frame.height != h) {
+        if (m_hFrameDC != nullptr) {
+            wq::gdi::DeleteSurfaceDC(m_hFrameDC);
+        }
+        m_frame.Resize(w, h);
+        m_hFrameDC = wq::gdi::CreateSurfaceDC(&m_frame, POINT{0, 0}, RECT{0, 0, w, h});
+        if (m_hFrameDC == nullptr) {
+            return;
+        }
+    }
+    PreparePictures(dc);
+    BitBlt(m_hFrameDC, 0, 0, w, h, m_hBackDC, 0, 0, SRCCOPY);
+    RunPattern(m_hFrameDC);
+    BitBlt(dc, rc.left, rc.top, w, h, m_hFrameDC, 0, 0, SRCCOPY);
+}
 
+void CSpectrumAnalyzer::AdvanceSpectrum() {
+    if (m_hBackDC != nullptr) {
+        RunPattern(nullptr);
+    }
+}
+
+void CSpectrumAnalyzer::RunPattern(HDC dc) {
     if (m_pHost != nullptr && m_pHost->SpectrumIsPlaying()) {
         const int pattern = m_pHost->SpectrumPattern();
         if (pattern >= 0 && pattern < static_cast<int>(std::size(s_patterns))) {
-            (this->*s_patterns[pattern])(mem, m_pHost->SpectrumVisualReady());
+            (this->*s_patterns[pattern])(dc, m_pHost->SpectrumVisualReady());
         }
     }
-
-    BitBlt(dc, rc.left, rc.top, w, h, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
 }
 
 void CSpectrumAnalyzer::CaptureBackground(HDC dc, const RECT& rc) {
@@ -144,11 +213,14 @@ void CSpectrumAnalyzer::DrawBasic(HDC dc, BOOL ready) {
         } else {
             m_nPeaks[i] = std::max(m_nPeaks[i] - 7, 0);
         }
+        if (dc == nullptr) {
+            continue;
+        }
         const int x = 14 * i;
-        m_imgPeak.DrawTransparentPart(dc, x, 26 + (kBasicSegments - mark) * 2, 7, 2, 0, 0, 7, 2);
+        DrawPicture(dc, m_peak, x, 26 + (kBasicSegments - mark) * 2, 0, 2);
         if (bar > 0) {
             const int top = (kBasicSegments - bar) * 2;
-            m_imgBar.DrawTransparentPart(dc, x, 26 + top, 7, bar * 2, 0, top, 7, bar * 2);
+            DrawPicture(dc, m_bar, x, 26 + top, top, bar * 2);
         }
     }
 }
@@ -160,18 +232,30 @@ void CSpectrumAnalyzer::DrawSymmetric(HDC dc, BOOL ready) {
         const int level = std::clamp(m_nLevels[i], 0, kFullScale);
         m_nPeaks[i] = std::min(m_nPeaks[i], kFullScale);
         const int n = ready ? level * kSymSegments / kFullScale : 0;
-        if (n > 0) {
+        if (n > 0 && dc != nullptr) {
             const int x = 14 * i;
             const int top = 4 + (8 - n + n / 2) * 4;
-            m_imgBar.DrawTransparentPart(dc, x, top, 7, n * 4, 0, (kSymSegments - n) * 4, 7, n * 4);
-            m_imgPeak.DrawTransparentPart(dc, x, top - 3, 7, 4, 0, 0, 7, 4);
-            m_imgPeak.DrawTransparentPart(dc, x, top + n * 4, 7, 4, 0, 0, 7, 4);
+            DrawPicture(dc, m_bar, x, top, (kSymSegments - n) * 4, n * 4);
+            DrawPicture(dc, m_peak, x, top - 3, 0, 4);
+            DrawPicture(dc, m_peak, x, top + n * 4, 0, 4);
         }
         if (level > m_nPeaks[i]) {
             m_nPeaks[i] = level;
         } else {
             m_nPeaks[i] = std::max(m_nPeaks[i] - 5, 0);
         }
+    }
+}
+
+void CSpectrumAnalyzer::FillColumn(int x, int top, int bottom, std::uint32_t pixel) {
+    if (x < 0 || x >= m_frame.width) {
+        return;
+    }
+    top = std::max(top, 0);
+    bottom = std::min(bottom, m_frame.height);
+    std::uint32_t* p = m_frame.pixels.data() + static_cast<size_t>(x);
+    for (int y = top; y < bottom; ++y) {
+        p[static_cast<size_t>(y) * static_cast<size_t>(m_frame.width)] = pixel;
     }
 }
 
@@ -186,8 +270,9 @@ void CSpectrumAnalyzer::DrawWave(HDC dc, BOOL ready) {
             ready ? static_cast<int>(static_cast<long long>(m_nLevels[i]) * kWaveUnits / kFullScale)
                   : 0;
     }
-    HBRUSH grey = CreateSolidBrush(kWaveGrey);
-    HBRUSH orange = CreateSolidBrush(kWaveOrange);
+    if (dc == nullptr) {
+        return;
+    }
     for (int i = 0; i < kBands; ++i) {
         const int h = m_nWaveHeights[i];
         const int next = i + 1 < kBands ? m_nWaveHeights[i + 1] : 0;
@@ -201,12 +286,8 @@ void CSpectrumAnalyzer::DrawWave(HDC dc, BOOL ready) {
             }
             const int y = static_cast<int>(std::clamp(yf, -1.0e6f, 1.0e6f));
             const int x = 15 * i + 3 * k;
-            const RECT column = {x, y, x + 1, 100};
-            FillRect(dc, &column, grey);
-            const RECT dot = {x, y - 3, x + 1, y - 1};
-            FillRect(dc, &dot, orange);
+            FillColumn(x, y, 100, kGreyPixel);
+            FillColumn(x, y - 3, y - 1, kOrangePixel);
         }
     }
-    DeleteObject(grey);
-    DeleteObject(orange);
 }

@@ -19,6 +19,7 @@
 
 #include "graphics/imageobj.h"
 #include "platform/base/wintypes.h"
+#include "platform/gdi/surface.h"
 #include "visual/spectrumhost.h"
 
 constexpr int PATTERN_BASIC = 0;
@@ -49,7 +50,14 @@ public:
 
     // Draws one frame into rc of dc: the captured background, and the selected
     // pattern when the host is playing. Nothing at all without a background.
+    // The frame is composed in a back buffer kept between frames, from the bar
+    // and peak pictures rendered once; a frame of an unchanged size allocates
+    // nothing.
     void DrawSpectrum(HDC dc, const RECT& rc);
+    // A frame nobody sees: levels, peaks and wave heights change exactly as
+    // DrawSpectrum would change them, and nothing is drawn, so the next frame
+    // drawn is the one a viewer would have seen.
+    void AdvanceSpectrum();
     // Keeps a copy of rc of dc as the background of every frame (once, after
     // the skin has been painted; a second capture replaces the first). An
     // empty rectangle leaves no background.
@@ -66,10 +74,29 @@ private:
     using PatternFn = void (CSpectrumAnalyzer::*)(HDC dc, BOOL ready);
     static const PatternFn s_patterns[3];
 
+    // A memory DC with a bitmap of its own selected into it.
+    struct MemoryDC {
+        HDC dc = nullptr;
+        HBITMAP bitmap = nullptr;
+        HGDIOBJ old = nullptr;
+        int width = 0;
+        int height = 0;
+        bool Make(HDC like, int w, int h);
+        void Free();
+    };
+
+    // Every pattern updates the levels of one frame and, with a non-null dc,
+    // draws them.
     void DrawBasic(HDC dc, BOOL ready);
     void DrawSymmetric(HDC dc, BOOL ready);
     void DrawWave(HDC dc, BOOL ready);
+    void RunPattern(HDC dc);
     void ReleaseBackground();
+    // Renders the bar and peak pictures into memory once, for keyed copies.
+    void PreparePictures(HDC like);
+    void DrawPicture(HDC dc, const MemoryDC& picture, int dx, int dy, int sy, int h);
+    // Rows top .. bottom - 1 of column x of the frame, clipped to it.
+    void FillColumn(int x, int top, int bottom, std::uint32_t pixel);
 
     CSpectrumHost* m_pHost;
     int m_nLevels[kBands] = {};
@@ -80,4 +107,11 @@ private:
     HDC m_hBackDC = nullptr;
     HBITMAP m_hBackBitmap = nullptr;
     HGDIOBJ m_hBackOld = nullptr;
+    // The frame being composed, in memory of its own so that WAVE's thin
+    // columns are written straight into its pixels.
+    wq::gdi::Surface m_frame;
+    HDC m_hFrameDC = nullptr;
+    MemoryDC m_bar;   // the bar picture, rendered once
+    MemoryDC m_peak;  // the peak picture, rendered once
+    bool m_picturesReady = false;
 };

@@ -29,4 +29,7 @@ public:
     // (ReleaseDC). A null DC skips the frame.
     virtual HDC SpectrumGetDC() = 0;
     virtual void SpectrumReleaseDC(HDC dc) = 0;
+    // Whether a frame drawn now can be seen by anybody. While it cannot, frames
+    // are not drawn, but the levels move on as if they were.
+    virtual BOOL SpectrumIsSeen() const { return TRUE; }
 };

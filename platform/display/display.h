@@ -41,6 +41,7 @@ public:
     void Present(HWND hwnd, const gdi::Surface& surface) override;
     void Wait(DWORD timeoutMs) override;
     void Wake() override;
+    bool ShowsPixels() const override { return false; }
     // How often `hwnd` was presented, and whether it is shown now.
     int PresentCount(HWND hwnd) const;
     bool IsShown(HWND hwnd) const;

@@ -103,6 +103,13 @@ constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 // may be empty ("*.*" or "\*.*" list the root). Returns INVALID_HANDLE_VALUE
 // when the folder is missing or nothing matches.
 HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData);
+// As FindFirstFileW, for callers that need names and the folder bit only: the
+// records of this search carry the name and the folder and hidden attributes;
+// size, times and the read-only bit stay 0. Entries the folder listing already
+// types as a folder or regular file are not examined one by one, so a large
+// folder lists at the cost of reading it; links and entries of unknown type
+// are still examined (a link to a FIFO is never delivered).
+HANDLE FindFirstFileNamesW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData);
 BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
 BOOL FindClose(HANDLE hFindFile);
 

@@ -2,6 +2,8 @@
 // matching names and sorts it in natural order; each entry is examined (stat)
 // only when it is delivered, so an entry removed meanwhile is skipped rather
 // than reported with stale data, and a folder removed mid-walk just ends it.
+// A names-only search (FindFirstFileNamesW) takes the type readdir reports and
+// examines only links and entries of unknown type.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,8 +25,9 @@ namespace {
 using wq::fs::detail::HandleObject;
 
 struct Entry {
-    std::u16string name;   // as the program sees it (invalid UTF-8 escaped)
-    std::string hostPath;  // relative to the search's folder descriptor when it has one
+    std::u16string name;              // as the program sees it (invalid UTF-8 escaped)
+    std::string hostPath;             // relative to the search's folder descriptor when it has one
+    unsigned char type = DT_UNKNOWN;  // as readdir reported it
 };
 
 struct FindObject : HandleObject {
@@ -37,7 +40,17 @@ struct FindObject : HandleObject {
     // it rather than by resolving its whole path again (the walk is
     // stat-bound). AT_FDCWD for a probe, whose entry has a full path.
     int dirFd = AT_FDCWD;
+    bool namesOnly = false;  // size, times and read-only bit not wanted
 };
+
+// The search FindNextFileW used last on this thread: a walk calls it once per
+// entry, and this spares the locked table lookup each time. Held weakly, so a
+// closed search is not kept alive and is looked up (and not found) again.
+struct LastSearch {
+    HANDLE handle = nullptr;
+    std::weak_ptr<FindObject> object;
+};
+thread_local LastSearch t_lastSearch;
 
 FILETIME ToFileTime(const timespec& ts) {
     // 100-nanosecond intervals since 1601-01-01.
@@ -51,14 +64,33 @@ FILETIME ToFileTime(const timespec& ts) {
 // Fills the record when the entry still exists and is a folder or a regular
 // file (symlinks followed). FIFOs, sockets, device nodes, dangling or looping
 // links are not files of the device and are never delivered.
-bool FillRecord(int dirFd, const Entry& e, WIN32_FIND_DATAW* out) {
-    struct stat st {};
-    if (fstatat(dirFd, e.hostPath.c_str(), &st, 0) != 0) return false;
-    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) return false;
+// A names-only search examines only links and entries readdir could not type.
+bool FillRecord(const FindObject& find, const Entry& e, WIN32_FIND_DATAW* out) {
+    if (e.type != DT_UNKNOWN && e.type != DT_LNK && e.type != DT_DIR && e.type != DT_REG)
+        return false;  // FIFO, socket or device node: never a file of the device
     if (e.name.size() >= static_cast<size_t>(MAX_PATH)) return false;
+    if (find.namesOnly && (e.type == DT_DIR || e.type == DT_REG)) {
+        DWORD attrs = e.type == DT_DIR ? FILE_ATTRIBUTE_DIRECTORY : 0;
+        if (!e.name.empty() && e.name[0] == u'.') attrs |= FILE_ATTRIBUTE_HIDDEN;
+        out->dwFileAttributes = attrs == 0 ? FILE_ATTRIBUTE_NORMAL : attrs;
+        out->ftCreationTime = out->ftLastAccessTime = out->ftLastWriteTime = FILETIME{};
+        out->nFileSizeHigh = out->nFileSizeLow = 0;
+        std::copy(e.name.begin(), e.name.end(), out->cFileName);
+        out->cFileName[e.name.size()] = 0;
+        out->cAlternateFileName[0] = 0;
+        return true;
+    }
+    struct stat st {};
+    if (fstatat(find.dirFd, e.hostPath.c_str(), &st, 0) != 0) return false;
+    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) return false;
     *out = WIN32_FIND_DATAW{};
     DWORD attrs = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : 0;
     if (!e.name.empty() && e.name[0] == u'.') attrs |= FILE_ATTRIBUTE_HIDDEN;
+    if (find.namesOnly) {
+        out->dwFileAttributes = attrs == 0 ? FILE_ATTRIBUTE_NORMAL : attrs;
+        std::copy(e.name.begin(), e.name.end(), out->cFileName);
+        return true;
+    }
     if ((st.st_mode & 0222) == 0) attrs |= FILE_ATTRIBUTE_READONLY;
     out->dwFileAttributes = attrs == 0 ? FILE_ATTRIBUTE_NORMAL : attrs;
     out->ftCreationTime = ToFileTime(st.st_ctim);
@@ -84,7 +116,7 @@ std::vector<Entry> ListMatching(const std::string& hostDir, std::u16string_view 
         if (raw == "." || raw == "..") continue;
         std::u16string name = wq::Utf8ToUtf16(raw);
         if (!wq::fs::MatchesWildcard(mask, name)) continue;
-        out.push_back(Entry{std::move(name), std::move(raw)});
+        out.push_back(Entry{std::move(name), std::move(raw), de->d_type});
     }
     closedir(d);
     std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
@@ -115,7 +147,9 @@ BOOL Fail(DWORD code) {
 
 }  // namespace
 
-HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
+namespace {
+
+HANDLE StartSearch(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData, bool namesOnly) {
     if (!lpFileName || !lpFindFileData) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
@@ -126,6 +160,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
         sep == std::u16string_view::npos ? pattern : pattern.substr(sep + 1);
 
     auto find = std::make_shared<FindObject>();
+    find->namesOnly = namesOnly;
     if (mask.empty() || !wq::fs::HasWildcard(mask)) {
         find->entries = Probe(pattern);
     } else {
@@ -146,7 +181,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
     }
     const int listError = errno;
     while (find->next < find->entries.size()) {
-        if (FillRecord(find->dirFd, find->entries[find->next++], lpFindFileData)) {
+        if (FillRecord(*find, find->entries[find->next++], lpFindFileData)) {
             SetLastError(ERROR_SUCCESS);
             return wq::fs::detail::AddHandle(std::move(find));
         }
@@ -159,12 +194,27 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
     return INVALID_HANDLE_VALUE;
 }
 
+}  // namespace
+
+HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
+    return StartSearch(lpFileName, lpFindFileData, false);
+}
+
+HANDLE FindFirstFileNamesW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
+    return StartSearch(lpFileName, lpFindFileData, true);
+}
+
 BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
-    const auto find = wq::fs::detail::Lookup<FindObject>(hFindFile);
-    if (!find) return Fail(ERROR_INVALID_HANDLE);
+    std::shared_ptr<FindObject> find;
+    if (t_lastSearch.handle == hFindFile) find = t_lastSearch.object.lock();
+    if (!find) {
+        find = wq::fs::detail::Lookup<FindObject>(hFindFile);
+        if (!find) return Fail(ERROR_INVALID_HANDLE);
+        t_lastSearch = LastSearch{hFindFile, find};
+    }
     if (!lpFindFileData) return Fail(ERROR_INVALID_PARAMETER);
     while (find->next < find->entries.size()) {
-        if (FillRecord(find->dirFd, find->entries[find->next++], lpFindFileData)) {
+        if (FillRecord(*find, find->entries[find->next++], lpFindFileData)) {
             SetLastError(ERROR_SUCCESS);
             return TRUE;
         }

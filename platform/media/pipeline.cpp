@@ -1,6 +1,7 @@
 #include "platform/media/pipeline.h"
 
 #include <gst/audio/audio.h>
+#include <gst/base/gstbasetransform.h>
 #include <gst/gst.h>
 #include <sys/stat.h>
 
@@ -98,6 +99,35 @@ struct LinkTarget {
     const void* pipeline;  // the hand-over point of the pipeline's callbacks
 };
 
+// Streaming thread of the MPEG decoder: the answer to its question which
+// formats may follow is narrowed to interleaved float when float is among
+// them. The decoder works in float, so it then hands float on and nothing
+// converts its output to 16 bits and back.
+GstPadProbeReturn PreferFloat(GstPad*, GstPadProbeInfo* info, gpointer) {
+    if (!(info->type & GST_PAD_PROBE_TYPE_PULL)) return GST_PAD_PROBE_OK;  // not answered yet
+    GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+    if (!query || GST_QUERY_TYPE(query) != GST_QUERY_CAPS) return GST_PAD_PROBE_OK;
+    GstCaps* result = nullptr;
+    gst_query_parse_caps_result(query, &result);
+    if (!result) return GST_PAD_PROBE_OK;
+    GstCaps* f32 = AudioCaps("F32LE", 0);
+    GstCaps* both = gst_caps_intersect(result, f32);
+    if (!gst_caps_is_empty(both)) gst_query_set_caps_result(query, both);
+    gst_caps_unref(both);
+    gst_caps_unref(f32);
+    return GST_PAD_PROBE_OK;
+}
+
+// Streaming thread of decodebin: an MPEG decoder it plugs is asked for float.
+void OnDeepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
+    GstElementFactory* factory = gst_element_get_factory(element);
+    if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "mpg123audiodec") != 0) return;
+    if (GstPad* src = gst_element_get_static_pad(element, "src")) {
+        gst_pad_add_probe(src, GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, PreferFloat, nullptr, nullptr);
+        gst_object_unref(src);
+    }
+}
+
 // Streaming thread of decodebin: links the first audio stream to the chain.
 void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     auto* self = static_cast<LinkTarget*>(data);
@@ -171,15 +201,15 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
     pipeline_ = gst_pipeline_new("graph");
     GstElement* src = Make("filesrc");
     GstElement* decode = Make("decodebin");
-    GstElement* toS16 = Make("audioconvert");
-    GstElement* s16 = MakeCapsFilter(AudioCaps("S16LE", 0));
     GstElement* toF32 = Make("audioconvert");
-    GstElement* f32 = MakeCapsFilter(AudioCaps("F32LE", 2));
+    GstElement* f32 = MakeCapsFilter(AudioCaps("F32LE", 0));
+    GstElement* toStereo = Make("audioconvert");
+    GstElement* stereo = MakeCapsFilter(AudioCaps("F32LE", 2));
     eq_ = Make("equalizer-nbands");
     volume_ = Make("volume");
     panorama_ = Make("audiopanorama");
     GstElement* out = detail::MakeSinkBin();
-    GstElement* all[] = {src, decode, toS16, s16, toF32, f32, eq_, volume_, panorama_, out};
+    GstElement* all[] = {src, decode, toF32, f32, toStereo, stereo, eq_, volume_, panorama_, out};
     if (std::any_of(std::begin(all), std::end(all), [](GstElement* e) { return e == nullptr; })) {
         for (GstElement* e : all)
             if (e) gst_object_unref(gst_object_ref_sink(e));
@@ -189,25 +219,27 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
     }
     for (GstElement* e : all) gst_bin_add(GST_BIN(pipeline_), e);
     g_object_set(src, "location", hostPath.c_str(), nullptr);
-    g_object_set(toS16, "dithering", 0, nullptr);
     g_object_set(toF32, "dithering", 0, nullptr);
+    g_object_set(toStereo, "dithering", 0, nullptr);
     g_object_set(eq_, "num-bands", 5, nullptr);
     g_object_set(panorama_, "method", 1, nullptr);  // simple: attenuate one side only, never mix
     if (!gst_element_link(src, decode) ||
-        !gst_element_link_many(toS16, s16, toF32, f32, eq_, volume_, panorama_, out, nullptr)) {
+        !gst_element_link_many(toF32, f32, toStereo, stereo, eq_, volume_, panorama_, out,
+                               nullptr)) {
         if (error) *error = "the chain does not link";
         return false;
     }
 
-    // The tap sees S16 interleaved in the decoder's own rate and channels.
+    // The tap sees float interleaved in the decoder's own rate and channels
+    // and hands its callback 16-bit samples.
     if (tap) {
-        GstPad* pad = gst_element_get_static_pad(s16, "src");
+        GstPad* pad = gst_element_get_static_pad(f32, "src");
         tapProgress_ = std::make_shared<TapProgress>();
         tap->AttachTo(pad, tapProgress_);
         gst_object_unref(pad);
     }
     {
-        GstPad* pad = gst_element_get_static_pad(toS16, "sink");
+        GstPad* pad = gst_element_get_static_pad(toF32, "sink");
         auto* progress = new DecodeProgress{&decodedEnd_, &decodedBuffers_, {}, this};
         gst_segment_init(&progress->segment, GST_FORMAT_TIME);
         gst_pad_add_probe(pad,
@@ -221,8 +253,10 @@ bool Pipeline::Build(const std::string& hostPath, SoundFilter* tap, std::string*
         gst_object_unref(widen);
     }
     g_signal_connect_data(
-        decode, "pad-added", G_CALLBACK(OnPadAdded), new LinkTarget{toS16, &linked_, this},
+        decode, "pad-added", G_CALLBACK(OnPadAdded), new LinkTarget{toF32, &linked_, this},
         [](gpointer d, GClosure*) { delete static_cast<LinkTarget*>(d); }, GConnectFlags(0));
+
+    g_signal_connect(decode, "deep-element-added", G_CALLBACK(OnDeepElementAdded), nullptr);
 
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(
@@ -469,6 +503,8 @@ void Pipeline::SetBalance(LONG balance) {
     // Positive balance attenuates the left channel by balance/100 dB.
     const double cut = 1.0 - DbToAmplitude(-std::abs(balance));
     g_object_set(panorama_, "panorama", static_cast<gfloat>(balance >= 0 ? cut : -cut), nullptr);
+    // At the centre the panorama changes nothing: buffers pass it untouched.
+    gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(panorama_), balance == 0);
     RePreroll();
 }
 

@@ -1,8 +1,13 @@
 // One GStreamer pipeline playing one file: the engine behind a filter graph.
 //
-//   filesrc -> decodebin -> audioconvert -> S16 interleaved [sound filter tap]
+//   filesrc -> decodebin (mpg123 asked for float) -> audioconvert
+//     -> F32 interleaved [sound filter tap, 16-bit for its callback]
 //     -> audioconvert -> F32 stereo -> equalizer-nbands (5) [3D widening]
 //     -> volume (user level x headroom) -> audiopanorama -> output (sink.h)
+//
+// A decoder that works in float (mpg123) hands float through: both converters
+// pass its buffers untouched for stereo. A flat equalizer, the widening at 0
+// and the panorama at the centre pass buffers through too.
 //
 // Every call is synchronous and bounded: state changes and seeks wait for the
 // pipeline with a deadline and fail instead of hanging. Thread: all member

@@ -204,8 +204,11 @@ GstElement* MakeSinkBin() {
     EnsureGstreamer();
     const SinkKind kind = GetAudioSinkKind();
     GstElement* bin = gst_bin_new("output");
-    GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
-    GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    // The silent sinks take any format, so nothing converts for them: a
+    // converter that passes buffers through still costs a step per buffer.
+    const bool converts = kind == SinkKind::Auto || kind == SinkKind::Wav;
+    GstElement* convert = converts ? gst_element_factory_make("audioconvert", nullptr) : nullptr;
+    GstElement* resample = converts ? gst_element_factory_make("audioresample", nullptr) : nullptr;
     GstElement* sink =
         gst_element_factory_make(kind == SinkKind::Auto ? "autoaudiosink" : "fakesink", "sink");
     GstElement* caps = nullptr;
@@ -217,13 +220,13 @@ GstElement* MakeSinkBin() {
         if (caps) g_object_set(caps, "caps", c, nullptr);
         gst_caps_unref(c);
     }
-    if (!convert || !resample || !sink || (kind == SinkKind::Wav && !caps)) {
+    if ((converts && (!convert || !resample)) || !sink || (kind == SinkKind::Wav && !caps)) {
         for (GstElement* e : {convert, resample, sink, caps})
             if (e) gst_object_unref(e);
         gst_object_unref(bin);
         return nullptr;
     }
-    g_object_set(convert, "dithering", 0, nullptr);  // captures stay bit-exact
+    if (convert) g_object_set(convert, "dithering", 0, nullptr);  // captures stay bit-exact
     if (kind != SinkKind::Auto) {
         g_object_set(sink, "sync", kind == SinkKind::Fast ? FALSE : TRUE, nullptr);
     }
@@ -231,14 +234,16 @@ GstElement* MakeSinkBin() {
         g_object_set(sink, "signal-handoffs", TRUE, nullptr);
         g_signal_connect(sink, "handoff", G_CALLBACK(OnHandoff), nullptr);
     }
-    gst_bin_add_many(GST_BIN(bin), convert, resample, sink, nullptr);
-    if (caps) {
-        gst_bin_add(GST_BIN(bin), caps);
+    if (!converts) {
+        gst_bin_add(GST_BIN(bin), sink);
+    } else if (caps) {
+        gst_bin_add_many(GST_BIN(bin), convert, resample, caps, sink, nullptr);
         gst_element_link_many(convert, resample, caps, sink, nullptr);
     } else {
+        gst_bin_add_many(GST_BIN(bin), convert, resample, sink, nullptr);
         gst_element_link_many(convert, resample, sink, nullptr);
     }
-    GstPad* target = gst_element_get_static_pad(convert, "sink");
+    GstPad* target = gst_element_get_static_pad(converts ? convert : sink, "sink");
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", target));
     gst_object_unref(target);
     return bin;

@@ -4,8 +4,10 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/base/handover.h"
+#include "platform/media/gstsetup.h"
 
 namespace wq::media {
 namespace {
@@ -26,20 +28,35 @@ struct SoundFilter::Tap {
     GstSegment segment;
     WAVEFORMATEX format{};
     bool hasFormat = false;
+    bool isFloat = false;          // the pad carries F32, converted for the callback
+    std::vector<short> converted;  // the callback's 16-bit copy; grows, never shrinks
+    // The pipeline the pad belongs to (found once: a pad never changes
+    // pipelines, and the pipeline outlives its pads), and its clock as last
+    // seen with the base time it was read at: both change only when the
+    // pipeline starts running again, which also sets a new base time.
+    GstElement* top = nullptr;
+    GstClock* clock = nullptr;
+    GstClockTime clockBase = GST_CLOCK_TIME_NONE;
 
     Tap(SoundFilter* f, std::shared_ptr<TapProgress> p) : filter(f), progress(std::move(p)) {
         filter->AddRef();
         gst_segment_init(&segment, GST_FORMAT_TIME);
     }
-    ~Tap() { filter->Release(); }
+    ~Tap() {
+        if (clock) gst_object_unref(clock);
+        filter->Release();
+    }
 
     static void Destroy(gpointer p) { delete static_cast<Tap*>(p); }
 
     void OnCaps(GstCaps* caps) {
         GstAudioInfo info;
         if (!gst_audio_info_from_caps(&info, caps) ||
-            GST_AUDIO_INFO_FORMAT(&info) != GST_AUDIO_FORMAT_S16)
+            (GST_AUDIO_INFO_FORMAT(&info) != GST_AUDIO_FORMAT_S16 &&
+             GST_AUDIO_INFO_FORMAT(&info) != GST_AUDIO_FORMAT_F32) ||
+            GST_AUDIO_INFO_LAYOUT(&info) != GST_AUDIO_LAYOUT_INTERLEAVED)
             return;
+        isFloat = GST_AUDIO_INFO_FORMAT(&info) == GST_AUDIO_FORMAT_F32;
         format.wFormatTag = WAVE_FORMAT_PCM;
         format.nChannels = static_cast<WORD>(GST_AUDIO_INFO_CHANNELS(&info));
         format.nSamplesPerSec = static_cast<DWORD>(GST_AUDIO_INFO_RATE(&info));
@@ -53,44 +70,68 @@ struct SoundFilter::Tap {
         filter->hasFormat_ = true;
     }
 
-    // The play time of a buffer starting at `pts`, from the pad's element.
-    BlockTiming TimingOf(GstPad* pad, GstClockTime pts) const {
+    // The pipeline the pad's element sits in, or null (an element outside one).
+    GstElement* Top(GstPad* pad) {
+        if (top) return top;
+        GstObject* up = gst_pad_get_parent(pad);
+        while (up) {
+            if (GST_IS_PIPELINE(up)) {
+                top = GST_ELEMENT(up);  // not kept referenced: it owns this tap
+                gst_object_unref(up);
+                return top;
+            }
+            GstObject* next = gst_object_get_parent(up);
+            gst_object_unref(up);
+            up = next;
+        }
+        return nullptr;
+    }
+
+    // The play time of a buffer starting at `pts`.
+    BlockTiming TimingOf(GstPad* pad, GstClockTime pts) {
         BlockTiming t;
         if (!GST_CLOCK_TIME_IS_VALID(pts)) return t;
         const guint64 stream = gst_segment_to_stream_time(&segment, GST_FORMAT_TIME, pts);
         if (GST_CLOCK_TIME_IS_VALID(stream)) t.mediaTime = static_cast<LONGLONG>(stream / 100);
-        GstElement* parent = GST_ELEMENT(gst_pad_get_parent(pad));
-        if (!parent) return t;
-        if (GST_STATE(parent) == GST_STATE_PLAYING) {
-            GstClock* clock = gst_element_get_clock(parent);
-            const guint64 running = gst_segment_to_running_time(&segment, GST_FORMAT_TIME, pts);
-            if (clock && GST_CLOCK_TIME_IS_VALID(running)) {
-                GstElement* top = parent;
-                gst_object_ref(top);
-                while (GstObject* up = gst_object_get_parent(GST_OBJECT(top))) {
-                    gst_object_unref(top);
-                    top = GST_ELEMENT(up);
-                }
-                GstClockTime latency =
-                    GST_IS_PIPELINE(top) ? gst_pipeline_get_latency(GST_PIPELINE(top)) : 0;
-                if (!GST_CLOCK_TIME_IS_VALID(latency)) latency = 0;
-                const auto now = std::chrono::steady_clock::now();
-                const gint64 due =
-                    static_cast<gint64>(gst_element_get_base_time(top) + running + latency);
-                const gint64 delay = due - static_cast<gint64>(gst_clock_get_time(clock));
-                // A block that arrives late (the decoder fell behind) is heard at once.
-                t.playAt = now + std::chrono::nanoseconds(std::max<gint64>(delay, 0));
-                t.hasPlayTime = true;
-                gst_object_unref(top);
-            }
+        GstElement* pipeline = Top(pad);
+        if (!pipeline || GST_STATE(pipeline) != GST_STATE_PLAYING) return t;
+        const GstClockTime base = gst_element_get_base_time(pipeline);
+        if (!clock || base != clockBase) {
             if (clock) gst_object_unref(clock);
+            clock = gst_element_get_clock(pipeline);
+            clockBase = base;
         }
-        gst_object_unref(parent);
+        const guint64 running = gst_segment_to_running_time(&segment, GST_FORMAT_TIME, pts);
+        if (!clock || !GST_CLOCK_TIME_IS_VALID(running)) return t;
+        GstClockTime latency = gst_pipeline_get_latency(GST_PIPELINE(pipeline));
+        if (!GST_CLOCK_TIME_IS_VALID(latency)) latency = 0;
+        const auto now = std::chrono::steady_clock::now();
+        const gint64 due = static_cast<gint64>(base + running + latency);
+        const gint64 delay = due - static_cast<gint64>(gst_clock_get_time(clock));
+        // A block that arrives late (the decoder fell behind) is heard at once.
+        t.playAt = now + std::chrono::nanoseconds(std::max<gint64>(delay, 0));
+        t.hasPlayTime = true;
         return t;
+    }
+
+    // Float samples to 16 bits as the converter does without dithering: full
+    // scale is 32768, rounded to nearest and clipped, so 16-bit sound that was
+    // widened to float comes back bit for bit.
+    const short* ToShort(const float* in, std::size_t count) {
+        if (converted.size() < count) converted.resize(count);
+        short* out = converted.data();
+        for (std::size_t i = 0; i < count; ++i) {
+            // Written so that NaN lands on a limit rather than in an undefined cast.
+            const float x = in[i] * 32768.0f;
+            const float v = x >= 32767.0f ? 32767.0f : (x >= -32768.0f ? x : -32768.0f);
+            out[i] = static_cast<short>(v >= 0.0f ? v + 0.5f : v - 0.5f);
+        }
+        return out;
     }
 
     // Streaming thread. Calls the registered callback; never blocks on the GUI.
     void OnBuffer(GstPad* pad, GstBuffer* buffer) {
+        NoteFirstBlock();
         const GstClockTime pts = GST_BUFFER_PTS(buffer);
         if (GST_CLOCK_TIME_IS_VALID(pts) && GST_BUFFER_DURATION_IS_VALID(buffer)) {
             const guint64 end = gst_segment_to_stream_time(&segment, GST_FORMAT_TIME,
@@ -116,9 +157,15 @@ struct SoundFilter::Tap {
         if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return;
         tCurrentTiming = TimingOf(pad, GST_BUFFER_PTS(buffer));
         WAVEFORMATEX fmt = format;  // the callback gets its own copy to read
+        const short* samples = reinterpret_cast<const short*>(map.data);
+        int bytes = static_cast<int>(map.size);
+        if (isFloat) {
+            const std::size_t count = map.size / sizeof(float);
+            samples = ToShort(reinterpret_cast<const float*>(map.data), count);
+            bytes = static_cast<int>(count * sizeof(short));
+        }
         // The samples are read-only: the callback's signature predates const.
-        cb.callback(cb.context, reinterpret_cast<short*>(map.data), static_cast<int>(map.size),
-                    &fmt);
+        cb.callback(cb.context, const_cast<short*>(samples), bytes, &fmt);
         tCurrentTiming = BlockTiming{};
         gst_buffer_unmap(buffer, &map);
     }

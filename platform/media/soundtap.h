@@ -55,7 +55,8 @@ public:
     HRESULT GetStreamFormat(WAVEFORMATEX* pFormat) override;
     HRESULT SetSampleCallback(SoundCallbackInfo* pInfo) override;
 
-    // Installs the tap on `pad` (S16 interleaved audio). The probe holds a
+    // Installs the tap on `pad` (S16 or F32 interleaved audio; the callback
+    // always gets 16-bit samples, converted only while a callback is set). The probe holds a
     // reference to this filter until the pad is destroyed. Thread: GUI thread,
     // while the pipeline is being built.
     void AttachTo(GstPad* pad, std::shared_ptr<TapProgress> progress);

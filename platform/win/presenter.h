@@ -31,11 +31,22 @@ public:
     // A top-level window was activated: bring it in front of the desktop's
     // other windows too.
     virtual void Raise(HWND) {}
+    // False for a presenter that shows nothing to anyone (headless).
+    virtual bool ShowsPixels() const { return true; }
 };
 
 // Installs the presenter (not owned); nullptr removes it.
 void SetPresenter(Presenter* presenter);
 Presenter* GetPresenter();
+
+// Pictures of the windows may be taken at any moment (automation screenshots):
+// pixels then count as seen even when the presenter shows nothing.
+void SetPicturesWanted(bool wanted);
+// Whether drawing into `hwnd` can be seen by anybody: the window is visible,
+// not disabled under a modal window of its own, and either the presenter
+// shows pixels (or no presenter is installed: the pixels are read directly)
+// or pictures are wanted. Drawing that nobody sees may be skipped. GUI thread.
+bool PixelsSeen(HWND hwnd);
 
 // The pixels of a top-level window (children draw into their top-level
 // window's surface); nullptr for an invalid or child window.

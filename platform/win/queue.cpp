@@ -1,6 +1,7 @@
 // The message queue: sending, posting, input, timers, WM_QUIT, and the wait of
 // an idle loop on the clock, the display and the cross-thread inbox.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -565,6 +566,21 @@ void SetPresenter(Presenter* presenter) {
 }
 Presenter* GetPresenter() {
     return TheInbox().GetPresenter();
+}
+
+namespace {
+std::atomic<bool> g_picturesWanted{false};
+}  // namespace
+
+void SetPicturesWanted(bool wanted) {
+    g_picturesWanted.store(wanted);
+}
+
+bool PixelsSeen(HWND hwnd) {
+    WQ_ASSERT_GUI_THREAD();
+    if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd)) return false;
+    const Presenter* presenter = GetPresenter();
+    return presenter == nullptr || presenter->ShowsPixels() || g_picturesWanted.load();
 }
 
 void SetKeyHook(KeyHook hook) {

@@ -21,7 +21,7 @@ const unsigned char kFormat[18] = {1, 0, 2, 0, 0x44, 0xAC, 0, 0};
 // drawn), the GUI side's wake-ups and timers, and a pipeline clock the test
 // moves by hand (every block gets `nextPlay`).
 struct Rig : CSpectrumHost, CSpectrumWaker, CPlayClock {
-    BOOL active = TRUE;
+    BOOL active = TRUE, seen = TRUE;
     int frames = 0;
     std::atomic<int> wakes{0};
     std::vector<unsigned> timers;  // the delay each timer was asked for
@@ -36,6 +36,7 @@ struct Rig : CSpectrumHost, CSpectrumWaker, CPlayClock {
     int SpectrumPattern() const override { return PATTERN_BASIC; }
     BOOL SpectrumVisualReady() const override { return TRUE; }
     BOOL SpectrumIsActive() const override { return active; }
+    BOOL SpectrumIsSeen() const override { return seen; }
     RECT SpectrumRect() const override { return RECT{0, 0, 170, 70}; }
     HWND SpectrumWindow() const override { return nullptr; }
     HDC SpectrumGetDC() override {
@@ -142,6 +143,23 @@ TEST(SpectrumFeed, InactiveWindowEmptyBlocksAndFullRingChangeNothing) {
     rig.now = 100 * kMs;
     rig.feed.Pump();
     EXPECT_EQ(rig.Last(), double(CSpectrumFeed::kSlots));
+}
+
+TEST(SpectrumFeed, AnUnseenWindowGetsItsLevelsButNoFrame) {
+    Rig rig;
+    rig.blockTimed = false;
+    rig.seen = FALSE;
+    std::vector<short> loud(2304, 20000);
+    rig.feed.OnSoundSamples(loud.data(), 4608, kFormat);
+    rig.feed.Pump();
+    EXPECT_EQ(rig.Last(), 20000.0) << "the transform still runs";
+    EXPECT_EQ(rig.frames, 0) << "no drawing context taken";
+    EXPECT_EQ(rig.feed.Unseen(), 1u);
+    EXPECT_EQ(rig.feed.Drawn(), 0u);
+    rig.seen = TRUE;
+    rig.feed.OnSoundSamples(loud.data(), 4608, kFormat);
+    rig.feed.Pump();
+    EXPECT_EQ(rig.frames, 1);
 }
 
 TEST(SpectrumFeed, StaleBlocksDropStoppedClockWaitsMissingTimerDrawsAtOnce) {

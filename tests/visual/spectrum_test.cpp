@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi.h"
+#include "tests/support/alloc_count.h"
 #include "tests/support/temp_root.h"
 
 namespace {
@@ -241,13 +242,27 @@ TEST(SpectrumFrame, BackgroundOnlyForUnknownPatternAndWhilePaused) {
 TEST(SpectrumFrame, FramesLeakNothingAndNeedACapturedBackground) {
     Fixture f;
     const int dcs = wq::gdi::LiveDCCount(), objects = wq::gdi::LiveObjectCount();
-    for (int pattern : {PATTERN_BASIC, PATTERN_SYMMETRIC, PATTERN_WAVE, 3}) {
-        f.pattern = pattern;
-        f.Set(kAll100);
-        f.Frame();
-        EXPECT_EQ(wq::gdi::LiveDCCount(), dcs) << "pattern " << pattern;
-        EXPECT_EQ(wq::gdi::LiveObjectCount(), objects) << "pattern " << pattern;
+    {
+        // The frame buffer and the pictures are made by the first frame and kept:
+        // later frames make no drawing object, and the analyser releases all.
+        CSpectrumAnalyzer other(&f);
+        other.CaptureBackground(f.dc, kRect);
+        other.DrawSpectrum(f.dc, kRect);
+        const int keptDcs = wq::gdi::LiveDCCount(), keptObjects = wq::gdi::LiveObjectCount();
+        const std::vector<int> levels(12, 100);
+        for (int pattern : {PATTERN_BASIC, PATTERN_SYMMETRIC, PATTERN_WAVE, 3}) {
+            f.pattern = pattern;
+            alloc_count::Start();
+            other.SetLevels(levels.data(), 0, 12);
+            other.DrawSpectrum(f.dc, kRect);
+            other.AdvanceSpectrum();
+            EXPECT_EQ(alloc_count::Stop(), 0) << "pattern " << pattern;
+            EXPECT_EQ(wq::gdi::LiveDCCount(), keptDcs) << "pattern " << pattern;
+            EXPECT_EQ(wq::gdi::LiveObjectCount(), keptObjects) << "pattern " << pattern;
+        }
     }
+    EXPECT_EQ(wq::gdi::LiveDCCount(), dcs);
+    EXPECT_EQ(wq::gdi::LiveObjectCount(), objects);
     // An empty spectrum area leaves no background, and then no frame at all.
     f.spectrum.CaptureBackground(f.dc, RECT{50, 50, 50, 80});
     EXPECT_FALSE(f.spectrum.HasBackground());
@@ -255,4 +270,32 @@ TEST(SpectrumFrame, FramesLeakNothingAndNeedACapturedBackground) {
     f.Frame();
     f.spectrum.RestoreBackground(f.dc, kRect);
     EXPECT_EQ(f.At(0, 0), kScribble);
+}
+
+// A frame nobody sees moves levels, peaks and wave heights exactly as a drawn
+// one, so the next drawn frame is the one a viewer would have seen.
+TEST(SpectrumFrame, AnUnseenFrameMovesTheLevelsAsADrawnOne) {
+    for (int pattern : {PATTERN_BASIC, PATTERN_SYMMETRIC, PATTERN_WAVE}) {
+        SCOPED_TRACE(pattern);
+        Fixture drawn, unseen;
+        drawn.pattern = unseen.pattern = pattern;
+        for (int frame = 0; frame < 12; ++frame) {
+            std::vector<int> levels(12);
+            for (int b = 0; b < 12; ++b) levels[size_t(b)] = (frame * 37 + b * 11) % 110;
+            if (frame % 3 != 0) {  // some frames bring no new levels, only the fall
+                drawn.Set(levels);
+                unseen.Set(levels);
+            }
+            drawn.Frame();
+            unseen.spectrum.AdvanceSpectrum();
+            for (int b = 0; b < 12; ++b) {
+                ASSERT_EQ(drawn.spectrum.GetLevel(b), unseen.spectrum.GetLevel(b));
+                ASSERT_EQ(drawn.spectrum.GetPeak(b), unseen.spectrum.GetPeak(b));
+                ASSERT_EQ(drawn.spectrum.GetWaveHeight(b), unseen.spectrum.GetWaveHeight(b));
+            }
+        }
+        unseen.Scribble();
+        unseen.spectrum.AdvanceSpectrum();
+        EXPECT_EQ(unseen.At(0, 0), kScribble) << "nothing drawn";
+    }
 }

@@ -9,6 +9,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/win/afxwin.h"
+#include "platform/win/presenter.h"
 #include "platform/win/testing.h"
 
 namespace {
@@ -46,6 +47,29 @@ TEST(Headless, DrawnWindowsArePresentedAndSavedAsPngOrFailWithAReason) {
     EXPECT_FALSE(error.empty());
     ShowWindow(h, SW_HIDE);
     EXPECT_FALSE(headless->IsShown(h));
+    DestroyWindow(h);
+}
+
+// Drawing may be skipped only when nobody can see it.
+TEST(Headless, PixelsAreSeenOnScreenOrInPicturesButNotHeadlessHiddenOrUnderAModal) {
+    wq::win::TestSession session;
+    HWND h = CreateWindowExW(0, u"STATIC", u"s", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234, nullptr,
+                             nullptr, nullptr, nullptr);
+    EXPECT_TRUE(wq::win::PixelsSeen(h)) << "without a presenter the pixels are read directly";
+    {
+        wq::display::Options options;
+        options.headless = true;
+        auto presenter = wq::display::CreatePresenter(options, nullptr);
+        EXPECT_FALSE(wq::win::PixelsSeen(h));
+        wq::win::SetPicturesWanted(true);
+        EXPECT_TRUE(wq::win::PixelsSeen(h));
+        EnableWindow(h, FALSE);  // as under a modal window of its own
+        EXPECT_FALSE(wq::win::PixelsSeen(h));
+        EnableWindow(h, TRUE);
+        ShowWindow(h, SW_HIDE);
+        EXPECT_FALSE(wq::win::PixelsSeen(h));
+        wq::win::SetPicturesWanted(false);
+    }
     DestroyWindow(h);
 }
 

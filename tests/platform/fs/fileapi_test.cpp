@@ -22,10 +22,12 @@ using wq::test::TempRoot;
 using Names = std::vector<std::u16string>;
 
 // Every entry a pattern delivers, in delivery order; closes the search.
-std::vector<WIN32_FIND_DATAW> ListAll(const std::u16string& pattern) {
+// With `namesOnly` through FindFirstFileNamesW.
+std::vector<WIN32_FIND_DATAW> ListAll(const std::u16string& pattern, bool namesOnly = false) {
     std::vector<WIN32_FIND_DATAW> out;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(pattern.c_str(), &fd);
+    HANDLE h = namesOnly ? FindFirstFileNamesW(pattern.c_str(), &fd)
+                         : FindFirstFileW(pattern.c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return out;
     do out.push_back(fd);
     while (FindNextFileW(h, &fd));
@@ -34,9 +36,9 @@ std::vector<WIN32_FIND_DATAW> ListAll(const std::u16string& pattern) {
     return out;
 }
 
-Names NamesOf(const std::u16string& pattern) {
+Names NamesOf(const std::u16string& pattern, bool namesOnly = false) {
     Names names;
-    for (const auto& f : ListAll(pattern)) names.push_back(f.cFileName);
+    for (const auto& f : ListAll(pattern, namesOnly)) names.push_back(f.cFileName);
     return names;
 }
 
@@ -79,6 +81,31 @@ TEST(Find, DeliversNaturalOrderWithoutDotsAndWithRecordFields) {
     // The root lists with or without its backslash.
     EXPECT_EQ(NamesOf(u"\\*.*"), Names{u"SDMMC Card"});
     EXPECT_EQ(NamesOf(u"*.*"), Names{u"SDMMC Card"});
+}
+
+// The names-only walk: the same entries and folder and hidden bits, linked
+// folders and files followed, and no size or times.
+TEST(Find, NamesOnlyGivesTheSameEntriesWithoutSizesOrTimes) {
+    TempRoot root;
+    root.MakeFile("A/b.mp3", "12345");
+    root.MakeFile("A/.hidden.mp3", "1");
+    root.MakeDir("A/Sub");
+    std::filesystem::create_directory_symlink(root.Host("A/Sub"), root.Host("A/Linked"));
+    std::filesystem::create_symlink(root.Host("A/b.mp3"), root.Host("A/c.mp3"));
+    const auto full = ListAll(u"A\\*.*"), names = ListAll(u"A\\*.*", true);
+    ASSERT_EQ(full.size(), 5u);
+    ASSERT_EQ(names.size(), full.size());
+    for (size_t i = 0; i < full.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(std::u16string(names[i].cFileName), std::u16string(full[i].cFileName));
+        const DWORD kinds = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
+        EXPECT_EQ(names[i].dwFileAttributes & kinds, full[i].dwFileAttributes & kinds);
+        EXPECT_EQ(names[i].nFileSizeLow, 0u);
+        EXPECT_EQ(names[i].ftLastWriteTime.dwLowDateTime | names[i].ftLastWriteTime.dwHighDateTime,
+                  0u);
+    }
+    EXPECT_EQ(full[2].nFileSizeLow, 5u) << "the full record still has the size";
+    EXPECT_TRUE(names[3].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) << "a linked folder";
 }
 
 TEST(Find, FailsCleanlyOnMissingUnmatchedAndBadArguments) {
@@ -130,6 +157,7 @@ TEST(Find, SkipsSpecialFilesBrokenLinksAndEntriesThatVanish) {
     std::filesystem::create_symlink("loop.mp3", root.Host("A/loop.mp3"));
     std::filesystem::create_symlink("/dev/null", root.Host("A/null.mp3"));
     EXPECT_EQ(NamesOf(u"A\\*.*"), (Names{u"1.mp3", u"2.mp3", u"3.mp3"}));
+    EXPECT_EQ(NamesOf(u"A\\*.*", true), (Names{u"1.mp3", u"2.mp3", u"3.mp3"}));
 
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW(u"A\\*.*", &fd);
