@@ -14,7 +14,13 @@ using StateTest = PlayerTest;
 const std::u16string kCard = u"SDMMC Card\\AUDIO\\";
 
 TEST_F(StateTest, InformationControlsShowTheSkinBehindThem) {
+    // A title shown and then cleared (a failed load) must leave the skin.
+    graphs.failing.insert(kCard + u"b.mp3");
     StartPlayer();
+    DoubleTap(u"a.mp3");
+    DoubleTap(u"b.mp3");
+    Run(100);
+    ASSERT_EQ(player->m_pTitleWnd->GetShownText(), CString());
     // The skin alone, drawn off screen, is what the empty corners must show.
     const CSize face = player->m_pSkinManager->GetFaceSize();
     wq::gdi::Surface skin;
@@ -34,6 +40,13 @@ TEST_F(StateTest, InformationControlsShowTheSkinBehindThem) {
             EXPECT_EQ(screen->At(p.x, p.y), skin.At(p.x, p.y))
                 << "control " << control->GetDlgCtrlID() << " at " << p.x << "," << p.y;
     }
+    CRect title;
+    player->m_pTitleWnd->GetWindowRect(&title);
+    player->ScreenToClient(&title);
+    int differ = 0;
+    for (int y = title.top; y < title.bottom; ++y)
+        for (int x = title.left; x < title.right; ++x) differ += screen->At(x, y) != skin.At(x, y);
+    EXPECT_EQ(differ, 0) << "letters of the old title are left";
 }
 
 TEST_F(StateTest, SavedPatternAndRandomOrderAreInForceFromTheStart) {
