@@ -39,8 +39,8 @@ struct GraphWorld {
     std::map<std::u16string, LONGLONG> durationMs;  // by device path
     LONGLONG defaultMs = 10000;
     std::set<std::u16string> failing;  // paths whose RenderFile fails
-    // Every call, in order: "render <path>", "run", "pause", "stop",
-    // "seek <ms>", "volume <v>".
+    // Every call, in order: "filter <name>", "render <path>", "run", "pause",
+    // "stop", "seek <ms>", "volume <v>".
     std::vector<std::string> calls;
     std::function<LONGLONG()> current;
 
@@ -87,7 +87,9 @@ public:
         return n;
     }
 
-    HRESULT AddFilter(IBaseFilter*, LPCWSTR) override { return S_OK; }
+    HRESULT AddFilter(IBaseFilter* filter, LPCWSTR name) override {
+        return filter ? Record("filter " + wq::Utf16ToUtf8(name ? name : u"")) : E_POINTER;
+    }
     HRESULT RenderFile(LPCWSTR file, LPCWSTR) override {
         const std::u16string path = file;
         Record("render " + wq::Utf16ToUtf8(path));

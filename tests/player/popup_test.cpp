@@ -64,6 +64,7 @@ protected:
 };
 
 TEST_F(PopupTest, ShowsWithoutBlockingAndHidesAfterThreeQuietSeconds) {
+    const int dcs = wq::gdi::LiveDCCount();
     EXPECT_FALSE(CVolumePopup().CreateIfAbsent()) << "one WQVol is enough";
     EXPECT_EQ(ShowRequest(0), 1);
     wq::win::PumpPending();
@@ -84,6 +85,7 @@ TEST_F(PopupTest, ShowsWithoutBlockingAndHidesAfterThreeQuietSeconds) {
     Run(2);
     EXPECT_FALSE(popup.IsShown());
     EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_EQ(wq::gdi::LiveDCCount(), dcs) << "every paint gives its DC back";
 }
 
 TEST_F(PopupTest, ATapOutsideOrTheCloseKeyHidesIt) {

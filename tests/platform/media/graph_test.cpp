@@ -91,7 +91,14 @@ TEST(Graph, PauseHoldsThePositionASeekLandsAndStopRewinds) {
     EXPECT_EQ(2'000'000'000, g.Duration());
     ASSERT_EQ(S_OK, g.control->Run());
     std::this_thread::sleep_for(400ms);
+    auto state = [&] {
+        OAFilterState fs = -1;
+        EXPECT_EQ(S_OK, g.control->GetState(0, &fs));
+        return fs;
+    };
+    EXPECT_EQ(State_Running, state());
     ASSERT_EQ(S_OK, g.control->Pause());
+    EXPECT_EQ(State_Paused, state());
     const LONGLONG held = g.Position();
     EXPECT_GT(held, 250 * kMs);
     EXPECT_LT(held, 1000 * kMs);
@@ -110,6 +117,7 @@ TEST(Graph, PauseHoldsThePositionASeekLandsAndStopRewinds) {
 
     const long seeked = cap.Blocks();
     ASSERT_EQ(S_OK, g.control->Stop());
+    EXPECT_EQ(State_Stopped, state());
     EXPECT_EQ(0, g.Position());
     ASSERT_EQ(S_OK, g.control->Run());  // playing again starts from the beginning
     std::this_thread::sleep_for(100ms);

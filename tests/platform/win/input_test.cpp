@@ -87,6 +87,13 @@ TEST_F(InputTest, CaptureRoutesEverythingToTheCapturingWindowAndMovesMerge) {
            {a, WM_MOUSEMOVE, 3, 3}});
     EXPECT_EQ(Join(log), "A:down 50,50 | A:mousemove 210,20 | A:up -30,5 | A:mousemove 3,3");
     EXPECT_EQ(::GetCapture(), a.m_hWnd);
+    // Disabling another window keeps the capture; disabling the capturing one ends it.
+    ::EnableWindow(b, FALSE);
+    EXPECT_EQ(::GetCapture(), a.m_hWnd);
+    ::EnableWindow(a, FALSE);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    ::EnableWindow(a, TRUE);
+    ::SetCapture(a);
     a.DestroyWindow();
     EXPECT_EQ(::GetCapture(), nullptr);
 }

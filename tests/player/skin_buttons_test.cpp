@@ -1,0 +1,150 @@
+// A finger on every control of the shipped player skin: each tap lands where
+// the skin draws the control, and the handler behind the id the skin and the
+// dialog resource give it must run. The ids come from the loaded template and
+// the registered resource, never from the player's own constants, so a handler
+// moved to another id is caught here.
+#include <cctype>
+
+#include "platform/skin/skinmanager.h"
+#include "platform/win/dlgres.h"
+#include "platform/win/presenter.h"
+#include "tests/player/player_fixture.h"
+
+namespace {
+
+using SkinButtonsTest = PlayerTest;
+const std::u16string kCard = u"SDMMC Card\\AUDIO\\";
+
+// "img\prev_N_bt.bmp" -> "prev": the picture names the button's role.
+std::string Role(const wq::skin::ElementSpec& e) {
+    std::string name = wq::Utf16ToUtf8(e.normal);
+    name = name.substr(name.find_last_of("\\/") + 1);
+    return name.substr(0, name.find('_'));
+}
+
+CPoint Center(const RECT& r) {
+    return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+TEST_F(SkinButtonsTest, EveryControlOfTheShippedSkinReachesItsHandler) {
+    graphs.defaultMs = 100000;
+    StartPlayer();
+    ASSERT_TRUE(player->m_bSkinLoaded);
+    const wq::skin::SkinTemplate& skin = player->m_pSkinManager->GetTemplate();
+    const wq::win::DialogResource* res = wq::win::FindDialogResource(IDD_WQAUDIO_DIALOG);
+    ASSERT_NE(res, nullptr);
+    auto resourceId = [&](std::u16string_view caption) {
+        for (const auto& c : res->controls)
+            if (c.caption && caption == c.caption) return c.id;
+        return 0u;
+    };
+    // The resource's caption of each role: both files must agree on the id.
+    const std::map<std::string, std::u16string_view> captions = {{"mode", u"MODE"},
+                                                                 {"close", u"Close"},
+                                                                 {"prev", u"Prev"},
+                                                                 {"stop", u"Stop"},
+                                                                 {"play", u"Play/Pause"},
+                                                                 {"next", u"Next"},
+                                                                 {"turn", u"Random/Sequence"},
+                                                                 {"all", u"Repeat/Once"},
+                                                                 {"eq", u"Equalizer"},
+                                                                 {"seteq", u"Set EQ"},
+                                                                 {"navi", u"NAVI"},
+                                                                 {"up", u"Up"},
+                                                                 {"down", u"Down"}};
+    std::map<std::string, CPoint> at;
+    const wq::skin::ElementSpec *posSlider = nullptr, *listSlider = nullptr, *list = nullptr;
+    for (const auto& e : skin.elements) {
+        if (e.kind == wq::skin::ElementKind::Button) {
+            const std::string role = Role(e);
+            ASSERT_TRUE(captions.count(role)) << "a skin button without a test: " << role;
+            EXPECT_EQ(resourceId(captions.at(role)), e.id) << role;
+            at[role] = Center(e.rect);
+        } else if (e.kind == wq::skin::ElementKind::Slider) {
+            (e.orientation == wq::skin::Orientation::Horizontal ? posSlider : listSlider) = &e;
+        } else if (e.kind == wq::skin::ElementKind::List) {
+            list = &e;
+        }
+    }
+    ASSERT_EQ(at.size(), captions.size());
+    ASSERT_TRUE(posSlider && listSlider && list);
+
+    // Through the window system's pen input, as the display delivers it.
+    auto press = [&](CPoint p) {
+        wq::win::QueueMouseInput(player->m_hWnd, WM_LBUTTONDOWN, p);
+        Run(1);
+    };
+    auto release = [&](CPoint p) {
+        wq::win::QueueMouseInput(player->m_hWnd, WM_LBUTTONUP, p);
+        Run(1);
+    };
+    auto tap = [&](const std::string& role) {
+        press(at.at(role));
+        release(at.at(role));
+        Run(60);
+    };
+
+    // The title list: a double tap on the row of a.mp3 plays it.
+    const CPoint rowA(list->rect.left + 40,
+                      list->rect.top + RowOf(u"a.mp3") * list->rowHeight + list->rowHeight / 2);
+    press(rowA);
+    release(rowA);
+    press(rowA);
+    release(rowA);
+    Run(60);
+    ASSERT_EQ(LoadedName(), "a.mp3");
+    ASSERT_EQ(player->m_nPlayState, 0);
+
+    tap("next");
+    EXPECT_EQ(LoadedName(), "b.mp3");
+    tap("prev");
+    EXPECT_EQ(LoadedName(), "a.mp3");
+    tap("play");
+    EXPECT_EQ(player->m_nPlayState, 1);
+    tap("play");
+    EXPECT_EQ(player->m_nPlayState, 0);
+
+    // The progress slider: released at its middle, the track jumps there.
+    const RECT& pr = posSlider->rect;
+    const CPoint mid = Center(pr);
+    press(mid);
+    release(mid);
+    const int percent = player->m_pSliderPos->GetPos();
+    EXPECT_GT(percent, 30);
+    EXPECT_LT(percent, 70);
+    EXPECT_EQ(graphs.Last("seek"), "seek " + std::to_string((percent + 1) * 1000));
+
+    tap("stop");
+    EXPECT_EQ(player->m_nPlayState, 2);
+    tap("turn");
+    EXPECT_EQ(player->m_nPlayMethod, 1);
+    tap("all");
+    EXPECT_EQ(player->m_nRepeatMethod, 1);
+    tap("eq");
+    EXPECT_EQ(player->m_nEqualizer, 1);
+
+    // The list arrows and the list slider move the selection.
+    player->m_pSkinLBMP3Title->SetCurSel(RowOf(u"a.mp3"));
+    tap("down");
+    EXPECT_EQ(Selection(), RowOf(u"b.mp3"));
+    tap("up");
+    EXPECT_EQ(Selection(), RowOf(u"a.mp3"));
+    player->m_pSkinLBMP3Title->SetCurSel(RowOf(u"c.mp3"));
+    const CPoint top(Center(listSlider->rect).x, listSlider->rect.top);
+    press(top);
+    release(top);
+    Run(60);
+    EXPECT_EQ(Selection(), 0);
+
+    // The two buttons that ask the launcher.
+    tap("navi");
+    EXPECT_EQ(launcher->Count(u"WQ:MSG:M_RUN_EXECUTE"), 1);
+    tap("mode");
+    EXPECT_EQ(launcher->Count(u"WQ:MSG:M_ON_MODE"), 1);
+
+    // Close, last: the window ends its dialog and hides at once.
+    tap("close");
+    EXPECT_FALSE(::IsWindowVisible(player->m_hWnd));
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+// What the user sees of the player's state: after start-up the information
+// controls sit on the skin without holes, the saved spectrum pattern is drawn
+// and a restored random order draws from a full pool; Stop shows the stopped
+// track's row again.
+#include "platform/gdi/surface.h"
+#include "platform/skin/skinmanager.h"
+#include "platform/win/presenter.h"
+#include "tests/player/player_fixture.h"
+#include "trackinfo/trackinfownd.h"
+
+namespace {
+
+using StateTest = PlayerTest;
+const std::u16string kCard = u"SDMMC Card\\AUDIO\\";
+
+TEST_F(StateTest, InformationControlsShowTheSkinBehindThem) {
+    graphs.failing.insert(kCard + u"b.mp3");
+    StartPlayer();
+    // The skin alone, drawn off screen, is what the empty parts must show.
+    const CSize face = player->m_pSkinManager->GetFaceSize();
+    wq::gdi::Surface skin;
+    skin.Resize(face.cx, face.cy);
+    HDC dc = wq::gdi::CreateSurfaceDC(&skin, POINT{0, 0}, RECT{0, 0, face.cx, face.cy});
+    player->m_pSkinManager->Draw(dc, nullptr);
+    wq::gdi::DeleteSurfaceDC(dc);
+    const wq::gdi::Surface* screen = wq::win::GetWindowSurface(player->m_hWnd);
+    auto rectOf = [&](CWnd* control) {
+        CRect rc;
+        control->GetWindowRect(&rc);
+        player->ScreenToClient(&rc);
+        return rc;
+    };
+    auto differing = [&](const CRect& rc) {
+        int n = 0;
+        for (int y = rc.top; y < rc.bottom; ++y)
+            for (int x = rc.left; x < rc.right; ++x) n += screen->At(x, y) != skin.At(x, y);
+        return n;
+    };
+    // A title is drawn on the skin, and once cleared (a failed load) leaves
+    // the skin, not its old letters.
+    DoubleTap(u"a.mp3");
+    Run(100);
+    const CRect title = rectOf(player->m_pTitleWnd);
+    EXPECT_GT(differing(title), 0) << "the title is drawn";
+    DoubleTap(u"b.mp3");
+    Run(100);
+    ASSERT_EQ(player->m_pTitleWnd->GetShownText(), CString());
+    EXPECT_EQ(differing(title), 0) << "letters of the old title are left";
+    CWnd* const controls[] = {player->m_pPathWnd, player->m_pInfoWnd, player->m_pTimeWnd};
+    for (CWnd* control : controls) {
+        const CRect rc = rectOf(control);
+        ASSERT_FALSE(rc.IsRectEmpty());
+        for (const CPoint p : {rc.TopLeft(), CPoint(rc.right - 1, rc.bottom - 1)})
+            EXPECT_EQ(screen->At(p.x, p.y), skin.At(p.x, p.y))
+                << "control " << control->GetDlgCtrlID() << " at " << p.x << "," << p.y;
+    }
+}
+
+TEST_F(StateTest, SavedPatternAndRandomOrderAreInForceFromTheStart) {
+    Store(u"PATTERN", 2);
+    Store(u"METHOD PLAY", 1);
+    Store(u"METHOD REPEAT", 2);
+    Store(u"PLAYED PATH", kCard + u"b.mp3");
+    Store(u"PLAYED TIME", 0);
+    StartPlayer();
+    EXPECT_EQ(player->SpectrumPattern(), 2);
+    // Random order restored: Next draws from the whole folder.
+    ASSERT_EQ(player->m_nPlayState, 0);
+    EXPECT_EQ(player->m_arrRandom.size(), 3u);
+    Command(IDC_BTN_NEXT);
+    Run(10);
+    EXPECT_EQ(player->m_nPlayState, 0) << "Next plays a drawn file instead of stopping";
+}
+
+TEST_F(StateTest, ATaggedTrackShowsItsTitleAndArtist) {
+    auto field = [](std::string text, size_t n) {
+        text.resize(n, '\0');
+        return text;
+    };
+    root.MakeFile("SDMMC Card/AUDIO/t.mp3", "TAG" + field("Song Title", 30) + field("Band", 30) +
+                                                field("", 30) + "2020" + field("", 30) + '\x0c');
+    StartPlayer();
+    DoubleTap(u"t.mp3");
+    ASSERT_EQ(LoadedName(), "t.mp3");
+    EXPECT_EQ(player->m_pTitleWnd->GetPrefix(), CString(u"Band"));
+    EXPECT_GE(player->m_pTitleWnd->GetShownText().Find(u"Song Title"), 0);
+}
+
+TEST_F(StateTest, PauseHoldsTheGraphAndPlayGoesOnFromThere) {
+    StartPlayer();
+    DoubleTap(u"a.mp3");
+    Run(1000);
+    Command(IDC_BTN_PLAY);
+    ASSERT_EQ(player->m_nPlayState, 1);
+    const LONGLONG held = graphs.PositionMs();
+    Run(1000);
+    EXPECT_EQ(graphs.PositionMs(), held) << "paused, the sound stops";
+    Command(IDC_BTN_PLAY);
+    Run(500);
+    EXPECT_GE(graphs.PositionMs(), held + 400);
+}
+
+TEST_F(StateTest, StopSelectsTheStoppedTrackAgainAndAFailedLoadLeavesNoOldTitle) {
+    graphs.failing.insert(kCard + u"b.mp3");
+    StartPlayer();
+    DoubleTap(u"a.mp3");
+    ASSERT_EQ(player->m_pTitleWnd->GetShownText(), CString(u"a"));
+    Select(u"c.mp3");
+    Run(60);
+    Command(IDC_BTN_STOP);
+    EXPECT_EQ(player->m_nPlayState, 2);
+    EXPECT_EQ(Selection(), RowOf(u"a.mp3"));
+    DoubleTap(u"b.mp3");
+    EXPECT_EQ(player->m_pTitleWnd->GetShownText(), CString());
+}
+
+}  // namespace

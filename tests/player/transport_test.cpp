@@ -1,0 +1,322 @@
+// The transport and mode buttons on the virtual clock, beyond the common
+// paths: failed loads retried, folder rows under forced pause, the guard while
+// another window is in front, the random order, the button faces and preset
+// pictures, the sliders, the pause and storage keys, and a window without a
+// media graph.
+#include "platform/skin/skinbutton.h"
+#include "platform/skin/skinmanager.h"
+#include "platform/win/presenter.h"
+#include "tests/player/player_fixture.h"
+
+namespace {
+
+using TransportTest = PlayerTest;
+const std::u16string kCard = u"SDMMC Card\\AUDIO\\";
+const std::string kCardUtf8 = "SDMMC Card\\AUDIO\\";
+
+TEST_F(TransportTest, PlayRetriesFailedLoadsAndKeepsTheForcePausedTrackOnFolderRows) {
+    graphs.failing.insert(kCard + u"c.mp3");
+    StartPlayer();
+    DoubleTap(u"a.mp3");
+    // Every graph gets the sound filter before the file is rendered.
+    const auto firstRender =
+        std::find(graphs.calls.begin(), graphs.calls.end(), "render " + kCardUtf8 + "a.mp3");
+    ASSERT_NE(firstRender, graphs.calls.end());
+    EXPECT_EQ(*(firstRender - 1), "filter WQASoundFilter");
+
+    // Stopped with another row selected whose file cannot be loaded: tried
+    // again every 100 ms, and played once it can be.
+    Command(IDC_BTN_STOP);
+    Select(u"c.mp3");
+    Run(60);
+    Command(IDC_BTN_PLAY);
+    Run(1000);
+    EXPECT_GE(graphs.Count("render " + kCardUtf8 + "c.mp3"), 6);
+    graphs.failing.clear();
+    Run(200);
+    EXPECT_EQ(LoadedName(), "c.mp3");
+    EXPECT_EQ(player->m_nPlayState, 0);
+
+    // Playing, the same for a row that cannot be loaded.
+    graphs.failing.insert(kCard + u"a.mp3");
+    Select(u"a.mp3");
+    Run(60);
+    Command(IDC_BTN_PLAY);
+    Run(1000);
+    EXPECT_GE(graphs.Count("render " + kCardUtf8 + "a.mp3"), 6);
+    graphs.failing.clear();
+    Run(200);
+    EXPECT_EQ(LoadedName(), "a.mp3");
+    EXPECT_EQ(player->m_nPlayState, 0);
+
+    // Forced pause, a folder row selected: Play goes back to the track's row
+    // and resumes it; on the first row it does nothing at all.
+    Registered(u"WQ:MSG:M_RUN_STATE", 1);
+    Run(10);
+    ASSERT_EQ(player->m_nPlayState, 1);
+    Select(u"[..]");
+    Run(60);
+    Command(IDC_BTN_PLAY);
+    Run(10);
+    EXPECT_EQ(player->m_nPlayState, 1);
+    EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard);
+    Select(u"[Live]");
+    Run(60);
+    Command(IDC_BTN_PLAY);
+    Run(10);
+    EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard);
+    EXPECT_EQ(Selection(), RowOf(u"a.mp3"));
+    EXPECT_EQ(player->m_nPlayState, 0);
+
+    // Without forced pause, Play on a folder row opens it and the track plays on.
+    Registered(u"WQ:MSG:M_RUN_STATE", 0);  // ends forced pause, toggling once
+    Run(10);
+    Command(IDC_BTN_PLAY);
+    ASSERT_EQ(player->m_nPlayState, 0);
+    Select(u"[Live]");
+    Run(60);
+    Command(IDC_BTN_PLAY);
+    Run(10);
+    EXPECT_EQ(player->m_pExplorer->GetCurPath(), CString(kCard + u"Live"));
+    EXPECT_EQ(LoadedName(), "a.mp3");
+    EXPECT_EQ(player->m_nPlayState, 0);
+}
+
+TEST_F(TransportTest, NextAndPrevWaitWhileInactiveOnAFolderRowWithNothingPlaying) {
+    StartPlayer();
+    player->SendMessage(WM_ACTIVATE, WA_INACTIVE, 0);
+    player->m_pSkinLBMP3Title->SetCurSel(RowOf(u"[Live]"));
+    Command(IDC_BTN_NEXT);
+    Command(IDC_BTN_PREV);
+    Run(200);
+    EXPECT_EQ(graphs.Count("render"), 0);
+    // In front, the same press goes ahead.
+    player->SendMessage(WM_ACTIVATE, WA_ACTIVE, 0);
+    Command(IDC_BTN_NEXT);
+    Run(10);
+    EXPECT_GT(graphs.Count("render"), 0);
+}
+
+TEST_F(TransportTest, RandomOrderChangesWithTheSeedAndTheRandomButtonRefillsThePool) {
+    for (const char* name : {"d.mp3", "e.mp3"})
+        root.MakeFile(std::string("SDMMC Card/AUDIO/") + name);
+    Store(u"METHOD PLAY", 1);
+    Store(u"METHOD REPEAT", 2);
+    StartPlayer();
+    const std::vector<std::string> inOrder = {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"};
+    std::set<std::vector<std::string>> orders;
+    for (unsigned seed : {1u, 2u, 3u, 4u}) {
+        std::srand(seed);
+        DoubleTap(u"a.mp3");
+        std::vector<std::string> order;
+        for (size_t i = 0; i < inOrder.size(); ++i) {
+            Command(IDC_BTN_NEXT);
+            Run(10);
+            order.push_back(LoadedName());
+        }
+        std::vector<std::string> sorted = order;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted, inOrder) << "seed " << seed << ": each file once";
+        orders.insert(order);
+    }
+    EXPECT_GE(orders.size(), 3u) << "the order must depend on the draw";
+    EXPECT_FALSE(orders.count(inOrder)) << "list order is not a random order";
+
+    // Switching random order off and on again refills the pool, with the
+    // button showing each mode.
+    DoubleTap(u"a.mp3");
+    Command(IDC_BTN_NEXT);
+    Command(IDC_BTN_NEXT);
+    Run(10);
+    ASSERT_EQ(player->m_arrRandom.size(), 3u);
+    CSkinButton* random = player->m_pSkinManager->GetButton(IDC_BTN_RANDOM);
+    Command(IDC_BTN_RANDOM);
+    EXPECT_EQ(player->m_nPlayMethod, 0);
+    EXPECT_TRUE(random->GetFacePath(0).ends_with(u"turn_N_bt.bmp"));
+    EXPECT_TRUE(random->GetFacePath(1).ends_with(u"turn_A_bt.bmp"));
+    Command(IDC_BTN_RANDOM);
+    EXPECT_EQ(player->m_arrRandom.size(), 5u);
+    EXPECT_TRUE(random->GetFacePath(0).ends_with(u"random_N_bt.bmp"));
+    EXPECT_TRUE(random->GetFacePath(1).ends_with(u"random_A_bt.bmp"));
+}
+
+TEST_F(TransportTest, FacesFollowTheModesAndTwelveEqualizerPressesCycleThePresetPictures) {
+    // Each preset picture in its own colour, so the badge tells which is shown.
+    std::filesystem::remove(root.Host("NAND Flash/skin"));
+    std::filesystem::copy(WQ_SOURCE_DIR "/skin", root.Host("NAND Flash/skin"),
+                          std::filesystem::copy_options::recursive);
+    const char* names[11] = {"NORMAL", "ROCK",  "POP",  "JAZZ", "CLASSIC", "DANCE",
+                             "HEAVY",  "DISCO", "SOFT", "LIVE", "HALL"};
+    auto colour = [](int preset) { return std::uint32_t(0x102030 + preset * 0x0A0B0C); };
+    for (int i = 0; i < 11; ++i)
+        root.MakeFile(std::string("NAND Flash/skin/WQAudio/img/EQ_") + names[i] + ".BMP",
+                      wq::test::Bmp(76, 18, [&](int, int) { return colour(i); }));
+    Store(u"EQUALIZER", 0);
+    StartPlayer();
+    const CRect badge = player->m_rcEqImage;
+    auto shown = [&] {
+        return wq::win::GetWindowSurface(player->m_hWnd)->At(badge.left + 5, badge.top + 5);
+    };
+    EXPECT_EQ(shown(), colour(0));
+    wq::device::ClearCallLog();
+    for (int press = 1; press <= 12; ++press) {
+        Command(IDC_BTN_EQUALIZER);
+        Run(800);
+        const int preset = press % 11;
+        EXPECT_EQ(player->m_nEqualizer, preset) << "press " << press;
+        EXPECT_EQ(shown(), colour(preset)) << "press " << press;
+    }
+    std::vector<std::int64_t> applied;
+    for (const auto& call : wq::device::CallLog())
+        if (call.name == "Set3DControl") applied.push_back(call.args.at(1));
+    EXPECT_EQ(applied, (std::vector<std::int64_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 1}));
+
+    // Repeat: all, one, none and all again; Play shows pause while playing.
+    CSkinButton* repeat = player->m_pSkinManager->GetButton(IDC_BTN_REPEAT);
+    for (const char16_t* face : {u"one", u"nonrep", u"all"}) {
+        Command(IDC_BTN_REPEAT);
+        EXPECT_TRUE(repeat->GetFacePath(0).ends_with(std::u16string(face) + u"_N_bt.bmp"));
+        EXPECT_TRUE(repeat->GetFacePath(1).ends_with(std::u16string(face) + u"_A_bt.bmp"));
+    }
+    CSkinButton* play = player->m_pSkinManager->GetButton(IDC_BTN_PLAY);
+    DoubleTap(u"a.mp3");
+    EXPECT_TRUE(play->GetFacePath(0).ends_with(u"pause_N_bt.bmp"));
+    EXPECT_TRUE(play->GetFacePath(1).ends_with(u"pause_A_bt.bmp"));
+    Command(IDC_BTN_PLAY);
+    EXPECT_TRUE(play->GetFacePath(0).ends_with(u"play_N_bt.bmp"));
+    Command(IDC_BTN_PLAY);
+    Command(IDC_BTN_STOP);
+    EXPECT_TRUE(play->GetFacePath(1).ends_with(u"play_A_bt.bmp"));
+}
+
+TEST_F(TransportTest, SlidersSeekAndScrollAndThePauseKeyToggles) {
+    graphs.defaultMs = 100000;
+    StartPlayer();
+    DoubleTap(u"a.mp3");
+    Run(2000);
+    // Dragging stops the position updates, so the thumb stays under the finger.
+    CSkinSlider* pos = player->m_pSliderPos;
+    pos->SetPos(40);
+    Command(IDC_SLIDER_PLAYPOS, SKIN_CODE_DBLCLK);
+    Run(1000);
+    EXPECT_EQ(pos->GetPos(), 40);
+    // Released at 40 the track jumps to 41 %, and the updates go on from there.
+    Command(IDC_SLIDER_PLAYPOS, SKIN_CODE_SET);
+    EXPECT_EQ(graphs.Last("seek"), "seek 41000");
+    Run(1100);
+    EXPECT_EQ(pos->GetPos(), 42);
+
+    // The pause key pauses and resumes; stopped, it does nothing.
+    KeyDown(129);
+    EXPECT_EQ(player->m_nPlayState, 1);
+    KeyDown(129);
+    EXPECT_EQ(player->m_nPlayState, 0);
+    EXPECT_FALSE(player->m_bForcePause);
+    // Paused by the navigation guidance, the key does not resume.
+    Registered(u"BMSG_MARLO", 0);
+    KeyDown(129);
+    EXPECT_EQ(player->m_nPlayState, 1);
+    Registered(u"BMSG_MARLO", 771);
+    Command(IDC_BTN_STOP);
+    KeyDown(129);
+    EXPECT_EQ(player->m_nPlayState, 2);
+
+    // Stopped, the progress slider snaps back and seeks nothing.
+    const int seeks = graphs.Count("seek");
+    pos->SetPos(40);
+    Command(IDC_SLIDER_PLAYPOS, SKIN_CODE_SET);
+    EXPECT_EQ(pos->GetPos(), 0);
+    EXPECT_EQ(graphs.Count("seek"), seeks);
+
+    // The list slider selects the row at its share of the list.
+    CSkinSlider* list = player->m_pSliderList;
+    const int rows = player->m_pSkinLBMP3Title->GetCount();
+    for (int row = 0; row < rows; ++row) {
+        list->SetPos((row * 100 + 50) / rows);
+        Command(IDC_SLIDER_LIST, SKIN_CODE_SET);
+        EXPECT_EQ(Selection(), row);
+    }
+}
+
+TEST_F(TransportTest, StorageKeysReloadTheShownStorageAfterItsDelay) {
+    root.MakeFile("이동식디스크/x.mp3");
+    root.MakeFile("이동식디스크/y.mp3");
+    auto reloadsAfter = [&](DWORD start) {
+        std::vector<DWORD> at;
+        for (const auto& m : launcher->received)
+            if (m.name == u"WQ:MSG:M_LOAD_COMPLETE" && m.tick >= start)
+                at.push_back(m.tick - start);
+        return at;
+    };
+    auto boxes = [] {
+        std::vector<CString> texts;
+        for (const auto& call : wq::device::CallLog())
+            if (call.name == "WQMessageBox") texts.push_back(call.text);
+        return texts;
+    };
+
+    // A card inserted while a card folder shows: the box at once, the
+    // folder read again at 2 s.
+    StartPlayer();
+    DWORD start = GetTickCount();
+    KeyDown(130);
+    Run(3500);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].Find(u"저장장치를 인식중"), 0);
+    ASSERT_EQ(reloadsAfter(start).size(), 1u);
+    EXPECT_GE(reloadsAfter(start)[0], 2000u);
+    EXPECT_LT(reloadsAfter(start)[0], 2200u);
+    // A USB disk inserted or removed while a card folder shows changes nothing.
+    start = GetTickCount();
+    KeyDown(117);
+    KeyDown(118);
+    Run(5000);
+    EXPECT_TRUE(reloadsAfter(start).empty());
+    StopPlayer();
+
+    // A USB folder shows: inserted stops at once and reloads at 1.5 s;
+    // removed stops, empties the display and reloads at 4.5 s.
+    Store(u"PLAYED PATH", u"이동식디스크\\x.mp3");
+    StartPlayer();
+    ASSERT_TRUE(player->m_pExplorer->IsRemovableDiskPath());
+    DoubleTap(u"x.mp3");
+    ASSERT_EQ(player->m_nPlayState, 0);
+    start = GetTickCount();
+    KeyDown(117);
+    EXPECT_EQ(player->m_nPlayState, 2);
+    Run(2000);
+    ASSERT_EQ(reloadsAfter(start).size(), 1u);
+    EXPECT_GE(reloadsAfter(start)[0], 1500u);
+    EXPECT_LT(reloadsAfter(start)[0], 1700u);
+
+    DoubleTap(u"y.mp3");
+    ASSERT_EQ(player->m_nPlayState, 0);
+    start = GetTickCount();
+    KeyDown(118);
+    EXPECT_EQ(player->m_nPlayState, 2);
+    EXPECT_EQ(player->m_pTitleWnd->GetShownText(), CString());
+    EXPECT_TRUE(player->m_arrRandom.empty());
+    Run(5000);
+    ASSERT_EQ(reloadsAfter(start).size(), 1u);
+    EXPECT_GE(reloadsAfter(start)[0], 4500u);
+    EXPECT_LT(reloadsAfter(start)[0], 4700u);
+    // A card inserted while the USB folder shows changes nothing.
+    start = GetTickCount();
+    KeyDown(130);
+    Run(3000);
+    EXPECT_TRUE(reloadsAfter(start).empty());
+}
+
+TEST_F(TransportTest, WithoutAGraphTheMediaCallsAnswerNothingThere) {
+    std::filesystem::remove(root.Host("NAND Flash/skin"));
+    StartPlayer();
+    ASSERT_EQ(player->m_pGraphBuilder, nullptr);
+    EXPECT_EQ(player->SetVolume(-100), -1);
+    EXPECT_EQ(player->GetDurationMs(), -1.0);
+    EXPECT_EQ(player->GetPositionMs(), -1.0);
+    EXPECT_EQ(player->PlayPauseMP3(), 0);
+    EXPECT_EQ(player->StopMP3(), 0);
+    EXPECT_EQ(player->SetPositionPercent(50), 0);
+}
+
+}  // namespace
