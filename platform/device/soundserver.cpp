@@ -91,10 +91,16 @@ struct SoundServer::Impl {
     static void OnSinkInfo(pa_context* c, const pa_sink_info* info, int eol, void* self);
 };
 
+constexpr int kRequestCheckUs = 200 * 1000;
+
 void SoundServer::Impl::Run() {
     Connect();
     while (!quit) {
-        int timeoutUs = -1;  // connected or connecting: wait for the server or a request
+        // Connected or connecting: wait for the server or a request, but no
+        // longer than kRequestCheckUs: a wake-up that comes in while the loop
+        // prepares its poll can be cleared with it, and a request must not
+        // then wait for the server's next event.
+        int timeoutUs = kRequestCheckUs;
         if (!context) {
             const pa_usec_t now = pa_rtclock_now();
             timeoutUs = retryAt > now ? static_cast<int>(retryAt - now) : 0;
