@@ -29,7 +29,7 @@ void RebindGuiThread() {
     g_guiThread.store(std::this_thread::get_id(), std::memory_order_release);
 }
 
-void CheckGuiThread(const std::source_location& where) {
+void CheckGuiThread(const SourcePlace& where) {
     const std::thread::id self = std::this_thread::get_id();
     std::thread::id bound = g_guiThread.load(std::memory_order_acquire);
     if (bound == self) return;
@@ -41,7 +41,7 @@ void CheckGuiThread(const std::source_location& where) {
                  "wqaudio: %s (%s:%u) runs on a thread that is not the GUI thread; windows and "
                  "device contexts belong to the GUI thread, other threads use PostMessage or "
                  "PostTask\n",
-                 where.function_name(), where.file_name(), static_cast<unsigned>(where.line()));
+                 where.function, where.file, where.line);
     std::fflush(stderr);
     std::abort();
 }

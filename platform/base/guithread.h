@@ -16,13 +16,25 @@
 // RegisterWindowMessage, creating and deleting GDI objects) never reach either.
 #pragma once
 
-#include <source_location>
-
 #if !defined(NDEBUG) && !defined(WQ_CHECK_GUI_THREAD)
 #define WQ_CHECK_GUI_THREAD 1
 #endif
 
 namespace wq {
+
+// Where a call was made, from a default argument: the caller's file, line and
+// function. The compilers' builtins, because clang 14 (the fuzzing build) has
+// no SourcePlace with the standard library of this system.
+struct SourcePlace {
+    static constexpr SourcePlace Current(const char* file = __builtin_FILE(),
+                                         unsigned line = __builtin_LINE(),
+                                         const char* function = __builtin_FUNCTION()) {
+        return {file, line, function};
+    }
+    const char* file;
+    unsigned line;
+    const char* function;
+};
 
 // True on the GUI thread; false on every other thread and while none is bound.
 // Any thread.
@@ -33,12 +45,12 @@ void BindGuiThread();
 void RebindGuiThread();
 // Binds the calling thread when none is bound; otherwise stops the program with
 // a message naming `where` unless the caller is the GUI thread.
-void CheckGuiThread(const std::source_location& where);
+void CheckGuiThread(const SourcePlace& where);
 
 }  // namespace wq
 
 #ifdef WQ_CHECK_GUI_THREAD
-#define WQ_ASSERT_GUI_THREAD() ::wq::CheckGuiThread(std::source_location::current())
+#define WQ_ASSERT_GUI_THREAD() ::wq::CheckGuiThread(SourcePlace::Current())
 #else
 #define WQ_ASSERT_GUI_THREAD() static_cast<void>(0)
 #endif

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <initializer_list>
-#include <source_location>
 
+#include "platform/base/guithread.h"
 #include "platform/gdi/gdi.h"
 
 namespace wq::gdi {
@@ -15,7 +15,7 @@ bool IsLiveObject(HGDIOBJ h);
 void UnregisterObject(GdiObject* o);
 // A device context is made and used on the GUI thread only: RegisterDC and
 // LookupDC check the thread (platform/base/guithread.h), naming the caller.
-void RegisterDC(GdiDC* dc, const std::source_location& where = std::source_location::current());
+void RegisterDC(GdiDC* dc, const SourcePlace& where = SourcePlace::Current());
 bool IsLiveDC(HDC dc);
 void UnregisterDC(GdiDC* dc);
 // Unregisters and frees a deleted object or DC. The memory of the handle itself
@@ -27,7 +27,7 @@ void RetireObject(GdiObject* o);
 void RetireDC(GdiDC* dc);
 
 // Live, typed look-ups; null for an unknown handle or one of another type.
-GdiDC* LookupDC(HDC dc, const std::source_location& where = std::source_location::current());
+GdiDC* LookupDC(HDC dc, const SourcePlace& where = SourcePlace::Current());
 GdiBitmap* LookupBitmap(HGDIOBJ h);
 GdiBrush* LookupBrush(HGDIOBJ h);
 GdiPen* LookupPen(HGDIOBJ h);

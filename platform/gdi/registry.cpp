@@ -74,7 +74,7 @@ void UnregisterObject(GdiObject* o) {
     std::lock_guard lock(g_lock);
     Objects().erase(o);
 }
-void RegisterDC(GdiDC* dc, [[maybe_unused]] const std::source_location& where) {
+void RegisterDC(GdiDC* dc, [[maybe_unused]] const SourcePlace& where) {
 #ifdef WQ_CHECK_GUI_THREAD
     CheckGuiThread(where);
 #endif
@@ -100,7 +100,7 @@ int LiveObjectCount() {
     return static_cast<int>(Objects().size()) - g_stockCount;
 }
 
-GdiDC* LookupDC(HDC dc, [[maybe_unused]] const std::source_location& where) {
+GdiDC* LookupDC(HDC dc, [[maybe_unused]] const SourcePlace& where) {
 #ifdef WQ_CHECK_GUI_THREAD
     CheckGuiThread(where);
 #endif

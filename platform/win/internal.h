@@ -13,7 +13,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <source_location>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -133,8 +132,7 @@ struct State {
 
 State& TheState();
 // The state, for the GUI thread only; `where` names the caller when the check fails.
-inline State& S(
-    [[maybe_unused]] const std::source_location& where = std::source_location::current()) {
+inline State& S([[maybe_unused]] const SourcePlace& where = SourcePlace::Current()) {
 #ifdef WQ_CHECK_GUI_THREAD
     wq::CheckGuiThread(where);
 #endif
@@ -142,7 +140,7 @@ inline State& S(
 }
 // The window of a handle of this process, or nullptr. GUI thread: the check
 // names the caller, usually the window call itself.
-Window* Find(HWND hwnd, const std::source_location& where = std::source_location::current());
+Window* Find(HWND hwnd, const SourcePlace& where = SourcePlace::Current());
 inline std::uintptr_t Key(HWND h) {
     return reinterpret_cast<std::uintptr_t>(h);
 }

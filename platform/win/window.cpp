@@ -14,7 +14,7 @@ State& TheState() {
     return state;
 }
 
-Window* Find(HWND hwnd, const std::source_location& where) {
+Window* Find(HWND hwnd, const SourcePlace& where) {
     auto& w = S(where).windows;
     if (!hwnd) return nullptr;
     auto it = w.find(Key(hwnd));
