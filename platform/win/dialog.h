@@ -30,6 +30,7 @@ public:
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
     // Modeless creation from the resource (shown when the resource says visible).
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    using CWnd::Create;
 
     UINT GetTemplateId() const { return m_nIDTemplate; }
 
