@@ -1,18 +1,20 @@
 // SDL2 windows for the top-level windows, and SDL input turned into messages.
 #include "platform/display/sdl_presenter.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "platform/base/utf.h"
 #include "platform/display/display.h"
+#include "platform/display/sdl_api.h"
 #include "platform/win/winapi.h"
 
 namespace wq::display {
 namespace {
+
+// Set by the first Create that loads SDL; every presenter calls through it.
+const SdlApi* g_sdl = nullptr;
 
 // Device pixels from screen pixels; a pointer left of or above the window stays negative.
 int ToDevice(int screen, int scale) {
@@ -22,29 +24,32 @@ int ToDevice(int screen, int scale) {
 }  // namespace
 
 std::unique_ptr<SdlPresenter> SdlPresenter::Create(int scale, std::string* why) {
+    g_sdl = LoadSdl(why);
+    if (!g_sdl) return nullptr;
     // Termination signals are the program's own business (it closes in order);
     // SDL would otherwise turn them into an SDL_QUIT of its own.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        if (why) *why = SDL_GetError();
+    g_sdl->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (g_sdl->SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        if (why) *why = g_sdl->SDL_GetError();
         return nullptr;
     }
-    if (SDL_GetNumVideoDisplays() < 1) {
-        if (why) *why = SDL_GetError();
-        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    if (g_sdl->SDL_GetNumVideoDisplays() < 1) {
+        if (why) *why = g_sdl->SDL_GetError();
+        g_sdl->SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return nullptr;
     }
     // SDL falls back to drivers that show nothing; they count as a display only
     // when asked for by name (SDL_VIDEODRIVER).
-    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    const std::string driver =
+        g_sdl->SDL_GetCurrentVideoDriver() ? g_sdl->SDL_GetCurrentVideoDriver() : "";
     const char* requested = std::getenv("SDL_VIDEODRIVER");
     if ((driver == "offscreen" || driver == "dummy") && !(requested && driver == requested)) {
         if (why) *why = "no X11 or Wayland display, only the invisible '" + driver + "' driver";
-        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        g_sdl->SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return nullptr;
     }
     std::unique_ptr<SdlPresenter> p(new SdlPresenter(scale < 1 ? 1 : scale));
-    p->m_wakeEvent = SDL_RegisterEvents(1);
+    p->m_wakeEvent = g_sdl->SDL_RegisterEvents(1);
     return p;
 }
 
@@ -64,12 +69,12 @@ SdlPresenter::View* SdlPresenter::ViewOf(HWND hwnd) {
 
 unsigned SdlPresenter::WindowId(HWND hwnd) const {
     auto it = m_views.find(hwnd);
-    return it == m_views.end() ? 0 : SDL_GetWindowID(it->second.window);
+    return it == m_views.end() ? 0 : g_sdl->SDL_GetWindowID(it->second.window);
 }
 
 HWND SdlPresenter::HwndOfWindowId(unsigned id) const {
     for (const auto& [h, v] : m_views) {
-        if (SDL_GetWindowID(v.window) == id) return h;
+        if (g_sdl->SDL_GetWindowID(v.window) == id) return h;
     }
     return nullptr;
 }
@@ -77,9 +82,9 @@ HWND SdlPresenter::HwndOfWindowId(unsigned id) const {
 void SdlPresenter::Drop(HWND hwnd) {
     auto it = m_views.find(hwnd);
     if (it == m_views.end()) return;
-    if (it->second.texture) SDL_DestroyTexture(it->second.texture);
-    if (it->second.renderer) SDL_DestroyRenderer(it->second.renderer);
-    if (it->second.window) SDL_DestroyWindow(it->second.window);
+    if (it->second.texture) g_sdl->SDL_DestroyTexture(it->second.texture);
+    if (it->second.renderer) g_sdl->SDL_DestroyRenderer(it->second.renderer);
+    if (it->second.window) g_sdl->SDL_DestroyWindow(it->second.window);
     m_views.erase(it);
 }
 
@@ -102,36 +107,36 @@ void SdlPresenter::WindowShown(HWND hwnd) {
             RECT mine, theirs;
             GetWindowRect(hwnd, &mine);
             GetWindowRect(owner, &theirs);
-            SDL_GetWindowPosition(ownerView->window, &x, &y);
+            g_sdl->SDL_GetWindowPosition(ownerView->window, &x, &y);
             x += (mine.left - theirs.left) * m_scale;
             y += (mine.top - theirs.top) * m_scale;
         }
         View nv;
-        nv.window = SDL_CreateWindow(utf8.empty() ? "wqaudio" : utf8.c_str(), x, y, w * m_scale,
-                                     h * m_scale, SDL_WINDOW_SHOWN);
+        nv.window = g_sdl->SDL_CreateWindow(utf8.empty() ? "wqaudio" : utf8.c_str(), x, y,
+                                            w * m_scale, h * m_scale, SDL_WINDOW_SHOWN);
         if (!nv.window) return;
         if (ownerView && !IsWindowEnabled(owner))
-            SDL_SetWindowModalFor(nv.window, ownerView->window);
+            g_sdl->SDL_SetWindowModalFor(nv.window, ownerView->window);
         // A 480 x 234 picture scaled by an integer needs no GPU; the software
         // renderer works the same on every X server, Xvfb included.
-        nv.renderer = SDL_CreateRenderer(nv.window, -1, SDL_RENDERER_SOFTWARE);
-        if (!nv.renderer) nv.renderer = SDL_CreateRenderer(nv.window, -1, 0);
+        nv.renderer = g_sdl->SDL_CreateRenderer(nv.window, -1, SDL_RENDERER_SOFTWARE);
+        if (!nv.renderer) nv.renderer = g_sdl->SDL_CreateRenderer(nv.window, -1, 0);
         if (!nv.renderer) {
-            SDL_DestroyWindow(nv.window);
+            g_sdl->SDL_DestroyWindow(nv.window);
             return;
         }
         v = &(m_views[hwnd] = nv);
     } else {
-        SDL_SetWindowTitle(v->window, utf8.empty() ? "wqaudio" : utf8.c_str());
-        SDL_ShowWindow(v->window);
+        g_sdl->SDL_SetWindowTitle(v->window, utf8.empty() ? "wqaudio" : utf8.c_str());
+        g_sdl->SDL_ShowWindow(v->window);
     }
     if (v->width != w || v->height != h) {
-        if (v->texture) SDL_DestroyTexture(v->texture);
-        v->texture = SDL_CreateTexture(v->renderer, SDL_PIXELFORMAT_RGB888,
-                                       SDL_TEXTUREACCESS_STREAMING, w, h);
+        if (v->texture) g_sdl->SDL_DestroyTexture(v->texture);
+        v->texture = g_sdl->SDL_CreateTexture(v->renderer, SDL_PIXELFORMAT_RGB888,
+                                              SDL_TEXTUREACCESS_STREAMING, w, h);
         v->width = w;
         v->height = h;
-        SDL_SetWindowSize(v->window, w * m_scale, h * m_scale);
+        g_sdl->SDL_SetWindowSize(v->window, w * m_scale, h * m_scale);
     }
 }
 
@@ -139,16 +144,17 @@ void SdlPresenter::WindowHidden(HWND hwnd) {
     // A window that had the keyboard hands it back to its owner, so closing
     // a dialog returns to the window it was opened from.
     View* v = ViewOf(hwnd);
-    const bool hadFocus = v && SDL_GetKeyboardFocus() == v->window;
+    const bool hadFocus = v && g_sdl->SDL_GetKeyboardFocus() == v->window;
     Drop(hwnd);
     if (!hadFocus) return;
-    if (View* ownerView = ViewOf(GetWindow(hwnd, GW_OWNER))) SDL_RaiseWindow(ownerView->window);
+    if (View* ownerView = ViewOf(GetWindow(hwnd, GW_OWNER)))
+        g_sdl->SDL_RaiseWindow(ownerView->window);
 }
 
 void SdlPresenter::Render(View& v) {
-    SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(v.renderer);
-    if (v.texture) SDL_RenderCopy(v.renderer, v.texture, nullptr, nullptr);
+    g_sdl->SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
+    g_sdl->SDL_RenderClear(v.renderer);
+    if (v.texture) g_sdl->SDL_RenderCopy(v.renderer, v.texture, nullptr, nullptr);
 }
 
 void SdlPresenter::Present(HWND hwnd, const gdi::Surface& surface) {
@@ -159,9 +165,9 @@ void SdlPresenter::Present(HWND hwnd, const gdi::Surface& surface) {
         if (!v || !v->texture || surface.width != v->width || surface.height != v->height) return;
     }
     // Surface pixels are 0x00RRGGBB, which is SDL's RGB888 layout.
-    SDL_UpdateTexture(v->texture, nullptr, surface.pixels.data(), surface.width * 4);
+    g_sdl->SDL_UpdateTexture(v->texture, nullptr, surface.pixels.data(), surface.width * 4);
     Render(*v);
-    SDL_RenderPresent(v->renderer);
+    g_sdl->SDL_RenderPresent(v->renderer);
 }
 
 bool SdlPresenter::ReadScreen(HWND hwnd, gdi::Surface* out) {
@@ -169,11 +175,11 @@ bool SdlPresenter::ReadScreen(HWND hwnd, gdi::Surface* out) {
     if (!v || !out) return false;
     Render(*v);
     int w = 0, h = 0;
-    SDL_GetRendererOutputSize(v->renderer, &w, &h);
+    g_sdl->SDL_GetRendererOutputSize(v->renderer, &w, &h);
     out->Resize(w, h);
-    const bool ok = SDL_RenderReadPixels(v->renderer, nullptr, SDL_PIXELFORMAT_RGB888,
-                                         out->pixels.data(), w * 4) == 0;
-    SDL_RenderPresent(v->renderer);
+    const bool ok = g_sdl->SDL_RenderReadPixels(v->renderer, nullptr, SDL_PIXELFORMAT_RGB888,
+                                                out->pixels.data(), w * 4) == 0;
+    g_sdl->SDL_RenderPresent(v->renderer);
     return ok;
 }
 
@@ -181,27 +187,27 @@ void SdlPresenter::Wait(DWORD timeoutMs) {
     SDL_Event e;
     const int timeout =
         timeoutMs == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(timeoutMs, 0x7FFFFFFF));
-    if (!SDL_WaitEventTimeout(&e, timeout)) return;
+    if (!g_sdl->SDL_WaitEventTimeout(&e, timeout)) return;
     m_focusChanged = false;
     Handle(&e);
-    while (SDL_PollEvent(&e)) Handle(&e);
+    while (g_sdl->SDL_PollEvent(&e)) Handle(&e);
     if (m_focusChanged) {
         // Judged after the whole batch: focus passing between two windows of
         // this program arrives as a loss and a gain together.
         m_focusChanged = false;
-        SDL_Window* focus = SDL_GetKeyboardFocus();
-        win::DesktopFocusChanged(focus ? HwndOfWindowId(SDL_GetWindowID(focus)) : nullptr);
+        SDL_Window* focus = g_sdl->SDL_GetKeyboardFocus();
+        win::DesktopFocusChanged(focus ? HwndOfWindowId(g_sdl->SDL_GetWindowID(focus)) : nullptr);
     }
 }
 
 void SdlPresenter::Raise(HWND hwnd) {
-    if (View* v = ViewOf(hwnd)) SDL_RaiseWindow(v->window);
+    if (View* v = ViewOf(hwnd)) g_sdl->SDL_RaiseWindow(v->window);
 }
 
 void SdlPresenter::Wake() {
     SDL_Event e{};
     e.type = m_wakeEvent;
-    SDL_PushEvent(&e);  // thread-safe
+    g_sdl->SDL_PushEvent(&e);  // thread-safe
 }
 
 void SdlPresenter::Handle(const void* event) {
@@ -253,7 +259,7 @@ void SdlPresenter::Handle(const void* event) {
             } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
                 if (View* v = ViewOf(h)) {
                     Render(*v);
-                    SDL_RenderPresent(v->renderer);
+                    g_sdl->SDL_RenderPresent(v->renderer);
                 }
             }
             return;
@@ -263,7 +269,7 @@ void SdlPresenter::Handle(const void* event) {
             return;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            win::DeliverKey(SDL_GetKeyName(e.key.keysym.sym), e.type == SDL_KEYDOWN);
+            win::DeliverKey(g_sdl->SDL_GetKeyName(e.key.keysym.sym), e.type == SDL_KEYDOWN);
             return;
         default:
             return;
