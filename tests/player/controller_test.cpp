@@ -1,6 +1,6 @@
 // The player's decisions on the virtual clock: start-up and the saved
-// settings, track end, play order, repeat modes, the random pool, forced
-// pause, the debounces and bad input.
+// settings, track end, play order, repeat modes, forced pause, the
+// debounces and bad input.
 #include "tests/player/player_fixture.h"
 
 namespace {
