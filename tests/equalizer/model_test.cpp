@@ -1,4 +1,4 @@
-// The preset model of the equalizer window: keys and value tables, the range
+// The preset model of the equalizer window: the value tables, the range
 // rule of every Set and Get, saving by mask, loading with its range rules,
 // restoring the defaults, and the defaults written on a fresh device.
 #include "platform/media/codecpreset.h"
@@ -10,15 +10,7 @@ using Eq = CWQEqualizerDlg;
 using ModelTest = EqualizerTest;
 using Write = wq::test::SettingsJournal::Write;
 
-TEST_F(ModelTest, KeysAndValueTables) {
-    EXPECT_EQ(Key(Eq::EQ_HZ_BAND1, 0).str(), u"HZ BAND10");
-    EXPECT_EQ(Key(Eq::EQ_HZ_BAND1, 10).str(), u"HZ BAND110");
-    EXPECT_EQ(Key(Eq::EQ_DB_BAND1 << 2, 0).str(), u"DB BAND30");
-    EXPECT_EQ(Key(Eq::EQ_WIDE_BAND2 << 2, 7).str(), u"USE WIDE BAND47");
-    EXPECT_EQ(Key(Eq::EQ_3D, 0).str(), u"3D BAND0");
-    EXPECT_TRUE(Key(0x0003, 0).IsEmpty());
-    EXPECT_TRUE(Key(0x4000, 0).IsEmpty());
-
+TEST_F(ModelTest, ValueTables) {
     EXPECT_EQ(Eq::GetEqValue(0x0001, 0), 80);
     EXPECT_EQ(Eq::GetEqValue(0x0004, 2), 1100);
     EXPECT_EQ(Eq::GetEqValue(0x0010, 3), 11700);
@@ -62,10 +54,6 @@ TEST_F(ModelTest, EverySetKeepsItsRangeAndEveryGetAnswersOutsideIt) {
     }
     model.SetBandGain(4, 24);
     EXPECT_EQ(model.GetBandGain(4), 24);
-    model.SetUseWideBand(3, 2);
-    EXPECT_EQ(model.GetUseWideBand(3), 2) << "kept as given";
-    model.Set3DLevel(99);
-    EXPECT_EQ(model.Get3DLevel(), 99) << "stored unchecked";
     EXPECT_EQ(model.GetBandFreq(5), -1);
     EXPECT_EQ(model.GetBandGain(-1), -1);
     EXPECT_EQ(model.GetUseWideBand(0), 0);

@@ -4,13 +4,11 @@
 #include <cmath>
 
 #include "app/keys.h"
-#include "platform/win/presenter.h"
 #include "tests/player/player_fixture.h"
 
 namespace {
 
 using DesktopTest = PlayerTest;
-const std::u16string kCard = u"SDMMC Card\\AUDIO\\";
 
 struct Recorder {
     std::vector<PlayerEvent> events;

@@ -5,7 +5,6 @@
 #include "app/keys.h"
 #include "platform/skin/skinmanager.h"
 #include "platform/win/app.h"
-#include "platform/win/presenter.h"
 #include "tests/player/player_fixture.h"
 #include "tests/support/step_runner.h"
 
@@ -22,16 +21,7 @@ protected:
         app.m_pMainWnd = nullptr;
         PlayerTest::TearDown();
     }
-    void Tap(HWND window, POINT at) {
-        wq::win::QueueMouseInput(window, WM_LBUTTONDOWN, at);
-        wq::win::QueueMouseInput(window, WM_LBUTTONUP, at);
-        wq::win::PumpPending();
-    }
     CWnd* Open(const char16_t* name) { return CWnd::FindWindow(nullptr, name); }
-    long long StoredEq(const char16_t* key) {
-        DWORD v = 0;
-        return CCommon::ReadINIFile(u"WQEQUALIZER", key, REG_DWORD, &v) ? int(v) : -999;
-    }
 
     CWinApp app;
     wq::test::StepRunner steps;
@@ -68,8 +58,8 @@ TEST_F(EqWindowsTest, SetEqOpensThePatternWindowModallyAndItsChoiceReachesThePla
 TEST_F(EqWindowsTest, TheBadgeAndTheKeyEOpenTheEqualizerOnThePlayingPreset) {
     StartWithApp();
     // Start-up wrote the factory values of every preset (ROCK's band 2 is +3 dB).
-    EXPECT_EQ(StoredEq(u"DB BAND21"), 9);
-    EXPECT_EQ(StoredEq(u"HZ BAND110"), 2);
+    EXPECT_EQ(ReadNumber(u"DB BAND21", u"WQEQUALIZER"), 9u);
+    EXPECT_EQ(ReadNumber(u"HZ BAND110", u"WQEQUALIZER"), 2u);
     Command(IDC_BTN_EQUALIZER);  // ROCK
     Run(800);
     ASSERT_EQ(player->m_nEqualizer, 1);
@@ -87,7 +77,7 @@ TEST_F(EqWindowsTest, TheBadgeAndTheKeyEOpenTheEqualizerOnThePlayingPreset) {
     steps.Start({edit, [&] { eq.SendMessage(WM_COMMAND, MAKEWPARAM(2009, 0), 0); }});
     Tap(player->m_hWnd, player->m_rcEqImage.CenterPoint());
     EXPECT_EQ(opened, 1) << wq::win::WatchdogMessage();
-    EXPECT_EQ(StoredEq(u"DB BAND21"), 8);
+    EXPECT_EQ(ReadNumber(u"DB BAND21", u"WQEQUALIZER"), 8u);
     const auto calls = wq::device::CallLog();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), (wq::device::Call{"Set3DControl", {0, 1}, {}}));

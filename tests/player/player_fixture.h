@@ -17,21 +17,48 @@
 #include <vector>
 
 #include "app/messagebox.h"
+#include "graphics/imageobj.h"
 #include "graphics/scrolltext.h"
 #include "library/explorer.h"
 #include "platform/base/utf.h"
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
+#include "platform/gdi/gdi.h"
 #include "platform/media/com.h"
 #include "platform/media/dshow.h"
 #include "platform/skin/skinlistbox.h"
 #include "platform/skin/skinslider.h"
 #include "platform/win/afxwin.h"
+#include "platform/win/presenter.h"
 #include "platform/win/testing.h"
 #include "platform/win/winapi.h"
 #include "player/wqaudiodlg.h"
 #include "tests/support/temp_root.h"
 #include "trackinfo/playtimewnd.h"
+
+// The card's music folder, where the fixture puts a.mp3, b.mp3, c.mp3 and Live.
+inline const std::u16string kCard = u"SDMMC Card\\AUDIO\\";
+
+// True when every opaque (not magenta) pixel of the picture `path`, or of its
+// part `from`, shows at `at` in `window`.
+inline ::testing::AssertionResult ShowsPicture(HWND window, const CString& path, POINT at,
+                                               CRect from = CRect()) {
+    CImageObject picture;
+    if (!picture.Load(path)) return ::testing::AssertionFailure() << "no picture";
+    if (from.IsRectEmpty()) from = CRect(0, 0, picture.GetWidth(), picture.GetHeight());
+    wq::gdi::Surface pixels;
+    pixels.Resize(picture.GetWidth(), picture.GetHeight());
+    HDC dc = wq::gdi::CreateSurfaceDC(&pixels, POINT{}, RECT{0, 0, pixels.width, pixels.height});
+    picture.Draw(dc, 0, 0);
+    wq::gdi::DeleteSurfaceDC(dc);
+    const wq::gdi::Surface& screen = *wq::win::GetWindowSurface(window);
+    for (int y = from.top; y < from.bottom; ++y)
+        for (int x = from.left; x < from.right; ++x)
+            if (pixels.At(x, y) != 0xFF00FF &&
+                screen.At(at.x + x - from.left, at.y + y - from.top) != pixels.At(x, y))
+                return ::testing::AssertionFailure() << "pixel (" << x << "," << y << ") differs";
+    return ::testing::AssertionSuccess();
+}
 
 // What the test graphs answer and record. The player keeps one graph at a
 // time; PositionMs() is that graph's position (-1 when there is none).
@@ -218,15 +245,15 @@ protected:
         wq::device::SetSettingsPath(std::string());
     }
 
-    void Store(const char16_t* key, DWORD value) {
-        ASSERT_TRUE(CCommon::WriteINIFile(u"WQAUDIO", key, REG_DWORD, &value));
+    void Store(const char16_t* key, DWORD value, const char16_t* section = u"WQAUDIO") {
+        ASSERT_TRUE(CCommon::WriteINIFile(section, key, REG_DWORD, &value));
     }
     void Store(const char16_t* key, const CString& value) {
         ASSERT_TRUE(CCommon::WriteINIFile(u"WQAUDIO", key, REG_SZ, value.GetString()));
     }
-    DWORD ReadNumber(const char16_t* key) {
+    DWORD ReadNumber(const char16_t* key, const char16_t* section = u"WQAUDIO") {
         DWORD v = 0;
-        CCommon::ReadINIFile(u"WQAUDIO", key, REG_DWORD, &v);
+        CCommon::ReadINIFile(section, key, REG_DWORD, &v);
         return v;
     }
     CString ReadString(const char16_t* key) {
@@ -249,6 +276,12 @@ protected:
         ASSERT_TRUE(
             launcher->Create(nullptr, u"WQMain", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
     }
+    // Replaces the linked skin with a copy the test may change.
+    void CopySkin() {
+        std::filesystem::remove(root.Host("NAND Flash/skin"));
+        std::filesystem::copy(WQ_SOURCE_DIR "/skin", root.Host("NAND Flash/skin"),
+                              std::filesystem::copy_options::recursive);
+    }
     void StopPlayer() {
         if (player && player->m_hWnd) player->DestroyWindow();
         if (launcher && launcher->m_hWnd) launcher->DestroyWindow();
@@ -262,10 +295,21 @@ protected:
     void Command(UINT id, UINT code = 0) {
         player->SendMessage(WM_COMMAND, MAKEWPARAM(id, code), 0);
     }
+    // A button press and `ms` of the loop after it.
+    void Press(UINT id, DWORD ms = 10) {
+        Command(id);
+        Run(ms);
+    }
     LRESULT Registered(const char16_t* name, WPARAM wParam, LPARAM lParam = 0) {
         return player->SendMessage(RegisterWindowMessage(name), wParam, lParam);
     }
     LRESULT KeyDown(WPARAM code) { return Registered(u"WQ:MSG:KEYDOWN", code); }
+    // A pen tap through the window system's input queue.
+    void Tap(HWND window, POINT at) {
+        wq::win::QueueMouseInput(window, WM_LBUTTONDOWN, at);
+        wq::win::QueueMouseInput(window, WM_LBUTTONUP, at);
+        wq::win::PumpPending();
+    }
 
     int RowOf(const std::u16string& name) {
         CSkinListBox* list = player->m_pSkinLBMP3Title;
@@ -282,6 +326,11 @@ protected:
         ASSERT_GE(RowOf(name), 0) << wq::Utf16ToUtf8(name);
         player->m_pSkinLBMP3Title->SetCurSel(RowOf(name));
         Command(IDC_LST_MP3TITLE, code);
+    }
+    // Selects the row of `name` and waits out the list's 50 ms debounce.
+    void Choose(const std::u16string& name) {
+        Select(name);
+        Run(60);
     }
     // Double-taps the row of `name`, as a finger would.
     void DoubleTap(const std::u16string& name) {

@@ -7,13 +7,11 @@
 
 #include "platform/skin/skinmanager.h"
 #include "platform/win/dlgres.h"
-#include "platform/win/presenter.h"
 #include "tests/player/player_fixture.h"
 
 namespace {
 
 using SkinButtonsTest = PlayerTest;
-const std::u16string kCard = u"SDMMC Card\\AUDIO\\";
 
 // "img\prev_N_bt.bmp" -> "prev": the picture names the button's role.
 std::string Role(const wq::skin::ElementSpec& e) {
@@ -139,6 +137,7 @@ TEST_F(SkinButtonsTest, EveryControlOfTheShippedSkinReachesItsHandler) {
     // The two buttons that ask the launcher.
     tap("navi");
     EXPECT_EQ(launcher->Count(u"WQ:MSG:M_RUN_EXECUTE"), 1);
+    EXPECT_EQ(launcher->received.back().wParam, 1u);
     tap("mode");
     EXPECT_EQ(launcher->Count(u"WQ:MSG:M_ON_MODE"), 1);
 

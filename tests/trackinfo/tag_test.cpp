@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <random>
 
 #include "platform/clock/clock.h"
 #include "tests/trackinfo/test_files.h"
@@ -95,18 +94,9 @@ TEST_F(TagTest, OpenClearsStoresPathAndWaits) {
     EXPECT_EQ(200u, virtualTime.clock().Elapsed());
 }
 
-TEST_F(TagTest, MalformedEmptyAndHugeFilesOpenQuickly) {
-    std::mt19937 rng(11);
+// Random bytes are the mp3info fuzz target's (its replay runs with the tests).
+TEST_F(TagTest, EmptyShortAndHugeFilesOpenQuickly) {
     CMP3Info info;
-    for (int i = 0; i < 40; ++i) {
-        std::string file(rng() % 600, '\0');
-        for (char& b : file) b = static_cast<char>(rng());
-        bool tagged = i % 4 == 0 && file.size() >= 128;
-        if (tagged) file.replace(file.size() - 128, 3, "TAG");
-        EXPECT_EQ(1, OpenBytes(file, &info));
-        EXPECT_TRUE(info.m_nBitRate >= 0 && info.m_nBitRate <= 448);
-        EXPECT_EQ(tagged, (info.m_dwFlags & CMP3Info::kFlagTag) != 0) << i;
-    }
     // A 0-byte file, a lower-case marker, and a marker in a file shorter than a tag.
     for (const std::string& file :
          {""s, "tag" + Id3v1Tag("Song", "Band").substr(3), "TAG" + std::string(97, 'A')}) {
