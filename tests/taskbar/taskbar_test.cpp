@@ -1,7 +1,6 @@
-// The status strip in a real window over a painted owner: every pixel of the
-// owner compared with the owner's face plus the expected skin, icon and
-// digits (pictures made by the test, each pixel its own colour); the hosted
-// mode's output calls with their waits on the virtual clock; the pen.
+// The status strip in a real window over a painted owner, every pixel compared
+// (pictures made by the test, each pixel its own colour); the pen; the hosted
+// mode's output calls with their waits on the virtual clock.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +12,6 @@
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
 #include "platform/gdi/gdi.h"
-#include "platform/gdi/png.h"
 #include "platform/image/ravimage.h"
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
@@ -41,14 +39,6 @@ constexpr int kBackground = 1, kDigits = 2;
 // Icon of (state, pressed) as a picture seed.
 int IconSeed(int state, bool pressed) {
     return 10 + state * 2 + (pressed ? 1 : 0);
-}
-
-bool SavePicture(const std::string& path, int w, int h, int seed) {
-    gdi::Surface s;
-    s.Resize(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) s.pixels[size_t(y * w + x)] = Picture(seed, x, y);
-    return gdi::SavePng(s, path);
 }
 
 // Paints its face on every WM_PAINT; a recording of what it is sent.
@@ -81,13 +71,11 @@ protected:
     void SetUp() override {
         root.MakeFile(kCommon + "taskbar.TPL",
                       "wqskin 1\nface 65 18\nbackground img\\taskbar_bg.bmp\n");
-        root.MakeDir(kCommon + "img");
-        ASSERT_TRUE(SavePicture(Img(u"taskbar_bg.bmp"), 65, 18, kBackground));
-        ASSERT_TRUE(SavePicture(Img(u"timedatenum.bmp"), 70, 12, kDigits));
+        Put(u"taskbar_bg.bmp", 65, 18, kBackground);
+        Put(u"timedatenum.bmp", 70, 12, kDigits);
         for (int state = 0; state < CTaskbarWnd::kOutputStates; ++state)
             for (bool pressed : {false, true})
-                ASSERT_TRUE(SavePicture(Img(CTaskbarWnd::kIcons[state * 2 + pressed]), 28, 18,
-                                        IconSeed(state, pressed)));
+                Put(CTaskbarWnd::kIcons[state * 2 + pressed], 28, 18, IconSeed(state, pressed));
         wq::device::SetSettingsPath(root.Host("settings.db"));
         wq::device::SetMemSettingsPath(root.Host("mem.db"));
         wq::device::ClearCallLog();
@@ -104,6 +92,10 @@ protected:
 
     std::string Img(const std::u16string& name) const {
         return root.Host(kCommon + "img/" + wq::Utf16ToUtf8(name));
+    }
+    void Put(const std::u16string& name, int w, int h, int seed) const {
+        root.MakeFile(kCommon + "img/" + wq::Utf16ToUtf8(name),
+                      wq::test::Bmp(w, h, [seed](int x, int y) { return Picture(seed, x, y); }));
     }
     static void Store(const char16_t* key, DWORD value) {
         ASSERT_TRUE(CCommon::WriteINIFile(u"WQSETUP", key, REG_DWORD, &value));
@@ -171,8 +163,6 @@ TEST_F(TaskbarTest, VolumeNumberDigitsAndPlacement) {
     CRect rc;
     strip->GetWindowRect(&rc);
     EXPECT_EQ(rc, CRect(412, 0, 477, 18));
-    EXPECT_TRUE(strip->m_bCreated);
-    EXPECT_FALSE(strip->m_bLauncherHosted);
     // Nothing stored: level 9 shows 81.
     EXPECT_TRUE(ShowsExactly(Expected(0, false, {{8, 33}, {1, 41}})));
 
@@ -187,14 +177,12 @@ TEST_F(TaskbarTest, VolumeNumberDigitsAndPlacement) {
         {11, {{1, 30}, {0, 37}, {0, 44}}},  // 99 is shown as 100
         {12, {{1, 30}, {0, 37}, {0, 44}}},  // beyond the top: the top
         {DWORD(-1), {{0, 36}}},             // below the bottom: the bottom
-        {5, {{4, 33}, {5, 41}}},            // 45
     };
     for (const Case& c : cases) {
         Store(u"Volume", c.stored);
         Refresh();
         EXPECT_TRUE(ShowsExactly(Expected(0, false, c.digits))) << "Volume " << int(c.stored);
     }
-    EXPECT_EQ(CTaskbarWnd::DisplayedVolume(9), 81);
 }
 
 TEST_F(TaskbarTest, IconFollowsEarphoneMuteAndThePen) {
@@ -276,22 +264,17 @@ protected:
         DWORD at;
         bool operator==(const Timed&) const = default;
     };
-    class Outputs : public wq::device::OutputBackend {
-    public:
+    struct Outputs : wq::device::OutputBackend {
         std::vector<Timed> calls;
+        DWORD start = 0;
         void SetOutVolume(DWORD v) override { Add("SetOutVolume", v); }
         void SetEarOutVolume(DWORD v) override { Add("SetEarOutVolume", v); }
         void SetOutMute(int m) override { Add("SetOutMute", m); }
         void SetAuxOutMute(bool m) override { Add("SetAuxOutMute", m); }
         void SetSpkOnOff(int on) override { Add("SetSpkOnOff", on); }
-
-    private:
         void Add(const char* name, std::int64_t arg) {
             calls.push_back({name, arg, DWORD(GetTickCount() - start)});
         }
-
-    public:
-        DWORD start = 0;
     };
 
     void SetUp() override {
