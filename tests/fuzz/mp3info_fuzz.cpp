@@ -1,10 +1,6 @@
-// CMP3Info over any bytes: the frame-sync search, the header decoding and the
-// ID3v1 tag, through the in-memory entry points that the file reading of
-// CMP3Info::Open is built on. The record must agree with a plain reading of
-// the same bytes: the first sync window at offsets 0..10000, the tag in the
-// last 128 bytes. In the replay build (WQ_FUZZ_REPLAY) every input is also
-// written to a file and opened as the player opens it, and the two records
-// must be equal; campaigns skip that file I/O to run several times faster.
+// CMP3Info's in-memory steps (frame sync, header, ID3v1 tag) against a plain
+// reading of the same bytes. The replay build (WQ_FUZZ_REPLAY) also opens the
+// bytes as a file and wants the same record; campaigns skip that file I/O.
 #include <cstdint>
 #include <cstring>
 #include <tuple>

@@ -1,9 +1,5 @@
-// The frame walk that gives the exact length of an MPEG audio file, over any
-// bytes. Whatever it answers must be a length a file of this size can have:
-// at least one frame, no more frames than bytes, a sample rate of the
-// standard, and encoder delay and padding within their 12 bits. In the replay
-// build (WQ_FUZZ_REPLAY) the same bytes are also scanned as a file, which
-// must answer the same.
+// The exact-length frame walk over any bytes answers a length a file of this
+// size can have; the replay build (WQ_FUZZ_REPLAY) also scans them as a file.
 #include <cstdint>
 #include <tuple>
 

@@ -1,12 +1,7 @@
-// What the settings reader makes of a database file someone else wrote. The
-// input is either a whole database file (it starts with SQLite's header), or
-// a recipe for one: a table layout and rows of any section, key, type and
-// SQLite value, written with sqlite3 as another program would. Every row is
-// then read back through CCommon::ReadINIFile with both types into a
-// 2048-byte buffer (a read may never write past it). With the player's own
-// layout the answers must be exact: a number only for type 4 holding a whole
-// number from 0 to 0xFFFFFFFF, a string only for type 1 holding text, cut to
-// 1023 characters and terminated; everything else reads as absent.
+// The settings reader over a database someone else wrote: the input is a whole
+// SQLite file, or a recipe (a table layout, rows of any section, key, type and
+// value) written with sqlite3. No read leaves its buffer; with the player's
+// layout the answers are exact (docs/reliability.md).
 #include <sqlite3.h>
 
 #include <algorithm>
