@@ -72,9 +72,8 @@ TEST(SpectrumGui, BlockFromAnotherThreadIsDrawnOnTheGuiThreadWhenHeard) {
         DeliverFromAnotherThread(feed);
         auto r = wq::win::RunUntil([&] { return !window.drawTicks.empty(); }, 5000);
         ASSERT_TRUE(r.ok) << r.message;
-        const DWORD waited = window.drawTicks[0] - start;
-        EXPECT_GE(waited, 200u) << "drawn before the block was heard";
-        EXPECT_LE(waited, 220u);
+        EXPECT_GE(window.drawTicks[0] - start, 200u) << "drawn before the block was heard";
+        EXPECT_LE(window.drawTicks[0] - start, 220u);
         EXPECT_EQ(window.drawThread, std::this_thread::get_id());
     }
     // Feeds destroyed with a wake-up posted, or with a timer armed by one, are never reached.
