@@ -242,49 +242,27 @@ TEST_F(TaskbarTest, MissingSkinOrIconLeavesTheOwnersFace) {
 }
 
 // Hosted by the launcher: the strip keeps its rectangle, never draws, and a
-// refresh drives the outputs. Waits are measured on the virtual clock.
+// refresh drives the outputs.
 class HostedTest : public TaskbarTest {
 protected:
-    struct Timed {
-        std::string call;
-        std::int64_t arg;
-        DWORD at;
-        bool operator==(const Timed&) const = default;
-    };
-    struct Outputs : wq::device::OutputBackend {
-        std::vector<Timed> calls;
-        DWORD start = 0;
-        void SetOutVolume(DWORD v) override { Add("SetOutVolume", v); }
-        void SetEarOutVolume(DWORD v) override { Add("SetEarOutVolume", v); }
-        void SetOutMute(int m) override { Add("SetOutMute", m); }
-        void SetAuxOutMute(bool m) override { Add("SetAuxOutMute", m); }
-        void SetSpkOnOff(int on) override { Add("SetSpkOnOff", on); }
-        void Add(const char* name, std::int64_t arg) {
-            calls.push_back({name, arg, DWORD(GetTickCount() - start)});
-        }
-    };
-
-    void SetUp() override {
-        TaskbarTest::SetUp();
-        outputs = std::make_shared<Outputs>();
-        wq::device::SetOutputBackend(outputs);
-    }
-    void TearDown() override {
-        wq::device::SetOutputBackend(nullptr);
-        TaskbarTest::TearDown();
-    }
-    std::vector<Timed> Apply(DWORD earphone, DWORD mute, DWORD level, DWORD connect) {
+    // The output calls of one refresh ("SetOutVolume 4369"), then the virtual
+    // time it waited, if it did ("after 510 ms").
+    std::vector<std::string> Apply(DWORD earphone, DWORD mute, DWORD level, DWORD connect) {
         StoreMem(u"earphone", earphone);
         Store(u"earphone", !earphone);  // the earphone is live state: only memory counts
         Store(u"Mute", mute);
         Store(u"Volume", level);
         Store(u"EarphoneConnect", connect);
-        outputs->calls.clear();
-        outputs->start = GetTickCount();
+        wq::device::ClearCallLog();
+        const DWORD start = GetTickCount();
         Refresh();
-        return outputs->calls;
+        std::vector<std::string> calls;
+        for (const auto& c : wq::device::CallLog())
+            calls.push_back(c.name + " " + std::to_string(c.args.at(0)));
+        if (const DWORD waited = GetTickCount() - start)
+            calls.push_back("after " + std::to_string(waited) + " ms");
+        return calls;
     }
-    std::shared_ptr<Outputs> outputs;
 };
 
 TEST_F(HostedTest, KeepsItsRectangleAndNeverDraws) {
@@ -308,44 +286,34 @@ TEST_F(HostedTest, KeepsItsRectangleAndNeverDraws) {
 
 TEST_F(HostedTest, TheFourCallSequencesAndTheEarphoneRule) {
     Create(u"WQMain", CRect(0, 0, 65, 18));
-    using V = std::vector<Timed>;
-    EXPECT_EQ(Apply(0, 1, 4, 1),
-              (V{{"SetSpkOnOff", 1, 0}, {"SetOutMute", 1, 0}, {"SetAuxOutMute", 1, 0}}));
+    using V = std::vector<std::string>;
+    EXPECT_EQ(Apply(0, 1, 4, 1), (V{"SetSpkOnOff 1", "SetOutMute 1", "SetAuxOutMute 1"}));
     EXPECT_EQ(strip->m_nOutputState, 3);
-    EXPECT_EQ(Apply(0, 0, 4, 1), (V{{"SetSpkOnOff", 1, 0},
-                                    {"SetOutMute", 0, 0},
-                                    {"SetOutVolume", 4369, 0},
-                                    {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(Apply(0, 0, 4, 1),
+              (V{"SetSpkOnOff 1", "SetOutMute 0", "SetOutVolume 4369", "SetAuxOutMute 1"}));
     EXPECT_EQ(strip->m_nOutputState, 0);
-    EXPECT_EQ(Apply(1, 1, 4, 1),
-              (V{{"SetSpkOnOff", 0, 0}, {"SetOutMute", 1, 0}, {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(Apply(1, 1, 4, 1), (V{"SetSpkOnOff 0", "SetOutMute 1", "SetAuxOutMute 1"}));
     EXPECT_EQ(strip->m_nOutputState, 7);
-    EXPECT_EQ(Apply(1, 1, 4, 0), (V{{"SetOutMute", 1, 0}, {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(Apply(1, 1, 4, 0), (V{"SetOutMute 1", "SetAuxOutMute 1"}));
     EXPECT_EQ(strip->m_nEarphoneConnect, 1);
-    EXPECT_EQ(Apply(1, 0, 11, 1), (V{{"SetSpkOnOff", 0, 0},
-                                     {"SetOutMute", 0, 0},
-                                     {"SetEarOutVolume", 514, 0},
-                                     {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(Apply(1, 0, 11, 1),
+              (V{"SetSpkOnOff 0", "SetOutMute 0", "SetEarOutVolume 514", "SetAuxOutMute 1"}));
     EXPECT_EQ(strip->m_nOutputState, 6);
     EXPECT_EQ(strip->m_nEarphoneConnect, 1);
 
-    // EarphoneConnect 0 after a 1: the speaker is pulsed with its waits.
-    const V pulsed{{"SetSpkOnOff", 1, 500},  {"SetSpkOnOff", 0, 505},
-                   {"SetSpkOnOff", 1, 510},  {"SetOutMute", 0, 510},
-                   {"SetOutVolume", 0, 510}, {"SetEarOutVolume", 514, 510},
-                   {"SetAuxOutMute", 1, 510}};
+    // EarphoneConnect 0 after a 1: the speaker is pulsed (500 ms, then 5 and 5).
+    const V pulsed{"SetSpkOnOff 1",  "SetSpkOnOff 0",       "SetSpkOnOff 1",   "SetOutMute 0",
+                   "SetOutVolume 0", "SetEarOutVolume 514", "SetAuxOutMute 1", "after 510 ms"};
     EXPECT_EQ(Apply(1, 0, 11, 0), pulsed);
     EXPECT_EQ(strip->m_nEarphoneConnect, 0);
     // Seen 0: no pulse again; a speaker apply makes it 1, and the next pulses.
-    EXPECT_EQ(Apply(1, 0, 0, 0), (V{{"SetOutMute", 0, 0},
-                                    {"SetOutVolume", 7967, 0},
-                                    {"SetEarOutVolume", 7967, 0},
-                                    {"SetAuxOutMute", 1, 0}}));
+    EXPECT_EQ(Apply(1, 0, 0, 0),
+              (V{"SetOutMute 0", "SetOutVolume 7967", "SetEarOutVolume 7967", "SetAuxOutMute 1"}));
     Apply(0, 0, 9, 0);
     EXPECT_EQ(Apply(1, 0, 11, 0), pulsed);
     // Out-of-range levels use the nearest table end.
-    EXPECT_EQ(Apply(0, 0, 0xFFFFFFFF, 1)[2], (Timed{"SetOutVolume", 7967, 0}));
-    EXPECT_EQ(Apply(0, 0, 12, 1)[2], (Timed{"SetOutVolume", 0, 0}));
+    EXPECT_EQ(Apply(0, 0, 0xFFFFFFFF, 1)[2], "SetOutVolume 7967");
+    EXPECT_EQ(Apply(0, 0, 12, 1)[2], "SetOutVolume 0");
 }
 
 }  // namespace
