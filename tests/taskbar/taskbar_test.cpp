@@ -16,6 +16,7 @@
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
 #include "taskbar/taskbarwnd.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/temp_root.h"
 
 namespace {
@@ -41,11 +42,8 @@ int IconSeed(int state, bool pressed) {
     return 10 + state * 2 + (pressed ? 1 : 0);
 }
 
-// Paints its face on every WM_PAINT; a recording of what it is sent.
+// Paints its face on every WM_PAINT.
 class Owner : public CWnd {
-public:
-    std::vector<std::pair<UINT, DWORD>> volumeShows;  // (wParam, calls logged before it)
-
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (msg == WM_PAINT) {
@@ -57,12 +55,7 @@ protected:
             EndPaint(&ps);
             return 0;
         }
-        if (msg == WM_ERASEBKGND) return 1;
-        if (msg == RegisterWindowMessage(u"WQ:MSG:M_VOLUME_SHOW")) {
-            volumeShows.push_back({UINT(wParam), DWORD(wq::device::CallLog().size())});
-            return 1;
-        }
-        return CWnd::WindowProc(msg, wParam, lParam);
+        return msg == WM_ERASEBKGND ? 1 : CWnd::WindowProc(msg, wParam, lParam);
     }
 };
 
@@ -83,8 +76,7 @@ protected:
     }
     void TearDown() override {
         strip.reset();
-        for (Owner* w : {&owner, &volume})
-            if (w->m_hWnd) w->DestroyWindow();
+        if (owner.m_hWnd) owner.DestroyWindow();
         ravimage_UnInitializeImageLibrary();
         wq::device::SetSettingsPath(std::string());
         wq::device::SetMemSettingsPath(std::string());
@@ -154,7 +146,7 @@ protected:
 
     wq::test::TempRoot root;
     wq::win::TestSession session;
-    Owner owner, volume;
+    Owner owner;
     std::unique_ptr<CTaskbarWnd> strip;
 };
 
@@ -215,13 +207,12 @@ TEST_F(TaskbarTest, TapPlaysTheClickThenAsksWQVol) {
     EXPECT_EQ(wq::device::CallLog()[0].name, "PlayBtnSound");
     EXPECT_EQ(::GetCapture(), nullptr);
 
-    wq::device::ClearCallLog();
-    ASSERT_TRUE(volume.CreateEx(0, nullptr, u"WQVol", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    wq::test::MessageRecorder volume(u"WQVol");
     Pen(WM_LBUTTONDOWN, 413, 1);
-    EXPECT_TRUE(volume.volumeShows.empty()) << "nothing before the pen comes up";
+    EXPECT_TRUE(volume.received.empty()) << "nothing before the pen comes up";
     Pen(WM_LBUTTONUP, 476, 17);
-    ASSERT_EQ(volume.volumeShows.size(), 1u);
-    EXPECT_EQ(volume.volumeShows[0], (std::pair<UINT, DWORD>{1, 1})) << "after the click";
+    using Got = wq::test::MessageRecorder::Received;
+    EXPECT_EQ(volume.received, (std::vector<Got>{{u"WQ:MSG:M_VOLUME_SHOW", 1, 0}}));
     EXPECT_FALSE(strip->m_bPressed);
 }
 
