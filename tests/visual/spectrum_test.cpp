@@ -28,27 +28,23 @@ std::uint32_t BarRow(int r) {
     return 0x000080u | static_cast<std::uint32_t>(r * 4) << 8;
 }
 
-// The skin's EQ_bar.bmp 8 x 64 and EQ_Peak.bmp 8 x 4, each with an eighth column
-// of magenta that must never be drawn. The image library goes by content, so the
-// pictures are PNG inside.
-bool WritePictures(const wq::test::TempRoot& root) {
-    wq::gdi::Surface bar, peak;
-    bar.Resize(8, 64);
-    peak.Resize(8, 4);
-    for (size_t i = 0; i < bar.pixels.size(); ++i) {
-        bar.pixels[i] = i % 8 == 7 ? kMagenta : BarRow(int(i / 8));
-        if (i < peak.pixels.size()) peak.pixels[i] = i % 8 == 7 ? kMagenta : kPeak;
+// A device root with the skin's EQ_bar.bmp 8 x 64 and EQ_Peak.bmp 8 x 4, each
+// with an eighth column of magenta that must never be drawn.
+struct PictureRoot : wq::test::TempRoot {
+    PictureRoot() {
+        const std::string dir = "NAND Flash/skin/WQAudio/img/";
+        MakeFile(dir + "EQ_bar.bmp",
+                 wq::test::Bmp(8, 64, [](int x, int y) { return x == 7 ? kMagenta : BarRow(y); }));
+        MakeFile(dir + "EQ_Peak.bmp",
+                 wq::test::Bmp(8, 4, [](int x, int) { return x == 7 ? kMagenta : kPeak; }));
     }
-    const std::string dir = root.MakeDir("NAND Flash/skin/WQAudio/img") + "/";
-    return wq::gdi::SavePng(bar, dir + "EQ_bar.bmp") && wq::gdi::SavePng(peak, dir + "EQ_Peak.bmp");
-}
+};
 
 // A surface with a patterned background, and the analyser drawing into it after
 // capturing the spectrum rectangle as its background.
 struct Fixture : CSpectrumHost {
     static constexpr int kW = 200, kH = 140;
-    wq::test::TempRoot root;
-    bool pictures = WritePictures(root);
+    PictureRoot root;
     BOOL playing = TRUE, ready = TRUE;
     int pattern = PATTERN_BASIC;
     wq::gdi::Surface surface;
@@ -56,7 +52,6 @@ struct Fixture : CSpectrumHost {
     CSpectrumAnalyzer spectrum{this};
 
     Fixture() {
-        EXPECT_TRUE(pictures);
         surface.Resize(kW, kH);
         for (size_t i = 0; i < surface.pixels.size(); ++i)
             surface.pixels[i] = Background(int(i % kW), int(i / kW));
