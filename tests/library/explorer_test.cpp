@@ -16,7 +16,6 @@
 #include "platform/base/utf.h"
 #include "platform/device/hooks.h"
 #include "platform/fs/fileapi.h"
-#include "platform/gdi/png.h"
 #include "platform/skin/skinmanager.h"
 #include "platform/win/testing.h"
 #include "tests/support/temp_root.h"
@@ -33,10 +32,8 @@ protected:
         root.MakeFile("NAND Flash/skin/t.tpl",
                       "wqskin 1\nface 240 120\nbackground bg.png\n"
                       "list 2008 10 20 200 95 rowheight=19\nslider 2010 vertical 220 20 10 95\n");
-        wq::gdi::Surface bg;
-        bg.Resize(240, 120);
-        ASSERT_TRUE(wq::gdi::SavePng(bg, root.Host("NAND Flash/skin/bg.png")));
-        wq::device::SetSettingsPath(root.Host("NAND Flash/settings.db"));
+        root.MakeFile("NAND Flash/skin/bg.png",
+                      wq::test::Bmp(240, 120, [](int, int) { return 0u; }));
         ASSERT_TRUE(owner.Create(u"ExplorerTestOwner", u"Owner", WS_POPUP | WS_VISIBLE,
                                  RECT{0, 0, 240, 120}, nullptr, 0));
         skin = std::make_unique<CSkinManager>(&owner);
@@ -50,7 +47,6 @@ protected:
         explorer.SetScrollSlider(slider);
         explorer.SetPathStatic(&label);
     }
-    void TearDown() override { wq::device::SetSettingsPath(""); }
 
     // The list's rows as shown.
     Rows_t Rows() const {

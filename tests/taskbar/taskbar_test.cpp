@@ -69,7 +69,6 @@ protected:
         for (int state = 0; state < CTaskbarWnd::kOutputStates; ++state)
             for (bool pressed : {false, true})
                 Put(CTaskbarWnd::kIcons[state * 2 + pressed], 28, 18, IconSeed(state, pressed));
-        wq::device::SetSettingsPath(root.Host("settings.db"));
         wq::device::SetMemSettingsPath(root.Host("mem.db"));
         wq::device::ClearCallLog();
         ravimage_InitialImageLibrary();
@@ -78,7 +77,6 @@ protected:
         strip.reset();
         if (owner.m_hWnd) owner.DestroyWindow();
         ravimage_UnInitializeImageLibrary();
-        wq::device::SetSettingsPath(std::string());
         wq::device::SetMemSettingsPath(std::string());
     }
 

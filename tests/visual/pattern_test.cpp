@@ -51,7 +51,6 @@ protected:
     void SetUp() override {
         std::filesystem::copy(WQ_SOURCE_DIR "/skin", root.MakeDir("NAND Flash/skin"),
                               std::filesystem::copy_options::recursive);
-        wq::device::SetSettingsPath(root.Host("settings.db"));
         wq::device::SetMemSettingsPath(root.Host("mem.db"));
         journal = std::make_unique<wq::test::SettingsJournal>();
         ASSERT_TRUE(main.CreateEx(0, nullptr, u"WQAudio", WS_POPUP | WS_VISIBLE,
@@ -62,7 +61,6 @@ protected:
         if (dlg.m_hWnd) dlg.DestroyWindow();
         app.m_pMainWnd = nullptr;
         journal.reset();
-        wq::device::SetSettingsPath(std::string());
     }
     void StorePattern(int n) {
         DWORD v = static_cast<DWORD>(n);
