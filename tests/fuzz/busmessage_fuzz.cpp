@@ -1,13 +1,7 @@
-// The check and conversion of a call another program sends to one of our
-// windows: a whole D-Bus message as it arrives on the wire, parsed by GDBus
-// and matched against the window interface's method signatures as GDBus
-// does before our handler runs; or, for inputs that are no D-Bus message,
-// the bytes as a serialised "(stx)" or "(utx)" argument tuple (untrusted
-// GVariant data). What is accepted must carry exactly the values sent; a
-// registered name must be 1 to 255 characters without control characters, a
-// number one of the six that carry no pointers (WM_NULL, WM_ACTIVATE with its
-// window handle cleared, WM_CLOSE, WM_KEYDOWN, WM_KEYUP, WM_COMMAND); everything
-// else is refused with a reason, a number off that list as NotAllowed.
+// A call another program sends to one of our windows: a whole D-Bus message
+// (parsed and matched to the window interface as GDBus does before our
+// handler runs), or else the bytes as an untrusted "(stx)" or "(utx)" tuple.
+// What must hold is listed in docs/reliability.md.
 #include <gio/gio.h>
 
 #include <cstdint>

@@ -1,8 +1,5 @@
-// The picture decoders behind the skin's bitmaps (BMP through our header
-// check and SDL2, JPEG through libjpeg-turbo, PNG through libpng), chosen by
-// content as a picture file is loaded. A picture is either refused with a
-// reason or decoded into a surface of the size it claims, at most 8192
-// pixels a side, with every pixel 0x00RRGGBB.
+// The picture decoders (BMP, JPEG, PNG, chosen by content): refused with a
+// reason, or a surface of its claimed size, at most 8192 a side, 0x00RRGGBB.
 #include <cstdint>
 #include <string>
 

@@ -1,8 +1,5 @@
-// The wqaudio command line over any arguments (the input split at zero bytes,
-// at most 64 of them). The parser never fails other than with its one-line
-// reason, free of control characters an argument may carry; whatever it keeps
-// (the track, the probe arguments, the sink, the scale) is an argument as
-// given or a checked value; the track starts with "-" only after "--".
+// The wqaudio command line over any arguments (the input split at zero bytes):
+// one-line errors, and whatever is kept is an argument as given or a checked value.
 #include <algorithm>
 #include <cstdint>
 #include <string>

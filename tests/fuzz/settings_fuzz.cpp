@@ -1,12 +1,7 @@
-// What the settings reader makes of a database file someone else wrote. The
-// input is either a whole database file (it starts with SQLite's header), or
-// a recipe for one: a table layout and rows of any section, key, type and
-// SQLite value, written with sqlite3 as another program would. Every row is
-// then read back through CCommon::ReadINIFile with both types into a
-// 2048-byte buffer (a read may never write past it). With the player's own
-// layout the answers must be exact: a number only for type 4 holding a whole
-// number from 0 to 0xFFFFFFFF, a string only for type 1 holding text, cut to
-// 1023 characters and terminated; everything else reads as absent.
+// The settings reader over a database someone else wrote: the input is a whole
+// SQLite file, or a recipe (a table layout, rows of any section, key, type and
+// value) written with sqlite3. No read leaves its buffer; with the player's
+// layout the answers are exact (docs/reliability.md).
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -87,35 +82,16 @@ Row ReadRow(Recipe& r) {
     Row row;
     row.section = Name(r);
     row.key = Name(r);
-    switch (r.Byte() % 4) {
-        case 0:
-            row.type = REG_SZ;
-            break;
-        case 1:
-            row.type = REG_DWORD;
-            break;
-        default:
-            row.type = static_cast<std::int64_t>(r.Bits(8));
-            break;
-    }
+    const int type = r.Byte() % 4;
+    row.type = type == 0 ? REG_SZ : type == 1 ? REG_DWORD : static_cast<std::int64_t>(r.Bits(8));
     row.kind = static_cast<Kind>(r.Byte() % 5);
-    switch (row.kind) {
-        case Kind::Null:
-            break;
-        case Kind::Integer:
-            row.integer = static_cast<std::int64_t>(r.Bits(8));
-            break;
-        case Kind::Real: {
-            const std::uint64_t bits = r.Bits(8);
-            std::memcpy(&row.real, &bits, sizeof row.real);
-            break;
-        }
-        case Kind::Text:
-            row.bytes = r.Bytes(r.Bits(2) % 4096);
-            break;
-        case Kind::Blob:
-            row.bytes = r.Bytes(r.Byte());
-            break;
+    if (row.kind == Kind::Integer) {
+        row.integer = static_cast<std::int64_t>(r.Bits(8));
+    } else if (row.kind == Kind::Real) {
+        const std::uint64_t bits = r.Bits(8);
+        std::memcpy(&row.real, &bits, sizeof row.real);
+    } else if (row.kind != Kind::Null) {
+        row.bytes = r.Bytes(row.kind == Kind::Text ? r.Bits(2) % 4096 : r.Byte());
     }
     return row;
 }
@@ -134,24 +110,11 @@ void Insert(sqlite3* db, const char* table, const Row& row) {
     sqlite3_bind_text(st, 2, row.key.data(), static_cast<int>(row.key.size()), SQLITE_STATIC);
     sqlite3_bind_int64(st, 3, row.type);
     const int n = static_cast<int>(row.bytes.size());
-    switch (row.kind) {
-        case Kind::Null:
-            sqlite3_bind_null(st, 4);
-            break;
-        case Kind::Integer:
-            sqlite3_bind_int64(st, 4, row.integer);
-            break;
-        case Kind::Real:
-            sqlite3_bind_double(st, 4, row.real);
-            break;
-        case Kind::Text:
-            sqlite3_bind_text(st, 4, row.bytes.data(), n, SQLITE_STATIC);
-            break;
-        case Kind::Blob:
-            sqlite3_bind_blob(st, 4, row.bytes.data(), n, SQLITE_STATIC);
-            break;
-    }
-    sqlite3_step(st);
+    if (row.kind == Kind::Integer) sqlite3_bind_int64(st, 4, row.integer);
+    if (row.kind == Kind::Real) sqlite3_bind_double(st, 4, row.real);
+    if (row.kind == Kind::Text) sqlite3_bind_text(st, 4, row.bytes.data(), n, SQLITE_STATIC);
+    if (row.kind == Kind::Blob) sqlite3_bind_blob(st, 4, row.bytes.data(), n, SQLITE_STATIC);
+    sqlite3_step(st);  // an unbound value is NULL
     sqlite3_finalize(st);
 }
 

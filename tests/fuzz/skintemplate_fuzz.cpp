@@ -1,8 +1,6 @@
-// The skin template parser over any text. Whatever it accepts must be a skin
-// the skin library can build: a background, unique ids from 1 to 65535,
-// rectangles inside 0..4096 with a positive size, row heights from 4 to 256,
-// each element from a line that exists. The same text saved as UTF-16 with
-// its byte-order mark (as some editors save it) must parse the same.
+// The skin template parser over any text: what it accepts is a skin the skin
+// library can build, and the text saved as UTF-16 with its byte-order mark
+// parses the same.
 #include <algorithm>
 #include <cstdint>
 #include <set>

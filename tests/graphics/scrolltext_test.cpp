@@ -87,11 +87,6 @@ protected:
                 if (Pixel(x, y) != kParentBg) first = std::min(first, x), last = std::max(last, x);
         return {first, last};
     }
-    // Shows the wide text: the first paint moves it 5 pixels.
-    void ShowWide() {
-        text.SetText(WideText().c_str());
-        wq::win::PumpPending();
-    }
 
     wq::win::TestSession session;
     Parent parent;
@@ -137,11 +132,12 @@ TEST_F(ScrollTextTest, ShortTextIsComposedCentredAndNeverScrolls) {
     EXPECT_LE(InkColumns().first, 2);
 }
 
-TEST_F(ScrollTextTest, WideTextMovesFivePixelsPerPaintAndReentersFromTheRight) {
+TEST_F(ScrollTextTest, WideTextScrollsReentersAndStopsWhenDisabledOrDestroyed) {
     const int w = Measure(WideText());
     ASSERT_EQ(w % 5, 0) << "no text of a width divisible by 5 was found";
-    ShowWide();
-    EXPECT_EQ(text.GetScrollOffset(), 5);
+    text.SetText(WideText().c_str());
+    wq::win::PumpPending();
+    EXPECT_EQ(text.GetScrollOffset(), 5) << "the first paint moves it 5 pixels";
     EXPECT_NE(text.GetScrollTimer(), 0u);
     // The timer drives the following paints, one step about every 200 ms.
     for (int expected = 10; expected <= w + 5; expected += 5) {
@@ -156,12 +152,7 @@ TEST_F(ScrollTextTest, WideTextMovesFivePixelsPerPaintAndReentersFromTheRight) {
     ASSERT_TRUE(wq::win::RunFor(200).ok);
     EXPECT_EQ(text.GetScrollOffset(), -195);
     EXPECT_GE(InkColumns().first, 195);
-}
 
-TEST_F(ScrollTextTest, DisablingScrollSettingTheSameTextOrDestroyingEndsTheScroll) {
-    ShowWide();
-    ASSERT_TRUE(wq::win::RunFor(1000).ok);
-    ASSERT_GT(text.GetScrollOffset(), 5);
     text.EnableScroll(FALSE);
     EXPECT_EQ(text.GetScrollOffset(), 0);
     text.Invalidate(FALSE);

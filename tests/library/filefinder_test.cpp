@@ -11,25 +11,6 @@ namespace {
 
 using wq::test::TempRoot;
 
-TEST(FileFinder, ReadsOneEntryAheadAndKeepsTheLastEntryValid) {
-    TempRoot root;
-    root.MakeFile("One/only.mp3", "12345");
-    CFileFinder finder;
-    // Before the first FindNextFile nothing is reported.
-    ASSERT_TRUE(finder.FindFile(u"One\\*.*"));
-    EXPECT_EQ(finder.GetFileName(), CString());
-    EXPECT_FALSE(finder.MatchesMask(0xFFFFFFFF));
-    // A single entry: no further entry was read, but this one is valid.
-    EXPECT_FALSE(finder.FindNextFile());
-    EXPECT_EQ(finder.GetFileName(), CString(u"only.mp3"));
-    EXPECT_EQ(finder.GetLength(), 5u);
-    EXPECT_EQ(finder.GetFilePath(), CString(u"One\\only.mp3"));
-    finder.Close();
-    // Closed: no further stepping, the last entry still readable.
-    EXPECT_FALSE(finder.FindNextFile());
-    EXPECT_EQ(finder.GetFileName(), CString(u"only.mp3"));
-}
-
 TEST(FileFinder, BuildsRootsAndPathsFromThePattern) {
     TempRoot root;
     root.MakeDir("Music");
@@ -63,8 +44,24 @@ TEST(FileFinder, BuildsRootsAndPathsFromThePattern) {
     }
 }
 
-TEST(FileFinder, ReportsExtensionsFoldersAndFailures) {
+TEST(FileFinder, ReadsOneEntryAheadReportsExtensionsFoldersAndFailures) {
     TempRoot root;
+    root.MakeFile("One/only.mp3", "12345");
+    CFileFinder finder;
+    // Before the first FindNextFile nothing is reported.
+    ASSERT_TRUE(finder.FindFile(u"One\\*.*"));
+    EXPECT_EQ(finder.GetFileName(), CString());
+    EXPECT_FALSE(finder.MatchesMask(0xFFFFFFFF));
+    // A single entry: no further entry was read, but this one is valid.
+    EXPECT_FALSE(finder.FindNextFile());
+    EXPECT_EQ(finder.GetFileName(), CString(u"only.mp3"));
+    EXPECT_EQ(finder.GetLength(), 5u);
+    EXPECT_EQ(finder.GetFilePath(), CString(u"One\\only.mp3"));
+    finder.Close();
+    // Closed: no further stepping, the last entry still readable.
+    EXPECT_FALSE(finder.FindNextFile());
+    EXPECT_EQ(finder.GetFileName(), CString(u"only.mp3"));
+
     for (const char* name : {"song.final.wma", "noext", "dotted.", "Song.Mp3"})
         root.MakeFile(std::string("F/") + name);
     root.MakeDir("F/Sub");
@@ -77,8 +74,7 @@ TEST(FileFinder, ReportsExtensionsFoldersAndFailures) {
         {u"dotted.", u"", false},     {u"noext", u"", false}, {u"song.final.wma", u"WMA", false},
         {u"Song.Mp3", u"MP3", false}, {u"Sub", u"", true},
     };
-    CFileFinder finder;
-    ASSERT_TRUE(finder.FindFile(u"F\\*.*"));
+    ASSERT_TRUE(finder.FindFile(u"F\\*.*")) << "a closed finder searches again";
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(finder.FindNextFile() != FALSE, i + 1 < expected.size());
         EXPECT_EQ(finder.GetFileName().str(), expected[i].name);

@@ -111,7 +111,7 @@ TEST(SpectrumFeed, WakeUpsCoalesceWhileTheGuiThreadIsBehind) {
     EXPECT_EQ(rig.timers.size(), 1u);
 }
 
-TEST(SpectrumFeed, InactiveWindowEmptyBlocksAndFullRingChangeNothing) {
+TEST(SpectrumFeed, InactiveOrUnseenWindowEmptyBlocksAndFullRingChangeNothing) {
     Rig rig;
     rig.blockTimed = false;
     rig.active = FALSE;
@@ -121,17 +121,29 @@ TEST(SpectrumFeed, InactiveWindowEmptyBlocksAndFullRingChangeNothing) {
     EXPECT_EQ(rig.fft.SampleRate(), 0);
     EXPECT_EQ(rig.frames, 0);
 
+    // An unseen window gets its levels but no frame.
     rig.active = TRUE;
+    rig.seen = FALSE;
+    std::vector<short> loud(2304, 20000);
+    rig.feed.OnSoundSamples(loud.data(), 4608, kFormat);
+    rig.feed.Pump();
+    EXPECT_EQ(rig.Last(), 20000.0) << "the transform still runs";
+    EXPECT_EQ(rig.frames, 0) << "no drawing context taken";
+    EXPECT_EQ(rig.feed.Unseen(), 1u);
+    EXPECT_EQ(rig.feed.Drawn(), 0u);
+
+    rig.seen = TRUE;
     short one = 5;
     rig.feed.OnSoundSamples(&one, 0, kFormat);
     rig.feed.OnSoundSamples(&one, 1, kFormat);
     rig.feed.OnSoundSamples(nullptr, 4608, kFormat);
-    EXPECT_EQ(rig.feed.Delivered(), 1u);
+    EXPECT_EQ(rig.feed.Delivered(), 2u) << "the inactive and the unseen block";
     // A null format gives sample rate 0: the block enters the tape, every band reads 0.
-    std::vector<short> loud(2304, 20000);
+    loud.assign(loud.size(), 1000);
     rig.feed.OnSoundSamples(loud.data(), 4608, nullptr);
     rig.feed.Pump();
-    EXPECT_EQ(rig.Last(), 20000.0);
+    EXPECT_EQ(rig.Last(), 1000.0);
+    EXPECT_EQ(rig.frames, 1) << "seen again";
     for (int b = 0; b < 12; ++b) EXPECT_EQ(rig.analyzer.GetLevel(b), 0);
 
     // A full ring drops the incoming block and keeps the oldest ones.
@@ -143,23 +155,6 @@ TEST(SpectrumFeed, InactiveWindowEmptyBlocksAndFullRingChangeNothing) {
     rig.now = 100 * kMs;
     rig.feed.Pump();
     EXPECT_EQ(rig.Last(), double(CSpectrumFeed::kSlots));
-}
-
-TEST(SpectrumFeed, AnUnseenWindowGetsItsLevelsButNoFrame) {
-    Rig rig;
-    rig.blockTimed = false;
-    rig.seen = FALSE;
-    std::vector<short> loud(2304, 20000);
-    rig.feed.OnSoundSamples(loud.data(), 4608, kFormat);
-    rig.feed.Pump();
-    EXPECT_EQ(rig.Last(), 20000.0) << "the transform still runs";
-    EXPECT_EQ(rig.frames, 0) << "no drawing context taken";
-    EXPECT_EQ(rig.feed.Unseen(), 1u);
-    EXPECT_EQ(rig.feed.Drawn(), 0u);
-    rig.seen = TRUE;
-    rig.feed.OnSoundSamples(loud.data(), 4608, kFormat);
-    rig.feed.Pump();
-    EXPECT_EQ(rig.frames, 1);
 }
 
 TEST(SpectrumFeed, StaleBlocksDropStoppedClockWaitsMissingTimerDrawsAtOnce) {

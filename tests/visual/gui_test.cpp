@@ -1,7 +1,5 @@
-// The feed in the program's setting: a block handed over from another thread
-// wakes the real message loop, waits on a real window timer for its play time
-// and is drawn on the GUI thread; feeds destroyed with a wake-up pending are
-// never reached.
+// The feed on the real message loop: a block from another thread is drawn on
+// the GUI thread when heard; feeds destroyed with a wake-up pending are never reached.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -17,9 +15,8 @@ namespace {
 
 constexpr RECT kSpectrumRect = {20, 100, 200, 205};
 
-// A top-level window playing the player window's part for the spectrum, and
-// play times on the window system's (virtual) clock: each block is heard
-// 200 ms after it is delivered.
+// The player window's part, with play times on the virtual clock: each block
+// is heard 200 ms after it is delivered.
 class TestWindow : public CWnd, public CSpectrumHost, public CPlayClock {
 public:
     TestWindow() {
@@ -75,9 +72,8 @@ TEST(SpectrumGui, BlockFromAnotherThreadIsDrawnOnTheGuiThreadWhenHeard) {
         DeliverFromAnotherThread(feed);
         auto r = wq::win::RunUntil([&] { return !window.drawTicks.empty(); }, 5000);
         ASSERT_TRUE(r.ok) << r.message;
-        const DWORD waited = window.drawTicks[0] - start;
-        EXPECT_GE(waited, 200u) << "drawn before the block was heard";
-        EXPECT_LE(waited, 220u);
+        EXPECT_GE(window.drawTicks[0] - start, 200u) << "drawn before the block was heard";
+        EXPECT_LE(window.drawTicks[0] - start, 220u);
         EXPECT_EQ(window.drawThread, std::this_thread::get_id());
     }
     // Feeds destroyed with a wake-up posted, or with a timer armed by one, are never reached.

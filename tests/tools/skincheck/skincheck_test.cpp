@@ -24,11 +24,7 @@ std::string CompleteTemplate(Window window, const std::string& extra = "") {
     for (size_t i = 0; i < needs->count; ++i) {
         const skincheck::Need& n = needs->needs[i];
         for (UINT id = n.first; id <= n.last; ++id, ++cell) {
-            const char* kind = n.kind == wq::skin::ElementKind::Button   ? "button "
-                               : n.kind == wq::skin::ElementKind::Slider ? "slider "
-                               : n.kind == wq::skin::ElementKind::List   ? "list "
-                                                                         : "custom ";
-            t += kind + std::to_string(id) +
+            t += std::string(wq::skin::KindName(n.kind)) + " " + std::to_string(id) +
                  (n.kind == wq::skin::ElementKind::Slider ? " vertical " : " ") +
                  std::to_string((cell % 20) * 24) + " " + std::to_string((cell / 20) * 16) +
                  " 20 12\n";
