@@ -16,17 +16,15 @@ TEST(Utf, InvalidUtf8RoundTripsThroughUtf16) {
     EXPECT_EQ(wq::Utf8ToUtf16("\xed\x95\x9c"), u"\uD55C");
 }
 
-TEST(CString, SlicingAndSearchStayInBoundsAndFormatMixesNumbersAndWideText) {
+TEST(CString, SlicingAndSearchStayInBounds) {
     CString s(u"SDMMC Card\\AUDIO\\x.mp3");
     EXPECT_EQ(s.Right(4), CString(u".mp3"));
     EXPECT_EQ(s.Left(100), s);
     EXPECT_EQ(s.Mid(50), CString());
     EXPECT_EQ(s.ReverseFind(u'\\'), 16);
     EXPECT_EQ(s.Find(u"Card"), 6);
-    s.Format(u"OnBtnPlay -------- %d %s %03d/%x %S", 4, u"\uC7AC\uC0DD", 7, 255, "ok");
-    EXPECT_EQ(s, CString(u"OnBtnPlay -------- 4 \uC7AC\uC0DD 007/ff ok"));
-    EXPECT_EQ(s.MakeUpper(),
-              CString(u"ONBTNPLAY -------- 4 \uC7AC\uC0DD 007/FF OK"));  // Hangul: no case
+    s.Format(u"%d %s", 4, u"\uC7AC\uC0DD");  // Format through varargs; FormatV's cases below
+    EXPECT_EQ(s, CString(u"4 \uC7AC\uC0DD"));
 }
 
 namespace {
@@ -80,13 +78,13 @@ TEST(CString, FormatHandlesEveryConversionWithFlagsWidthAndPrecision) {
 }
 
 // One rule decides case everywhere; its properties hold for every unit of the BMP.
-TEST(CaseFold, FoldsEveryCasedScriptAndAgreesWithUpperAndLowerCase) {
+// (Lower-casing and ordering without case are used by nothing in the program.)
+TEST(CaseFold, FoldsEveryCasedScriptAndAgreesWithUpperCase) {
     for (unsigned u = 0; u < 0x10000; ++u) {
         const auto c = static_cast<char16_t>(u);
         const char16_t f = wq::FoldCase(c);
         ASSERT_EQ(wq::FoldCase(f), f) << std::hex << u << ": folding twice changes it";
         ASSERT_EQ(wq::FoldCase(wq::ToUpperCase(c)), f) << std::hex << u;
-        ASSERT_EQ(wq::FoldCase(wq::ToLowerCase(c)), f) << std::hex << u;
     }
     const std::pair<std::u16string, std::u16string> same[] = {
         {u"NAND Flash", u"nand flash"},
@@ -100,8 +98,6 @@ TEST(CaseFold, FoldsEveryCasedScriptAndAgreesWithUpperAndLowerCase) {
     };
     for (const auto& [a, b] : same) {
         EXPECT_TRUE(wq::EqualsNoCase(a, b)) << wq::Utf16ToUtf8(a);
-        EXPECT_EQ(wq::CompareNoCase(a, b), 0) << wq::Utf16ToUtf8(a);
-        EXPECT_EQ(CString(a).CompareNoCase(b.c_str()), 0) << wq::Utf16ToUtf8(a);
     }
     const std::pair<std::u16string, std::u16string> different[] = {
         {u"\u00d7", u"\u00f7"},                                  // signs have no case
@@ -112,14 +108,8 @@ TEST(CaseFold, FoldsEveryCasedScriptAndAgreesWithUpperAndLowerCase) {
     };
     for (const auto& [a, b] : different) {
         EXPECT_FALSE(wq::EqualsNoCase(a, b)) << wq::Utf16ToUtf8(a);
-        EXPECT_NE(wq::CompareNoCase(a, b), 0) << wq::Utf16ToUtf8(a);
     }
-    EXPECT_LT(wq::CompareNoCase(u"abc", u"ABD"), 0);
-    EXPECT_GT(wq::CompareNoCase(u"B", u"a"), 0);
-    EXPECT_LT(wq::CompareNoCase(u"Skin", u"SKINS"), 0);  // a prefix sorts first
-    EXPECT_GT(CString(u"x").CompareNoCase(nullptr), 0);
 
     CString mixed(u"Song \u00e9\u03c3\u0436 \ud55c.mp3");
     EXPECT_EQ(mixed.MakeUpper(), CString(u"SONG \u00c9\u03a3\u0416 \ud55c.MP3"));
-    EXPECT_EQ(mixed.MakeLower(), CString(u"song \u00e9\u03c3\u0436 \ud55c.mp3"));
 }

@@ -1,6 +1,6 @@
 // One real SDL2 window at the default scale of 2: drawn, read back from the screen,
-// saved as PNG, and clicked, keyed and closed through SDL events. CTest runs this
-// program under xvfb-run; without xvfb-run it is skipped with a message.
+// saved as PNG, clicked, keyed and closed through SDL events, and a dialog over it.
+// CTest runs this program under xvfb-run; without xvfb-run it is skipped with a message.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
+TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledTurnsSdlInputIntoMessagesAndOwnsItsDialogs) {
     if (std::getenv("WQ_NO_XVFB"))
         GTEST_SKIP() << "xvfb-run is not installed; the real-window smoke test needs it";
     wq::win::ResetWindowSystem();  // real clock: SDL events arrive in real time
@@ -53,10 +53,12 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
     wc.lpfnWndProc = Proc;
     wc.lpszClassName = u"Smoke";
     RegisterClassW(&wc);
-    HWND h = CreateWindowExW(0, u"Smoke", u"WQ smoke", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234,
-                             nullptr, nullptr, nullptr, nullptr);
-    auto r = wq::win::RunFor(200);
-    ASSERT_TRUE(r.ok) << r.message;
+    auto make = [](HWND owner) {
+        return CreateWindowExW(0, u"Smoke", u"WQ smoke", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234,
+                               owner, nullptr, nullptr, nullptr);
+    };
+    HWND h = make(nullptr);
+    ASSERT_TRUE(wq::win::RunFor(200).ok);
 
     wq::gdi::Surface screen;
     ASSERT_TRUE(wq::display::ReadScreenPixels(sdl, h, &screen));
@@ -80,70 +82,50 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledAndTurnsSdlInputIntoMessages) {
     wq::win::SetKeyHook([](const char* key, bool down) {
         g_events.push_back(std::string("key ") + key + (down ? " down" : " up"));
     });
+    auto click = [&](HWND target) {
+        SDL_Event e{};
+        e.button = {
+            SDL_MOUSEBUTTONDOWN, 0, sdl->WindowId(target), 0, SDL_BUTTON_LEFT, 0, 0, 0, 201, 101};
+        SDL_PushEvent(&e);
+    };
     const Uint32 id = sdl->WindowId(h);
-    SDL_Event e[3]{};
-    e[0].button = {SDL_MOUSEBUTTONDOWN, 0, id, 0, SDL_BUTTON_LEFT, 0, 0, 0, 201, 101};
-    e[1].window = {SDL_WINDOWEVENT, 0, id, SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
-    e[2].key = {SDL_KEYDOWN, 0, id, SDL_PRESSED, 0, 0, 0, {SDL_SCANCODE_SPACE, SDLK_SPACE, 0, 0}};
+    click(h);
+    SDL_Event e[2]{};
+    e[0].window = {SDL_WINDOWEVENT, 0, id, SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
+    e[1].key = {SDL_KEYDOWN, 0, id, SDL_PRESSED, 0, 0, 0, {SDL_SCANCODE_SPACE, SDLK_SPACE, 0, 0}};
     for (auto& event : e) SDL_PushEvent(&event);
-    r = wq::win::RunUntil([] { return g_events.size() >= 3; }, 3000);
+    const auto r = wq::win::RunUntil([] { return g_events.size() >= 3; }, 3000);
     ASSERT_TRUE(r.ok) << r.message;
     // WM_CLOSE is posted, so it is retrieved ahead of the queued click.
     EXPECT_EQ(g_events, (std::vector<std::string>{"key Space down", "close", "down 100,50"}));
-    DestroyWindow(h);
-    wq::win::ResetWindowSystem();
-}
-
-// A dialog disabling its owner opens as a window of the same scale exactly
-// over it, and a click on the owner meanwhile reaches no handler.
-TEST(SdlSmoke, AnOwnedModalWindowOpensOverItsOwnerAtTheSameScale) {
-    if (std::getenv("WQ_NO_XVFB"))
-        GTEST_SKIP() << "xvfb-run is not installed; the real-window smoke test needs it";
-    wq::win::ResetWindowSystem();
     g_events.clear();
-    std::string error;
-    auto presenter = wq::display::CreatePresenter(wq::display::Options{}, &error);
-    ASSERT_NE(presenter, nullptr) << error;
-    auto* sdl = dynamic_cast<wq::display::SdlPresenter*>(presenter.get());
-    WNDCLASSW wc;
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = u"Smoke";
-    RegisterClassW(&wc);
-    HWND owner = CreateWindowExW(0, u"Smoke", u"owner", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234,
-                                 nullptr, nullptr, nullptr, nullptr);
-    auto r = wq::win::RunFor(100);
-    ASSERT_TRUE(r.ok) << r.message;
-    SDL_Window* ownerWindow = SDL_GetWindowFromID(sdl->WindowId(owner));
+
+    // A dialog disabling its owner opens as a window of the same scale exactly
+    // over it, and a click on the owner meanwhile reaches no handler.
+    SDL_Window* ownerWindow = SDL_GetWindowFromID(id);
     ASSERT_NE(ownerWindow, nullptr);
     SDL_SetWindowPosition(ownerWindow, 60, 40);
-    EnableWindow(owner, FALSE);
-    HWND dialog = CreateWindowExW(0, u"Smoke", u"dialog", WS_POPUP | WS_VISIBLE, 0, 0, 480, 234,
-                                  owner, nullptr, nullptr, nullptr);
-    r = wq::win::RunFor(100);
-    ASSERT_TRUE(r.ok) << r.message;
+    EnableWindow(h, FALSE);
+    HWND dialog = make(h);
+    ASSERT_TRUE(wq::win::RunFor(100).ok);
     SDL_Window* dialogWindow = SDL_GetWindowFromID(sdl->WindowId(dialog));
     ASSERT_NE(dialogWindow, nullptr);
-    int ox = 0, oy = 0, dx = -1, dy = -1, w = 0, h = 0;
+    int ox = 0, oy = 0, dx = -1, dy = -1, w = 0, ht = 0;
     SDL_GetWindowPosition(ownerWindow, &ox, &oy);
     SDL_GetWindowPosition(dialogWindow, &dx, &dy);
-    SDL_GetWindowSize(dialogWindow, &w, &h);
+    SDL_GetWindowSize(dialogWindow, &w, &ht);
     EXPECT_EQ(dx, ox);
     EXPECT_EQ(dy, oy);
-    EXPECT_EQ(w * 1000 + h, 960468) << "the owner's scale";
-
-    SDL_Event click{};
-    click.button = {
-        SDL_MOUSEBUTTONDOWN, 0, sdl->WindowId(owner), 0, SDL_BUTTON_LEFT, 0, 0, 0, 201, 101};
-    SDL_PushEvent(&click);
-    r = wq::win::RunFor(200);
-    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(w * 1000 + ht, 960468) << "the owner's scale";
+    click(h);
+    ASSERT_TRUE(wq::win::RunFor(200).ok);
     EXPECT_TRUE(g_events.empty()) << g_events.front();
 
     ShowWindow(dialog, SW_HIDE);
     EXPECT_EQ(sdl->WindowId(dialog), 0u);
-    EXPECT_NE(sdl->WindowId(owner), 0u);
+    EXPECT_NE(sdl->WindowId(h), 0u);
     DestroyWindow(dialog);
-    DestroyWindow(owner);
+    DestroyWindow(h);
     wq::win::ResetWindowSystem();
 }
 

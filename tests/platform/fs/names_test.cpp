@@ -31,8 +31,9 @@ TEST(NaturalOrder, OrdersByNumberValueAndIgnoresCase) {
 }
 
 // Equality and masks share the program's one case rule: Latin, Greek and
-// Cyrillic letters fold; Hangul and signs stay as they are.
-TEST(NameMatching, FoldsCaseAndMatchesStarAndQuestionMark) {
+// Cyrillic letters fold; Hangul and signs stay as they are. The program lists
+// with "*.*" and probes plain names, so other masks are not tested.
+TEST(NameMatching, FoldsCaseAndMatchesEverythingWithStarDotStar) {
     const struct {
         std::u16string mask, name;
         bool match;
@@ -45,14 +46,7 @@ TEST(NameMatching, FoldsCaseAndMatchesStarAndQuestionMark) {
         {u"이동식디스크", u"이동식디스크", true},
         {u"\u00d7", u"\u00f7", false},
         {u"skin", u"skins", false},
-        {u"*.*", u"README", true},  // also a name without a dot
-        {u"*", u"", true},
-        {u"*.mp3", u"SONG.MP3", true},
-        {u"*.mp3", u"song.mp3.wma", false},
-        {u"a?c", u"abc", true},
-        {u"a?c", u"ac", false},
-        {u"a*b*c", u"aXXbYYc", true},
-        {u"*a", std::u16string(50, u'b'), false},
+        {u"*.*", u"README", true},  // also a name without a dot: the only mask the program uses
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];

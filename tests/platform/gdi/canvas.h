@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 #include "platform/gdi/gdi.h"
 
@@ -23,7 +24,13 @@ public:
         std::fill(m_surface.pixels.begin(), m_surface.pixels.end(), fill);
         m_dc = CreateSurfaceDC(&m_surface, origin, clip);
     }
+    // w x h pixels given row by row.
+    Canvas(int w, int h, const std::vector<std::uint32_t>& pixels) : Canvas(w, h) {
+        m_surface.pixels = pixels;
+    }
     ~Canvas() { DeleteSurfaceDC(m_dc); }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
     HDC dc() const { return m_dc; }
     Surface& surface() { return m_surface; }
     std::uint32_t at(int x, int y) const { return m_surface.At(x, y); }

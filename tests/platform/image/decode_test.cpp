@@ -132,39 +132,39 @@ TEST(RavImage, LoadsByDevicePathDrawsScaledAndRefusesReleasedHandles) {
     ASSERT_TRUE(gdi::SavePng(pic, root.Host("NAND Flash/skin/img/really_png.jpg")));
     // Device paths resolve case-insensitively, as the skins spell folders both
     // ways, and the content, not the name, decides the format.
+    HRAVIMAGE h = 0;
     for (const char16_t* path :
-         {u"\\NAND Flash\\SKIN\\IMG\\Pic.bmp", u"\\NAND Flash\\skin\\img\\really_bmp.png",
-          u"\\NAND Flash\\skin\\img\\really_png.jpg"}) {
-        HRAVIMAGE h = ravimage_LoadImage(path, 0);
+         {u"\\NAND Flash\\skin\\img\\really_bmp.png", u"\\NAND Flash\\skin\\img\\really_png.jpg",
+          u"\\NAND Flash\\SKIN\\IMG\\Pic.bmp"}) {
+        h = ravimage_LoadImage(path, 0);
         ASSERT_NE(h, 0u);
         int w = 0, ht = 0;
         EXPECT_TRUE(ravimage_GetImageSize(h, &w, &ht));
         EXPECT_EQ(w * 10 + ht, 21);
-        gdi::Surface t;
-        t.Resize(6, 3);
-        std::fill(t.pixels.begin(), t.pixels.end(), kPaper);
-        HDC dc = gdi::CreateSurfaceDC(&t, POINT{}, RECT{0, 0, 6, 3});
-        EXPECT_TRUE(ravimage_DrawImage(h, dc, RECT{1, 0, 5, 2}));
-        for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 6; ++x)
-                EXPECT_EQ(t.At(x, y), (y < 2 && x >= 1 && x < 5) ? (x < 3 ? A : B) : kPaper)
-                    << x << "," << y;
-        EXPECT_TRUE(ravimage_ReleaseImage(h));
-        // Released and made-up handles are refused everywhere and draw nothing.
-        EXPECT_FALSE(ravimage_ReleaseImage(h));
-        EXPECT_FALSE(ravimage_GetImageSize(h, &w, &ht));
-        EXPECT_FALSE(ravimage_DrawImage(h, dc, RECT{0, 0, 6, 3}));
-        EXPECT_FALSE(ravimage_DrawImage(12345, dc, RECT{0, 0, 6, 3}));
-        EXPECT_EQ(t.At(0, 0), kPaper);
-        gdi::DeleteSurfaceDC(dc);
     }
-    // A DC is needed; UnInitialize releases what is still loaded.
+    gdi::Surface t;
+    t.Resize(6, 3);
+    std::fill(t.pixels.begin(), t.pixels.end(), kPaper);
+    HDC dc = gdi::CreateSurfaceDC(&t, POINT{}, RECT{0, 0, 6, 3});
+    EXPECT_FALSE(ravimage_DrawImage(h, nullptr, RECT{0, 0, 2, 2})) << "a DC is needed";
+    EXPECT_TRUE(ravimage_DrawImage(h, dc, RECT{1, 0, 5, 2}));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(t.At(x, y), (y < 2 && x >= 1 && x < 5) ? (x < 3 ? A : B) : kPaper)
+                << x << "," << y;
+    // Released and made-up handles are refused everywhere and draw nothing.
+    EXPECT_TRUE(ravimage_ReleaseImage(h));
+    EXPECT_FALSE(ravimage_ReleaseImage(h));
+    std::fill(t.pixels.begin(), t.pixels.end(), kPaper);
+    for (HRAVIMAGE dead : {h, HRAVIMAGE{12345}})
+        EXPECT_FALSE(ravimage_DrawImage(dead, dc, RECT{0, 0, 6, 3}));
+    EXPECT_EQ(t.At(0, 0), kPaper);
+    gdi::DeleteSurfaceDC(dc);
+    // UnInitialize releases what is still loaded.
     HRAVIMAGE kept = ravimage_LoadImage(u"\\NAND Flash\\skin\\img\\pic.bmp", 0);
-    EXPECT_FALSE(ravimage_DrawImage(kept, nullptr, RECT{0, 0, 2, 2}));
-    int w = 0, h = 0;
-    EXPECT_TRUE(ravimage_GetImageSize(kept, &w, &h));
+    EXPECT_TRUE(ravimage_GetImageSize(kept, nullptr, nullptr));
     ravimage_UnInitializeImageLibrary();
-    EXPECT_FALSE(ravimage_GetImageSize(kept, &w, &h));
+    EXPECT_FALSE(ravimage_GetImageSize(kept, nullptr, nullptr));
 }
 
 }  // namespace

@@ -77,21 +77,8 @@ TEST(BusObjects, CallsPassGDBusChecksAndRunOnTheProgramsThread) {
 
     EXPECT_EQ(client.Call(kName, kPath, kIface, "Double", g_variant_new("(x)", gint64{21})),
               "(int64 42,)");
-    // Wrong signatures, unknown members and read-only writes never reach the handler.
-    EXPECT_EQ(client.Call(kName, kPath, kIface, "Double", g_variant_new("(s)", "21")),
-              "org.freedesktop.DBus.Error.InvalidArgs");
-    EXPECT_EQ(client.Call(kName, kPath, kIface, "Double", g_variant_new("(xx)", 1, 2)),
-              "org.freedesktop.DBus.Error.InvalidArgs");
-    EXPECT_EQ(client.Call(kName, kPath, kIface, "Triple", g_variant_new("(x)", gint64{1})),
-              "org.freedesktop.DBus.Error.UnknownMethod");
-    EXPECT_EQ(client.Call(kName, kPath, kProps, "Set",
-                          g_variant_new("(ssv)", kIface, "Level", g_variant_new_string("x"))),
-              "org.freedesktop.DBus.Error.InvalidArgs");
-    EXPECT_EQ(client.Call(kName, kPath, kProps, "Set",
-                          g_variant_new("(ssv)", kIface, "Count", g_variant_new_int64(5))),
-              "org.freedesktop.DBus.Error.InvalidArgs");
-    EXPECT_EQ(thing.calls, 1);
-
+    // Wrong signatures, unknown members and read-only writes are refused by GDBus
+    // from the interface description (MprisProgram.CallsWithWrongSignatures...).
     // Properties are answered on the bus thread, writes on the program's.
     EXPECT_EQ(client.Call(kName, kPath, kProps, "Get", g_variant_new("(ss)", kIface, "Count")),
               "(<int64 1>,)");
@@ -112,15 +99,7 @@ TEST(BusObjects, CallsPassGDBusChecksAndRunOnTheProgramsThread) {
     EXPECT_TRUE(client.Pump([&] { return !client.Signals().empty(); }));
     EXPECT_EQ(client.Signals(), std::vector<std::string>{"org.wqaudio.Test.Changed (int64 7,)"});
 
-    // Withdrawn, the object and the name are gone.
-    a.bus()->UnexportObject(kPath);
-    a.bus()->ReleaseName(kName);
-    EXPECT_NE(client.Call(a.bus()->UniqueName(), kPath, kIface, "Double",
-                          g_variant_new("(x)", gint64{1})),
-              "(int64 2,)");
-    EXPECT_TRUE(
-        client.Pump([&] { return Owner(client) == "org.freedesktop.DBus.Error.NameHasNoOwner"; }));
-    EXPECT_EQ(thing.calls, 2) << "the Double and the Set Level above, nothing since";
+    EXPECT_EQ(thing.calls, 2) << "the Double and the Set Level above, nothing else";
 }
 
 TEST(BusObjects, ABusyProgramQueuesOnlyItsLimitAndADroppedCallIsStillAnswered) {

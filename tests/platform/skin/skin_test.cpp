@@ -74,29 +74,17 @@ protected:
     skintest::OwnerWnd owner;
 };
 
-TEST_F(SkinTest, LoadedTemplateGivesEachControlWithItsRectangle) {
+// The other cases reach the buttons, sliders and list by the pen at their
+// rectangles; the area, lookups by kind and the row height only show here.
+TEST_F(SkinTest, LookupsAreByKindAndTheListMeasuresItsRows) {
     CSkinManager& skin = *owner.skin;
-    ASSERT_NE(skin.GetButton(100), nullptr);
-    EXPECT_EQ(skin.GetButton(100)->GetRect(), CRect(10, 10, 40, 30));
-    ASSERT_NE(skin.GetSlider(200), nullptr);
-    EXPECT_EQ(skin.GetSlider(200)->GetRect(), CRect(10, 40, 120, 50));
-    EXPECT_TRUE(skin.GetSlider(201)->IsVertical());
     ASSERT_NE(skin.GetCustom(400), nullptr);
     RECT r;
     skin.GetCustom(400)->GetRect(&r);
     EXPECT_EQ(CRect(r), CRect(130, 60, 170, 90));
-    // The list is a real child window of the owner at its rectangle.
-    CSkinListBox* list = skin.GetList(300);
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(GetParent(list->m_hWnd), owner.m_hWnd);
-    EXPECT_EQ(GetDlgCtrlID(list->m_hWnd), 300);
-    GetWindowRect(list->m_hWnd, &r);
-    POINT tl{r.left, r.top};
-    ScreenToClient(owner.m_hWnd, &tl);
-    EXPECT_EQ(CPoint(tl), CPoint(10, 60));
-    // Lookups are by kind: an id of another kind is not found.
     EXPECT_EQ(skin.GetButton(200), nullptr);
     EXPECT_EQ(skin.GetCustom(300), nullptr);
+    EXPECT_EQ(GetDlgCtrlID(skin.GetList(300)->m_hWnd), 300);
     MEASUREITEMSTRUCT mis{};
     EXPECT_TRUE(skin.MeasureItem(300, &mis));
     EXPECT_EQ(mis.itemHeight, 19u);
@@ -214,19 +202,16 @@ TEST_F(SkinTest, SliderDragSendsDragCodesThenOneSetWithTheFinalPosition) {
     EXPECT_EQ(Take(), (Commands{{201, 200}, {201, 100}}));
 }
 
-TEST_F(SkinTest, ListAnswersListBoxMessagesAndKeepsTheSelectionInView) {
+// The program fills the list through its methods (the LB_ messages, which
+// nothing sends, are left untested).
+TEST_F(SkinTest, ListKeepsItsRowsAndTheSelectionInView) {
     CSkinListBox* list = owner.skin->GetList(300);
-    HWND h = list->m_hWnd;
-    for (const char16_t* s : {u"[..]", u"[앨범]", u"a.mp3", u"b.mp3", u"c.mp3", u"d.mp3"})
-        SendMessageW(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
-    EXPECT_EQ(SendMessageW(h, LB_GETCOUNT, 0, 0), 6);
-    char16_t buf[16];
-    EXPECT_EQ(SendMessageW(h, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(buf)), 4);
-    EXPECT_EQ(std::u16string(buf), u"[앨범]");
-    // Inserting above the selection moves the selection with its item.
-    EXPECT_EQ(SendMessageW(h, LB_SETCURSEL, 2, 0), 2);
-    EXPECT_EQ(SendMessageW(h, LB_INSERTSTRING, 1, reinterpret_cast<LPARAM>(u"[B]")), 1);
-    EXPECT_EQ(list->GetCurSel(), 3);
+    for (const char16_t* s : {u"[..]", u"[B]", u"[앨범]", u"a.mp3", u"b.mp3", u"c.mp3", u"d.mp3"})
+        list->AddString(s);
+    EXPECT_EQ(list->GetCount(), 7);
+    CString text;
+    list->GetText(2, text);
+    EXPECT_EQ(text, CString(u"[앨범]"));
     // SetCurSel scrolls just enough; with TRUE the row goes to the top, but the
     // last page stays full.
     const std::tuple<int, int, BOOL> views[] = {
@@ -237,7 +222,7 @@ TEST_F(SkinTest, ListAnswersListBoxMessagesAndKeepsTheSelectionInView) {
     }
     EXPECT_EQ(list->SetCurSel(7), LB_ERR);
     EXPECT_EQ(list->GetCurSel(), -1);
-    SendMessageW(h, LB_RESETCONTENT, 0, 0);
+    list->ResetContent();
     EXPECT_EQ(list->GetCount(), 0);
     EXPECT_EQ(list->GetTopIndex(), 0);
     EXPECT_TRUE(Take().empty()) << "the program's own calls notify nobody";
@@ -339,7 +324,6 @@ TEST_F(SkinTest, MissingOrMalformedTemplatesLoadNothing) {
         {u"\\skin\\a.tpl", "background img\\bg.bmp\nbutton 1 0 0 10 10\n", "first line"},
         {u"\\skin\\b.tpl", "wqskin 2\nbackground img\\bg.bmp\n", "first line"},
         {u"\\skin\\c.tpl", std::string("wqskin 1\nbackground a\0b.bmp\n", 26), "binary"},
-        {u"\\skin\\d.tpl", skintest::SolidBmp(4, 4, kBg), "binary"},
         {u"\\skin\\e.tpl", "wqskin 1\nbutton 1 0 0 10 10\n", "no background"},
         {u"\\skin\\f.tpl", "wqskin 1\nbackground\n", "no background"},
     };
@@ -380,21 +364,10 @@ TEST_F(SkinTest, MissingOrMalformedTemplatesLoadNothing) {
 }
 
 TEST_F(SkinTest, BadLinesAndBrokenPicturesAreSkippedAndTheRestWorks) {
-    root.Write("skin/img/zero.bmp", "");
-    const std::string face = FramedFace(30, 20, kGreen);
-    root.Write("skin/img/half.bmp", face.substr(0, face.size() / 2));
-    std::string giant = face.substr(0, 60);
+    // Why a picture fails is the image library's to test; here, that it is named.
+    std::string giant = FramedFace(30, 20, kGreen).substr(0, 60);
     for (int at : {18, 22}) giant.replace(size_t(at), 4, "\x20\x4E\0\0", 4);  // 20000 px
     root.Write("skin/img/giant.bmp", giant);
-    root.MakeDir("skin/img/folder.bmp");
-    const std::string jpg = root.Host("red.jpg");
-    ASSERT_TRUE(
-        wq::test::Shell("ffmpeg -nostdin -v error -f lavfi -i color=red:s=16x16 "
-                        "-frames:v 1 '" +
-                        jpg + "'"));
-    const std::string jpeg = wq::test::ReadFile(jpg);
-    root.Write("skin/img/good.jpg", jpeg);
-    root.Write("skin/img/cut.jpg", jpeg.substr(0, jpeg.size() / 3));
     struct Case {
         const char* line;
         const char* problem;  // part of the sentence reported for the line
@@ -419,12 +392,8 @@ TEST_F(SkinTest, BadLinesAndBrokenPicturesAreSkippedAndTheRestWorks) {
         {"button 4 0 0 10 10 normal", "not a key=value", true},
         {"button 5 0 0 10 10 repeat=maybe", "bad value", true},
         {"list 6 0 90 10 10 rowheight=2", "bad value", true},
-        {"button 7 50 10 30 20 normal=img\\zero.bmp", "zero.bmp", true},
-        {"button 8 90 10 30 20 normal=img\\half.bmp", "half.bmp", true},
         {"button 9 130 10 30 20 normal=img\\giant.bmp", "8192", true},
-        {"button 10 10 40 30 20 normal=img\\folder.bmp", "folder.bmp", true},
-        {"button 11 50 40 30 20 normal=img\\cut.jpg", "cut.jpg", true},
-        {"button 12 90 40 30 20 normal=img\\good.jpg pressed=img\\nope.bmp", "nope.bmp", true},
+        {"button 12 90 40 30 20 normal=img\\n.bmp pressed=img\\nope.bmp", "nope.bmp", true},
         {"slider 13 horizontal 10 70 100 10 thumb=img\\giant.bmp", "giant.bmp", true},
     };
     std::string tpl =
@@ -451,12 +420,13 @@ TEST_F(SkinTest, BadLinesAndBrokenPicturesAreSkippedAndTheRestWorks) {
         EXPECT_EQ(owner.skin->GetTemplate().Find(id) != nullptr, c.kept) << c.line;
     }
     // The duplicate left the button alone, the refused picture draws nothing,
-    // the good JPEG face draws, and the controls still answer the pen.
+    // the face beside a missing pressed picture draws, and the controls still
+    // answer the pen.
     EXPECT_EQ(owner.skin->GetCustom(100), nullptr);
     owner.Invalidate(FALSE);
     wq::win::PumpPending();
     EXPECT_EQ(Pixel(20, 20), kGreen);
-    EXPECT_EQ(Pixel(100, 50) & 0xF00000, 0xF00000u) << "the good JPEG face (red)";
+    EXPECT_EQ(Pixel(100, 50), kGreen);
     EXPECT_EQ(Pixel(140, 20), kBg);
     Tap(20, 20);
     Tap(140, 20);
