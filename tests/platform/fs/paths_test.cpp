@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/fs/fileapi.h"
 #include "platform/fs/root.h"
 #include "tests/support/temp_root.h"
 
@@ -53,20 +54,40 @@ TEST(DevicePaths, ResolveComponentsCaseInsensitivelyWithOptionalLeadingBackslash
     EXPECT_EQ(ToHostPath(u"img\\a.bmp", false), root.Host("img/a.bmp"));
 }
 
-// Dot components never resolve; a linked folder may be read (a music folder
-// linked in). The program writes no file through these calls, so writes are
-// not tested.
-TEST(DevicePaths, RefuseDotComponentsAndReadThroughLinks) {
+TEST(DevicePaths, RefuseDotComponentsAndWritesThatLeaveTheRoot) {
     TempRoot root;
     TempRoot outside;  // made current last: switch back to root
     ASSERT_TRUE(wq::fs::SetRoot(root.Path()));
     root.MakeFile("SDMMC Card/a.mp3", "a");
-    outside.MakeFile("secret.txt", "keep");
+    const std::string secret = outside.MakeFile("secret.txt", "keep");
     std::filesystem::create_directory_symlink(outside.Path(), root.Host("SDMMC Card/link"));
+    std::filesystem::create_symlink(secret, root.Host("SDMMC Card/secret.mp3"));
+
     for (const char16_t* p :
-         {u"..\\x", u"SDMMC Card\\..\\..\\x", u".", u"SDMMC Card\\.\\a.mp3", u"\\..\\"})
+         {u"..\\x", u"SDMMC Card\\..\\..\\x", u".", u"SDMMC Card\\.\\a.mp3", u"\\..\\"}) {
         EXPECT_EQ(ToHostPath(p, false), std::nullopt);
+        EXPECT_EQ(ToHostPath(p, true), std::nullopt);
+    }
+    // Inside the root a write works; a linked folder may be read (a music
+    // folder linked in) but not written.
+    HANDLE h =
+        CreateFileW(u"SDMMC Card\\new.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD n = 0;
+    EXPECT_TRUE(WriteFile(h, "new", 3, &n, nullptr));
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(wq::test::ReadFile(root.Host("SDMMC Card/new.txt")), "new");
     EXPECT_TRUE(ToHostPath(u"SDMMC Card\\link\\secret.txt", false));
+    for (const char16_t* p : {u"SDMMC Card\\link\\secret.txt", u"SDMMC Card\\secret.mp3",
+                              u"SDMMC Card\\link\\new.txt"}) {
+        EXPECT_EQ(ToHostPath(p, true), std::nullopt);
+        EXPECT_EQ(CreateFileW(p, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+                  INVALID_HANDLE_VALUE);
+    }
+    EXPECT_FALSE(std::filesystem::exists(outside.Host("new.txt")));
+    EXPECT_EQ(wq::test::ReadFile(secret), "keep");
+    EXPECT_EQ(CreateDirectoryW(u"SDMMC Card\\link\\made", nullptr), FALSE);
+    EXPECT_EQ(DeleteFileW(u"SDMMC Card\\link\\secret.txt"), FALSE);
+    EXPECT_TRUE(std::filesystem::exists(secret));
 }
 
 TEST(DevicePaths, ConvertBackToDevicePaths) {

@@ -59,6 +59,40 @@ TEST(ImageBmp, EveryLayoutDecodesExactPixels) {
     }
 }
 
+// A 4x2 RLE4 picture over a 16-colour palette where colour i is i * 0x111111:
+// runs alternate two indices, literals are padded to whole words, a jump
+// leaves the skipped pixels at the first colour.
+TEST(ImageBmp, Rle4RunsLiteralsAndJumpsDecodeExactly) {
+    auto rle4 = [](const std::vector<std::uint8_t>& data) {
+        std::string palette;
+        for (std::uint32_t i = 0; i < 16; ++i) Put(palette, i * 0x111111u, 4);
+        const std::uint32_t offset = 14 + 40 + 64, size = std::uint32_t(data.size());
+        std::string out = "BM";
+        for (std::uint32_t v : {offset + size, 0u, offset, 40u, 4u, 2u}) Put(out, v, 4);
+        Put(out, 1, 2);
+        Put(out, 4, 2);
+        for (std::uint32_t v : {2u, size, 0u, 0u, 16u, 0u}) Put(out, v, 4);
+        return out + palette + std::string(data.begin(), data.end());
+    };
+    const struct {
+        std::vector<std::uint8_t> data;
+        std::vector<std::uint32_t> indices;  // top row first
+    } cases[] = {
+        {{4, 0x12, 0, 0, 0, 3, 0x34, 0x50, 1, 0x60, 0, 1}, {3, 4, 5, 6, 1, 2, 1, 2}},
+        {{0, 2, 2, 1, 1, 0x70, 0, 1}, {0, 0, 7, 0, 0, 0, 0, 0}},
+        {{0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 2, 0x77, 0, 1}, {7, 7, 0, 0, 1, 2, 3, 4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.data));
+        gdi::Surface out;
+        std::string error;
+        ASSERT_TRUE(DecodeBytes(rle4(c.data), &out, &error)) << error;
+        ASSERT_EQ(out.width * out.height, 8);
+        for (std::size_t i = 0; i < 8; ++i)
+            EXPECT_EQ(out.pixels[i], c.indices[i] * 0x111111u) << "pixel " << i;
+    }
+}
+
 // ffmpeg converts (and for some formats dithers) the source; its own decoder
 // reading the result back is the reference for ours. 16-bit samples widen to
 // 8 bits by slightly different roundings in the two decoders.

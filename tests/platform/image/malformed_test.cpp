@@ -1,7 +1,6 @@
 // Bad input: every file in inputs/malformed, files that are not pictures and
-// paths that leave the root fail cleanly and at once; oversized headers are
-// refused before allocating. (Run-length data is decoded by SDL; the fuzz
-// target's corpus drives it under the sanitizer.)
+// paths that leave the root fail cleanly and at once; run-length data that
+// overruns stays in bounds; oversized headers are refused before allocating.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -57,6 +56,29 @@ TEST(ImageBadInput, EveryBadFileIsRefusedWithoutBlocking) {
         EXPECT_EQ(load.get(), 0u) << Utf16ToUtf8(path);
     }
     EXPECT_EQ(ravimage_LoadImage(nullptr, 0), 0u);
+}
+
+// RLE data that runs past its row, jumps outside the picture or never ends is
+// clipped: what lies inside the picture is drawn, nothing is written outside
+// it (the sanitizer build turns a stray write into a failure).
+TEST(ImageBadInput, RunLengthDataThatOverrunsThePictureStaysInBounds) {
+    const std::vector<std::vector<std::uint8_t>> streams = {
+        {255, 0, 255, 1, 0, 1},          // runs far longer than a row
+        {0, 2, 200, 200, 5, 1, 0, 1},    // delta jump past the bottom right
+        {0, 4, 1, 0, 0, 1},              // absolute run whose bytes are missing
+        {3, 1},                          // no end-of-bitmap marker
+        {0, 2, 3, 0, 0, 0, 0, 0, 0, 0},  // delta past the right edge, then end of line
+    };
+    const std::string header = MakeBmp(Pattern(4, 2, {0xFF0000, 0xFFFFFF}), 8, BmpLayout::Rle8);
+    std::uint32_t offset;
+    std::memcpy(&offset, &header[10], 4);
+    for (const auto& stream : streams) {
+        const std::string bytes =
+            header.substr(0, offset) + std::string(stream.begin(), stream.end());
+        gdi::Surface out;
+        EXPECT_TRUE(DecodeBytes(bytes, &out));
+        EXPECT_EQ(out.width * out.height, 8);
+    }
 }
 
 #ifdef WQ_HAVE_MALLOC_HOOKS
