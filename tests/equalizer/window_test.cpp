@@ -2,6 +2,10 @@
 // command shows, stores and applies (one write, then one apply, per press),
 // the pen on a slider, where the read-outs sit, the ways it closes, and bad
 // skins and stored values.
+#include <algorithm>
+#include <map>
+
+#include "platform/base/utf.h"
 #include "tests/equalizer/eq_fixture.h"
 #include "tests/support/step_runner.h"
 
@@ -26,6 +30,80 @@ using Write = wq::test::SettingsJournal::Write;
     if (codec.applies.back().writesBefore != n)
         return ::testing::AssertionFailure() << "applied before the value was stored";
     return ::testing::AssertionSuccess();
+}
+
+// A finger on every button of the shipped template, through the pen and the
+// real skin: each lands on its handler. Ids come from the template; the role
+// from the button's picture and the band from its place left to right, so a
+// template id pointing at another band or command is caught here.
+TEST_F(WindowTest, EveryButtonOfTheShippedTemplateReachesItsHandlerByThePen) {
+    wq::test::MessageRecorder launcher(u"WQMain");
+    wq::test::StepRunner steps;
+    WriteMissingEqDefaults();
+    Open(0);
+    ASSERT_NE(dlg.m_pSkinManager, nullptr);
+    std::map<std::string, std::vector<CRect>> roles;  // picture name -> rectangles, left first
+    for (const auto& e : dlg.m_pSkinManager->GetTemplate().elements) {
+        if (e.kind != wq::skin::ElementKind::Button) continue;
+        std::string name = wq::Utf16ToUtf8(e.normal);
+        name = name.substr(name.find_last_of("\\/") + 1);
+        roles[name.substr(0, name.find('_'))].push_back(CRect(e.rect));
+    }
+    for (auto& [role, rects] : roles)
+        std::sort(rects.begin(), rects.end(),
+                  [](const CRect& a, const CRect& b) { return a.left < b.left; });
+    auto tap = [&](const CRect& r) {
+        for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+            wq::win::QueueMouseInput(dlg.m_hWnd, msg, r.CenterPoint());
+    };
+    // Buttons that store one value: the key each band's button writes.
+    const std::pair<const char*, const char*> stores[] = {
+        {"eqleft", "HZ BAND"},         {"eqright", "HZ BAND"}, {"eqminus", "DB BAND"},
+        {"eqplus", "DB BAND"},         {"3dleft", "3D BAND"},  {"3dright", "3D BAND"},
+        {"EQceknon", "USE WIDE BAND"},
+    };
+    size_t tapped = 0;
+    for (const auto& [role, base] : stores) {
+        ASSERT_TRUE(roles.count(role)) << role;
+        const auto& rects = roles.at(role);
+        for (size_t i = 0; i < rects.size(); ++i) {
+            SCOPED_TRACE(std::string(role) + " #" + std::to_string(i));
+            journal->Clear();
+            tap(rects[i]);
+            Run(60);
+            const size_t band = std::string(base) == "USE WIDE BAND" ? i + 2 : i + 1;
+            const std::string key =
+                std::string(base) == "3D BAND" ? "3D BAND0" : base + std::to_string(band) + "0";
+            const auto writes = journal->Writes();
+            ASSERT_EQ(writes.size(), 1u);
+            EXPECT_EQ(writes[0].key, key);
+            ++tapped;
+        }
+    }
+    journal->Clear();
+    tap(roles.at("reset").at(0));
+    Run(60);
+    EXPECT_FALSE(journal->Writes().empty()) << "reset stores the preset";
+    tap(roles.at("eqmode").at(0));
+    Run(60);
+    EXPECT_EQ(launcher.received,
+              (std::vector<wq::test::MessageRecorder::Received>{{u"WQ:MSG:M_ON_MODE", 0, 0}}));
+    CWnd* pattern = nullptr;
+    steps.Start({[&] { tap(roles.at("pattern").at(0)); },
+                 [&] {
+                     pattern = CWnd::FindWindow(nullptr, u"WQPATTERN");
+                     dlg.m_dlgPattern.SendMessage(RegisterWindowMessage(u"WQ:MSG:KEYDOWN"), 128);
+                 }});
+    Run(300);
+    EXPECT_EQ(pattern, &dlg.m_dlgPattern);
+    tap(roles.at("power").at(0));
+    Run(60);
+    EXPECT_FALSE(dlg.IsWindowVisible());
+    EXPECT_EQ(tapped + 4, [&] {
+        size_t n = 0;
+        for (const auto& [role, rects] : roles) n += rects.size();
+        return n;
+    }()) << "a button of the template without a case here";
 }
 
 TEST_F(WindowTest, FrequencyArrowsStepThroughThePicturesAndWrap) {
