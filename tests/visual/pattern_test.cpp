@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/utf.h"
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
 #include "platform/skin/skinbutton.h"
@@ -72,7 +73,22 @@ protected:
         auto r = wq::win::RunFor(10);
         ASSERT_TRUE(r.ok) << r.message;
     }
-    void Command(UINT id) { dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // A finger on the button whose picture names `role` ("symmetric" for
+    // img\symmetric_N_bg.JPG), through the pen and the real skin, so the
+    // template's id and the window's handler are both on the path.
+    void Tap(const std::string& role) {
+        const wq::skin::ElementSpec* button = nullptr;
+        for (const auto& e : dlg.m_pSkinManager->GetTemplate().elements) {
+            const std::string name = wq::Utf16ToUtf8(e.normal);
+            if (e.kind == wq::skin::ElementKind::Button &&
+                name.find("\\" + role + "_") != std::string::npos)
+                button = &e;
+        }
+        ASSERT_NE(button, nullptr) << role;
+        for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+            wq::win::QueueMouseInput(dlg.m_hWnd, msg, CRect(button->rect).CenterPoint());
+        wq::win::PumpPending();
+    }
     // Which of BASIC, SYMMETRIC and WAVE show their selected face.
     std::vector<bool> Lit() const {
         std::vector<bool> lit;
@@ -102,7 +118,7 @@ TEST_F(PatternTest, OpeningChangesNothingASelectionIsSentFirstThenStoredThenShow
     EXPECT_EQ(Lit(), (std::vector<bool>{false, false, true}));
     EXPECT_TRUE(main.received.empty());
     EXPECT_TRUE(journal->Writes().empty());
-    Command(2052);  // SYMMETRIC
+    Tap("symmetric");
     ASSERT_EQ(main.received.size(), 1u);
     EXPECT_EQ(main.received[0].wParam, 1u);
     EXPECT_EQ(main.received[0].lParam, 1);
@@ -111,21 +127,24 @@ TEST_F(PatternTest, OpeningChangesNothingASelectionIsSentFirstThenStoredThenShow
               (std::vector<wq::test::SettingsJournal::Write>{{"WQAUDIO", "PATTERN", 1}}));
     EXPECT_EQ(Lit(), (std::vector<bool>{false, true, false}));
 
-    Command(2047);  // DEFAULT
+    Tap("default");
     EXPECT_EQ(main.received.back().lParam, 0);
     EXPECT_EQ(journal->Writes().back().value, 0);
     EXPECT_EQ(Lit(), (std::vector<bool>{true, false, false}));
-    Command(2053);
+    Tap("wave");
     EXPECT_EQ(main.received.back().lParam, 2);
     EXPECT_EQ(dlg.m_nSelPatten, 2);
+    Tap("basic");
+    EXPECT_EQ(main.received.back().lParam, 0);
+    EXPECT_EQ(Lit(), (std::vector<bool>{true, false, false}));
 
     // EQ and the mode button only close or ask the launcher: nothing is sent or stored.
     const size_t sent = main.received.size(), written = journal->Writes().size();
     wq::test::MessageRecorder launcher(u"WQMain");
-    Command(2054);
+    Tap("patmode");
     EXPECT_EQ(launcher.received,
               (std::vector<wq::test::MessageRecorder::Received>{{u"WQ:MSG:M_ON_MODE", 0, 0}}));
-    Command(2048);
+    Tap("pateq");
     auto r = wq::win::RunFor(10);
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_FALSE(dlg.IsWindowVisible()) << "EQ closed it";
@@ -149,8 +168,8 @@ TEST_F(PatternTest, EveryWayOfClosingFreesTheSkinAndItOpensAgain) {
     wq::test::StepRunner steps;
     const UINT keyDown = RegisterWindowMessage(u"WQ:MSG:KEYDOWN");
     const std::pair<const char*, std::function<void()>> ways[] = {
-        {"EXIT", [&] { Command(2050); }},
-        {"EQ", [&] { Command(2048); }},
+        {"EXIT", [&] { Tap("exit"); }},
+        {"EQ", [&] { Tap("pateq"); }},
         {"close key", [&] { dlg.SendMessage(keyDown, 128, 0); }},
         {"WM_CLOSE", [&] { dlg.PostMessage(WM_CLOSE, 0, 0); }},
         {"EndDialog from outside", [&] { ::EndDialog(dlg.m_hWnd, IDCANCEL); }},
