@@ -93,6 +93,27 @@ TEST(ImageBmp, Rle4RunsLiteralsAndJumpsDecodeExactly) {
     }
 }
 
+// 32-bit pixels with their own masks (here red in the low byte), as some
+// editors write them; bit fields on an 8-bit picture are refused.
+TEST(ImageBmp, ThirtyTwoBitFieldsFollowTheirMasks) {
+    auto bitfields = [](unsigned bpp, std::uint32_t pixel) {
+        const std::uint32_t offset = 14 + 40 + 12;
+        std::string out = "BM";
+        for (std::uint32_t v : {offset + 4, 0u, offset, 40u, 1u, 1u}) Put(out, v, 4);
+        Put(out, 1, 2);
+        Put(out, bpp, 2);
+        for (std::uint32_t v : {3u, 4u, 0u, 0u, 0u, 0u}) Put(out, v, 4);
+        for (std::uint32_t mask : {0x000000FFu, 0x0000FF00u, 0x00FF0000u}) Put(out, mask, 4);
+        Put(out, pixel, 4);
+        return out;
+    };
+    gdi::Surface out;
+    std::string error;
+    ASSERT_TRUE(DecodeBytes(bitfields(32, 0x00336699), &out, &error)) << error;
+    EXPECT_EQ(out.At(0, 0), 0x996633u);
+    EXPECT_FALSE(DecodeBytes(bitfields(8, 0), &out));
+}
+
 // ffmpeg converts (and for some formats dithers) the source; its own decoder
 // reading the result back is the reference for ours. 16-bit samples widen to
 // 8 bits by slightly different roundings in the two decoders.
