@@ -42,7 +42,6 @@ void CheckGuiThread(const SourcePlace& where) {
                  "device contexts belong to the GUI thread, other threads use PostMessage or "
                  "PostTask\n",
                  where.function, where.file, where.line);
-    std::fflush(stderr);
     std::abort();
 }
 

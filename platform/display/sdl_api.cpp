@@ -29,8 +29,9 @@ const SdlApi* LoadSdl(std::string* why) {
 #undef WQ_SDL_RESOLVE
         loaded = true;
     });
-    if (!loaded && why) *why = failure;
-    return loaded ? &api : nullptr;
+    if (loaded) return &api;
+    if (why) *why = failure;
+    return nullptr;
 }
 
 }  // namespace wq::display
