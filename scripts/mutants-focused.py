@@ -5,7 +5,7 @@ one at a time, rebuilding only TARGETS and running only the ctest tests that
 match REGEX. A mutant costs seconds instead of a whole build and suite; tests
 of other folders might catch a survivor too, so the score is a lower bound.
 
-usage: scripts/mutants-focused.py [--build DIR] [--tool PATH] SEED COUNT TARGET[,TARGET...] REGEX FILE...
+usage: scripts/mutants-focused.py [--build DIR] [--tool PATH] [--skip N] SEED COUNT TARGET[,TARGET...] REGEX FILE...
 
 Each source file is restored after its mutant (also on Ctrl-C) and the targets
 are rebuilt unmutated at the end. Run from the repository root.
@@ -16,6 +16,7 @@ ap = argparse.ArgumentParser(usage=__doc__)
 ap.add_argument("--build", default="build/asan")
 ap.add_argument("--tool", default=os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                                "../../shared/tools/mutants.py"))
+ap.add_argument("--skip", type=int, default=0, help="leave out the first N listed mutants")
 ap.add_argument("seed")
 ap.add_argument("count")
 ap.add_argument("targets")
@@ -40,7 +41,7 @@ def build():
 killed = total = 0
 print(listing.splitlines()[0] if listing else "no mutants listed")
 backup = tempfile.mktemp()
-for line in listing.splitlines()[1:]:
+for line in listing.splitlines()[1 + a.skip:]:
     m = re.match(r"\s*would try (\S+):(\d+) \[(.+?)\] (.*)$", line)
     if not m:
         continue
