@@ -58,10 +58,13 @@ TEST_F(PopupTest, ShowsWithoutBlockingAndHidesAfterThreeQuietSeconds) {
     wq::win::PumpPending();
     EXPECT_FALSE(popup.IsShown()) << "only wParam 1 shows it";
 
+    // The player raised since the pop-up was made: the pop-up still shows over it.
+    ::SetWindowPos(audio.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     EXPECT_EQ(ShowRequest(), 1);
     EXPECT_FALSE(popup.IsShown()) << "the sender does not wait for the showing";
     wq::win::PumpPending();
     EXPECT_TRUE(popup.IsShown());
+    EXPECT_EQ(wq::win::TopLevelWindows().front(), popup.m_hWnd) << "shown over the player";
     EXPECT_EQ(::GetCapture(), popup.m_hWnd);
     EXPECT_EQ(::GetActiveWindow(), audio.m_hWnd) << "the player stays active";
     Run(2999);
