@@ -26,11 +26,11 @@ import shutil
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import busclient  # noqa: E402
+from benchroot import make_device_root, stop  # noqa: E402
 
 WM_COMMAND = 273
 ID_NEXT = 2003
@@ -88,12 +88,7 @@ def main():
     build = sys.argv[1]
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
     wqaudio = os.path.join(build, "app", "wqaudio")
-    work = tempfile.mkdtemp(prefix="wqbench-")
-    root = os.path.join(work, "root")
-    audio = os.path.join(root, "SDMMC Card", "AUDIO")
-    os.makedirs(audio)
-    src = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    shutil.copytree(os.path.join(src, "skin"), os.path.join(root, "NAND Flash", "skin"))
+    work, root, audio = make_device_root("wqbench-")
     make(os.path.join(audio, "1 silence.mp3"), 30, False)
     make(os.path.join(audio, "2 tone.mp3"), 30, True)
     tone = os.path.join(audio, "2 tone.mp3")
@@ -111,14 +106,6 @@ def main():
         return subprocess.Popen([wqaudio, "--headless", "--root", root, "--settings",
                                  os.path.join(work, "s.db"), "--audio-sink", "wav:" + wav, track],
                                 env=env, stdout=subprocess.DEVNULL, stderr=open(log, "w"))
-
-    def stop(p):
-        p.terminate()
-        try:
-            p.wait(5)
-        except subprocess.TimeoutExpired:
-            p.kill()
-            p.wait()
 
     def attempt(name, log, measure):
         try:

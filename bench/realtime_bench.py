@@ -17,8 +17,10 @@ import shutil
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from benchroot import make_device_root, stop  # noqa: E402
 
 FROM_S, TO_S = 5.0, 17.0
 TICK = os.sysconf("SC_CLK_TCK")
@@ -53,12 +55,7 @@ def measure(argv, env):
         c1, w1 = cpu_seconds(p.pid), time.monotonic()
         rss = peak_rss_mib(p.pid)
     finally:
-        p.terminate()
-        try:
-            p.wait(5)
-        except subprocess.TimeoutExpired:
-            p.kill()
-            p.wait()
+        stop(p)
     return (c1 - c0) * 1000 / (w1 - w0), rss
 
 
@@ -90,12 +87,7 @@ def audacious_env(work, env):
 def main():
     build = sys.argv[1]
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
-    work = tempfile.mkdtemp(prefix="wqrt-")
-    root = os.path.join(work, "root")
-    audio = os.path.join(root, "SDMMC Card", "AUDIO")
-    os.makedirs(audio)
-    src = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    shutil.copytree(os.path.join(src, "skin"), os.path.join(root, "NAND Flash", "skin"))
+    work, root, audio = make_device_root("wqrt-")
     track = os.path.join(audio, "tone.mp3")
     subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
                     "sine=frequency=440:sample_rate=44100:duration=20", "-ac", "2",
