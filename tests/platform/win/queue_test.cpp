@@ -75,6 +75,22 @@ TEST_F(QueueTest, ADestroyedWindowGetsNothingMoreAndCallsOnItsHandleFail) {
     EXPECT_EQ(Join(log), "B:user+1 | B:destroy | B:ncdestroy | A:user+2");
 }
 
+// A task leaves nothing behind in the queue once it has run: no empty message
+// is retrieved after it, and messages posted around it keep their order.
+TEST_F(QueueTest, APostedTaskRunsOnceInOrderAndLeavesNothingQueued) {
+    ::PostMessage(a, M1, 0, 0);
+    wq::win::PostTask([&] { log.push_back("task"); });
+    ::PostMessage(a, M2, 0, 0);
+    MSG msg;
+    std::vector<UINT> retrieved;
+    while (::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        retrieved.push_back(msg.message);
+        ::DispatchMessage(&msg);
+    }
+    EXPECT_EQ(retrieved, (std::vector<UINT>{M1, M2}));
+    EXPECT_EQ(Join(log), "A:user+1 | task | A:user+2");
+}
+
 TEST_F(QueueTest, AnotherThreadsSendRunsAheadOfPostedWorkWhileTheSenderWaits) {
     ::PostMessage(a, M1, 0, 0);
     std::atomic<bool> started{false}, returned{false};
