@@ -134,6 +134,10 @@ TEST_F(ExplorerTest, SelectionChangeSliderAndUpDown) {
     EXPECT_EQ(list->GetCount(), 1);
     EXPECT_EQ(slider->GetPos(), 0);
 
+    for (const char* name : {"a", "b", "c"}) File(std::string("Three/") + name + ".mp3");
+    ASSERT_TRUE(explorer.LoadExplorer(u"Three", u"b.mp3"));  // [..] a b c: row 2 of 0-3
+    EXPECT_EQ(slider->GetPos(), 66) << "200 / 3, rounded down";
+
     for (int i = 0; i < 10; ++i) File("Ten/t" + std::to_string(i) + ".mp3");
     ASSERT_TRUE(explorer.LoadExplorer(u"Ten", u"t2.mp3"));  // [..] and ten files
     EXPECT_EQ(slider->GetPos(), 30);

@@ -40,6 +40,8 @@ TEST_F(StateTest, InformationControlsShowTheSkinBehindThem) {
     Run(100);
     const CRect title = rectOf(player->m_pTitleWnd);
     EXPECT_GT(differing(title), 0) << "the title is drawn";
+    for (const CPoint p : {title.TopLeft(), CPoint(title.right - 1, title.bottom - 1)})
+        EXPECT_EQ(screen->At(p.x, p.y), skin.At(p.x, p.y)) << "the letters stand on the skin";
     DoubleTap(u"b.mp3");
     Run(100);
     ASSERT_EQ(player->m_pTitleWnd->GetShownText(), CString());
