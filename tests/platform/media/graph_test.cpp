@@ -1,14 +1,37 @@
 // The filter graph on real files made by lame and ffmpeg: loading, exact
 // duration, end of stream, seeking, pause and stop, bad files, and the sound
 // filter's deliveries. Sinks are "fast" or "null", never the machine's sound.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <thread>
 
 #include "platform/media/pipeline.h"
 #include "platform/media/sink.h"
 #include "tests/platform/media/media_helpers.h"
+
+// Reads of one file from a given offset on fail with EIO, as a card that
+// stops answering does. filesrc's reads come through this definition, which
+// the test program exports ahead of the C library's.
+static std::atomic<ino_t> gFailingInode{0};
+static std::atomic<off_t> gFailFrom{0};
+
+extern "C" ssize_t read(int fd, void* buf, size_t n) {
+    using Read = ssize_t (*)(int, void*, size_t);
+    static const Read real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "read"));
+    struct stat st {};
+    const ino_t failing = gFailingInode.load();
+    if (failing && ::fstat(fd, &st) == 0 && st.st_ino == failing &&
+        ::lseek(fd, 0, SEEK_CUR) >= gFailFrom.load()) {
+        errno = EIO;
+        return -1;
+    }
+    return real(fd, buf, n);
+}
 
 namespace wqtest {
 namespace {
@@ -140,6 +163,43 @@ TEST(Graph, AFileCutShortWhilePlayingEndsWhereItStopped) {
     EXPECT_EQ(g.Duration(), g.Position());
     EXPECT_GT(g.Position(), 300 * kMs);
     EXPECT_LT(g.Position(), 5000 * kMs);
+}
+
+// A read error part-way through (the card stops answering): the track ends
+// where decoding stopped, and neither a seek nor running again revives it.
+TEST(Graph, AReadErrorWhilePlayingEndsTheTrackAndRefusesSeeks) {
+    ASSERT_TRUE(wq::media::SetAudioSink("null"));
+    const std::string copy = ScratchDir() + "/failing.mp3";
+    ASSERT_TRUE(
+        Shell("ffmpeg -v error -f lavfi -i sine=f=500:d=30 -ac 2 -f wav - | lame --quiet"
+              " -b 320 - " +
+              copy));
+    struct stat st {};
+    ASSERT_EQ(0, ::stat(copy.c_str(), &st));
+    wq::fs::SetPathMode(wq::fs::PathMode::Host);
+    Graph g;
+    const HRESULT hr = g.Load(copy, nullptr);
+    wq::fs::SetPathMode(wq::fs::PathMode::Device);
+    ASSERT_EQ(S_OK, hr);
+    gFailFrom = 160 * 1024;  // about 4 s of the 30
+    gFailingInode = st.st_ino;
+    g.control->Run();
+    LONG code = 0;
+    LONG_PTR p1, p2;
+    const HRESULT ended = g.events->GetEvent(&code, &p1, &p2, 15000);
+    gFailingInode = 0;
+    ASSERT_EQ(S_OK, ended) << "the track must end";
+    EXPECT_EQ(EC_COMPLETE, code);
+    const LONGLONG end = g.Position();
+    EXPECT_EQ(g.Duration(), end);
+    EXPECT_GT(end, 1000 * kMs);
+    EXPECT_LT(end, 6000 * kMs);
+    LONGLONG target = 0;
+    EXPECT_TRUE(FAILED(g.seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr,
+                                               AM_SEEKING_NoPositioning)));
+    EXPECT_NE(S_OK, g.control->Run());
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(end, g.Position());
 }
 
 }  // namespace
