@@ -26,7 +26,7 @@ a = ap.parse_args()
 targets = a.targets.split(",")
 listing = subprocess.run([sys.executable, a.tool, "--build", a.build, "--seed", a.seed, "--count",
                           a.count, "--dry-run"] + a.files, capture_output=True, text=True).stdout
-env = dict(os.environ, ASAN_OPTIONS="detect_leaks=1:abort_on_error=0",
+env = dict(os.environ, G_SLICE="always-malloc", ASAN_OPTIONS="detect_leaks=1:abort_on_error=0",
            UBSAN_OPTIONS="halt_on_error=1", PULSE_SERVER="unix:/nonexistent/wqaudio-tests",
            LSAN_OPTIONS=f"suppressions={os.getcwd()}/tests/lsan.supp:print_suppressions=0")
 env.pop("DISPLAY", None)
