@@ -1,7 +1,5 @@
-// The skin library in a real window system: lookups, buttons (tap, cancel,
-// auto-repeat on the virtual clock), sliders, the list (messages, taps,
-// double taps, scrolling, item colours), transparent faces, and templates
-// full of bad input that still leave a working skin.
+// The skin library in a real window system: its controls under the pen and the
+// virtual clock, and templates full of bad input that still leave a working skin.
 #include <gtest/gtest.h>
 
 #include <algorithm>
