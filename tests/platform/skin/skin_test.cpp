@@ -77,9 +77,7 @@ protected:
 TEST_F(SkinTest, LookupsAreByKindAndTheListMeasuresItsRows) {
     CSkinManager& skin = *owner.skin;
     ASSERT_NE(skin.GetCustom(400), nullptr);
-    RECT r;
-    skin.GetCustom(400)->GetRect(&r);
-    EXPECT_EQ(CRect(r), CRect(130, 60, 170, 90));
+    EXPECT_EQ(skin.GetCustom(400)->GetRect(), CRect(130, 60, 170, 90));
     EXPECT_EQ(skin.GetButton(200), nullptr);
     EXPECT_EQ(skin.GetCustom(300), nullptr);
     EXPECT_EQ(GetDlgCtrlID(skin.GetList(300)->m_hWnd), 300);
