@@ -74,12 +74,26 @@ protected:
         return label ? label->GetText().str() : u"(no read-out)";
     }
 
-    // True when the window's pixels at (x, y) are the skin picture `name`
-    // ("\img\..." below the WQAudio skin folder), drawn opaquely.
-    ::testing::AssertionResult ShowsPicture(const std::u16string& name, POINT at) {
+    // Press `n` since the journal was cleared stored exactly `key` = `value`
+    // and then applied the edited preset once.
+    ::testing::AssertionResult OneWriteThenApply(size_t n, const char* key, long long value) {
+        const auto writes = journal->Writes();
+        if (writes.size() != n) return ::testing::AssertionFailure() << writes.size() << " writes";
+        if (!(writes.back() == wq::test::SettingsJournal::Write{"WQEQUALIZER", key, value}))
+            return ::testing::AssertionFailure()
+                   << "wrote " << writes.back().key << " = " << writes.back().value;
+        if (codec->applies.size() != n)
+            return ::testing::AssertionFailure() << codec->applies.size() << " applies";
+        if (codec->applies.back().writesBefore != n)
+            return ::testing::AssertionFailure() << "applied before the value was stored";
+        return ::testing::AssertionSuccess();
+    }
+    // True when the window shows the picture at device path `path` drawn
+    // opaquely at `at`, compared inside `only` (window coordinates).
+    ::testing::AssertionResult ShowsPicture(const std::u16string& path, POINT at,
+                                            const CRect& only = CRect(0, 0, 480, 234)) {
         CImageObject picture;
-        if (!picture.Load((u"\\NAND Flash\\skin\\WQAudio" + name).c_str()))
-            return ::testing::AssertionFailure() << "no picture";
+        if (!picture.Load(path.c_str())) return ::testing::AssertionFailure() << "no picture";
         wq::gdi::Surface pixels;
         pixels.Resize(picture.GetWidth(), picture.GetHeight());
         HDC dc =
@@ -90,7 +104,8 @@ protected:
         const wq::gdi::Surface& screen = *wq::win::GetWindowSurface(dlg.m_hWnd);
         for (int y = 0; y < pixels.height; ++y)
             for (int x = 0; x < pixels.width; ++x)
-                if (screen.At(at.x + x, at.y + y) != pixels.At(x, y))
+                if (only.PtInRect(CPoint(at.x + x, at.y + y)) &&
+                    screen.At(at.x + x, at.y + y) != pixels.At(x, y))
                     return ::testing::AssertionFailure()
                            << "pixel (" << x << "," << y << ") differs";
         return ::testing::AssertionSuccess();
@@ -98,7 +113,7 @@ protected:
     ::testing::AssertionResult ShowsFrequency(int band, int step) {
         const char16_t* name = CWQEqualizerDlg::FrequencyPicture(band, step);
         if (!name) return ::testing::AssertionFailure() << "no such step";
-        return ShowsPicture(u"\\img\\" + std::u16string(name),
+        return ShowsPicture(u"\\NAND Flash\\skin\\WQAudio\\img\\" + std::u16string(name),
                             Area(CWQEqualizerDlg::IDC_EQ_FREQ_AREA + band).TopLeft());
     }
 

@@ -1,6 +1,5 @@
-// The preset model of the equalizer window: the value tables, the range
-// rule of every Set and Get, saving by mask, loading with its range rules,
-// restoring the defaults, and the defaults written on a fresh device.
+// The preset model of the equalizer window: value tables, ranges, saving,
+// loading, restoring and the defaults of a fresh device.
 #include "platform/media/codecpreset.h"
 #include "tests/equalizer/eq_fixture.h"
 
@@ -11,20 +10,14 @@ using ModelTest = EqualizerTest;
 using Write = wq::test::SettingsJournal::Write;
 
 TEST_F(ModelTest, ValueTables) {
-    EXPECT_EQ(Eq::GetEqValue(0x0001, 0), 80);
-    EXPECT_EQ(Eq::GetEqValue(0x0004, 2), 1100);
-    EXPECT_EQ(Eq::GetEqValue(0x0010, 3), 11700);
-    EXPECT_EQ(Eq::GetEqValue(0x0001, 4), -1);
-    EXPECT_EQ(Eq::GetEqValue(0x0008, -1), -1);
-    EXPECT_EQ(Eq::GetEqValue(0x0020, 0), -12);
-    EXPECT_EQ(Eq::GetEqValue(0x0200, 30), 18) << "a gain has no table";
-    EXPECT_EQ(Eq::GetEqValue(0x0400, 1), -1);
-    EXPECT_EQ(Eq::GetEqValue(0x2000, 2), 1330);
-    EXPECT_EQ(Eq::GetEqValue(0x2000, 7), 4660);
-    EXPECT_EQ(Eq::GetEqValue(0x2000, 14), 9330);
-    EXPECT_EQ(Eq::GetEqValue(0x2000, 16), -1);
-    EXPECT_EQ(Eq::GetEqValue(0x4000, 0), -1);
-    EXPECT_EQ(Eq::GetEqValue(0x0021, 0), -1);
+    // item, step, value: -1 outside a table; a gain is its step less 12.
+    const int values[][3] = {{0x0001, 0, 80},   {0x0004, 2, 1100},  {0x0010, 3, 11700},
+                             {0x0001, 4, -1},   {0x0008, -1, -1},   {0x0020, 0, -12},
+                             {0x0200, 30, 18},  {0x0400, 1, -1},    {0x2000, 2, 1330},
+                             {0x2000, 7, 4660}, {0x2000, 14, 9330}, {0x2000, 16, -1},
+                             {0x4000, 0, -1},   {0x0021, 0, -1}};
+    for (const auto& [item, step, value] : values)
+        EXPECT_EQ(Eq::GetEqValue(UINT(item), step), value) << std::hex << item << " " << step;
 
     const char16_t* percent[16] = {u"  0%", u"  6%", u" 13%", u" 20%", u" 26%", u" 33%",
                                    u" 40%", u" 46%", u" 53%", u" 60%", u" 66%", u" 73%",

@@ -80,9 +80,6 @@ protected:
         wq::device::SetMemSettingsPath(std::string());
     }
 
-    std::string Img(const std::u16string& name) const {
-        return root.Host(kCommon + "img/" + wq::Utf16ToUtf8(name));
-    }
     void Put(const std::u16string& name, int w, int h, int seed) const {
         root.MakeFile(kCommon + "img/" + wq::Utf16ToUtf8(name),
                       wq::test::Bmp(w, h, [seed](int x, int y) { return Picture(seed, x, y); }));
@@ -224,7 +221,7 @@ TEST_F(TaskbarTest, MissingSkinOrIconLeavesTheOwnersFace) {
     Refresh();
     EXPECT_TRUE(ShowsExactly(Expected(0, false, {{9, 36}}, false)));
 
-    std::filesystem::remove(Img(u"spk_MN_bt.bmp"));
+    std::filesystem::remove(root.Host(kCommon + "img/spk_MN_bt.bmp"));
     Store(u"Mute", 1);
     Refresh();
     EXPECT_TRUE(ShowsExactly(Expected(3, false, {{9, 36}}, false, false)));

@@ -20,8 +20,7 @@ namespace wq::trackinfo::test {
 namespace {
 
 constexpr std::uint32_t kMagenta = 0xFF00FF;
-constexpr int kParentW = 160;
-constexpr int kParentH = 40;
+constexpr int kParentW = 160, kParentH = 40;
 const CRect kTimeRect(7, 4, 67, 14);
 const CRect kInfoRect(10, 20, 150, 34);
 const std::string kImg = "NAND Flash/skin/WQAudio/img/";

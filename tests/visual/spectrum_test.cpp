@@ -238,16 +238,16 @@ TEST(SpectrumFrame, FramesLeakNothingAndNeedACapturedBackground) {
         other.CaptureBackground(f.dc, kRect);
         other.DrawSpectrum(f.dc, kRect);
         const int keptDcs = wq::gdi::LiveDCCount(), keptObjects = wq::gdi::LiveObjectCount();
-        const std::vector<int> levels(12, 100);
         for (int pattern : {PATTERN_BASIC, PATTERN_SYMMETRIC, PATTERN_WAVE, 3}) {
+            SCOPED_TRACE(pattern);
             f.pattern = pattern;
             alloc_count::Start();
-            other.SetLevels(levels.data(), 0, 12);
+            other.SetLevels(kAll100.data(), 0, 12);
             other.DrawSpectrum(f.dc, kRect);
             other.AdvanceSpectrum();
-            EXPECT_EQ(alloc_count::Stop(), 0) << "pattern " << pattern;
-            EXPECT_EQ(wq::gdi::LiveDCCount(), keptDcs) << "pattern " << pattern;
-            EXPECT_EQ(wq::gdi::LiveObjectCount(), keptObjects) << "pattern " << pattern;
+            EXPECT_EQ(alloc_count::Stop(), 0);
+            EXPECT_EQ(wq::gdi::LiveDCCount(), keptDcs);
+            EXPECT_EQ(wq::gdi::LiveObjectCount(), keptObjects);
         }
     }
     // Capturing again replaces the background (the window lays out again):

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -50,12 +49,10 @@ inline ::testing::AssertionResult PixelsAre(
     const Surface& s, const std::function<std::uint32_t(int, int)>& expected) {
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x)
-            if (s.At(x, y) != expected(x, y)) {
-                char text[120];
-                std::snprintf(text, sizeof text, "pixel (%d, %d) is %06X, expected %06X", x, y,
-                              s.At(x, y), expected(x, y));
-                return ::testing::AssertionFailure() << text;
-            }
+            if (s.At(x, y) != expected(x, y))
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") is " << std::hex << s.At(x, y)
+                       << ", expected " << expected(x, y);
     return ::testing::AssertionSuccess();
 }
 

@@ -1,7 +1,5 @@
 // Device contexts and objects, blits, shapes and PNG files, checked pixel by
-// pixel inside and outside the target area: selection and deletion rules,
-// exclusive right/bottom edges, the transparent colour key. (Lines are drawn
-// only by the platform demo, so they are not tested here.)
+// pixel inside and outside the target area.
 #include <gtest/gtest.h>
 
 #include <filesystem>

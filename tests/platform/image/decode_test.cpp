@@ -66,13 +66,7 @@ TEST(ImageBmp, Rle4RunsLiteralsAndJumpsDecodeExactly) {
     auto rle4 = [](const std::vector<std::uint8_t>& data) {
         std::string palette;
         for (std::uint32_t i = 0; i < 16; ++i) Put(palette, i * 0x111111u, 4);
-        const std::uint32_t offset = 14 + 40 + 64, size = std::uint32_t(data.size());
-        std::string out = "BM";
-        for (std::uint32_t v : {offset + size, 0u, offset, 40u, 4u, 2u}) Put(out, v, 4);
-        Put(out, 1, 2);
-        Put(out, 4, 2);
-        for (std::uint32_t v : {2u, size, 0u, 0u, 16u, 0u}) Put(out, v, 4);
-        return out + palette + std::string(data.begin(), data.end());
+        return BmpFile(4, 2, 4, 2, 16, palette, std::string(data.begin(), data.end()));
     };
     const struct {
         std::vector<std::uint8_t> data;
@@ -96,16 +90,11 @@ TEST(ImageBmp, Rle4RunsLiteralsAndJumpsDecodeExactly) {
 // 32-bit pixels with their own masks (here red in the low byte), as some
 // editors write them; bit fields on an 8-bit picture are refused.
 TEST(ImageBmp, ThirtyTwoBitFieldsFollowTheirMasks) {
-    auto bitfields = [](unsigned bpp, std::uint32_t pixel) {
-        const std::uint32_t offset = 14 + 40 + 12;
-        std::string out = "BM";
-        for (std::uint32_t v : {offset + 4, 0u, offset, 40u, 1u, 1u}) Put(out, v, 4);
-        Put(out, 1, 2);
-        Put(out, bpp, 2);
-        for (std::uint32_t v : {3u, 4u, 0u, 0u, 0u, 0u}) Put(out, v, 4);
-        for (std::uint32_t mask : {0x000000FFu, 0x0000FF00u, 0x00FF0000u}) Put(out, mask, 4);
-        Put(out, pixel, 4);
-        return out;
+    auto bitfields = [](int bpp, std::uint32_t pixel) {
+        std::string masks, data;
+        for (std::uint32_t mask : {0x000000FFu, 0x0000FF00u, 0x00FF0000u}) Put(masks, mask, 4);
+        Put(data, pixel, 4);
+        return BmpFile(1, 1, bpp, 3, 0, masks, data);
     };
     gdi::Surface out;
     std::string error;

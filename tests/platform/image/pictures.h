@@ -28,6 +28,23 @@ inline void Put(std::string& b, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) b.push_back(static_cast<char>(v >> (8 * i)));
 }
 
+// A BMP file: the file header, the info header (BITMAPINFOHEADER, or the
+// 12-byte core header), then `table` (palette or bit masks) and `data`.
+inline std::string BmpFile(int w, int h, int bpp, std::uint32_t compression, std::uint32_t colours,
+                           const std::string& table, const std::string& data, bool core = false) {
+    const std::uint32_t infoSize = core ? 12 : 40, size = static_cast<std::uint32_t>(data.size());
+    const std::uint32_t offset = 14 + infoSize + static_cast<std::uint32_t>(table.size());
+    std::string out = "BM";
+    for (std::uint32_t v : {offset + size, 0u, offset, infoSize}) Put(out, v, 4);
+    Put(out, static_cast<std::uint32_t>(w), core ? 2 : 4);
+    Put(out, static_cast<std::uint32_t>(h), core ? 2 : 4);
+    Put(out, 1, 2);
+    Put(out, static_cast<std::uint32_t>(bpp), 2);
+    if (!core)
+        for (std::uint32_t v : {compression, size, 2835u, 2835u, colours, 0u}) Put(out, v, 4);
+    return out + table + data;
+}
+
 // A BMP of the given pixels (0x00RRGGBB) at 8 bits (a palette of the
 // distinct colours) or 24 bits; RLE8 writes one run per pixel.
 inline std::string MakeBmp(const gdi::Surface& pic, int bpp,
@@ -54,23 +71,10 @@ inline std::string MakeBmp(const gdi::Surface& pic, int bpp,
         pixels += rle ? line + std::string(2, '\0') : line;  // RLE: end of line
     }
     if (rle) Put(pixels, 0x100, 2);  // end of picture
-    const std::uint32_t infoSize = core ? 12 : 40, size = static_cast<std::uint32_t>(pixels.size());
-    const std::uint32_t offset = 14 + infoSize + std::uint32_t(palette.size()) * (core ? 3 : 4);
-    const auto w = static_cast<std::uint32_t>(pic.width);
-    const auto h =
-        static_cast<std::uint32_t>(layout == BmpLayout::TopDown ? -pic.height : pic.height);
-    std::string out = "BM";
-    for (std::uint32_t v : {offset + size, 0u, offset, infoSize}) Put(out, v, 4);
-    Put(out, w, core ? 2 : 4);
-    Put(out, h, core ? 2 : 4);
-    Put(out, 1, 2);
-    Put(out, static_cast<std::uint32_t>(bpp), 2);
-    if (!core)
-        for (std::uint32_t v :
-             {rle ? 1u : 0u, size, 2835u, 2835u, std::uint32_t(palette.size()), 0u})
-            Put(out, v, 4);
-    for (std::uint32_t p : palette) Put(out, p, core ? 3 : 4);
-    return out + pixels;
+    std::string table;
+    for (std::uint32_t p : palette) Put(table, p, core ? 3 : 4);
+    return BmpFile(pic.width, layout == BmpLayout::TopDown ? -pic.height : pic.height, bpp,
+                   rle ? 1 : 0, static_cast<std::uint32_t>(palette.size()), table, pixels, core);
 }
 
 inline bool DecodeBytes(const std::string& bytes, gdi::Surface* out, std::string* error = nullptr) {
