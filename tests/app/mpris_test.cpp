@@ -37,20 +37,17 @@ std::string Uri(const std::string& path) {
     return out;
 }
 
-bool MakeTrack(const std::string& path, int seconds) {
-    const std::string wav = path + ".wav";
-    return wq::test::MakeToneWav(wav, 44100, 2, seconds) &&
-           wq::test::Shell("lame --quiet -b 128 '" + wav + "' '" + path + "'") &&
-           std::filesystem::remove(wav);
-}
-
 class MprisProgram : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_root = new wq::test::TempRoot;
         const std::string card = s_root->MakeDir("SDMMC Card/AUDIO");
-        ASSERT_TRUE(MakeTrack(card + "/01 One.mp3", 30));
-        ASSERT_TRUE(MakeTrack(card + "/02 Two.mp3", 30));
+        const std::string wav = s_root->Host("tone.wav");  // 30 s, made into two tracks
+        ASSERT_TRUE(wq::test::MakeToneWav(wav, 44100, 2, 30));
+        for (const char* track : {"/01 One.mp3", "/02 Two.mp3"})
+            ASSERT_TRUE(
+                wq::test::Shell("lame --quiet -b 128 '" + wav + "' '" + card + track + "'"));
+        std::filesystem::remove(wav);
         s_root->MakeFile("SDMMC Card/AUDIO/notes.txt", "not music");
         ASSERT_EQ(mkfifo(s_root->Host("SDMMC Card/AUDIO/pipe.mp3").c_str(), 0644), 0);
         std::filesystem::create_directory_symlink(WQ_SOURCE_DIR "/skin",
@@ -233,9 +230,6 @@ TEST_F(MprisProgram, AThousandCallsInABurstLeaveTheGuiAnswering) {
     EXPECT_EQ(Player("Stop"), "()");
     EXPECT_LT(Clock::now() - stop, 1s);
     EXPECT_EQ(Get("PlaybackStatus"), "<'Stopped'>");
-    const std::string volume = Get("Volume");
-    const double v = std::stod(volume.substr(1));
-    EXPECT_TRUE(v >= 0.0 && v <= 1.0) << volume;
 }
 
 }  // namespace
