@@ -29,14 +29,13 @@ TEST(MprisValues, VolumeIsTheEnginesLevelAsAnAmplitudeAndStrangeValuesClamp) {
     EXPECT_EQ(VolumeOfHundredths(-10000), 0.0);
     EXPECT_EQ(VolumeOfHundredths(-20000), 0.0);
     EXPECT_EQ(VolumeOfHundredths(500), 1.0);
-    EXPECT_EQ(HundredthsOfVolume(0.5), -602);
-    EXPECT_EQ(HundredthsOfVolume(1.0), 0);
-    EXPECT_EQ(HundredthsOfVolume(10.0), 0);
-    EXPECT_EQ(HundredthsOfVolume(std::numeric_limits<double>::infinity()), 0);
-    EXPECT_EQ(HundredthsOfVolume(-1.0), -10000);
-    EXPECT_EQ(HundredthsOfVolume(-std::numeric_limits<double>::infinity()), -10000);
-    EXPECT_EQ(HundredthsOfVolume(1e-9), -10000) << "below -100 dB is silence";
-    EXPECT_EQ(HundredthsOfVolume(std::nan("")), std::nullopt);
+    const double inf = std::numeric_limits<double>::infinity();
+    // Below -100 dB (1e-9) is silence; NaN is no volume at all.
+    const std::pair<double, std::optional<long>> levels[] = {
+        {0.5, -602},    {1.0, 0},       {10.0, 0},      {inf, 0},
+        {-1.0, -10000}, {-inf, -10000}, {1e-9, -10000}, {std::nan(""), std::nullopt}};
+    for (const auto& [volume, hundredths] : levels)
+        EXPECT_EQ(HundredthsOfVolume(volume), hundredths) << volume;
     for (double v = 0.01; v <= 1.0; v += 0.01)
         EXPECT_NEAR(VolumeOfHundredths(*HundredthsOfVolume(v)), v, v * 0.0012) << v;
 }

@@ -12,9 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "tests/support/bus_client.h"
 #include "tests/support/temp_root.h"
@@ -39,20 +37,17 @@ std::string Uri(const std::string& path) {
     return out;
 }
 
-bool MakeTrack(const std::string& path, int seconds) {
-    const std::string wav = path + ".wav";
-    return wq::test::MakeToneWav(wav, 44100, 2, seconds) &&
-           wq::test::Shell("lame --quiet -b 128 '" + wav + "' '" + path + "'") &&
-           std::filesystem::remove(wav);
-}
-
 class MprisProgram : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_root = new wq::test::TempRoot;
         const std::string card = s_root->MakeDir("SDMMC Card/AUDIO");
-        ASSERT_TRUE(MakeTrack(card + "/01 One.mp3", 30));
-        ASSERT_TRUE(MakeTrack(card + "/02 Two.mp3", 30));
+        const std::string wav = s_root->Host("tone.wav");  // 30 s, made into two tracks
+        ASSERT_TRUE(wq::test::MakeToneWav(wav, 44100, 2, 30));
+        for (const char* track : {"/01 One.mp3", "/02 Two.mp3"})
+            ASSERT_TRUE(
+                wq::test::Shell("lame --quiet -b 128 '" + wav + "' '" + card + track + "'"));
+        std::filesystem::remove(wav);
         s_root->MakeFile("SDMMC Card/AUDIO/notes.txt", "not music");
         ASSERT_EQ(mkfifo(s_root->Host("SDMMC Card/AUDIO/pipe.mp3").c_str(), 0644), 0);
         std::filesystem::create_directory_symlink(WQ_SOURCE_DIR "/skin",
@@ -77,16 +72,11 @@ protected:
             Client client;
             client.Call(kDest, kPath, kRoot, "Quit");
             // Quit is the orderly close: the player ends by itself, with status 0.
-            const auto deadline = Clock::now() + 20s;
             int status = -1;
-            while (waitpid(s_pid, &status, WNOHANG) == 0) {
-                if (Clock::now() > deadline) {
-                    kill(s_pid, SIGKILL);
-                    waitpid(s_pid, &status, 0);
-                    ADD_FAILURE() << "Quit did not end the player";
-                    break;
-                }
-                std::this_thread::sleep_for(50ms);
+            if (!client.Pump([&] { return waitpid(s_pid, &status, WNOHANG) != 0; }, 20s)) {
+                kill(s_pid, SIGKILL);
+                waitpid(s_pid, &status, 0);
+                ADD_FAILURE() << "Quit did not end the player";
             }
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         }
@@ -119,9 +109,6 @@ protected:
         const std::string m = Get("Metadata");
         const auto at = m.find("objectpath '") + 12;
         return m.substr(at, m.find('\'', at) - at);
-    }
-    bool WaitFor(const char* name, const std::string& value) {
-        return client.Pump([&] { return Get(name) == value; }, 10s);
     }
     std::string PlayerProperties() {
         std::string all =
@@ -160,7 +147,7 @@ TEST_F(MprisProgram, CallsWithWrongSignaturesAreRefusedAndChangeNothing) {
 TEST_F(MprisProgram, OutOfRangeValuesAreClampedOrRefusedAndTheStateStaysInRange) {
     const std::string one = Uri(s_root->Host("SDMMC Card/AUDIO/01 One.mp3"));
     EXPECT_EQ(Player("OpenUri", g_variant_new("(s)", one.c_str())), "()");
-    ASSERT_TRUE(WaitFor("PlaybackStatus", "<'Playing'>"));
+    ASSERT_TRUE(client.Pump([&] { return Get("PlaybackStatus") == "<'Playing'>"; }, 10s));
     const std::string id = TrackId();
 
     EXPECT_EQ(Set("Volume", g_variant_new_double(std::nan(""))), kInvalid);
@@ -191,8 +178,7 @@ TEST_F(MprisProgram, OutOfRangeValuesAreClampedOrRefusedAndTheStateStaysInRange)
     EXPECT_NE(Get("Metadata").find("02%20Two.mp3"), std::string::npos);
     EXPECT_EQ(Get("PlaybackStatus"), "<'Playing'>");
 
-    // OpenUri: only regular MP3 and WMA files inside the device root. (One
-    // case per refusal: the URI, the file argument's checks, the kind of file.)
+    // OpenUri refuses a URI that is no local file, a FIFO and a file that is no music.
     const std::string inside = Uri(s_root->Host("SDMMC Card/AUDIO")) + "/";
     const std::string refused[] = {"http://example.com/x.mp3", inside + "pipe.mp3",
                                    inside + "notes.txt"};
@@ -219,14 +205,9 @@ TEST_F(MprisProgram, AThousandCallsInABurstLeaveTheGuiAnswering) {
     // Meanwhile another program's question waits only for the bus thread to
     // work through the calls ahead of it, each answered or refused at once:
     // the bus thread never waits for the GUI thread.
-    auto ms = [](Clock::duration d) {
-        return static_cast<long long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
-    };
     const auto started = Clock::now();
     EXPECT_NE(Get("PlaybackStatus").find('<'), std::string::npos);
-    const auto property = Clock::now() - started;
-    EXPECT_LT(property, 10s);
+    EXPECT_LT(Clock::now() - started, 10s);
 
     ASSERT_TRUE(flood.Pump([&] { return flood.AllAnswered(); }, 60s));
     int done = 0, busy = 0;
@@ -244,19 +225,11 @@ TEST_F(MprisProgram, AThousandCallsInABurstLeaveTheGuiAnswering) {
                         "org.wqaudio.Automation", "State", g_variant_new("(s)", "WQAudio"))
                   .rfind("('{", 0),
               0u);
-    const auto state = Clock::now() - asked;
-    EXPECT_LT(state, 1s);
+    EXPECT_LT(Clock::now() - asked, 1s);
     const auto stop = Clock::now();
     EXPECT_EQ(Player("Stop"), "()");
     EXPECT_LT(Clock::now() - stop, 1s);
-    std::printf(
-        "burst: %d of 1000 calls reached the GUI thread; a property was answered after %lld "
-        "ms, then the window's state in %lld ms\n",
-        done, ms(property), ms(state));
     EXPECT_EQ(Get("PlaybackStatus"), "<'Stopped'>");
-    const std::string volume = Get("Volume");
-    const double v = std::stod(volume.substr(1));
-    EXPECT_TRUE(v >= 0.0 && v <= 1.0) << volume;
 }
 
 }  // namespace

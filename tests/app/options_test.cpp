@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 #include "tests/support/temp_root.h"
@@ -133,8 +132,7 @@ TEST(Options, TrackArgumentMustBeARegularFileInsideTheRoot) {
         {root.Host("SDMMC Card/Music/b.mp3"), u"\\SDMMC Card\\Music\\b.mp3", nullptr},
         {"SDMMC Card\\AUDIO\\a.mp3", u"SDMMC Card\\AUDIO\\a.mp3", nullptr},
         {"\\sdmmc card\\audio\\A.MP3", u"\\sdmmc card\\audio\\A.MP3", nullptr},
-        // A file of the linked music folder, named by its own path, as a file
-        // manager names it.
+        // The linked music folder's file by its own path, as a file manager names it.
         {elsewhere, u"\\SDMMC Card\\Music\\b.mp3", nullptr},
         {unlinked, u"", "lies outside the device root"},
         {root.Host("SDMMC Card/AUDIO"), u"", "is a folder"},
@@ -193,9 +191,8 @@ TEST(WqaudioProgram, EachBadCommandLineExitsWithStatus2AndOneLineBeforeStartingA
     const std::vector<std::string> onRoot = {"--root", root.Path(), "--headless",
                                              "--audio-sink=wav:" + wav};
     auto with = [&](std::vector<std::string> extra) {
-        std::vector<std::string> args = onRoot;
-        args.insert(args.end(), extra.begin(), extra.end());
-        return args;
+        extra.insert(extra.begin(), onRoot.begin(), onRoot.end());
+        return extra;
     };
     const std::vector<std::string> bad[] = {
         {"--scale"},
@@ -238,10 +235,8 @@ TEST(WqaudioProgram, OutOfResourceStartsEndWithOneLine) {
     EXPECT_EQ(files.err.rfind("wqaudio: too few file descriptors", 0), 0u) << files.err;
     EXPECT_EQ(std::count(files.err.begin(), files.err.end(), '\n'), 1) << files.err;
 
-    // A sanitizer reserves terabytes of shadow memory before main, so a
-    // sanitizer build cannot start under an address-space cap at all (nor can
-    // a capped process of it allocate reliably): this half runs in builds
-    // without sanitizers.
+    // A sanitizer build reserves terabytes of shadow memory before main and cannot
+    // start under an address-space cap: this half runs in builds without sanitizers.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     const ProgramRun space = RunWqaudio(args, home.Path(), "ulimit -v 195312;");
     EXPECT_EQ(space.status, 2) << space.err;
@@ -253,19 +248,14 @@ TEST(WqaudioProgram, HelpListsEveryKeyOfTheReadmeAndProbeStillWorks) {
     wq::test::TempRoot home;
     const ProgramRun help = RunWqaudio({"--help"}, home.Path());
     ASSERT_EQ(help.status, 0) << help.err;
-    std::ifstream readme(std::string(WQ_SOURCE_DIR) + "/README.md");
-    std::string line;
-    bool inKeys = false;
+    // The README's key table: a heading, its rule, then one row per key.
+    std::istringstream rows(wq::test::ReadFile(WQ_SOURCE_DIR "/README.md"));
+    std::string row;
+    while (std::getline(rows, row) && row.rfind("| key |", 0) != 0) continue;
+    std::getline(rows, row);
     int keys = 0;
-    while (std::getline(readme, line)) {
-        if (line.rfind("| key |", 0) == 0) {
-            inKeys = true;
-            continue;
-        }
-        if (!inKeys || line.rfind("|---", 0) == 0) continue;
-        if (line.rfind("| ", 0) != 0) break;  // the end of the table
-        const std::string cell = line.substr(2, line.find(" |", 2) - 2);
-        std::istringstream names(cell);
+    while (std::getline(rows, row) && row.rfind("| ", 0) == 0) {
+        std::istringstream names(row.substr(2, row.find(" |", 2) - 2));
         for (std::string key; std::getline(names >> std::ws, key, ',');) {
             EXPECT_NE(help.out.find("\n  " + key + " "), std::string::npos)
                 << "--help does not list the key " << key;

@@ -48,13 +48,6 @@ void Check(GVariant* params, bool byName) {
     }
 }
 
-// The argument tuple type of a method's in-arguments, e.g. "(stx)".
-std::string InType(const GDBusMethodInfo* method) {
-    std::string type = "(";
-    for (GDBusArgInfo** arg = method->in_args; arg && *arg; ++arg) type += (*arg)->signature;
-    return type + ")";
-}
-
 bool FromWire(const std::uint8_t* data, std::size_t size) {
     if (size < 16) return false;
     auto* bytes = const_cast<guchar*>(data);
@@ -72,7 +65,9 @@ bool FromWire(const std::uint8_t* data, std::size_t size) {
         (!iface || g_strcmp0(iface, "org.wqaudio.Window") == 0)) {
         GVariant* body = g_dbus_message_get_body(message);
         GVariant* params = body ? g_variant_ref(body) : g_variant_ref_sink(g_variant_new("()"));
-        const std::string type = InType(method);
+        std::string type = "(";  // the in-arguments' tuple type, e.g. "(stx)"
+        for (GDBusArgInfo** arg = method->in_args; arg && *arg; ++arg) type += (*arg)->signature;
+        type += ")";
         const bool byName = type == "(stx)";
         if ((byName || type == "(utx)") &&
             g_variant_is_of_type(params, G_VARIANT_TYPE(type.c_str())))

@@ -76,12 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
 #ifdef WQ_FUZZ_REPLAY
-    static const bool hostPaths = [] {
+    [[maybe_unused]] static const bool hostPaths = [] {
         wq::fs::SetPathMode(wq::fs::PathMode::Host);
         wq::trackinfo::SetOpenDelay(0);
         return true;
     }();
-    (void)hostPaths;
     CMP3Info opened;
     WQ_FUZZ_CHECK(opened.Open(CString::FromUtf8(wq::fuzz::WriteScratch("in.mp3", data, size))) ==
                   1);

@@ -1,6 +1,8 @@
 // The exact-length frame walk over any bytes answers a length a file of this
 // size can have; the replay build (WQ_FUZZ_REPLAY) also scans them as a file.
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <tuple>
 
 #include "platform/media/mpegscan.h"
@@ -9,21 +11,12 @@
 #include "tests/fuzz/scratch.h"
 #endif
 
-namespace {
-
-bool StandardRate(int hz) {
-    for (int r : {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000})
-        if (hz == r) return true;
-    return false;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto length = wq::media::ScanMpegFrames(data, size);
     if (length) {
         WQ_FUZZ_CHECK(length->frames > 0 && static_cast<std::size_t>(length->frames) <= size);
-        WQ_FUZZ_CHECK(StandardRate(length->sampleRate));
+        constexpr int kRates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+        WQ_FUZZ_CHECK(std::count(std::begin(kRates), std::end(kRates), length->sampleRate) == 1);
         // 384, 576 or 1152 samples a frame, all frames of one stream.
         WQ_FUZZ_CHECK(length->samples % length->frames == 0);
         const auto perFrame = length->samples / length->frames;

@@ -14,29 +14,20 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-namespace {
-
-std::vector<std::filesystem::path> Inputs(const std::filesystem::path& arg) {
-    namespace fs = std::filesystem;
-    std::vector<fs::path> files;
-    if (fs::is_directory(arg)) {
-        for (const auto& entry : fs::recursive_directory_iterator(arg)) {
-            if (entry.is_regular_file() && entry.path().filename().string().rfind("README", 0) != 0)
-                files.push_back(entry.path());
-        }
-        std::sort(files.begin(), files.end());
-    } else if (fs::is_regular_file(arg)) {
-        files.push_back(arg);
-    }
-    return files;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
     std::size_t count = 0;
     for (int i = 1; i < argc; ++i) {
-        for (const auto& path : Inputs(argv[i])) {
+        std::vector<fs::path> files;
+        if (fs::is_regular_file(argv[i])) files.push_back(argv[i]);
+        if (fs::is_directory(argv[i])) {
+            for (const auto& entry : fs::recursive_directory_iterator(argv[i]))
+                if (entry.is_regular_file() &&
+                    entry.path().filename().string().rfind("README", 0) != 0)
+                    files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const auto& path : files) {
             std::ifstream in(path, std::ios::binary);
             const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
                                           std::istreambuf_iterator<char>());

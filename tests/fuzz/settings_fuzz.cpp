@@ -37,27 +37,19 @@ constexpr const char* kLayouts[] = {
 constexpr const char* kInsertInto[] = {"settings", "settings", "settings", "t", "settings"};
 
 // Reads the recipe; every read past the end yields zeros.
-class Recipe {
-public:
-    Recipe(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-    bool More() const { return m_pos < m_size; }
-    std::uint8_t Byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+struct Recipe {
+    std::string_view rest;
+    std::string Bytes(std::size_t n) {
+        const std::string s(rest.substr(0, n));
+        rest.remove_prefix(s.size());
+        return s;
+    }
+    std::uint8_t Byte() { return rest.empty() ? 0 : static_cast<std::uint8_t>(Bytes(1)[0]); }
     std::uint64_t Bits(int bytes) {
         std::uint64_t v = 0;
         for (int i = 0; i < bytes; ++i) v = v << 8 | Byte();
         return v;
     }
-    std::string Bytes(std::size_t n) {
-        n = std::min(n, m_size - m_pos);
-        std::string s(reinterpret_cast<const char*>(m_data + m_pos), n);
-        m_pos += n;
-        return s;
-    }
-
-private:
-    const std::uint8_t* m_data;
-    std::size_t m_size;
-    std::size_t m_pos = 0;
 };
 
 enum class Kind { Null, Integer, Real, Text, Blob };
@@ -189,10 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    Recipe recipe(data, size);
+    Recipe recipe{bytes};
     const std::size_t layout = recipe.Byte() % std::size(kLayouts);
     std::vector<Row> rows;
-    while (recipe.More() && rows.size() < 64) rows.push_back(ReadRow(recipe));
+    while (!recipe.rest.empty() && rows.size() < 64) rows.push_back(ReadRow(recipe));
     sqlite3* db = nullptr;
     if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) std::abort();
     Exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF");

@@ -18,9 +18,7 @@ namespace {
 // count only as pictures, and not under a modal window or while hidden.
 TEST(Headless, DrawnWindowsArePresentedAndSavedAsPngAndSeenOnlyWhenSomeoneCanSeeThem) {
     wq::win::TestSession session;
-    wq::display::Options options;
-    options.headless = true;
-    auto presenter = wq::display::CreatePresenter(options, nullptr);
+    auto presenter = wq::display::CreatePresenter({.headless = true}, nullptr);
     auto* headless = dynamic_cast<wq::display::HeadlessPresenter*>(presenter.get());
     ASSERT_NE(headless, nullptr);
     // A fresh surface is black; the right half is drawn blue.

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
+#include "platform/base/utf.h"
 #include "platform/fs/fileapi.h"
 #include "platform/fs/root.h"
 #include "tests/support/temp_root.h"
@@ -37,9 +37,8 @@ TEST(DevicePaths, ResolveComponentsCaseInsensitivelyWithOptionalLeadingBackslash
     TempRoot root;
     const std::string tpl = root.MakeFile("NAND Flash/skin/Common/taskbar.TPL", "tpl");
     const std::string common = root.Host("NAND Flash/skin/Common");
-    EXPECT_EQ(ToHostPath(u"\\NAND Flash\\SKIN\\Common", false), common);
-    EXPECT_EQ(ToHostPath(u"\\NAND Flash\\skin\\Common", false), common);
-    EXPECT_EQ(ToHostPath(u"nand flash\\Skin\\COMMON\\", false), common);
+    for (const char16_t* p : {u"\\NAND Flash\\SKIN\\Common", u"nand flash\\Skin\\COMMON\\"})
+        EXPECT_EQ(ToHostPath(p, false), common) << wq::Utf16ToUtf8(p);
     EXPECT_EQ(ToHostPath(u"\\NAND Flash\\SKIN\\Common\\TASKBAR.tpl", false), tpl);
     EXPECT_EQ(ToHostPath(u"", false), wq::fs::GetRoot());
     EXPECT_EQ(ToHostPath(u"\\", false), wq::fs::GetRoot());
@@ -91,6 +90,7 @@ TEST(DevicePaths, RefuseDotComponentsAndWritesThatLeaveTheRoot) {
 }
 
 TEST(DevicePaths, ConvertBackToDevicePaths) {
+    TempRoot music;  // made current first: root replaces it
     TempRoot root;
     root.MakeFile("SDMMC Card/AUDIO/x.mp3");
     EXPECT_EQ(wq::fs::ToDevicePath(root.Host("SDMMC Card/AUDIO/x.mp3")),
@@ -102,16 +102,12 @@ TEST(DevicePaths, ConvertBackToDevicePaths) {
 
     // A music folder linked in as the card's AUDIO (as the first start does)
     // is reached through the link; a link deeper down is not looked for.
-    std::string music = root.Path() + "-music-XXXXXX";
-    ASSERT_TRUE(mkdtemp(music.data()));
-    std::filesystem::create_directories(music + "/Album");
-    std::ofstream(music + "/Album/y.mp3") << "";
-    std::filesystem::create_directory_symlink(music, root.Host("SDMMC Card/Music"));
-    std::filesystem::create_directory_symlink(music, root.MakeDir("a/b") + "/deep");
-    EXPECT_EQ(wq::fs::ToDevicePath(music + "/Album/y.mp3"), u"\\SDMMC Card\\Music\\Album\\y.mp3");
+    const std::string y = music.MakeFile("Album/y.mp3");
+    std::filesystem::create_directory_symlink(music.Path(), root.Host("SDMMC Card/Music"));
+    std::filesystem::create_directory_symlink(music.Path(), root.MakeDir("a/b") + "/deep");
+    EXPECT_EQ(wq::fs::ToDevicePath(y), u"\\SDMMC Card\\Music\\Album\\y.mp3");
     std::filesystem::remove(root.Host("SDMMC Card/Music"));
-    EXPECT_EQ(wq::fs::ToDevicePath(music + "/Album/y.mp3"), std::nullopt);
-    std::filesystem::remove_all(music);
+    EXPECT_EQ(wq::fs::ToDevicePath(y), std::nullopt);
 }
 
 }  // namespace
