@@ -87,9 +87,13 @@ TEST_F(ShellTest, CardRemovedWhileACardTrackPlays) {
     EXPECT_LT(reloadAt, 2200u);
 }
 
-TEST_F(ShellTest, GuidanceResumesOnlyWhatItPaused) {
+TEST_F(ShellTest, GuidanceResumesOnlyWhatItPausedAndPatternAndOptionsFollow) {
     StartPlayer();
     DoubleTap(u"a.mp3");
+    Registered(u"BMSG_MARLO", 3);
+    EXPECT_EQ(graphs.Last("volume"), "volume -3500");
+    Registered(u"BMSG_MARLO", 4);
+    EXPECT_EQ(graphs.Last("volume"), "volume -2000");
     // Paused by the user: guidance neither force-pauses nor resumes.
     Command(IDC_BTN_PLAY);
     Registered(u"BMSG_MARLO", 0);
@@ -108,15 +112,7 @@ TEST_F(ShellTest, GuidanceResumesOnlyWhatItPaused) {
     Run(10);
     EXPECT_EQ(player->m_nPlayState, 0);
     EXPECT_FALSE(player->m_bForcePause);
-}
 
-TEST_F(ShellTest, GuidanceVolumePatternAndOptions) {
-    StartPlayer();
-    DoubleTap(u"a.mp3");
-    Registered(u"BMSG_MARLO", 3);
-    EXPECT_EQ(graphs.Last("volume"), "volume -3500");
-    Registered(u"BMSG_MARLO", 4);
-    EXPECT_EQ(graphs.Last("volume"), "volume -2000");
     Registered(u"WQ:MSG:M_AUDIO_PATTERN", 2, 1);
     EXPECT_EQ(player->m_nPattern, 0) << "only wParam 1 sets the pattern";
     Registered(u"WQ:MSG:M_AUDIO_PATTERN", 1, 2);
