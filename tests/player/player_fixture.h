@@ -276,12 +276,6 @@ protected:
         ASSERT_TRUE(
             launcher->Create(nullptr, u"WQMain", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
     }
-    // Replaces the linked skin with a copy the test may change.
-    void CopySkin() {
-        std::filesystem::remove(root.Host("NAND Flash/skin"));
-        std::filesystem::copy(WQ_SOURCE_DIR "/skin", root.Host("NAND Flash/skin"),
-                              std::filesystem::copy_options::recursive);
-    }
     void StopPlayer() {
         if (player && player->m_hWnd) player->DestroyWindow();
         if (launcher && launcher->m_hWnd) launcher->DestroyWindow();

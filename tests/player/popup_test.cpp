@@ -32,12 +32,6 @@ protected:
         audio.SetActiveWindow();
         ASSERT_TRUE(popup.CreateIfAbsent());
     }
-    void TearDown() override {
-        for (CWnd* w : {static_cast<CWnd*>(&popup), static_cast<CWnd*>(&audio),
-                        static_cast<CWnd*>(&equalizer), static_cast<CWnd*>(&pattern)})
-            if (w->m_hWnd) w->DestroyWindow();
-        PlayerTest::TearDown();
-    }
     LRESULT ShowRequest(WPARAM wParam = 1) {
         return ::SendMessage(::FindWindow(nullptr, u"WQVol"),
                              RegisterWindowMessage(u"WQ:MSG:M_VOLUME_SHOW"), wParam, 0);
@@ -83,11 +77,8 @@ TEST_F(PopupTest, ATapOutsideOrTheCloseKeyHidesIt) {
     ShowRequest();
     wq::win::PumpPending();
     // The pen is the pop-up's: a tap on the player's face lands outside it.
-    const CRect rc = [&] {
-        CRect r;
-        popup.GetWindowRect(&r);
-        return r;
-    }();
+    CRect rc;
+    popup.GetWindowRect(&rc);
     wq::win::QueueMouseInput(audio.m_hWnd, WM_LBUTTONDOWN, POINT{rc.left - 5, rc.top});
     wq::win::PumpPending();
     EXPECT_FALSE(popup.IsShown());
@@ -114,9 +105,7 @@ TEST_F(PopupTest, ButtonsDriveTheOutputsTheSettingsAndTheStrips) {
     TapPart(CVolumePopup::PART_PLUS);
     EXPECT_EQ(wq::device::CallLog(), (Calls{{"SetOutVolume", {0}, {}}}));
     EXPECT_EQ(ReadNumber(u"Volume", kSetup), 11u);
-    EXPECT_EQ(Updates(audio), 1);
-    EXPECT_EQ(Updates(equalizer), 1);
-    EXPECT_EQ(Updates(pattern), 1);
+    for (const LauncherWindow* told : {&audio, &equalizer, &pattern}) EXPECT_EQ(Updates(*told), 1);
     TapPart(CVolumePopup::PART_PLUS);  // already at the top: written and told again, no output call
     EXPECT_EQ(popup.GetLevel(), 11);
     EXPECT_EQ(wq::device::CallLog().size(), 1u);
@@ -195,8 +184,6 @@ TEST_F(StripTest, ShowsInThePlayerAndFollowsAudioUpdate) {
     EXPECT_EQ(Registered(u"WQ:MSG:AUDIOUPDATE", 0), 1);
     EXPECT_EQ(equalizer.strip.m_nOutputState, CTaskbarWnd::OUTPUT_HEAD_MUTED);
     EXPECT_TRUE(ShowsPicture(player->m_hWnd, kIcons + u"head_MN_bt.bmp", {412, 0}));
-    equalizer.DestroyWindow();
-    pattern.DestroyWindow();
 }
 
 TEST_F(StripTest, AFloodOfUpdatesRefreshesOnceAndInputStillComes) {
