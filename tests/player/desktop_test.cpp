@@ -40,7 +40,6 @@ TEST_F(DesktopTest, TheObserverHearsEachSeekAtOnceAndSeekToIsExactAndClamped) {
     EXPECT_EQ(recorder.events.front(), PlayerEvent::Seeked);
     EXPECT_EQ(recorder.events.back(), PlayerEvent::MessageHandled);
 
-    // SeekTo, while a track plays or pauses.
     EXPECT_TRUE(player->SeekTo(4321.7));
     EXPECT_EQ(graphs.Last("seek"), "seek 4321");
     EXPECT_NE(player->m_nPosTimer, 0u) << "the display follows at once";
@@ -56,20 +55,8 @@ TEST_F(DesktopTest, TheObserverHearsEachSeekAtOnceAndSeekToIsExactAndClamped) {
     EXPECT_EQ(graphs.Last("seek"), "seek 9000");
 }
 
-TEST_F(DesktopTest, OpeningAFileWhilePlayingShowsItsFolderAndPlaysIt) {
+TEST_F(DesktopTest, MediaKeysPressThePlayersButtonsAndAnOpenedFileShowsItsFolderAndPlays) {
     root.MakeFile("SDMMC Card/AUDIO/Live/d.mp3");
-    StartPlayer();
-    DoubleTap(u"a.mp3");
-    ASSERT_EQ(LoadedName(), "a.mp3");
-    player->OpenCommandLineFile(CString(kCard + u"Live\\d.mp3"));
-    Run(50);
-    EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard + u"Live\\");
-    EXPECT_EQ(LoadedName(), "d.mp3");
-    EXPECT_EQ(player->m_nPlayState, 0);
-    EXPECT_EQ(Selection(), RowOf(u"d.mp3"));
-}
-
-TEST_F(DesktopTest, MediaKeysPressThePlayersButtons) {
     wq::app::InstallKeyboard();
     StartPlayer();
     Select(u"a.mp3");
@@ -84,6 +71,15 @@ TEST_F(DesktopTest, MediaKeysPressThePlayersButtons) {
     wq::win::DeliverKey("AudioPrev", true);
     EXPECT_EQ(LoadedName(), "a.mp3");
     EXPECT_EQ(player->m_nPlayState, 0);
+
+    // Opened while a track plays, as a start with the file would.
+    player->OpenCommandLineFile(CString(kCard + u"Live\\d.mp3"));
+    Run(50);
+    EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard + u"Live\\");
+    EXPECT_EQ(LoadedName(), "d.mp3");
+    EXPECT_EQ(player->m_nPlayState, 0);
+    EXPECT_EQ(Selection(), RowOf(u"d.mp3"));
+
     wq::win::DeliverKey("AudioPlay", true);
     EXPECT_EQ(player->m_nPlayState, 1);
     wq::win::DeliverKey("AudioStop", true);
