@@ -25,10 +25,7 @@ protected:
     void SetUp() override {
         PlayerTest::SetUp();
         StartLauncher();
-        ASSERT_TRUE(audio.Create(nullptr, u"WQAudio", WS_POPUP | WS_VISIBLE, CRect(0, 0, 480, 234),
-                                 nullptr, 0));
-        ASSERT_TRUE(equalizer.Create(nullptr, u"WQEqualizer", WS_POPUP, CRect(), nullptr, 0));
-        ASSERT_TRUE(pattern.Create(nullptr, u"WQPATTERN", WS_POPUP, CRect(), nullptr, 0));
+        audio.SetWindowPos(nullptr, 0, 0, 480, 234, SWP_NOZORDER | SWP_SHOWWINDOW);
         audio.SetActiveWindow();
         ASSERT_TRUE(popup.CreateIfAbsent());
     }
@@ -39,10 +36,10 @@ protected:
     void TapPart(Part part) {
         Tap(popup.m_hWnd, CRect(CVolumePopup::PartRect(part)).CenterPoint());
     }
-    int Updates(const LauncherWindow& w) const { return w.Count(u"WQ:MSG:AUDIOUPDATE"); }
+    int Updates(const wq::test::MessageRecorder& w) const { return w.Count(u"WQ:MSG:AUDIOUPDATE"); }
 
     CVolumePopup popup;
-    LauncherWindow audio, equalizer, pattern;
+    wq::test::MessageRecorder audio{u"WQAudio"}, equalizer{u"WQEqualizer"}, pattern{u"WQPATTERN"};
 };
 
 TEST_F(PopupTest, ShowsWithoutBlockingAndHidesAfterThreeQuietSeconds) {
@@ -105,7 +102,8 @@ TEST_F(PopupTest, ButtonsDriveTheOutputsTheSettingsAndTheStrips) {
     TapPart(CVolumePopup::PART_PLUS);
     EXPECT_EQ(wq::device::CallLog(), (Calls{{"SetOutVolume", {0}, {}}}));
     EXPECT_EQ(ReadNumber(u"Volume", kSetup), 11u);
-    for (const LauncherWindow* told : {&audio, &equalizer, &pattern}) EXPECT_EQ(Updates(*told), 1);
+    for (const wq::test::MessageRecorder* told : {&audio, &equalizer, &pattern})
+        EXPECT_EQ(Updates(*told), 1);
     TapPart(CVolumePopup::PART_PLUS);  // already at the top: written and told again, no output call
     EXPECT_EQ(popup.GetLevel(), 11);
     EXPECT_EQ(wq::device::CallLog().size(), 1u);
