@@ -64,10 +64,11 @@ TEST_F(ControllerTest, StartUpRestoresRepairsOrIgnoresTheSavedSettings) {
     EXPECT_EQ(player->m_pTitleWnd->GetPrefix(), CString());
 }
 
-TEST_F(ControllerTest, TrackEndsOnWholeSecondsAndAdvances) {
+TEST_F(ControllerTest, TrackEndsOnWholeSecondsAndClosingStoresThePercentage) {
     // 3.9 s has three whole seconds: the tick that sees 3 s ends the track.
     // A track of 0 s ends at the first tick.
     graphs.durationMs = {{kCard + u"a.mp3", 3900}, {kCard + u"b.mp3", 0}};
+    graphs.defaultMs = 100000;
     StartPlayer();
     DoubleTap(u"a.mp3");
     Run(2900);
@@ -77,6 +78,12 @@ TEST_F(ControllerTest, TrackEndsOnWholeSecondsAndAdvances) {
     Run(210);
     EXPECT_EQ(LoadedName(), "c.mp3");
     EXPECT_EQ(player->m_nPlayState, 0);
+    // Closed at 30 % of c.mp3, the place is stored as 30.
+    Run(30200);
+    EXPECT_EQ(player->m_pSliderPos->GetPos(), 30);
+    player->DestroyWindow();
+    EXPECT_EQ(ReadNumber(u"PLAYED TIME"), 30u);
+    EXPECT_EQ(ReadString(u"PLAYED PATH"), CString(kCard + u"c.mp3"));
 }
 
 TEST_F(ControllerTest, NextAndPrevStepWrapOrStop) {
@@ -131,25 +138,7 @@ TEST_F(ControllerTest, RepeatOneRestartsAPlayingTrackAndPrevIsNeverRandom) {
     EXPECT_EQ(LoadedName(), "b.mp3");
 }
 
-TEST_F(ControllerTest, PlayWithAnotherFileSelectedSwitchesUnlessForcePaused) {
-    StartPlayer();
-    DoubleTap(u"a.mp3");
-    Select(u"c.mp3");
-    Press(IDC_BTN_PLAY);
-    EXPECT_EQ(LoadedName(), "c.mp3");
-    EXPECT_EQ(player->m_nPlayState, 0);
-
-    // Forced pause keeps the track: the list goes back to it and the toggle resumes.
-    Registered(u"WQ:MSG:M_RUN_STATE", 1);
-    Run(10);
-    Choose(u"a.mp3");
-    Press(IDC_BTN_PLAY);
-    EXPECT_EQ(LoadedName(), "c.mp3");
-    EXPECT_EQ(Selection(), RowOf(u"c.mp3"));
-    EXPECT_EQ(player->m_nPlayState, 0);
-}
-
-TEST_F(ControllerTest, PlayOnAFolderRowPlaysTheFirstFileOrOpensTheFolder) {
+TEST_F(ControllerTest, PlayOpensFolderRowsAndSwitchesToAnotherFileUnlessForcePaused) {
     root.MakeDir("SDMMC Card/AUDIO/Empty");
     StartPlayer();
     // A folder row with files after it, stopped: the first file plays.
@@ -166,6 +155,21 @@ TEST_F(ControllerTest, PlayOnAFolderRowPlaysTheFirstFileOrOpensTheFolder) {
     player->m_pSkinLBMP3Title->SetCurSel(0);
     Press(IDC_BTN_PLAY);
     EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard);
+
+    DoubleTap(u"a.mp3");
+    Select(u"c.mp3");
+    Press(IDC_BTN_PLAY);
+    EXPECT_EQ(LoadedName(), "c.mp3");
+    EXPECT_EQ(player->m_nPlayState, 0);
+
+    // Forced pause keeps the track: the list goes back to it and the toggle resumes.
+    Registered(u"WQ:MSG:M_RUN_STATE", 1);
+    Run(10);
+    Choose(u"a.mp3");
+    Press(IDC_BTN_PLAY);
+    EXPECT_EQ(LoadedName(), "c.mp3");
+    EXPECT_EQ(Selection(), RowOf(u"c.mp3"));
+    EXPECT_EQ(player->m_nPlayState, 0);
 }
 
 TEST_F(ControllerTest, SelectionsThirtyAndEqualizerPressesThreeHundredMsApartCountOnce) {
@@ -186,17 +190,6 @@ TEST_F(ControllerTest, SelectionsThirtyAndEqualizerPressesThreeHundredMsApartCou
     Command(IDC_BTN_EQUALIZER);
     EXPECT_EQ(player->m_nEqualizer, 2);
     EXPECT_EQ(ReadNumber(u"EQUALIZER"), 2u);
-}
-
-TEST_F(ControllerTest, ClosingAtThirtyPercentStoresThirty) {
-    graphs.defaultMs = 100000;
-    StartPlayer();
-    DoubleTap(u"a.mp3");
-    Run(30200);
-    EXPECT_EQ(player->m_pSliderPos->GetPos(), 30);
-    player->DestroyWindow();
-    EXPECT_EQ(ReadNumber(u"PLAYED TIME"), 30u);
-    EXPECT_EQ(ReadString(u"PLAYED PATH"), CString(kCard + u"a.mp3"));
 }
 
 TEST_F(ControllerTest, AFolderOfOnlyUndecodableFilesIsTriedOnceAndSaysSo) {

@@ -10,45 +10,36 @@ namespace {
 
 using DesktopTest = PlayerTest;
 
+// Every event the observer hook hears, while it lives.
 struct Recorder {
     std::vector<PlayerEvent> events;
-    int seekedAt = -1;  // index of the first Seeked
-    void Install() {
-        SetPlayerObserver([this](CWQAudioDlg&, PlayerEvent e) {
-            if (e == PlayerEvent::Seeked && seekedAt < 0)
-                seekedAt = static_cast<int>(events.size());
-            events.push_back(e);
-        });
+    Recorder() {
+        SetPlayerObserver([this](CWQAudioDlg&, PlayerEvent e) { events.push_back(e); });
     }
     ~Recorder() { SetPlayerObserver(nullptr); }
 };
 
-TEST_F(DesktopTest, TheObserverHearsEveryMessageAndEachSeekAtOnce) {
+TEST_F(DesktopTest, TheObserverHearsEachSeekAtOnceAndSeekToIsExactAndClamped) {
     Recorder recorder;
-    recorder.Install();
     graphs.defaultMs = 200000;
     StartPlayer();
     ASSERT_FALSE(recorder.events.empty()) << "start-up's messages were heard";
-    EXPECT_EQ(recorder.seekedAt, -1);
+    Select(u"b.mp3");
+    EXPECT_FALSE(player->SeekTo(4321)) << "stopped: the slider would not move either";
+    EXPECT_EQ(graphs.Count("seek 4321"), 0);
     DoubleTap(u"b.mp3");
     ASSERT_EQ(player->m_nPlayState, 0);
+    EXPECT_EQ(std::count(recorder.events.begin(), recorder.events.end(), PlayerEvent::Seeked), 0);
 
     // The slider's seek: Seeked first, inside the handler, then the message.
     recorder.events.clear();
     player->m_pSliderPos->SetPos(24);
     Command(IDC_SLIDER_PLAYPOS, SKIN_CODE_SET);
     EXPECT_EQ(graphs.Last("seek"), "seek 50000");
-    ASSERT_EQ(recorder.seekedAt, 0);
+    ASSERT_FALSE(recorder.events.empty());
+    EXPECT_EQ(recorder.events.front(), PlayerEvent::Seeked);
     EXPECT_EQ(recorder.events.back(), PlayerEvent::MessageHandled);
-}
 
-TEST_F(DesktopTest, SeekToIsExactClampedAndOnlyWhileATrackPlaysOrPauses) {
-    graphs.defaultMs = 200000;
-    StartPlayer();
-    Select(u"b.mp3");
-    EXPECT_FALSE(player->SeekTo(4321)) << "stopped: the slider would not move either";
-    EXPECT_EQ(graphs.Count("seek 4321"), 0);
-    DoubleTap(u"b.mp3");
     EXPECT_TRUE(player->SeekTo(4321.7));
     EXPECT_EQ(graphs.Last("seek"), "seek 4321");
     EXPECT_NE(player->m_nPosTimer, 0u) << "the display follows at once";
@@ -64,20 +55,8 @@ TEST_F(DesktopTest, SeekToIsExactClampedAndOnlyWhileATrackPlaysOrPauses) {
     EXPECT_EQ(graphs.Last("seek"), "seek 9000");
 }
 
-TEST_F(DesktopTest, OpeningAFileWhilePlayingShowsItsFolderAndPlaysIt) {
+TEST_F(DesktopTest, MediaKeysPressThePlayersButtonsAndAnOpenedFileShowsItsFolderAndPlays) {
     root.MakeFile("SDMMC Card/AUDIO/Live/d.mp3");
-    StartPlayer();
-    DoubleTap(u"a.mp3");
-    ASSERT_EQ(LoadedName(), "a.mp3");
-    player->OpenCommandLineFile(CString(kCard + u"Live\\d.mp3"));
-    Run(50);
-    EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard + u"Live\\");
-    EXPECT_EQ(LoadedName(), "d.mp3");
-    EXPECT_EQ(player->m_nPlayState, 0);
-    EXPECT_EQ(Selection(), RowOf(u"d.mp3"));
-}
-
-TEST_F(DesktopTest, MediaKeysPressThePlayersButtons) {
     wq::app::InstallKeyboard();
     StartPlayer();
     Select(u"a.mp3");
@@ -92,6 +71,15 @@ TEST_F(DesktopTest, MediaKeysPressThePlayersButtons) {
     wq::win::DeliverKey("AudioPrev", true);
     EXPECT_EQ(LoadedName(), "a.mp3");
     EXPECT_EQ(player->m_nPlayState, 0);
+
+    // Opened while a track plays, as a start with the file would.
+    player->OpenCommandLineFile(CString(kCard + u"Live\\d.mp3"));
+    Run(50);
+    EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard + u"Live\\");
+    EXPECT_EQ(LoadedName(), "d.mp3");
+    EXPECT_EQ(player->m_nPlayState, 0);
+    EXPECT_EQ(Selection(), RowOf(u"d.mp3"));
+
     wq::win::DeliverKey("AudioPlay", true);
     EXPECT_EQ(player->m_nPlayState, 1);
     wq::win::DeliverKey("AudioStop", true);

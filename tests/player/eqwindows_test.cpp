@@ -12,7 +12,8 @@ namespace {
 
 class EqWindowsTest : public PlayerTest {
 protected:
-    void StartWithApp() {
+    void SetUp() override {
+        PlayerTest::SetUp();
         StartPlayer();
         app.m_pMainWnd = player.get();
     }
@@ -28,7 +29,6 @@ protected:
 };
 
 TEST_F(EqWindowsTest, SetEqOpensThePatternWindowModallyAndItsChoiceReachesThePlayer) {
-    StartWithApp();
     Store(u"PATTERN", 0);
     bool modal = false;
     int presetAfterTap = -1;
@@ -56,7 +56,6 @@ TEST_F(EqWindowsTest, SetEqOpensThePatternWindowModallyAndItsChoiceReachesThePla
 }
 
 TEST_F(EqWindowsTest, TheBadgeAndTheKeyEOpenTheEqualizerOnThePlayingPreset) {
-    StartWithApp();
     // Start-up wrote the factory values of every preset (ROCK's band 2 is +3 dB).
     EXPECT_EQ(ReadNumber(u"DB BAND21", u"WQEQUALIZER"), 9u);
     EXPECT_EQ(ReadNumber(u"HZ BAND110", u"WQEQUALIZER"), 2u);
@@ -103,7 +102,6 @@ TEST_F(EqWindowsTest, TheBadgeAndTheKeyEOpenTheEqualizerOnThePlayingPreset) {
 }
 
 TEST_F(EqWindowsTest, TheCloseKeyClosesOneWindowPerPressAndTheStripsFollowTheAudio) {
-    StartWithApp();
     CWQEqualizerDlg& eq = player->m_dlgEqualizer;
     int stripState = -1;
     bool equalizerStayed = false;
@@ -132,7 +130,6 @@ TEST_F(EqWindowsTest, TheCloseKeyClosesOneWindowPerPressAndTheStripsFollowTheAud
 }
 
 TEST_F(EqWindowsTest, ThePlayersCloseEndsBothWindowsAndFreesTheirSkins) {
-    StartWithApp();
     CWQEqualizerDlg& eq = player->m_dlgEqualizer;
     bool bothOpen = false;
     steps.Start({[&] { eq.SendMessage(WM_COMMAND, MAKEWPARAM(2049, 0), 0); },
@@ -154,7 +151,6 @@ TEST_F(EqWindowsTest, ThePlayersCloseEndsBothWindowsAndFreesTheirSkins) {
 // when the player is destroyed without its loop, as a test does) and their
 // skins go with them.
 TEST_F(EqWindowsTest, ThePlayersDestructionClosesWhatIsStillOpen) {
-    StartWithApp();
     CWQEqualizerDlg& eq = player->m_dlgEqualizer;
     ASSERT_TRUE(eq.Create(CWQEqualizerDlg::IDD, player.get()));
     ASSERT_TRUE(player->m_dlgPattern.Create(CWQPatternDlg::IDD, player.get()));

@@ -33,6 +33,7 @@
 #include "platform/win/testing.h"
 #include "platform/win/winapi.h"
 #include "player/wqaudiodlg.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/temp_root.h"
 #include "trackinfo/playtimewnd.h"
 
@@ -185,34 +186,19 @@ private:
     DWORD m_runStartTick = 0;
 };
 
-// Records every registered message with its tick and answers 1.
-class LauncherWindow : public CWnd {
+// The launcher "WQMain"; `atTimer` runs at timer 77, inside whatever loop pumps.
+class LauncherWindow : public wq::test::MessageRecorder {
 public:
-    struct Received {
-        std::u16string name;
-        WPARAM wParam;
-        LPARAM lParam;
-        DWORD tick;
-    };
-    std::vector<Received> received;
-    std::function<void()> atTimer;  // runs at timer 77, inside whatever loop pumps
+    LauncherWindow() : MessageRecorder(u"WQMain") {}
+    std::function<void()> atTimer;
 
+protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg >= 0xC000) {
-            const std::u16string name(wq::win::GetRegisteredMessageName(msg));
-            received.push_back({name, wParam, lParam, GetTickCount()});
-            return 1;
-        }
-        if (msg == WM_TIMER && wParam == 77) {
-            KillTimer(77);
-            atTimer();
-            return 0;
-        }
-        return CWnd::WindowProc(msg, wParam, lParam);
-    }
-    int Count(std::u16string_view name) const {
-        return static_cast<int>(std::count_if(received.begin(), received.end(),
-                                              [&](const Received& r) { return r.name == name; }));
+        if (msg != WM_TIMER || wParam != 77)
+            return MessageRecorder::WindowProc(msg, wParam, lParam);
+        KillTimer(77);
+        atTimer();
+        return 0;
     }
 };
 
@@ -273,14 +259,7 @@ protected:
     }
     void StartLauncher() {
         launcher = std::make_unique<LauncherWindow>();
-        ASSERT_TRUE(
-            launcher->Create(nullptr, u"WQMain", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
-    }
-    // Replaces the linked skin with a copy the test may change.
-    void CopySkin() {
-        std::filesystem::remove(root.Host("NAND Flash/skin"));
-        std::filesystem::copy(WQ_SOURCE_DIR "/skin", root.Host("NAND Flash/skin"),
-                              std::filesystem::copy_options::recursive);
+        ASSERT_TRUE(launcher->m_hWnd);
     }
     void StopPlayer() {
         if (player && player->m_hWnd) player->DestroyWindow();

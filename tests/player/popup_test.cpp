@@ -25,18 +25,9 @@ protected:
     void SetUp() override {
         PlayerTest::SetUp();
         StartLauncher();
-        ASSERT_TRUE(audio.Create(nullptr, u"WQAudio", WS_POPUP | WS_VISIBLE, CRect(0, 0, 480, 234),
-                                 nullptr, 0));
-        ASSERT_TRUE(equalizer.Create(nullptr, u"WQEqualizer", WS_POPUP, CRect(), nullptr, 0));
-        ASSERT_TRUE(pattern.Create(nullptr, u"WQPATTERN", WS_POPUP, CRect(), nullptr, 0));
+        audio.SetWindowPos(nullptr, 0, 0, 480, 234, SWP_NOZORDER | SWP_SHOWWINDOW);
         audio.SetActiveWindow();
         ASSERT_TRUE(popup.CreateIfAbsent());
-    }
-    void TearDown() override {
-        for (CWnd* w : {static_cast<CWnd*>(&popup), static_cast<CWnd*>(&audio),
-                        static_cast<CWnd*>(&equalizer), static_cast<CWnd*>(&pattern)})
-            if (w->m_hWnd) w->DestroyWindow();
-        PlayerTest::TearDown();
     }
     LRESULT ShowRequest(WPARAM wParam = 1) {
         return ::SendMessage(::FindWindow(nullptr, u"WQVol"),
@@ -45,10 +36,10 @@ protected:
     void TapPart(Part part) {
         Tap(popup.m_hWnd, CRect(CVolumePopup::PartRect(part)).CenterPoint());
     }
-    int Updates(const LauncherWindow& w) const { return w.Count(u"WQ:MSG:AUDIOUPDATE"); }
+    int Updates(const wq::test::MessageRecorder& w) const { return w.Count(u"WQ:MSG:AUDIOUPDATE"); }
 
     CVolumePopup popup;
-    LauncherWindow audio, equalizer, pattern;
+    wq::test::MessageRecorder audio{u"WQAudio"}, equalizer{u"WQEqualizer"}, pattern{u"WQPATTERN"};
 };
 
 TEST_F(PopupTest, ShowsWithoutBlockingAndHidesAfterThreeQuietSeconds) {
@@ -83,11 +74,8 @@ TEST_F(PopupTest, ATapOutsideOrTheCloseKeyHidesIt) {
     ShowRequest();
     wq::win::PumpPending();
     // The pen is the pop-up's: a tap on the player's face lands outside it.
-    const CRect rc = [&] {
-        CRect r;
-        popup.GetWindowRect(&r);
-        return r;
-    }();
+    CRect rc;
+    popup.GetWindowRect(&rc);
     wq::win::QueueMouseInput(audio.m_hWnd, WM_LBUTTONDOWN, POINT{rc.left - 5, rc.top});
     wq::win::PumpPending();
     EXPECT_FALSE(popup.IsShown());
@@ -114,9 +102,8 @@ TEST_F(PopupTest, ButtonsDriveTheOutputsTheSettingsAndTheStrips) {
     TapPart(CVolumePopup::PART_PLUS);
     EXPECT_EQ(wq::device::CallLog(), (Calls{{"SetOutVolume", {0}, {}}}));
     EXPECT_EQ(ReadNumber(u"Volume", kSetup), 11u);
-    EXPECT_EQ(Updates(audio), 1);
-    EXPECT_EQ(Updates(equalizer), 1);
-    EXPECT_EQ(Updates(pattern), 1);
+    for (const wq::test::MessageRecorder* told : {&audio, &equalizer, &pattern})
+        EXPECT_EQ(Updates(*told), 1);
     TapPart(CVolumePopup::PART_PLUS);  // already at the top: written and told again, no output call
     EXPECT_EQ(popup.GetLevel(), 11);
     EXPECT_EQ(wq::device::CallLog().size(), 1u);
@@ -195,8 +182,6 @@ TEST_F(StripTest, ShowsInThePlayerAndFollowsAudioUpdate) {
     EXPECT_EQ(Registered(u"WQ:MSG:AUDIOUPDATE", 0), 1);
     EXPECT_EQ(equalizer.strip.m_nOutputState, CTaskbarWnd::OUTPUT_HEAD_MUTED);
     EXPECT_TRUE(ShowsPicture(player->m_hWnd, kIcons + u"head_MN_bt.bmp", {412, 0}));
-    equalizer.DestroyWindow();
-    pattern.DestroyWindow();
 }
 
 TEST_F(StripTest, AFloodOfUpdatesRefreshesOnceAndInputStillComes) {
@@ -209,8 +194,6 @@ TEST_F(StripTest, AFloodOfUpdatesRefreshesOnceAndInputStillComes) {
     EXPECT_TRUE(player->m_wndTaskbar.m_bPressed) << "the tap behind them arrived";
     MSG left;
     EXPECT_FALSE(::PeekMessage(&left, nullptr, update, update, PM_NOREMOVE));
-    wq::win::QueueMouseInput(player->m_hWnd, WM_LBUTTONUP, POINT{440, 9});
-    wq::win::PumpPending();
 }
 
 // The program's desktop audio with a private sound server.

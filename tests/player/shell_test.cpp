@@ -6,7 +6,7 @@ namespace {
 
 using ShellTest = PlayerTest;
 
-TEST_F(ShellTest, UpKeyMovesTheListWhenActiveAndPlaysThePreviousTrackWhenNot) {
+TEST_F(ShellTest, UpKeyGuidancePatternAndOptionsWhileATrackPlays) {
     StartPlayer();
     DoubleTap(u"b.mp3");
     player->SendMessage(WM_ACTIVATE, WA_ACTIVE, 0);
@@ -23,6 +23,37 @@ TEST_F(ShellTest, UpKeyMovesTheListWhenActiveAndPlaysThePreviousTrackWhenNot) {
     KeyDown(40);
     Run(10);
     EXPECT_EQ(LoadedName(), "b.mp3");
+
+    // The guidance of the navigation program, the pattern and the options.
+    Registered(u"BMSG_MARLO", 3);
+    EXPECT_EQ(graphs.Last("volume"), "volume -3500");
+    Registered(u"BMSG_MARLO", 4);
+    EXPECT_EQ(graphs.Last("volume"), "volume -2000");
+    // Paused by the user: guidance neither force-pauses nor resumes.
+    Command(IDC_BTN_PLAY);
+    Registered(u"BMSG_MARLO", 0);
+    EXPECT_FALSE(player->m_bForcePause);
+    Registered(u"BMSG_MARLO", 771);
+    Run(10);
+    EXPECT_EQ(player->m_nPlayState, 1);
+
+    // Paused by guidance: the end of the run state waits for the guidance to end.
+    Command(IDC_BTN_PLAY);
+    Registered(u"BMSG_MARLO", 0);
+    Registered(u"WQ:MSG:M_RUN_STATE", 0);
+    Run(10);
+    EXPECT_EQ(player->m_nPlayState, 1) << "guidance is still speaking";
+    Registered(u"BMSG_MARLO", 771);
+    Run(10);
+    EXPECT_EQ(player->m_nPlayState, 0);
+    EXPECT_FALSE(player->m_bForcePause);
+
+    Registered(u"WQ:MSG:M_AUDIO_PATTERN", 2, 1);
+    EXPECT_EQ(player->m_nPattern, 0) << "only wParam 1 sets the pattern";
+    Registered(u"WQ:MSG:M_AUDIO_PATTERN", 1, 2);
+    EXPECT_EQ(player->m_nPattern, 2);
+    Registered(u"WQ:MSG:OPTIONUPDATE", 0, 4);
+    EXPECT_EQ(player->m_nEqualizer, 4);
 }
 
 TEST_F(ShellTest, CloseKeyEndsTheModalLoopAndTellsTheLauncher) {
@@ -85,44 +116,6 @@ TEST_F(ShellTest, CardRemovedWhileACardTrackPlays) {
         if (m.name == u"WQ:MSG:M_LOAD_COMPLETE") reloadAt = m.tick - start;
     EXPECT_GE(reloadAt, 2000u);
     EXPECT_LT(reloadAt, 2200u);
-}
-
-TEST_F(ShellTest, GuidanceResumesOnlyWhatItPaused) {
-    StartPlayer();
-    DoubleTap(u"a.mp3");
-    // Paused by the user: guidance neither force-pauses nor resumes.
-    Command(IDC_BTN_PLAY);
-    Registered(u"BMSG_MARLO", 0);
-    EXPECT_FALSE(player->m_bForcePause);
-    Registered(u"BMSG_MARLO", 771);
-    Run(10);
-    EXPECT_EQ(player->m_nPlayState, 1);
-
-    // Paused by guidance: the end of the run state waits for the guidance to end.
-    Command(IDC_BTN_PLAY);
-    Registered(u"BMSG_MARLO", 0);
-    Registered(u"WQ:MSG:M_RUN_STATE", 0);
-    Run(10);
-    EXPECT_EQ(player->m_nPlayState, 1) << "guidance is still speaking";
-    Registered(u"BMSG_MARLO", 771);
-    Run(10);
-    EXPECT_EQ(player->m_nPlayState, 0);
-    EXPECT_FALSE(player->m_bForcePause);
-}
-
-TEST_F(ShellTest, GuidanceVolumePatternAndOptions) {
-    StartPlayer();
-    DoubleTap(u"a.mp3");
-    Registered(u"BMSG_MARLO", 3);
-    EXPECT_EQ(graphs.Last("volume"), "volume -3500");
-    Registered(u"BMSG_MARLO", 4);
-    EXPECT_EQ(graphs.Last("volume"), "volume -2000");
-    Registered(u"WQ:MSG:M_AUDIO_PATTERN", 2, 1);
-    EXPECT_EQ(player->m_nPattern, 0) << "only wParam 1 sets the pattern";
-    Registered(u"WQ:MSG:M_AUDIO_PATTERN", 1, 2);
-    EXPECT_EQ(player->m_nPattern, 2);
-    Registered(u"WQ:MSG:OPTIONUPDATE", 0, 4);
-    EXPECT_EQ(player->m_nEqualizer, 4);
 }
 
 }  // namespace

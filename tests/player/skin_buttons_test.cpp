@@ -20,10 +20,6 @@ std::string Role(const wq::skin::ElementSpec& e) {
     return name.substr(0, name.find('_'));
 }
 
-CPoint Center(const RECT& r) {
-    return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
-
 TEST_F(SkinButtonsTest, EveryControlOfTheShippedSkinReachesItsHandler) {
     graphs.defaultMs = 100000;
     StartPlayer();
@@ -57,7 +53,7 @@ TEST_F(SkinButtonsTest, EveryControlOfTheShippedSkinReachesItsHandler) {
             const std::string role = Role(e);
             ASSERT_TRUE(captions.count(role)) << "a skin button without a test: " << role;
             EXPECT_EQ(resourceId(captions.at(role)), e.id) << role;
-            at[role] = Center(e.rect);
+            at[role] = CRect(e.rect).CenterPoint();
         } else if (e.kind == wq::skin::ElementKind::Slider) {
             (e.orientation == wq::skin::Orientation::Horizontal ? posSlider : listSlider) = &e;
         } else if (e.kind == wq::skin::ElementKind::List) {
@@ -68,27 +64,22 @@ TEST_F(SkinButtonsTest, EveryControlOfTheShippedSkinReachesItsHandler) {
     ASSERT_TRUE(posSlider && listSlider && list);
 
     // Through the window system's pen input, as the display delivers it.
-    auto press = [&](CPoint p) {
+    auto touch = [&](CPoint p) {
         wq::win::QueueMouseInput(player->m_hWnd, WM_LBUTTONDOWN, p);
         Run(1);
-    };
-    auto release = [&](CPoint p) {
         wq::win::QueueMouseInput(player->m_hWnd, WM_LBUTTONUP, p);
         Run(1);
     };
     auto tap = [&](const std::string& role) {
-        press(at.at(role));
-        release(at.at(role));
+        touch(at.at(role));
         Run(60);
     };
 
     // The title list: a double tap on the row of a.mp3 plays it.
     const CPoint rowA(list->rect.left + 40,
                       list->rect.top + RowOf(u"a.mp3") * list->rowHeight + list->rowHeight / 2);
-    press(rowA);
-    release(rowA);
-    press(rowA);
-    release(rowA);
+    touch(rowA);
+    touch(rowA);
     Run(60);
     ASSERT_EQ(LoadedName(), "a.mp3");
     ASSERT_EQ(player->m_nPlayState, 0);
@@ -103,10 +94,7 @@ TEST_F(SkinButtonsTest, EveryControlOfTheShippedSkinReachesItsHandler) {
     EXPECT_EQ(player->m_nPlayState, 0);
 
     // The progress slider: released at its middle, the track jumps there.
-    const RECT& pr = posSlider->rect;
-    const CPoint mid = Center(pr);
-    press(mid);
-    release(mid);
+    touch(CRect(posSlider->rect).CenterPoint());
     const int percent = player->m_pSliderPos->GetPos();
     EXPECT_GT(percent, 30);
     EXPECT_LT(percent, 70);
@@ -128,9 +116,7 @@ TEST_F(SkinButtonsTest, EveryControlOfTheShippedSkinReachesItsHandler) {
     tap("up");
     EXPECT_EQ(Selection(), RowOf(u"a.mp3"));
     player->m_pSkinLBMP3Title->SetCurSel(RowOf(u"c.mp3"));
-    const CPoint top(Center(listSlider->rect).x, listSlider->rect.top);
-    press(top);
-    release(top);
+    touch(CPoint(CRect(listSlider->rect).CenterPoint().x, listSlider->rect.top));
     Run(60);
     EXPECT_EQ(Selection(), 0);
 

@@ -144,7 +144,9 @@ TEST_F(TransportTest, RandomOrderChangesWithTheSeedAndTheRandomButtonRefillsTheP
 TEST_F(TransportTest, FacesFollowTheModesAndTwelveEqualizerPressesCycleThePresetPictures) {
     // Each preset picture in its own colour, so the badge tells which is
     // shown; ROCK's is missing, which must leave its badge empty, not NORMAL's.
-    CopySkin();
+    std::filesystem::remove(root.Host("NAND Flash/skin"));
+    std::filesystem::copy(WQ_SOURCE_DIR "/skin", root.Host("NAND Flash/skin"),
+                          std::filesystem::copy_options::recursive);
     const char* names[11] = {"NORMAL", "ROCK",  "POP",  "JAZZ", "CLASSIC", "DANCE",
                              "HEAVY",  "DISCO", "SOFT", "LIVE", "HALL"};
     auto colour = [](int preset) { return std::uint32_t(0x102030 + preset * 0x0A0B0C); };

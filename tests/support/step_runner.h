@@ -24,7 +24,6 @@ public:
         SetTimer(kTimer, m_gap, nullptr);
     }
     bool Done() const { return m_next >= m_steps.size(); }
-    size_t Ran() const { return m_next; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
