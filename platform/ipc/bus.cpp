@@ -201,8 +201,7 @@ void SayLocked(const std::string& text) {
         g_say(text);
         return;
     }
-    std::fprintf(stderr, "%s\n", text.c_str());
-    std::fflush(stderr);
+    std::fprintf(stderr, "%s\n", text.c_str());  // stderr is unbuffered: the line is out at once
 }
 }  // namespace
 
