@@ -43,6 +43,20 @@ double MsSince(Clock::time_point from) {
     return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
 }
 
+// Makes `path`, 30 s at 320 kbit/s (the parser's 64 KiB read-ahead is under
+// 2 s of it), and loads it by its host path into `g`.
+::testing::AssertionResult LoadThirtySeconds(Graph& g, const std::string& path) {
+    if (!Shell("ffmpeg -v error -f lavfi -i sine=f=500:d=30 -ac 2 -f wav - | lame --quiet"
+               " -b 320 - " +
+               path))
+        return ::testing::AssertionFailure() << "cannot encode " << path;
+    wq::fs::SetPathMode(wq::fs::PathMode::Host);
+    const HRESULT hr = g.Load(path, nullptr);
+    wq::fs::SetPathMode(wq::fs::PathMode::Device);
+    if (hr != S_OK) return ::testing::AssertionFailure() << "load: " << hr;
+    return ::testing::AssertionSuccess();
+}
+
 // Samples per channel an independent decoder (ffmpeg) gets from the file.
 long long FfmpegFrames(const std::string& name, int channels) {
     const std::string out = ScratchDir() + "/count.raw";
@@ -139,17 +153,9 @@ TEST(Graph, PauseHoldsThePositionASeekLandsAndStopRewinds) {
 // position and duration equal, instead of hanging short of the old duration.
 TEST(Graph, AFileCutShortWhilePlayingEndsWhereItStopped) {
     ASSERT_TRUE(wq::media::SetAudioSink("null"));
-    // 30 s at 320 kbit/s: the parser's read-ahead (64 KiB) is under 2 s of it.
     const std::string copy = ScratchDir() + "/pulled.mp3";
-    ASSERT_TRUE(
-        Shell("ffmpeg -v error -f lavfi -i sine=f=500:d=30 -ac 2 -f wav - | lame --quiet"
-              " -b 320 - " +
-              copy));
-    wq::fs::SetPathMode(wq::fs::PathMode::Host);
     Graph g;
-    const HRESULT hr = g.Load(copy, nullptr);
-    wq::fs::SetPathMode(wq::fs::PathMode::Device);
-    ASSERT_EQ(S_OK, hr);
+    ASSERT_TRUE(LoadThirtySeconds(g, copy));
     EXPECT_EQ(300'000'000, g.Duration());
     g.control->Run();
     std::this_thread::sleep_for(300ms);
@@ -170,17 +176,10 @@ TEST(Graph, AFileCutShortWhilePlayingEndsWhereItStopped) {
 TEST(Graph, AReadErrorWhilePlayingEndsTheTrackAndRefusesSeeks) {
     ASSERT_TRUE(wq::media::SetAudioSink("null"));
     const std::string copy = ScratchDir() + "/failing.mp3";
-    ASSERT_TRUE(
-        Shell("ffmpeg -v error -f lavfi -i sine=f=500:d=30 -ac 2 -f wav - | lame --quiet"
-              " -b 320 - " +
-              copy));
+    Graph g;
+    ASSERT_TRUE(LoadThirtySeconds(g, copy));
     struct stat st {};
     ASSERT_EQ(0, ::stat(copy.c_str(), &st));
-    wq::fs::SetPathMode(wq::fs::PathMode::Host);
-    Graph g;
-    const HRESULT hr = g.Load(copy, nullptr);
-    wq::fs::SetPathMode(wq::fs::PathMode::Device);
-    ASSERT_EQ(S_OK, hr);
     gFailFrom = 160 * 1024;  // about 4 s of the 30
     gFailingInode = st.st_ino;
     g.control->Run();
