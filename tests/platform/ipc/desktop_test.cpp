@@ -166,6 +166,16 @@ TEST_F(DesktopTest, AutomationTapsDragsAndReadsASkinnedWindow) {
     EXPECT_EQ(owner.commands.front(), (skintest::Command{200, 200}));  // dragging
     EXPECT_EQ(owner.commands.back(), (skintest::Command{200, 100}));   // set at the pen's release
     EXPECT_GT(owner.skin->GetSlider(200)->GetPos(), 50);
+    // Pen input beyond the coordinate range is refused at once, for a tap and
+    // a drag alike, and reaches no window.
+    owner.commands.clear();
+    for (const char* wild : {"tap 20 40000", "drag 14 45 -40000 45"}) {
+        std::string said;
+        EXPECT_NE(RunCommand(std::string(WQCTL_PATH " ") + wild + " 2>&1", &said), 0);
+        EXPECT_NE(said.find("pen coordinates lie between"), std::string::npos)
+            << wild << ": " << said;
+    }
+    EXPECT_TRUE(owner.commands.empty());
 
     // Screenshots through wqctl are the end-to-end tests' (tests/app/e2e_test.py).
     CSkinListBox* list = owner.skin->GetList(300);
