@@ -33,6 +33,7 @@ TEST(WqctlCommands, FindSendPostRaiseTheLaunchersShortcutsAndTheirFailures) {
     const std::string listed = Wqctl("list");
     EXPECT_NE(listed.find("WQAudio\t" + owner + "\n"), std::string::npos) << listed;
     EXPECT_NE(listed.find("볼륨 창\t" + owner + "\n"), std::string::npos) << listed;
+    EXPECT_EQ(Status("list"), 0) << "and ends cleanly (a leak fails a sanitized build)";
     EXPECT_EQ(Wqctl("send WQAudio WQ:MSG:M_AUDIO_PATTERN 1 -21"), "-42\n");
     EXPECT_EQ(Wqctl("send WQAudio WM_COMMAND 2009"), "2009\n");
     EXPECT_EQ(Wqctl("send wqaudio 0x111 0x7d9 0"), "2009\n");
