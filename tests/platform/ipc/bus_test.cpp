@@ -393,10 +393,11 @@ TEST(JsonWriter, NestsSeparatesAndEscapesBadText) {
     JsonWriter j;
     j.BeginObject().Key("a").BeginArray().Value(1).Value(-2).BeginObject().EndObject().EndArray();
     j.Key("s").Value("q\"\\\n\x01").Key("u").Value(std::u16string_view(u"\xD800x\xDC80 한"));
+    j.Key("p").Value(std::u16string_view(u"\xD800\xDC00\xDBFF\xDFFF"));  // first and last pairs
     j.Key("b").Value(true).EndObject();
     EXPECT_EQ(j.str(),
               "{\"a\":[1,-2,{}],\"s\":\"q\\\"\\\\\\n\\u0001\",\"u\":\"\xEF\xBF\xBDx\xEF\xBF\xBD "
-              "\xED\x95\x9C\",\"b\":true}");
+              "\xED\x95\x9C\",\"p\":\"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\",\"b\":true}");
 }
 
 }  // namespace

@@ -3,11 +3,15 @@
 // other programs reach this program's window procedures and automation.
 #include "platform/ipc/desktop.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 
 #include <cstring>
+#include <filesystem>
 #include <future>
+#include <set>
+#include <thread>
 
 #include "platform/device/hooks.h"
 #include "platform/ipc/skin_state.h"
@@ -177,7 +181,20 @@ TEST_F(DesktopTest, AutomationTapsDragsAndReadsASkinnedWindow) {
     }
     EXPECT_TRUE(owner.commands.empty());
 
-    // Screenshots through wqctl are the end-to-end tests' (tests/app/e2e_test.py).
+    // A screenshot arrives as a PNG and leaves no file of its own behind (its
+    // pixels are the end-to-end tests', tests/app/e2e_test.py).
+    auto shots = [] {
+        std::set<std::string> names;
+        for (const auto& f : std::filesystem::directory_iterator(g_get_tmp_dir()))
+            if (f.path().filename().string().rfind("wqshot-", 0) == 0) names.insert(f.path());
+        return names;
+    };
+    const auto before = shots();
+    const std::string shot = root.Host("shot.png");
+    Wqctl("screenshot WQAudio " + shot);
+    EXPECT_EQ(wq::test::ReadFile(shot).substr(0, 4), "\x89PNG");
+    std::this_thread::sleep_for(200ms);  // other programs' shots in flight are gone by then
+    for (const std::string& name : shots()) EXPECT_TRUE(before.count(name)) << name << " is left";
     CSkinListBox* list = owner.skin->GetList(300);
     for (const char16_t* row : {u"[..]", u"Simon & \"Garfunkel\"", u"노래.mp3"})
         list->AddString(row);
