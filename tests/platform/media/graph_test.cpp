@@ -83,6 +83,7 @@ TEST(Graph, EveryFormatLoadsWithItsTrueLengthAndDeliversEverySampleOnce) {
 
         std::lock_guard<std::mutex> lock(cap.lock);
         ASSERT_GT(cap.rate, 0);
+        EXPECT_EQ(0, cap.misdescribed);
         const double played = static_cast<double>(cap.frames) * 1e7 / cap.rate;
         EXPECT_NEAR(played, static_cast<double>(atLoad), 50 * kMs) << "duration known at load";
         if (file.ends_with(".mp3") && file != "garbage_mid.mp3")

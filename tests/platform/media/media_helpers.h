@@ -108,8 +108,9 @@ struct Capture {
     long blocks = 0;
     int rate = 0;
     int channels = 0;
-    int timed = 0;       // blocks that knew when they would be heard
-    int heardEarly = 0;  // blocks whose play time had passed before they were delivered
+    int timed = 0;         // blocks that knew when they would be heard
+    int heardEarly = 0;    // blocks whose play time had passed before they were delivered
+    int misdescribed = 0;  // blocks whose format is not the 16-bit PCM they hold
     bool keepSamples = false;
     std::vector<short> samples;
     std::vector<LONGLONG> blockTimes;  // media time of each block, 100 ns
@@ -121,6 +122,9 @@ struct Capture {
         std::lock_guard<std::mutex> g(c->lock);
         c->rate = static_cast<int>(fmt->nSamplesPerSec);
         c->channels = fmt->nChannels;
+        c->misdescribed += fmt->wFormatTag != WAVE_FORMAT_PCM || fmt->wBitsPerSample != 16 ||
+                           fmt->nBlockAlign != 2 * fmt->nChannels ||
+                           fmt->nAvgBytesPerSec != fmt->nSamplesPerSec * fmt->nBlockAlign;
         c->frames += bytes / (2 * fmt->nChannels);
         ++c->blocks;
         c->blockTimes.push_back(timing.mediaTime);
