@@ -56,6 +56,41 @@ TEST_F(StateTest, InformationControlsShowTheSkinBehindThem) {
     }
 }
 
+// What the time and information controls show is what they hold: after a
+// load, while playing and after Stop, repainting them from scratch changes no
+// pixel.
+TEST_F(StateTest, TimeAndInformationOnScreenFollowLoadPlayAndStop) {
+    StartPlayer();
+    const wq::gdi::Surface* screen = wq::win::GetWindowSurface(player->m_hWnd);
+    auto showsWhatItHolds = [&](CWnd* control, const char* when) {
+        CRect rc;
+        control->GetWindowRect(&rc);
+        player->ScreenToClient(&rc);
+        auto pixels = [&] {
+            std::vector<std::uint32_t> out;
+            for (int y = rc.top; y < rc.bottom; ++y)
+                for (int x = rc.left; x < rc.right; ++x) out.push_back(screen->At(x, y));
+            return out;
+        };
+        const auto shown = pixels();
+        if (control == player->m_pTimeWnd) player->m_pTimeWnd->Compose();
+        if (control == player->m_pInfoWnd) player->m_pInfoWnd->Compose();
+        control->Invalidate(TRUE);
+        control->UpdateWindow();
+        EXPECT_TRUE(shown == pixels()) << "control " << control->GetDlgCtrlID() << " " << when;
+    };
+    DoubleTap(u"a.mp3");
+    Run(100);
+    showsWhatItHolds(player->m_pInfoWnd, "after a load");
+    Run(2500);
+    ASSERT_GE(player->m_pTimeWnd->GetElapsed().GetTotalSeconds(), 2);
+    showsWhatItHolds(player->m_pTimeWnd, "while playing");
+    Press(IDC_BTN_STOP);
+    Run(100);
+    EXPECT_EQ(player->m_pTimeWnd->GetElapsed().GetTotalSeconds(), 0);
+    showsWhatItHolds(player->m_pTimeWnd, "after Stop");
+}
+
 TEST_F(StateTest, SavedPatternAndRandomOrderAreInForceFromTheStart) {
     Store(u"PATTERN", 2);
     Store(u"METHOD PLAY", 1);
