@@ -134,6 +134,9 @@ TEST_F(DesktopTest, OtherProgramsReachTheWindowProcedureByName) {
     SetWindowTextW(player, u"WQAudio2");
     EXPECT_NE(RunCommand(find + "WQAudio 2>/dev/null"), 0);
     EXPECT_EQ(RunCommand(find + "WQAudio2 >/dev/null 2>&1"), 0);
+    SetWindowTextW(player, u"");  // a window without a name keeps none of its old ones
+    EXPECT_NE(RunCommand(find + "WQAudio2 2>/dev/null"), 0);
+    SetWindowTextW(player, u"WQAudio2");
     DestroyWindow(player);
     EXPECT_NE(RunCommand(find + "WQAudio2 2>/dev/null"), 0);
     DestroyWindow(other);
