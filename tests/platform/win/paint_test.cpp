@@ -113,7 +113,7 @@ TEST_F(PaintTest, HiddenWindowsCollectNothingAndShowingOrResizingRepaintsWithEra
     EXPECT_EQ(wq::win::GetWindowSurface(top)->width, 120);
     EXPECT_EQ(wq::win::GetWindowSurface(top)->height, 70);
     log.clear();
-    ::MoveWindow(top, 0, 0, 130, 70, FALSE);
+    EXPECT_TRUE(::MoveWindow(top, 0, 0, 130, 70, FALSE));
     wq::win::PumpPending();
     EXPECT_EQ(Count(log, "P:paint"), 0) << Join(log);
 }
