@@ -57,8 +57,8 @@ TEST_F(StateTest, InformationControlsShowTheSkinBehindThem) {
 }
 
 // What the time and information controls show is what they hold: after a
-// load, while playing and after Stop, repainting them from scratch changes no
-// pixel.
+// load, while playing, after Stop and after opening a folder, repainting them
+// from scratch changes no pixel.
 TEST_F(StateTest, TimeAndInformationOnScreenFollowLoadPlayAndStop) {
     StartPlayer();
     const wq::gdi::Surface* screen = wq::win::GetWindowSurface(player->m_hWnd);
@@ -89,6 +89,18 @@ TEST_F(StateTest, TimeAndInformationOnScreenFollowLoadPlayAndStop) {
     Run(100);
     EXPECT_EQ(player->m_pTimeWnd->GetElapsed().GetTotalSeconds(), 0);
     showsWhatItHolds(player->m_pTimeWnd, "after Stop");
+
+    // Opening a folder while a track plays stops it and clears what it showed.
+    DoubleTap(u"b.mp3");
+    Run(100);
+    ASSERT_FALSE(player->m_pTitleWnd->GetShownText().IsEmpty());
+    ASSERT_GT(player->m_pInfoWnd->GetBitRate(), 0);
+    DoubleTap(u"[Live]");
+    Run(100);
+    EXPECT_EQ(player->m_pTitleWnd->GetShownText(), CString());
+    EXPECT_EQ(player->m_pTimeWnd->GetTotal().GetTotalSeconds(), 0);
+    EXPECT_EQ(player->m_pInfoWnd->GetBitRate(), 0);
+    showsWhatItHolds(player->m_pInfoWnd, "after opening a folder");
 }
 
 TEST_F(StateTest, SavedPatternAndRandomOrderAreInForceFromTheStart) {
