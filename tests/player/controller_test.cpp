@@ -106,9 +106,12 @@ TEST_F(ControllerTest, NextAndPrevStepWrapOrStop) {
     EXPECT_EQ(LoadedName(), "c.mp3");
     EXPECT_EQ(player->m_nPlayState, 0);
 
-    // Without repeat, Next on the last file stops.
+    // Without repeat, Next steps down the folder and stops after the last file.
     Command(IDC_BTN_REPEAT);  // one
     Command(IDC_BTN_REPEAT);  // none
+    DoubleTap(u"b.mp3");
+    Press(IDC_BTN_NEXT);
+    EXPECT_EQ(LoadedName(), "c.mp3");
     Press(IDC_BTN_NEXT);
     EXPECT_EQ(player->m_nPlayState, 2);
     EXPECT_EQ(ReadString(u"PLAYED PATH"), CString(kCard + u"c.mp3"));
