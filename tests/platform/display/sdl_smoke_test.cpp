@@ -1,5 +1,5 @@
 // One real SDL2 window at the default scale of 2: drawn, read back from the screen,
-// clicked, keyed and closed through SDL events, and a dialog over it. (A screenshot
+// clicked, touched, keyed and closed through SDL events, and a dialog over it. (A screenshot
 // reads the window's own surface whatever the presenter: display_test.)
 // CTest runs this program under xvfb-run; without xvfb-run it is skipped with a message.
 #include <SDL.h>
@@ -31,6 +31,9 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         EndPaint(hwnd, &ps);
     } else if (msg == WM_LBUTTONDOWN) {
         g_events.push_back("down " + std::to_string(GET_X_LPARAM(lParam)) + "," +
+                           std::to_string(GET_Y_LPARAM(lParam)));
+    } else if (msg == WM_LBUTTONUP) {
+        g_events.push_back("up " + std::to_string(GET_X_LPARAM(lParam)) + "," +
                            std::to_string(GET_Y_LPARAM(lParam)));
     } else if (msg == WM_CLOSE) {
         g_events.push_back("close");
@@ -89,6 +92,16 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledTurnsSdlInputIntoMessagesAndOwnsIt
     ASSERT_TRUE(r.ok) << r.message;
     // WM_CLOSE is posted, so it is retrieved ahead of the queued click.
     EXPECT_EQ(g_events, (std::vector<std::string>{"key Space down", "close", "down 100,50"}));
+    g_events.clear();
+
+    // A finger lands at a fraction of the window. A touch screen may name no
+    // window: then the only window there is takes it.
+    SDL_Event touch[2]{};
+    touch[0].tfinger = {SDL_FINGERDOWN, 0, 0, 0, 0.5f, 0.25f, 0, 0, 1, id};
+    touch[1].tfinger = {SDL_FINGERUP, 0, 0, 0, 0.5f, 0.25f, 0, 0, 0, 0};
+    for (auto& event : touch) SDL_PushEvent(&event);
+    ASSERT_TRUE(wq::win::RunUntil([] { return g_events.size() >= 2; }, 3000).ok);
+    EXPECT_EQ(g_events, (std::vector<std::string>{"down 240,58", "up 240,58"}));
     g_events.clear();
 
     // A dialog disabling its owner opens as a window of the same scale exactly
