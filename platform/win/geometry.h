@@ -103,6 +103,9 @@ public:
     bool EqualRect(LPCRECT r) const {
         return r && left == r->left && top == r->top && right == r->right && bottom == r->bottom;
     }
+    // The CRect overload keeps CRect == CRect a single best match in C++20,
+    // where the reversed RECT comparison would otherwise compete with it.
+    bool operator==(const CRect& r) const { return EqualRect(&r); }
     bool operator==(const RECT& r) const { return EqualRect(&r); }
     bool operator!=(const RECT& r) const { return !EqualRect(&r); }
     operator LPRECT() { return this; }

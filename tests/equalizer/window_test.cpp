@@ -232,7 +232,7 @@ TEST_F(WindowTest, EveryWayOfClosingFreesTheSkinAndTheWindowOpensAgain) {
                          open = dlg.m_pSkinManager && dlg.m_p3DLabel;
                          dlg.SendMessage(keyDown, 126, 0);  // another key: nothing
                      },
-                     [&] { close(); }});
+                     close});
         EXPECT_EQ(dlg.DoModal(), IDCANCEL) << name << ": " << wq::win::WatchdogMessage();
         EXPECT_TRUE(open) << name;
         EXPECT_FALSE(dlg.m_hWnd) << name;

@@ -180,7 +180,7 @@ TEST_F(PatternTest, EveryWayOfClosingFreesTheSkinAndItOpensAgain) {
                          ownerDisabled = !main.IsWindowEnabled();
                          dlg.SendMessage(keyDown, 126, 0);  // another key: nothing
                      },
-                     [&] { close(); }});
+                     close});
         EXPECT_EQ(dlg.DoModal(), IDCANCEL) << name << ": " << wq::win::WatchdogMessage();
         EXPECT_TRUE(open) << name;
         EXPECT_TRUE(ownerDisabled) << name << ": modal for the main window";
