@@ -4,6 +4,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/base/guithread.h"
 #include "platform/gdi/gdi.h"
 #include "tests/platform/win/probe.h"
 
