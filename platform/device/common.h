@@ -10,7 +10,7 @@
 // buffer, and a read never writes past 2048 bytes).
 //
 // The output, codec, click and interface calls are recorded in order in the
-// call log (platform/device/hooks.h); Set3DControl also drives the installed
+// call log once a test starts it (platform/device/hooks.h); Set3DControl also drives the installed
 // codec backend.
 // Thread: the GUI thread for everything but the settings calls, which are
 // safe from any thread and from several processes at once.

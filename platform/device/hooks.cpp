@@ -21,6 +21,7 @@ struct State {
     std::string memPath;
     std::shared_ptr<SettingsDb> file;
     std::shared_ptr<SettingsDb> mem;
+    bool recording = false;
     std::vector<Call> calls;
     std::shared_ptr<CodecBackend> codec;
     std::shared_ptr<OutputBackend> outputs;
@@ -141,8 +142,9 @@ std::vector<Call> CallLog() {
     return S().calls;
 }
 
-void ClearCallLog() {
+void StartCallLog() {
     std::lock_guard lock(S().mutex);
+    S().recording = true;
     S().calls.clear();
 }
 
@@ -190,7 +192,7 @@ void NotifySettingsWrite(const SettingsWrite& write) {
 
 void Record(std::string name, std::vector<std::int64_t> args, CString text) {
     std::lock_guard lock(S().mutex);
-    S().calls.push_back(Call{std::move(name), std::move(args), std::move(text)});
+    if (S().recording) S().calls.push_back(Call{std::move(name), std::move(args), std::move(text)});
 }
 
 std::shared_ptr<CodecBackend> Codec() {

@@ -58,6 +58,8 @@ int WriteMemSetting(const CString& section, const CString& key, DWORD value);
 int WriteMemSetting(const CString& section, const CString& key, const CString& value);
 
 // One recorded call: its name ("SetOutVolume") and arguments in call order.
+// Nothing is recorded until StartCallLog is called, so a program that never
+// reads the log (the player itself) keeps nothing however long it runs.
 struct Call {
     std::string name;
     std::vector<std::int64_t> args;
@@ -65,7 +67,8 @@ struct Call {
     bool operator==(const Call&) const = default;
 };
 std::vector<Call> CallLog();
-void ClearCallLog();
+// Empties the log and records every call from now on.
+void StartCallLog();
 
 // The audio codec. Set3DControl(control, preset) calls Apply3DControl and
 // returns its result. Installed by the media layer; thread: GUI thread.

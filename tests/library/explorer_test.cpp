@@ -279,7 +279,7 @@ TEST_F(ExplorerTest, TopLevelAndStorageChecksOnTheFirstFolderBelowIt) {
 }
 
 TEST_F(ExplorerTest, MissingAndUnreadableFoldersListOnlyTheParentRow) {
-    wq::device::ClearCallLog();
+    wq::device::StartCallLog();
     EXPECT_FALSE(explorer.LoadExplorer(u"\\SDMMC Card", u"x.mp3"));
     EXPECT_EQ(Rows(), (Rows_t{u"[..]"}));
     EXPECT_EQ(explorer.GetCurItemIndex(), 0);

@@ -243,7 +243,7 @@ TEST_F(ControllerTest, WithoutASkinTheWindowRunsIgnoresTouchesAndTellsTheLaunche
     EXPECT_EQ(player->m_nPlayState, 2);
     EXPECT_EQ(graphs.Count("render"), 0);
     // No strip was made: an audio update refreshes nothing and calls nothing.
-    wq::device::ClearCallLog();
+    wq::device::StartCallLog();
     EXPECT_EQ(Registered(u"WQ:MSG:AUDIOUPDATE", 0), 1);
     EXPECT_FALSE(player->m_wndTaskbar.m_hWnd);
     EXPECT_TRUE(wq::device::CallLog().empty());

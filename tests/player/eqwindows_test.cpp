@@ -62,7 +62,7 @@ TEST_F(EqWindowsTest, TheBadgeAndTheKeyEOpenTheEqualizerOnThePlayingPreset) {
     Command(IDC_BTN_EQUALIZER);  // ROCK
     Run(800);
     ASSERT_EQ(player->m_nEqualizer, 1);
-    wq::device::ClearCallLog();
+    wq::device::StartCallLog();
 
     CWQEqualizerDlg& eq = player->m_dlgEqualizer;
     int opened = 0;

@@ -215,7 +215,7 @@ protected:
                                                   root.MakeDir("NAND Flash") + "/skin");
         wq::device::SetSettingsPath(root.Host("settings.db"));
         wq::device::SetMemSettingsPath(root.Host("mem.db"));
-        wq::device::ClearCallLog();
+        wq::device::StartCallLog();
         m_realGraph = wq::media::RegisterClass(CLSID_FilterGraph, [this](REFIID riid, void** ppv) {
             auto* graph = new TestGraph(&graphs);
             const HRESULT hr = graph->QueryInterface(riid, ppv);

@@ -96,7 +96,7 @@ TEST_F(PopupTest, ButtonsDriveTheOutputsTheSettingsAndTheStrips) {
     Store(u"Volume", 10, kSetup);
     ShowRequest();
     wq::win::PumpPending();
-    wq::device::ClearCallLog();
+    wq::device::StartCallLog();
     using Calls = std::vector<wq::device::Call>;
 
     TapPart(CVolumePopup::PART_PLUS);
@@ -108,7 +108,7 @@ TEST_F(PopupTest, ButtonsDriveTheOutputsTheSettingsAndTheStrips) {
     EXPECT_EQ(popup.GetLevel(), 11);
     EXPECT_EQ(wq::device::CallLog().size(), 1u);
 
-    wq::device::ClearCallLog();
+    wq::device::StartCallLog();
     TapPart(CVolumePopup::PART_MUTE);
     TapPart(CVolumePopup::PART_MINUS);
     EXPECT_EQ(wq::device::CallLog(), (Calls{{"SetOutMute", {1}, {}}, {"SetOutVolume", {514}, {}}}));
@@ -131,7 +131,7 @@ TEST_F(PopupTest, ButtonsDriveTheOutputsTheSettingsAndTheStrips) {
     popup.SendMessage(WM_TIMER, 1, 0);  // hidden, then shown again: settings read afresh
     ShowRequest();
     wq::win::PumpPending();
-    wq::device::ClearCallLog();
+    wq::device::StartCallLog();
     TapPart(CVolumePopup::PART_PLUS);
     EXPECT_EQ(wq::device::CallLog(), (Calls{{"SetEarOutVolume", {4369}, {}}}));
 

@@ -164,7 +164,7 @@ TEST_F(TransportTest, FacesFollowTheModesAndTwelveEqualizerPressesCycleThePreset
         return wq::win::GetWindowSurface(player->m_hWnd)->At(badge.left + 5, badge.top + 5);
     };
     EXPECT_EQ(shown(), colour(0));
-    wq::device::ClearCallLog();
+    wq::device::StartCallLog();
     for (int press = 1; press <= 12; ++press) {
         Press(IDC_BTN_EQUALIZER, 800);
         const int preset = press % 11;

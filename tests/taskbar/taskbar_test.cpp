@@ -70,7 +70,7 @@ protected:
             for (bool pressed : {false, true})
                 Put(CTaskbarWnd::kIcons[state * 2 + pressed], 28, 18, IconSeed(state, pressed));
         wq::device::SetMemSettingsPath(root.Host("mem.db"));
-        wq::device::ClearCallLog();
+        wq::device::StartCallLog();
         ravimage_InitialImageLibrary();
     }
     void TearDown() override {
@@ -239,7 +239,7 @@ protected:
         Store(u"Mute", mute);
         Store(u"Volume", level);
         Store(u"EarphoneConnect", connect);
-        wq::device::ClearCallLog();
+        wq::device::StartCallLog();
         const DWORD start = GetTickCount();
         Refresh();
         std::vector<std::string> calls;
