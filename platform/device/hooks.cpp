@@ -167,17 +167,28 @@ void SetMessageBoxImpl(MessageBoxImpl impl) {
 
 namespace detail {
 
+// A store replaced because its path changed is released after the lock (it is
+// declared before it): it stores what is left first, and its writer thread may
+// say something through Dbg, which takes the same lock.
 std::shared_ptr<SettingsDb> FileSettings() {
     const std::string path = GetSettingsPath();
+    std::shared_ptr<SettingsDb> replaced;
     std::lock_guard lock(S().mutex);
-    if (!S().file || S().file->Path() != path) S().file = std::make_shared<SettingsDb>(path);
+    if (!S().file || S().file->Path() != path) {
+        replaced = std::move(S().file);
+        S().file = std::make_shared<SettingsDb>(path);
+    }
     return S().file;
 }
 
 std::shared_ptr<SettingsDb> MemSettings() {
     const std::string path = GetMemSettingsPath();
+    std::shared_ptr<SettingsDb> replaced;
     std::lock_guard lock(S().mutex);
-    if (!S().mem || S().mem->Path() != path) S().mem = std::make_shared<SettingsDb>(path);
+    if (!S().mem || S().mem->Path() != path) {
+        replaced = std::move(S().mem);
+        S().mem = std::make_shared<SettingsDb>(path);
+    }
     return S().mem;
 }
 
