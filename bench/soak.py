@@ -12,6 +12,10 @@ usage: bench/soak.py BUILD_DIR [MINUTES=60] [WARMUP_MINUTES=5]
        bench/soak.py --analyse soak-samples.csv
 The samples are also written to soak-samples.csv in the current folder; the
 second form prints the figures of such a file again.
+
+To find what grows, SOAK_EVERY=0.5 changes track every half second and
+SOAK_WRAP="heaptrack -o NAME" runs the player under that command (the samples
+are then the wrapper's, not the player's).
 """
 import os
 import shutil
@@ -121,10 +125,12 @@ def main():
                                     stderr=subprocess.DEVNULL)
         first = os.path.join(work, "SDMMC Card", "AUDIO", "01 good.mp3")
         log = open(os.path.join(work, "player.log"), "w")
-        player = subprocess.Popen([wqaudio, "--headless", "--root", work, "--audio-sink", "null",
-                                   "--settings", os.path.join(work, "settings.db"), first],
+        wrap = os.environ.get("SOAK_WRAP", "").split()
+        player = subprocess.Popen(wrap + [wqaudio, "--headless", "--root", work, "--audio-sink", "null",
+                                          "--settings", os.path.join(work, "settings.db"), first],
                                   env=env, stdout=log, stderr=subprocess.STDOUT)
         time.sleep(2)
+        every = float(os.environ.get("SOAK_EVERY", "2"))
         start = time.monotonic()
         end = start + minutes * 60
         samples = []
@@ -149,7 +155,7 @@ def main():
                                capture_output=True, timeout=30)
             changes += 1
             failed += r.returncode != 0
-            time.sleep(max(0.0, 2.0 - (time.monotonic() - now)))
+            time.sleep(max(0.0, every - (time.monotonic() - now)))
         print(f"{minutes:g} min, {changes} track changes ({failed} sends failed); peak virtual size "
               f"{status(player.pid, 'VmPeak') // 1024} MB")
         return 0 if analyse(samples, warmup) and failed == 0 else 1
