@@ -16,6 +16,7 @@
 namespace {
 
 std::vector<std::string> g_events;
+int g_paints = 0;
 
 // Green with a white 10x10 box at (100,50); logs clicks and WM_CLOSE.
 LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -29,6 +30,7 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             DeleteObject(brush);
         }
         EndPaint(hwnd, &ps);
+        ++g_paints;
     } else if (msg == WM_LBUTTONDOWN) {
         g_events.push_back("down " + std::to_string(GET_X_LPARAM(lParam)) + "," +
                            std::to_string(GET_Y_LPARAM(lParam)));
@@ -61,7 +63,9 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledTurnsSdlInputIntoMessagesAndOwnsIt
                                owner, nullptr, nullptr, nullptr);
     };
     HWND h = make(nullptr);
-    ASSERT_TRUE(wq::win::RunFor(200).ok);
+    // Waits for the paint itself: a fixed wait can pass unused on a busy machine.
+    ASSERT_TRUE(wq::win::RunUntil([] { return g_paints > 0; }, 3000).ok);
+    ASSERT_TRUE(wq::win::RunFor(50).ok);
 
     wq::gdi::Surface screen;
     ASSERT_TRUE(wq::display::ReadScreenPixels(sdl, h, &screen));
