@@ -1,7 +1,6 @@
-// What the user sees of the player's state: after start-up the information
-// controls sit on the skin without holes, the saved spectrum pattern is drawn
-// and a restored random order draws from a full pool; Stop shows the stopped
-// track's row again.
+// What the user sees of the player's state: the information controls sit on
+// the skin without holes and show what they hold, a tagged track's title and
+// artist, pause holding the place, and Stop showing the stopped track's row.
 #include "platform/gdi/surface.h"
 #include "platform/skin/skinmanager.h"
 #include "tests/player/player_fixture.h"
@@ -103,21 +102,6 @@ TEST_F(StateTest, TimeAndInformationOnScreenFollowLoadPlayAndStop) {
     showsWhatItHolds(player->m_pInfoWnd, "after opening a folder");
 }
 
-TEST_F(StateTest, SavedPatternAndRandomOrderAreInForceFromTheStart) {
-    Store(u"PATTERN", 2);
-    Store(u"METHOD PLAY", 1);
-    Store(u"METHOD REPEAT", 2);
-    Store(u"PLAYED PATH", kCard + u"b.mp3");
-    Store(u"PLAYED TIME", 0);
-    StartPlayer();
-    EXPECT_EQ(player->SpectrumPattern(), 2);
-    // Random order restored: Next draws from the whole folder.
-    ASSERT_EQ(player->m_nPlayState, 0);
-    EXPECT_EQ(player->m_arrRandom.size(), 3u);
-    Press(IDC_BTN_NEXT);
-    EXPECT_EQ(player->m_nPlayState, 0) << "Next plays a drawn file instead of stopping";
-}
-
 TEST_F(StateTest, ATaggedTrackShowsItsTitleAndArtist) {
     auto field = [](std::string text, size_t n) {
         text.resize(n, '\0');
@@ -132,7 +116,9 @@ TEST_F(StateTest, ATaggedTrackShowsItsTitleAndArtist) {
     EXPECT_GE(player->m_pTitleWnd->GetShownText().Find(u"Song Title"), 0);
 }
 
-TEST_F(StateTest, PauseHoldsTheGraphAndPlayGoesOnFromThere) {
+// Paused, the sound stops and Play goes on from there; Stop selects the
+// stopped track's row again, wherever the list was moved meanwhile.
+TEST_F(StateTest, PauseHoldsTheGraphAndStopSelectsTheStoppedTrackAgain) {
     StartPlayer();
     DoubleTap(u"a.mp3");
     Run(1000);
@@ -143,11 +129,6 @@ TEST_F(StateTest, PauseHoldsTheGraphAndPlayGoesOnFromThere) {
     EXPECT_EQ(graphs.PositionMs(), held) << "paused, the sound stops";
     Press(IDC_BTN_PLAY, 500);
     EXPECT_GE(graphs.PositionMs(), held + 400);
-}
-
-TEST_F(StateTest, StopSelectsTheStoppedTrackAgain) {
-    StartPlayer();
-    DoubleTap(u"a.mp3");
     Choose(u"c.mp3");
     Command(IDC_BTN_STOP);
     EXPECT_EQ(player->m_nPlayState, 2);

@@ -11,6 +11,12 @@ namespace {
 using TransportTest = PlayerTest;
 const std::string kCardUtf8 = "SDMMC Card\\AUDIO\\";
 
+// True when `button` has the faces "<name>_N_bt.bmp" and "<name>_A_bt.bmp".
+bool Shows(CSkinButton* button, const std::u16string& name) {
+    return button->GetFacePath(0).ends_with(name + u"_N_bt.bmp") &&
+           button->GetFacePath(1).ends_with(name + u"_A_bt.bmp");
+}
+
 TEST_F(TransportTest, PlayRetriesFailedLoadsAndKeepsTheForcePausedTrackOnFolderRows) {
     graphs.failing.insert(kCard + u"c.mp3");
     StartPlayer();
@@ -93,9 +99,17 @@ TEST_F(TransportTest, NextAndPrevWaitWhileInactiveOnAFolderRowWithNothingPlaying
 TEST_F(TransportTest, RandomOrderChangesWithTheSeedAndTheRandomButtonRefillsThePool) {
     for (const char* name : {"d.mp3", "e.mp3"})
         root.MakeFile(std::string("SDMMC Card/AUDIO/") + name);
+    // Restored at start-up with a saved track playing: the pattern, and a
+    // random order drawing from a full pool.
+    Store(u"PATTERN", 2);
     Store(u"METHOD PLAY", 1);
     Store(u"METHOD REPEAT", 2);
+    Store(u"PLAYED PATH", kCard + u"b.mp3");
+    Store(u"PLAYED TIME", 0);
     StartPlayer();
+    EXPECT_EQ(player->SpectrumPattern(), 2);
+    ASSERT_EQ(player->m_nPlayState, 0);
+    EXPECT_EQ(player->m_arrRandom.size(), 5u);
     const std::vector<std::string> inOrder = {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"};
     std::set<std::vector<std::string>> orders;
     for (unsigned seed : {1u, 2u, 3u, 4u}) {
@@ -127,12 +141,10 @@ TEST_F(TransportTest, RandomOrderChangesWithTheSeedAndTheRandomButtonRefillsTheP
     CSkinButton* random = player->m_pSkinManager->GetButton(IDC_BTN_RANDOM);
     Command(IDC_BTN_RANDOM);
     EXPECT_EQ(player->m_nPlayMethod, 0);
-    EXPECT_TRUE(random->GetFacePath(0).ends_with(u"turn_N_bt.bmp"));
-    EXPECT_TRUE(random->GetFacePath(1).ends_with(u"turn_A_bt.bmp"));
+    EXPECT_TRUE(Shows(random, u"turn"));
     Command(IDC_BTN_RANDOM);
     EXPECT_EQ(player->m_arrRandom.size(), 5u);
-    EXPECT_TRUE(random->GetFacePath(0).ends_with(u"random_N_bt.bmp"));
-    EXPECT_TRUE(random->GetFacePath(1).ends_with(u"random_A_bt.bmp"));
+    EXPECT_TRUE(Shows(random, u"random"));
     // With repeat all the pool refills and the drawing goes on.
     Command(IDC_BTN_REPEAT);  // none -> all
     for (int i = 0; i < 7; ++i) {
@@ -186,18 +198,16 @@ TEST_F(TransportTest, FacesFollowTheModesAndTwelveEqualizerPressesCycleThePreset
     CSkinButton* repeat = player->m_pSkinManager->GetButton(IDC_BTN_REPEAT);
     for (const char16_t* face : {u"one", u"nonrep", u"all"}) {
         Command(IDC_BTN_REPEAT);
-        EXPECT_TRUE(repeat->GetFacePath(0).ends_with(std::u16string(face) + u"_N_bt.bmp"));
-        EXPECT_TRUE(repeat->GetFacePath(1).ends_with(std::u16string(face) + u"_A_bt.bmp"));
+        EXPECT_TRUE(Shows(repeat, face));
     }
     CSkinButton* play = player->m_pSkinManager->GetButton(IDC_BTN_PLAY);
     DoubleTap(u"a.mp3");
-    EXPECT_TRUE(play->GetFacePath(0).ends_with(u"pause_N_bt.bmp"));
-    EXPECT_TRUE(play->GetFacePath(1).ends_with(u"pause_A_bt.bmp"));
+    EXPECT_TRUE(Shows(play, u"pause"));
     Command(IDC_BTN_PLAY);
-    EXPECT_TRUE(play->GetFacePath(0).ends_with(u"play_N_bt.bmp"));
+    EXPECT_TRUE(Shows(play, u"play"));
     Command(IDC_BTN_PLAY);
     Command(IDC_BTN_STOP);
-    EXPECT_TRUE(play->GetFacePath(1).ends_with(u"play_A_bt.bmp"));
+    EXPECT_TRUE(Shows(play, u"play"));
 }
 
 TEST_F(TransportTest, SlidersSeekAndScrollAndThePauseKeyToggles) {
