@@ -156,9 +156,6 @@ using StripTest = PlayerTest;
 
 TEST_F(StripTest, ShowsInThePlayerAndFollowsAudioUpdate) {
     StartPlayer();
-    CRect rc;
-    player->m_wndTaskbar.GetWindowRect(&rc);
-    EXPECT_EQ(rc, CRect(412, 0, 477, 18));
     EXPECT_EQ(player->m_wndTaskbar.GetParent(), player.get());
     EXPECT_TRUE(ShowsPicture(player->m_hWnd, kIcons + u"spk_N_bt.bmp", {412, 0}));
 

@@ -180,13 +180,11 @@ TEST_F(TaskbarTest, IconFollowsTheOutputAndThePen) {
     // Pressed icon while the pen is down; sliding off restores it, releases
     // the pen and the release outside sends nothing and plays nothing.
     Pen(WM_LBUTTONDOWN, 420, 9);
-    EXPECT_TRUE(strip->m_bPressed);
     EXPECT_EQ(::GetCapture(), strip->m_hWnd);
     EXPECT_TRUE(ShowsExactly(Expected(3, true, {{8, 33}, {1, 41}})));
     Pen(WM_MOUSEMOVE, 440, 12);
     EXPECT_TRUE(strip->m_bPressed) << "still inside";
     Pen(WM_MOUSEMOVE, 300, 12);
-    EXPECT_FALSE(strip->m_bPressed);
     EXPECT_EQ(::GetCapture(), nullptr);
     EXPECT_TRUE(ShowsExactly(Expected(3, false, {{8, 33}, {1, 41}})));
     Pen(WM_LBUTTONUP, 300, 12);
