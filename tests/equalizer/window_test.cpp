@@ -119,7 +119,8 @@ TEST_F(WindowTest, FrequencyArrowsStepThroughThePicturesWrapAndSaveAStepWithoutP
     EXPECT_TRUE(ShowsPicture(Eq::kFallbackPicture, POINT{}, Area(2201)));
 }
 
-TEST_F(WindowTest, PlusAndMinusStepTheGainWithinItsRange) {
+// Gains stop at their ends, the wide flag toggles its face, 3D wraps both ways.
+TEST_F(WindowTest, PlusMinusWideAnd3DPressesKeepTheirRange) {
     StoreEq(u"DB BAND13", 0);   // +12 dB
     StoreEq(u"DB BAND23", 24);  // -12 dB
     StoreEq(u"DB BAND33", 12);
@@ -138,10 +139,7 @@ TEST_F(WindowTest, PlusAndMinusStepTheGainWithinItsRange) {
     EXPECT_EQ(LabelText(2), u" 1");
     EXPECT_TRUE(OneWriteThenApply(3, "DB BAND33", 11));
     EXPECT_EQ(codec->applies.back().preset, 3);
-}
 
-TEST_F(WindowTest, WideToggleAndThe3DArrows) {
-    Open(0);
     CSkinButton* v3 = dlg.m_pSkinManager->GetButton(2035);
     const std::u16string on = u"\\img\\EQcekon_A_bt.bmp", off = u"\\img\\EQceknon_N_bt.bmp";
     const long long stored[3] = {1, 0, 1};
@@ -149,18 +147,16 @@ TEST_F(WindowTest, WideToggleAndThe3DArrows) {
         Command(2035);
         EXPECT_EQ(v3->GetFacePath(0), stored[i] ? on : off);
         EXPECT_EQ(v3->GetFacePath(1), stored[i] ? on : off);
-        EXPECT_TRUE(OneWriteThenApply(i + 1, "USE WIDE BAND30", stored[i]));
+        EXPECT_TRUE(OneWriteThenApply(i + 4, "USE WIDE BAND33", stored[i]));
     }
-    journal->Clear();
-    codec->applies.clear();
     Command(2038);  // 3D "<<" at 0
     EXPECT_EQ(dlg.Get3DLevel(), 15);
     EXPECT_EQ(LabelText(5), u"100%");
-    EXPECT_TRUE(OneWriteThenApply(1, "3D BAND0", 15));
+    EXPECT_TRUE(OneWriteThenApply(7, "3D BAND3", 15));
     Command(2039);  // ">>" at 15
     EXPECT_EQ(dlg.Get3DLevel(), 0);
     EXPECT_EQ(LabelText(5), u"  0%");
-    EXPECT_TRUE(OneWriteThenApply(2, "3D BAND0", 0));
+    EXPECT_TRUE(OneWriteThenApply(8, "3D BAND3", 0));
 }
 
 TEST_F(WindowTest, DraggingShowsTheGainAndTheReleaseStoresItAndSnapsTheThumb) {
