@@ -3,7 +3,6 @@
 // window tests'.)
 #include <map>
 
-#include "platform/media/codecpreset.h"
 #include "tests/equalizer/eq_fixture.h"
 
 namespace {
