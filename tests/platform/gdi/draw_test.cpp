@@ -137,9 +137,9 @@ TEST(GdiTransparentImage, LeavesKeyPixelsUntouchedAfterStretching) {
     EXPECT_EQ(exact.surface().pixels, (Pixels{kMagenta, kGreen}));
 }
 
-TEST(GdiFillRect, ExcludesRightAndBottomAndSkipsEmptyRects) {
+TEST(GdiShapes, FillAndFrameRectExcludeRightAndBottomAndClipping) {
     Canvas c(5, 4);
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0)), blue = CreateSolidBrush(RGB(0, 0, 255));
     RECT r{0, 0, 3, 2};
     EXPECT_TRUE(FillRect(c.dc(), &r, red));
     EXPECT_TRUE(
@@ -153,32 +153,28 @@ TEST(GdiFillRect, ExcludesRightAndBottomAndSkipsEmptyRects) {
     RECT outside{-100, -100, 1000, 1000};
     FillRect(d.dc(), &outside, red);
     EXPECT_EQ(d.CountNot(kRed), 0);
-    DeleteObject(red);
-}
-
-TEST(GdiShapes, FrameRectAndClipping) {
     Canvas f(4, 3);
-    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
-    RECT r{0, 0, 4, 3};
+    r = {0, 0, 4, 3};
     FrameRect(f.dc(), &r, blue);
     EXPECT_TRUE(
         PixelsAre(f.surface(), [](int x, int y) { return x % 3 && y == 1 ? kBlack : kBlue; }));
+    DeleteObject(red);
     DeleteObject(blue);
     // IntersectClipRect limits drawing until the clip is reset.
-    Canvas c(6, 4);
+    Canvas clipped(6, 4);
     HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    EXPECT_EQ(IntersectClipRect(c.dc(), 1, 1, 3, 3), SIMPLEREGION);
+    EXPECT_EQ(IntersectClipRect(clipped.dc(), 1, 1, 3, 3), SIMPLEREGION);
     RECT box{}, all{0, 0, 6, 4};
-    EXPECT_EQ(GetClipBox(c.dc(), &box), SIMPLEREGION);
+    EXPECT_EQ(GetClipBox(clipped.dc(), &box), SIMPLEREGION);
     EXPECT_EQ(box.right, 3);
-    FillRect(c.dc(), &all, white);
-    EXPECT_TRUE(PixelsAre(c.surface(), [](int x, int y) {
+    FillRect(clipped.dc(), &all, white);
+    EXPECT_TRUE(PixelsAre(clipped.surface(), [](int x, int y) {
         return x >= 1 && x < 3 && y >= 1 && y < 3 ? kWhite : kBlack;
     }));
-    EXPECT_EQ(IntersectClipRect(c.dc(), 4, 0, 6, 4), NULLREGION);
-    SelectClipRgn(c.dc(), nullptr);
-    FillRect(c.dc(), &all, white);
-    EXPECT_EQ(c.CountNot(kWhite), 0);
+    EXPECT_EQ(IntersectClipRect(clipped.dc(), 4, 0, 6, 4), NULLREGION);
+    SelectClipRgn(clipped.dc(), nullptr);
+    FillRect(clipped.dc(), &all, white);
+    EXPECT_EQ(clipped.CountNot(kWhite), 0);
 }
 
 // Whole windows are saved and read back by the display and desktop tests.

@@ -81,13 +81,11 @@ TEST(GdiFont, HangulDrawsAndTheKoreanFacesAreTheNanumFonts) {
         a.Out(1, 1, u"가A1");
         b.Out(1, 1, u"가A1");
         EXPECT_EQ(a.surface().pixels == b.surface().pixels, nanum != nullptr) << name;
+        // A positive height is the cell height (the program asks for no other).
+        EXPECT_NEAR(Metrics(font).tmHeight, 14, 1) << name;
         DeleteObject(font);
         DeleteObject(other);
     }
-    // A positive height is the cell height (the program asks for no other).
-    HFONT cell = Font(14, u"굴림");
-    EXPECT_NEAR(Metrics(cell).tmHeight, 14, 1);
-    DeleteObject(cell);
 }
 
 // Every text of the program is drawn TRANSPARENT; OPAQUE is left untested.
@@ -138,7 +136,7 @@ TEST(GdiDrawText, AlignsAsTheFrameworkAndDrawsAmpersandLiterally) {
     DeleteObject(font);
 }
 
-TEST(GdiDrawText, SingleLineIgnoresBreaksAndTextIsClipped) {
+TEST(GdiDrawText, SingleLineIgnoresBreaksAndClipsWhereExtTextOutClipsOnlyWithEtoClipped) {
     HFONT font = Font(14, u"굴림");
     const LONG line = Metrics(font).tmHeight;
     RECT rc{0, 0, 100, 60};
@@ -156,14 +154,10 @@ TEST(GdiDrawText, SingleLineIgnoresBreaksAndTextIsClipped) {
         return x >= 7 && x < 22 && y >= 4 && y < 24 ? plain.at(x, y) : kBlack;
     }));
     EXPECT_GT(child.CountNot(kBlack), 20);
-    DeleteObject(font);
-}
-
-TEST(GdiExtTextOut, ClipsToTheRectangleOnlyWithEtoClipped) {
-    HFONT font = Font(14, u"굴림");
+    // Without ETO_CLIPPED, ExtTextOut's rectangle is ignored.
     const std::u16string text = u"WWWWWWWW";
     const UINT len = static_cast<UINT>(text.size());
-    RECT rc{0, 0, 10, 10};
+    rc = {0, 0, 10, 10};
     TextCanvas loose(50, 20, font), clipped(50, 20, font);
     EXPECT_TRUE(ExtTextOut(loose.dc(), -5, 0, ETO_IGNORELANGUAGE, &rc, text.c_str(), len, nullptr));
     EXPECT_GT(InkBox(loose.surface()).right, 10);
