@@ -31,11 +31,9 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         EndPaint(hwnd, &ps);
         ++g_paints;
-    } else if (msg == WM_LBUTTONDOWN) {
-        g_events.push_back("down " + std::to_string(GET_X_LPARAM(lParam)) + "," +
-                           std::to_string(GET_Y_LPARAM(lParam)));
-    } else if (msg == WM_LBUTTONUP) {
-        g_events.push_back("up " + std::to_string(GET_X_LPARAM(lParam)) + "," +
+    } else if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP) {
+        g_events.push_back((msg == WM_LBUTTONUP ? "up " : "down ") +
+                           std::to_string(GET_X_LPARAM(lParam)) + "," +
                            std::to_string(GET_Y_LPARAM(lParam)));
     } else if (msg == WM_CLOSE) {
         g_events.push_back("close");

@@ -113,14 +113,10 @@ protected:
     // The entries of the log that contain one of `parts`, joined.
     std::string Only(std::initializer_list<const char*> parts) {
         Log kept;
-        for (const auto& e : log) {
-            for (const char* p : parts) {
-                if (e.find(p) != std::string::npos) {
-                    kept.push_back(e);
-                    break;
-                }
-            }
-        }
+        for (const auto& e : log)
+            if (std::any_of(parts.begin(), parts.end(),
+                            [&](auto p) { return e.find(p) != e.npos; }))
+                kept.push_back(e);
         return Join(kept);
     }
 };
@@ -193,10 +189,7 @@ TEST_F(DialogTest, EndDialogFromATaskOfAnotherThreadEndsTheLoopWithoutATimerToWa
             other = std::thread([&] {
                 std::this_thread::sleep_for(std::chrono::milliseconds(30));
                 auto end = [&] { dlg.EndDialog(7); };
-                if (sent)
-                    wq::win::SendTask(end);
-                else
-                    wq::win::PostTask(end);
+                sent ? wq::win::SendTask(end) : wq::win::PostTask(end);
             });
         };
         const auto start = std::chrono::steady_clock::now();

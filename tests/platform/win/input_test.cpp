@@ -120,8 +120,7 @@ TEST(RegisteredMessages, SameNameSameIdAcrossCaseAndThreadsOthersDiffer) {
     const UINT k = RegisterWindowMessage(u"WQ:MSG:KEYDOWN");
     UINT fromThread = 0;
     std::thread([&] { fromThread = RegisterWindowMessage(u"wq:msg:keydown"); }).join();
-    EXPECT_GE(k, 0xC000u);
-    EXPECT_LE(k, 0xFFFFu);
+    EXPECT_TRUE(k >= 0xC000u && k <= 0xFFFFu) << k;
     EXPECT_EQ(fromThread, k);
     EXPECT_NE(RegisterWindowMessage(u"WQ:MSG:APP_EXIT"), k);
     EXPECT_EQ(RegisterWindowMessage(u""), 0u);
