@@ -76,9 +76,7 @@ protected:
     afx_msg void OnSelChange() { Note("OnSelChange"); }
     afx_msg void OnDblClk() { Note("OnDblClk"); }
     afx_msg void OnEqDBButton(UINT id) { Note("OnEqDBButton " + std::to_string(id)); }
-    afx_msg LRESULT OnKeyDownMsg(WPARAM key, LPARAM) {
-        return Note("key " + std::to_string(key)), 1;
-    }
+    afx_msg LRESULT OnKeyDownMsg(WPARAM k, LPARAM) { return Note("key " + std::to_string(k)), 1; }
     afx_msg LRESULT OnUserMsg(WPARAM, LPARAM) { return Note("OnUserMsg"), 7; }
     DECLARE_MESSAGE_MAP()
 
@@ -170,15 +168,6 @@ TEST_F(DialogTest, NestedLoopsUnwindInnermostFirstAndQuitEndsEveryLoop) {
     EXPECT_EQ(m.wParam, 4u);
 }
 
-TEST_F(DialogTest, EndingTheMainWindowQuitsAndLaterLoopsEndAtOnce) {
-    TestDlg dlg(kChild, &log, "D");
-    g_app.m_pMainWnd = &dlg;
-    dlg.onInit = [&] { dlg.PostMessage(WM_COMMAND, IDOK); };
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(AfxGetMainWnd(), nullptr);
-    EXPECT_EQ(TestDlg(kOther, &log, "Later").DoModal(), -1);  // the WM_QUIT is still pending
-}
-
 TEST_F(DialogTest, EndDialogFromATaskOfAnotherThreadEndsTheLoopWithoutATimerToWakeIt) {
     // A message sent from another thread (or program) runs inside GetMessage's
     // wait; no timer, post or input follows it, yet the loop must see the end.
@@ -200,7 +189,7 @@ TEST_F(DialogTest, EndDialogFromATaskOfAnotherThreadEndsTheLoopWithoutATimerToWa
     }
 }
 
-TEST_F(DialogTest, OkCancelAndCloseEndTheDialogButNotOtherWindows) {
+TEST_F(DialogTest, OkCancelAndCloseEndTheDialogButNotOtherWindowsAndEndingTheMainOneQuits) {
     const std::pair<UINT, int> cases[] = {
         {WM_COMMAND, IDCANCEL}, {WM_COMMAND, IDOK}, {WM_CLOSE, IDCANCEL}};
     for (const auto& c : cases) {
@@ -214,6 +203,13 @@ TEST_F(DialogTest, OkCancelAndCloseEndTheDialogButNotOtherWindows) {
     EXPECT_EQ(::EndDialog(owner, 2), FALSE);
     EXPECT_TRUE(owner.IsWindowVisible());
     EXPECT_EQ(::EndDialog(nullptr, 2), FALSE);
+    // Ending the main window quits the thread: later loops end at once.
+    TestDlg main(kChild, &log, "M");
+    g_app.m_pMainWnd = &main;
+    main.onInit = [&] { main.PostMessage(WM_COMMAND, IDOK); };
+    EXPECT_EQ(main.DoModal(), IDOK);
+    EXPECT_EQ(AfxGetMainWnd(), nullptr);
+    EXPECT_EQ(TestDlg(kOther, &log, "Later").DoModal(), -1);  // the WM_QUIT is still pending
 }
 
 TEST_F(DialogTest, ARegisteredResourceGivesItsSizeInDialogUnitsAndHiddenControlsWithTheirIds) {
