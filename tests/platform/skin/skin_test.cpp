@@ -199,8 +199,8 @@ TEST_F(SkinTest, SliderDragSendsDragCodesThenOneSetWithTheFinalPosition) {
 }
 
 // The program fills the list through its methods (the LB_ messages, which
-// nothing sends, are left untested).
-TEST_F(SkinTest, ListKeepsItsRowsAndTheSelectionInView) {
+// nothing sends, are left untested); the pen selects, double-taps and scrolls.
+TEST_F(SkinTest, ListKeepsItsRowsAndTheSelectionInViewAndThePenSelectsAndScrolls) {
     CSkinListBox* list = owner.skin->GetList(300);
     for (const char16_t* s : {u"[..]", u"[B]", u"[앨범]", u"a.mp3", u"b.mp3", u"c.mp3", u"d.mp3"})
         list->AddString(s);
@@ -222,10 +222,7 @@ TEST_F(SkinTest, ListKeepsItsRowsAndTheSelectionInView) {
     EXPECT_EQ(list->GetCount(), 0);
     EXPECT_EQ(list->GetTopIndex(), 0);
     EXPECT_TRUE(Take().empty()) << "the program's own calls notify nobody";
-}
 
-TEST_F(SkinTest, ListTapSelectsSecondTapIsDoubleTapAndDragScrolls) {
-    CSkinListBox* list = owner.skin->GetList(300);
     for (const char16_t* s : {u"one", u"two", u"three", u"four", u"five"}) list->AddString(s);
     // Rows are 19 px from y = 60 in the owner.
     Tap(50, 60 + 19 + 5);
