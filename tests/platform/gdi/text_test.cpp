@@ -112,26 +112,20 @@ TEST(GdiText, TextColourWeightAndTransparentBackground) {
 TEST(GdiDrawText, AlignsAsTheFrameworkAndDrawsAmpersandLiterally) {
     HFONT font = Font(14, u"굴림");
     const std::u16string text = u"A & B";
-    const struct {
-        UINT format;
-        int h;  // 0 left, 1 centre, 2 right
-        bool vcentre;
-    } cases[] = {
-        {DT_CENTER | DT_SINGLELINE, 1, false},
-        {DT_CENTER | DT_SINGLELINE | DT_NOPREFIX, 1, false},
-        {DT_LEFT | DT_SINGLELINE, 0, false},
-        {DT_RIGHT | DT_SINGLELINE, 2, false},
-        {DT_CENTER | DT_VCENTER | DT_SINGLELINE, 1, true},
-    };
+    const UINT formats[] = {DT_CENTER | DT_SINGLELINE, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX,
+                            DT_LEFT | DT_SINGLELINE, DT_RIGHT | DT_SINGLELINE,
+                            DT_CENTER | DT_VCENTER | DT_SINGLELINE};
     RECT rc{5, 3, 95, 33};
-    for (const auto& c : cases) {
+    for (const UINT format : formats) {
         TextCanvas viaDraw(100, 40, font), viaOut(100, 40, font);
         SIZE sz = viaOut.Extent(text);
-        DrawText(viaDraw.dc(), text.c_str(), -1, &rc, c.format);
-        int x = c.h == 0 ? rc.left : c.h == 2 ? rc.right - sz.cx : (rc.left + rc.right - sz.cx) / 2;
-        viaOut.Out(x, c.vcentre ? (rc.top + rc.bottom - sz.cy) / 2 : rc.top, text);
-        EXPECT_GT(viaDraw.CountNot(kBlack), 0) << c.format;
-        EXPECT_EQ(viaDraw.surface().pixels, viaOut.surface().pixels) << c.format;
+        DrawText(viaDraw.dc(), text.c_str(), -1, &rc, format);
+        const int x = format & DT_RIGHT    ? rc.right - sz.cx
+                      : format & DT_CENTER ? (rc.left + rc.right - sz.cx) / 2
+                                           : rc.left;
+        viaOut.Out(x, format & DT_VCENTER ? (rc.top + rc.bottom - sz.cy) / 2 : rc.top, text);
+        EXPECT_GT(viaDraw.CountNot(kBlack), 0) << format;
+        EXPECT_EQ(viaDraw.surface().pixels, viaOut.surface().pixels) << format;
     }
     DeleteObject(font);
 }

@@ -36,8 +36,7 @@ inline std::string BmpFile(int w, int h, int bpp, std::uint32_t compression, std
     const std::uint32_t offset = 14 + infoSize + static_cast<std::uint32_t>(table.size());
     std::string out = "BM";
     for (std::uint32_t v : {offset + size, 0u, offset, infoSize}) Put(out, v, 4);
-    Put(out, static_cast<std::uint32_t>(w), core ? 2 : 4);
-    Put(out, static_cast<std::uint32_t>(h), core ? 2 : 4);
+    for (int side : {w, h}) Put(out, static_cast<std::uint32_t>(side), core ? 2 : 4);
     Put(out, 1, 2);
     Put(out, static_cast<std::uint32_t>(bpp), 2);
     if (!core)
