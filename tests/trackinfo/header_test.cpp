@@ -1,6 +1,6 @@
 // Frame-header reading of CMP3Info on bytes written by the tests: decoding of
-// header examples, the 0..10000 search window, the buffered search against the
-// plain probe-and-seek-back loop, and byte reversal.
+// header examples, the 0..10000 search window, and the buffered search against
+// the plain probe-and-seek-back loop.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -95,18 +95,6 @@ TEST_F(HeaderTest, SearchAnswersLikeTheProbeLoop) {
         CloseHandle(a);
         CloseHandle(b);
     }
-}
-
-TEST(ReverseBytes, WorksInPlaceAndStopsAfterOneSwapOnceBusyIsCleared) {
-    CMP3Info info;
-    info.m_bBusy = true;
-    unsigned char odd[] = {1, 2, 3, 4, 5};
-    info.ReverseBytes(odd, 5);
-    info.ReverseBytes(nullptr, 4);
-    EXPECT_EQ("\5\4\3\2\1"s, std::string(odd, odd + 5));
-    info.m_bBusy = false;
-    info.ReverseBytes(odd, 5);
-    EXPECT_EQ("\1\4\3\2\5"s, std::string(odd, odd + 5));
 }
 
 }  // namespace

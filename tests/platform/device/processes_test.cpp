@@ -49,98 +49,8 @@ std::string ReadBack(const std::string& db, const std::string& key, bool asNobod
     return status == 0 ? text : "helper failed";
 }
 
-// Numbers cross in the cases below; here text, as the next program reads it.
-TEST(SettingsAcrossProcesses, AValueWrittenByOneProgramIsReadByTheNext) {
-    wq::test::TempRoot root;
-    const std::string db = root.Host("settings.db");
-    wq::device::SetSettingsPath(db);
-    ASSERT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"PATH", REG_SZ, u"SDMMC Card\\AUDIO\\곡.mp3"), 1);
-    ASSERT_TRUE(wq::device::FlushSettings(5000));
-    EXPECT_EQ(ReadBack(db, "PATH"), "string SDMMC Card\\AUDIO\\곡.mp3\n");
-    wq::device::SetSettingsPath("");
-}
-
-// A sibling program holds the database's lock for seconds: a save returns at
-// once, reads see it at once, and it is in the file soon after the lock goes.
-TEST(SettingsAcrossProcesses, ASaveDuringAnotherProgramsLockReturnsAtOnceAndIsStoredAfter) {
-    wq::test::TempRoot root;
-    const std::string db = root.Host("settings.db");
-    ASSERT_TRUE(Shell(Helper(db) + "write REPEAT 0"));
-    wq::device::SetSettingsPath(db);
-    FILE* holder = popen(("python3 -c \"import sqlite3, time, sys\n"
-                          "c = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
-                          "c.execute('BEGIN EXCLUSIVE')\n"
-                          "print('locked', flush=True)\n"
-                          "time.sleep(5)\n"
-                          "c.execute('COMMIT')\" '" +
-                          db + "'")
-                             .c_str(),
-                         "r");
-    ASSERT_NE(holder, nullptr);
-    char line[16] = {};
-    ASSERT_NE(std::fgets(line, sizeof line, holder), nullptr);
-    ASSERT_STREQ(line, "locked\n");
-    const auto start = std::chrono::steady_clock::now();
-    DWORD v = 2;
-    ASSERT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"REPEAT", REG_DWORD, &v), 1);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
-    v = 0;
-    ASSERT_EQ(CCommon::ReadINIFile(u"WQAUDIO", u"REPEAT", REG_DWORD, &v), 1);
-    EXPECT_EQ(v, 2u) << "read back at once";
-    EXPECT_EQ(ReadBack(db, "REPEAT"), "number 0\n") << "not in the file while the lock is held";
-    ASSERT_EQ(pclose(holder), 0);
-    const auto released = std::chrono::steady_clock::now();
-    ASSERT_TRUE(wq::device::FlushSettings(5000));
-    EXPECT_LT(std::chrono::steady_clock::now() - released, std::chrono::milliseconds(1000));
-    EXPECT_EQ(ReadBack(db, "REPEAT"), "number 2\n");
-    wq::device::SetSettingsPath("");
-}
-
-// Reading the values back opens the file, which checks its integrity first.
-TEST(SettingsAcrossProcesses, TwoWritersAtOnceLoseNoWrite) {
-    wq::test::TempRoot root;
-    const std::string db = root.Host("settings.db");
-    constexpr int kWrites = 1000;
-    const std::string burst = Helper(db) + "burst ", n = std::to_string(kWrites);
-    ASSERT_TRUE(
-        Shell(burst + "A " + n + " & a=$!; " + burst + "B " + n + " & b=$!; wait $a && wait $b"))
-        << "a writer saw a failed write";
-    wq::device::SetSettingsPath(db);
-    int missing = 0;
-    for (int i = 0; i < kWrites; ++i) {
-        for (const char16_t* prefix : {u"A", u"B"}) {
-            DWORD v = 0xFFFFFFFF;
-            const CString key = prefix + CString::FromUtf8(std::to_string(i));
-            missing += !CCommon::ReadINIFile(u"WQAUDIO", key, REG_DWORD, &v) || v != DWORD(i);
-        }
-    }
-    EXPECT_EQ(missing, 0);
-    wq::device::SetSettingsPath("");
-}
-
-// The writer prints each value once its write has returned, and is killed
-// hard at whatever it is doing after a varying time.
-TEST(SettingsAcrossProcesses, AWriterKilledMidLoopLeavesTheOldOrTheNewValue) {
-    wq::test::TempRoot root;
-    const std::string db = root.Host("settings.db");
-    for (const char* seconds : {"0.5", "0.8", "1.1"}) {
-        int status = -1;
-        const std::string seen = Output(
-            "timeout -s KILL " + std::string(seconds) + " " + Helper(db) + "count TIME", &status);
-        ASSERT_EQ(WEXITSTATUS(status), 128 + SIGKILL) << "the writer was not killed";
-        long last = 0;
-        std::istringstream lines(seen);
-        for (long n; lines >> n;) last = n;
-        ASSERT_GT(last, 0) << "the writer reported nothing";
-        const std::string out = ReadBack(db, "TIME");
-        ASSERT_EQ(out.rfind("number ", 0), 0u) << out;
-        const long stored = std::stol(out.substr(7));
-        // The last reported write is durable; at most the one after it also landed.
-        EXPECT_TRUE(stored == last || stored == last + 1) << stored << " after " << last;
-    }
-}
-
-class DamagedSettings : public ::testing::Test {
+// A fresh folder with the store's path in it; what the store reports is kept.
+class Store : public ::testing::Test {
 protected:
     void SetUp() override {
         wq::device::EnableDebug(true);
@@ -182,6 +92,80 @@ protected:
     const std::string db = root.Host("settings.db");
     std::vector<std::string> lines;
 };
+using SettingsAcrossProcesses = Store;
+using DamagedSettings = Store;
+
+// A sibling program holds the database's lock for seconds: a save returns at
+// once, reads see it at once, and it is in the file soon after the lock goes.
+TEST_F(SettingsAcrossProcesses, ASaveDuringAnotherProgramsLockReturnsAtOnceAndIsStoredAfter) {
+    ASSERT_TRUE(Shell(Helper(db) + "write REPEAT 0"));
+    wq::device::SetSettingsPath(db);
+    FILE* holder = popen(("python3 -c \"import sqlite3, time, sys\n"
+                          "c = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
+                          "c.execute('BEGIN EXCLUSIVE')\n"
+                          "print('locked', flush=True)\n"
+                          "time.sleep(5)\n"
+                          "c.execute('COMMIT')\" '" +
+                          db + "'")
+                             .c_str(),
+                         "r");
+    ASSERT_NE(holder, nullptr);
+    char line[16] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, holder), nullptr);
+    ASSERT_STREQ(line, "locked\n");
+    const auto start = std::chrono::steady_clock::now();
+    DWORD v = 2;
+    ASSERT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"REPEAT", REG_DWORD, &v), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    v = 0;
+    ASSERT_EQ(CCommon::ReadINIFile(u"WQAUDIO", u"REPEAT", REG_DWORD, &v), 1);
+    EXPECT_EQ(v, 2u) << "read back at once";
+    EXPECT_EQ(ReadBack(db, "REPEAT"), "number 0\n") << "not in the file while the lock is held";
+    ASSERT_EQ(pclose(holder), 0);
+    const auto released = std::chrono::steady_clock::now();
+    ASSERT_TRUE(wq::device::FlushSettings(5000));
+    EXPECT_LT(std::chrono::steady_clock::now() - released, std::chrono::milliseconds(1000));
+    EXPECT_EQ(ReadBack(db, "REPEAT"), "number 2\n");
+}
+
+// Reading the values back opens the file, which checks its integrity first.
+TEST_F(SettingsAcrossProcesses, TwoWritersAtOnceLoseNoWrite) {
+    constexpr int kWrites = 1000;
+    const std::string burst = Helper(db) + "burst ", n = std::to_string(kWrites);
+    ASSERT_TRUE(
+        Shell(burst + "A " + n + " & a=$!; " + burst + "B " + n + " & b=$!; wait $a && wait $b"))
+        << "a writer saw a failed write";
+    wq::device::SetSettingsPath(db);
+    int missing = 0;
+    for (int i = 0; i < kWrites; ++i) {
+        for (const char16_t* prefix : {u"A", u"B"}) {
+            DWORD v = 0xFFFFFFFF;
+            const CString key = prefix + CString::FromUtf8(std::to_string(i));
+            missing += !CCommon::ReadINIFile(u"WQAUDIO", key, REG_DWORD, &v) || v != DWORD(i);
+        }
+    }
+    EXPECT_EQ(missing, 0);
+}
+
+// The writer prints each value once its write has returned, and is killed
+// hard at whatever it is doing after a varying time.
+TEST_F(SettingsAcrossProcesses, AWriterKilledMidLoopLeavesTheOldOrTheNewValue) {
+    for (const char* seconds : {"0.5", "0.8", "1.1"}) {
+        int status = -1;
+        const std::string seen = Output(
+            "timeout -s KILL " + std::string(seconds) + " " + Helper(db) + "count TIME", &status);
+        ASSERT_EQ(WEXITSTATUS(status), 128 + SIGKILL) << "the writer was not killed";
+        long last = 0;
+        std::istringstream reported(seen);
+        for (long n; reported >> n;) last = n;
+        ASSERT_GT(last, 0) << "the writer reported nothing";
+        const std::string out = ReadBack(db, "TIME");
+        ASSERT_EQ(out.rfind("number ", 0), 0u) << out;
+        const long stored = std::stol(out.substr(7));
+        // The last reported write is durable; at most the one after it also landed.
+        EXPECT_TRUE(stored == last || stored == last + 1) << stored << " after " << last;
+    }
+}
 
 TEST_F(DamagedSettings, GarbageOrAForeignSchemaIsMovedAsideAndDefaultsApply) {
     root.MakeFile("garbage.db", "this is not a database\n" + std::string(200, '\x9B'));

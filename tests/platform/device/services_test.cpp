@@ -47,9 +47,9 @@ TEST(ParsePath, SplitsFolderNameAndExtension) {
     for (const auto& c : cases) {
         CString folder(u"stale"), name(u"stale"), ext(u"stale");
         CCommon::ParsePath(c[0], folder, name, ext);
-        EXPECT_EQ(folder, CString(c[1])) << CString(c[0]).ToUtf8();
-        EXPECT_EQ(name, CString(c[2])) << CString(c[0]).ToUtf8();
-        EXPECT_EQ(ext, CString(c[3])) << CString(c[0]).ToUtf8();
+        EXPECT_EQ((std::vector<CString>{folder, name, ext}),
+                  (std::vector<CString>{c[1], c[2], c[3]}))
+            << CString(c[0]).ToUtf8();
     }
 }
 

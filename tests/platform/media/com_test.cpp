@@ -1,5 +1,4 @@
-// The object model: creation and its errors, the class registry, and the
-// sound filter's v-table slot.
+// The object model: creation and its errors, and the sound filter's v-table slot.
 #include "platform/media/com.h"
 
 #include <gtest/gtest.h>
@@ -25,23 +24,6 @@ TEST(Com, CreationRefusesWhatItCannotMake) {
     EXPECT_EQ(E_NOINTERFACE, Create(CLSID_FilterGraph, IID_IWQASoundFilter, &p));
     EXPECT_EQ(nullptr, p);
     EXPECT_EQ(E_POINTER, Create(CLSID_FilterGraph, IID_IUnknown, nullptr));
-}
-
-// How the player's tests put their own graph in place of the real one.
-TEST(Com, ATestClassReplacesTheFilterGraphAndTheRealOneComesBack) {
-    int made = 0;
-    auto real = wq::media::RegisterClass(CLSID_FilterGraph, [&](REFIID, void** ppv) {
-        ++made;
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    });
-    ASSERT_TRUE(real);
-    void* p = nullptr;
-    EXPECT_EQ(E_NOINTERFACE, Create(CLSID_FilterGraph, IID_IGraphBuilder, &p));
-    EXPECT_EQ(1, made);
-    EXPECT_TRUE(wq::media::RegisterClass(CLSID_FilterGraph, real)) << "the test's factory";
-    ComPtr<IMediaSeeking> seeking;
-    EXPECT_EQ(S_OK, Create(CLSID_FilterGraph, IID_IMediaSeeking, seeking.PutVoid()));
 }
 
 TEST(Com, SetSampleCallbackSitsInTheSixthSlotAndCopiesTheRecord) {
