@@ -1,7 +1,8 @@
 // CExplorer over real folders in a temporary device root, wired to a real
 // skin list (2008), scroll slider (2010) and path label as the player wires
 // them: rows, order, hiding, colours, selection, slider, the path trail,
-// saved-path restore, the storage checks and folders that cannot be listed.
+// saved-path restore, the storage checks and folders that cannot be listed;
+// and CFileFinder alone.
 #include "library/explorer.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "graphics/scrolltext.h"
+#include "library/filefinder.h"
 #include "platform/base/utf.h"
 #include "platform/device/hooks.h"
 #include "platform/fs/fileapi.h"
@@ -221,11 +223,6 @@ TEST_F(ExplorerTest, OpenPathNameRebuildsTheTrail) {
     EXPECT_EQ(explorer.GetCurPath(), CString(u"SDMMC Card\\AUDIO"));
     EXPECT_EQ(explorer.GetCurItemIndex(), 0);
 
-    // A missing folder stops the descent at the last one that exists.
-    EXPECT_TRUE(explorer.OpenPathName(u"\\SDMMC Card\\Gone\\x.mp3"));
-    EXPECT_EQ(Stack(), (Rows_t{u"", u"SDMMC Card\\"}));
-    EXPECT_EQ(Rows(), (Rows_t{u"[..]", u"[AUDIO]"}));
-    EXPECT_EQ(explorer.GetCurItemIndex(), 0);
     // A missing file in an existing folder selects row 0.
     EXPECT_TRUE(explorer.OpenPathName(u"\\SDMMC Card\\AUDIO\\gone.mp3"));
     EXPECT_EQ(explorer.GetCurItemIndex(), 0);
@@ -259,19 +256,13 @@ TEST_F(ExplorerTest, TopLevelAndStorageChecksOnTheFirstFolderBelowIt) {
     EXPECT_TRUE(explorer.IsCardPath());
     EXPECT_TRUE(explorer.IsRemovableDiskPath());
 
-    // Browsed from the top the first element is "\SDMMC Card"...
+    // Browsed from the top the first element is "\SDMMC Card" (a restored
+    // path's "SDMMC Card\" is the player's storage-key tests').
     explorer.SetCurItemIndex(0);
     EXPECT_FALSE(explorer.OpenCurItem());
     EXPECT_EQ(Stack(), (Rows_t{u"", u"\\SDMMC Card"}));
     EXPECT_TRUE(explorer.IsCardPath());
     EXPECT_FALSE(explorer.IsRemovableDiskPath());
-    // ...restored it is "SDMMC Card\".
-    ASSERT_TRUE(explorer.OpenPathName(u"\\SDMMC Card\\AUDIO\\x.mp3"));
-    EXPECT_TRUE(explorer.IsCardPath());
-    EXPECT_FALSE(explorer.IsRemovableDiskPath());
-    ASSERT_TRUE(explorer.OpenPathName(u"\\이동식디스크\\Music"));
-    EXPECT_FALSE(explorer.IsCardPath());
-    EXPECT_TRUE(explorer.IsRemovableDiskPath());
     // The comparison is case-sensitive.
     ASSERT_TRUE(explorer.OpenPathName(u"\\SDMMC CARD2\\x.mp3"));
     EXPECT_EQ(Stack(), (Rows_t{u"", u"SDMMC CARD2\\"}));
@@ -357,6 +348,87 @@ TEST_F(ExplorerTest, AHundredNestedFoldersRestoreAndUnwind) {
     EXPECT_EQ(explorer.GetCurItemIndex(), 1);
     for (int i = 0; i < 100; ++i) ASSERT_TRUE(explorer.LoadParent());
     EXPECT_EQ(Rows(), (Rows_t{u"[d0]"}));
+}
+
+// CFileFinder: read-ahead, roots and paths, extensions.
+TEST(FileFinder, BuildsRootsAndPathsFromThePattern) {
+    wq::test::TempRoot root;
+    root.MakeDir("Music");
+    root.MakeFile("SDMMC Card/AUDIO/a.mp3");
+    const std::vector<std::u16string> top = {u"\\Music", u"\\SDMMC Card"};
+    struct Case {
+        const char16_t* pattern;
+        const char16_t* root;
+        std::vector<std::u16string> paths;
+    };
+    const Case cases[] = {
+        {u"\\*.*", u"\\", top},
+        {nullptr, u"\\", top},
+        {u"*.*", u"", top},
+        {u"SDMMC Card\\AUDIO\\*.*", u"SDMMC Card\\AUDIO", {u"SDMMC Card\\AUDIO\\a.mp3"}},
+        {u"\\SDMMC Card\\AUDIO\\*.*", u"\\SDMMC Card\\AUDIO", {u"\\SDMMC Card\\AUDIO\\a.mp3"}},
+        // A folder element restored with its trailing backslash: no doubled separator.
+        {u"SDMMC Card\\AUDIO\\\\*.*", u"SDMMC Card\\AUDIO\\", {u"SDMMC Card\\AUDIO\\a.mp3"}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        CFileFinder finder;
+        ASSERT_TRUE(finder.FindFile(c.pattern)) << i;
+        EXPECT_EQ(finder.GetRoot(), CString(c.root)) << i;
+        std::vector<std::u16string> paths;
+        for (BOOL more = TRUE; more;) {
+            more = finder.FindNextFile();
+            paths.push_back(finder.GetFilePath().str());
+        }
+        EXPECT_EQ(paths, c.paths) << i;
+    }
+}
+
+TEST(FileFinder, ReadsOneEntryAheadReportsExtensionsFoldersAndFailures) {
+    wq::test::TempRoot root;
+    root.MakeFile("One/only.mp3", "12345");
+    CFileFinder finder;
+    // Before the first FindNextFile nothing is reported.
+    ASSERT_TRUE(finder.FindFile(u"One\\*.*"));
+    EXPECT_EQ(finder.GetFileName(), CString());
+    EXPECT_FALSE(finder.MatchesMask(0xFFFFFFFF));
+    // A single entry: no further entry was read, but this one is valid.
+    EXPECT_FALSE(finder.FindNextFile());
+    EXPECT_EQ(finder.GetFileName(), CString(u"only.mp3"));
+    EXPECT_EQ(finder.GetLength(), 5u);
+    EXPECT_EQ(finder.GetFilePath(), CString(u"One\\only.mp3"));
+    finder.Close();
+    // Closed: no further stepping, the last entry still readable.
+    EXPECT_FALSE(finder.FindNextFile());
+    EXPECT_EQ(finder.GetFileName(), CString(u"only.mp3"));
+
+    for (const char* name : {"song.final.wma", "noext", "dotted.", "Song.Mp3"})
+        root.MakeFile(std::string("F/") + name);
+    root.MakeDir("F/Sub");
+    struct Expect {
+        std::u16string name;
+        std::u16string ext;
+        bool folder;
+    };
+    const std::vector<Expect> expected = {
+        {u"dotted.", u"", false},     {u"noext", u"", false}, {u"song.final.wma", u"WMA", false},
+        {u"Song.Mp3", u"MP3", false}, {u"Sub", u"", true},
+    };
+    ASSERT_TRUE(finder.FindFile(u"F\\*.*")) << "a closed finder searches again";
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(finder.FindNextFile() != FALSE, i + 1 < expected.size());
+        EXPECT_EQ(finder.GetFileName().str(), expected[i].name);
+        EXPECT_EQ(finder.GetFileExt().str(), expected[i].ext) << i;
+        EXPECT_EQ(finder.IsDirectory() != FALSE, expected[i].folder) << i;
+        EXPECT_EQ(finder.MatchesMask(FILE_ATTRIBUTE_DIRECTORY) != FALSE, expected[i].folder) << i;
+        EXPECT_FALSE(finder.IsDots());
+    }
+    // Nothing matches: false, no search open.
+    CFileFinder none;
+    EXPECT_FALSE(none.FindFile(u"F\\*.ogg"));
+    EXPECT_FALSE(none.FindNextFile());
+    EXPECT_FALSE(none.FindFile(u"Missing\\*.*"));
+    EXPECT_EQ(none.GetRoot(), CString(u"Missing"));
 }
 
 }  // namespace

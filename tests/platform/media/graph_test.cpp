@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <thread>
 
 #include "platform/media/pipeline.h"
@@ -161,11 +162,8 @@ TEST(Graph, AFileCutShortWhilePlayingEndsWhereItStopped) {
     g.control->Run();
     std::this_thread::sleep_for(300ms);
     ASSERT_EQ(0, ::truncate(copy.c_str(), 24 * 1024));  // about 0.6 s of the 30
-    LONG code = 0;
-    LONG_PTR p1, p2;
     const auto start = Clock::now();
-    ASSERT_EQ(S_OK, g.events->GetEvent(&code, &p1, &p2, 15000)) << "the track must end";
-    EXPECT_EQ(EC_COMPLETE, code);
+    ASSERT_EQ(EC_COMPLETE, g.NextEvent(15000)) << "the track must end";
     EXPECT_LT(MsSince(start), 8000);
     EXPECT_EQ(g.Duration(), g.Position());
     EXPECT_GT(g.Position(), 300 * kMs);
@@ -184,12 +182,9 @@ TEST(Graph, AReadErrorWhilePlayingEndsTheTrackAndRefusesSeeks) {
     gFailFrom = 160 * 1024;  // about 4 s of the 30
     gFailingInode = st.st_ino;
     g.control->Run();
-    LONG code = 0;
-    LONG_PTR p1, p2;
-    const HRESULT ended = g.events->GetEvent(&code, &p1, &p2, 15000);
+    const LONG ended = g.NextEvent(15000);
     gFailingInode = 0;
-    ASSERT_EQ(S_OK, ended) << "the track must end";
-    EXPECT_EQ(EC_COMPLETE, code);
+    ASSERT_EQ(EC_COMPLETE, ended) << "the track must end";
     const LONGLONG end = g.Position();
     EXPECT_EQ(g.Duration(), end);
     EXPECT_GT(end, 1000 * kMs);
@@ -200,6 +195,41 @@ TEST(Graph, AReadErrorWhilePlayingEndsTheTrackAndRefusesSeeks) {
     EXPECT_NE(S_OK, g.control->Run());
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(end, g.Position());
+}
+
+HRESULT Create(REFCLSID clsid, REFIID iid, void** out) {
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, out);
+}
+
+// The object model: creation and its errors, and the sound filter's v-table slot.
+TEST(Com, CreationRefusesWhatItCannotMake) {
+    void* p = reinterpret_cast<void*>(1);
+    const CLSID unknown = {0x12345678, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, Create(unknown, IID_IUnknown, &p));
+    EXPECT_EQ(nullptr, p);
+    EXPECT_EQ(E_NOINTERFACE, Create(CLSID_FilterGraph, IID_IWQASoundFilter, &p));
+    EXPECT_EQ(nullptr, p);
+    EXPECT_EQ(E_POINTER, Create(CLSID_FilterGraph, IID_IUnknown, nullptr));
+}
+
+TEST(Com, SetSampleCallbackSitsInTheSixthSlotAndCopiesTheRecord) {
+    ComPtr<IWQASoundFilter> ctrl;
+    ASSERT_EQ(S_OK, Create(CLSID_WQASoundFilter, IID_IWQASoundFilter, ctrl.PutVoid()));
+    int owner = 0;
+    auto cb = +[](void*, short*, int, WAVEFORMATEX*) {};
+    {
+        SoundCallbackInfo onStack{&owner, cb};
+        // Called through the sixth v-table entry, as code compiled against the
+        // device's header calls it.
+        using Slot = HRESULT (*)(IWQASoundFilter*, SoundCallbackInfo*);
+        Slot sixth = (*reinterpret_cast<Slot**>(ctrl.Get()))[5];
+        EXPECT_GE(sixth(ctrl.Get(), &onStack), 0);
+        std::memset(&onStack, 0xAB, sizeof onStack);  // the caller's record is gone
+    }
+    SoundCallbackInfo back{};
+    ASSERT_EQ(S_OK, ctrl->GetSampleCallback(&back));
+    EXPECT_EQ(&owner, back.context);
+    EXPECT_EQ(cb, back.callback);
 }
 
 }  // namespace

@@ -174,12 +174,16 @@ struct Graph {
         }
         return builder->RenderFile(std::u16string(name.begin(), name.end()).c_str(), nullptr);
     }
+    // The next event's code, 0 when none comes within `ms`.
+    LONG NextEvent(int ms) {
+        LONG code = 0;
+        LONG_PTR p1 = 0, p2 = 0;
+        return events->GetEvent(&code, &p1, &p2, ms) == S_OK ? code : 0;
+    }
     // Runs until EC_COMPLETE; false when it does not come within `ms`.
     bool PlayToEnd(int ms) {
         control->Run();
-        LONG code = 0;
-        LONG_PTR p1 = 0, p2 = 0;
-        while (events->GetEvent(&code, &p1, &p2, ms) == S_OK)
+        for (LONG code; (code = NextEvent(ms)) != 0;)
             if (code == EC_COMPLETE) return true;
         return false;
     }
