@@ -36,7 +36,8 @@ std::uint32_t Glyph(int x, int y) {
     return (x + y) % 3 == 0 ? kMagenta : 0x103050u + std::uint32_t(x << 10 | y << 2);
 }
 
-gdi::Surface Paint(int w, int h, std::uint32_t (*pixel)(int, int)) {
+template <class Pixel>
+gdi::Surface Paint(int w, int h, Pixel pixel) {
     gdi::Surface s;
     s.Resize(w, h);
     for (int y = 0; y < h; ++y)
@@ -49,11 +50,11 @@ protected:
     void SetUp() override {
         // The content, not the name, tells the image library a picture's format.
         root.MakeDir(kImg);
-        ASSERT_TRUE(gdi::SavePng(Paint(50, 6, Glyph), root.Host(kImg + "EQ_num.bmp")));
-        auto colon = [](int x, int y) { return Glyph(60 + x, y); };
-        ASSERT_TRUE(gdi::SavePng(Paint(2, 6, colon), root.Host(kImg + "EQ_colon.bmp")));
-        auto slash = [](int x, int y) { return Glyph(70 + x, y); };
-        ASSERT_TRUE(gdi::SavePng(Paint(5, 6, slash), root.Host(kImg + "EQ_slash.bmp")));
+        for (auto [name, w, first] :
+             {std::tuple{"EQ_num.bmp", 50, 0}, {"EQ_colon.bmp", 2, 60}, {"EQ_slash.bmp", 5, 70}}) {
+            auto glyph = [first = first](int x, int y) { return Glyph(first + x, y); };
+            ASSERT_TRUE(gdi::SavePng(Paint(w, 6, glyph), root.Host(kImg + name)));
+        }
         ravimage_InitialImageLibrary();
         ASSERT_TRUE(parent.CreateEx(0, nullptr, u"Player", WS_POPUP | WS_VISIBLE,
                                     CRect(0, 0, kParentW, kParentH), nullptr, 0));
