@@ -346,85 +346,35 @@ TEST_F(ExplorerTest, AHundredNestedFoldersRestoreAndUnwind) {
     EXPECT_EQ(Rows(), (Rows_t{u"[d0]"}));
 }
 
-// CFileFinder: read-ahead, roots and paths, extensions.
-TEST(FileFinder, BuildsRootsAndPathsFromThePattern) {
+// CFileFinder as the explorer and the saved-path probe use it (the other
+// accessors have no caller): the root taken from the pattern, entries read one
+// ahead, and no search when nothing matches.
+TEST(FileFinder, RootsFromThePatternEntriesOneAheadAndNothingFound) {
     wq::test::TempRoot root;
-    root.MakeDir("Music");
-    root.MakeFile("SDMMC Card/AUDIO/a.mp3");
-    const std::vector<std::u16string> top = {u"\\Music", u"\\SDMMC Card"};
-    struct Case {
-        const char16_t* pattern;
-        const char16_t* root;
-        std::vector<std::u16string> paths;
-    };
-    const Case cases[] = {
-        {u"\\*.*", u"\\", top},
-        {nullptr, u"\\", top},
-        {u"*.*", u"", top},
-        {u"SDMMC Card\\AUDIO\\*.*", u"SDMMC Card\\AUDIO", {u"SDMMC Card\\AUDIO\\a.mp3"}},
-        {u"\\SDMMC Card\\AUDIO\\*.*", u"\\SDMMC Card\\AUDIO", {u"\\SDMMC Card\\AUDIO\\a.mp3"}},
-        // A folder element restored with its trailing backslash: no doubled separator.
-        {u"SDMMC Card\\AUDIO\\\\*.*", u"SDMMC Card\\AUDIO\\", {u"SDMMC Card\\AUDIO\\a.mp3"}},
-    };
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        const Case& c = cases[i];
+    root.MakeFile("One/only.mp3");
+    root.MakeDir("One/Sub");
+    // The last: a restored folder element keeps its backslash.
+    const std::pair<const char16_t*, const char16_t*> roots[] = {
+        {u"\\*.*", u"\\"},     {nullptr, u"\\"},          {u"*.*", u""},
+        {u"One\\*.*", u"One"}, {u"\\One\\*.*", u"\\One"}, {u"One\\\\*.*", u"One\\"}};
+    for (const auto& [pattern, want] : roots) {
         CFileFinder finder;
-        ASSERT_TRUE(finder.FindFile(c.pattern)) << i;
-        EXPECT_EQ(finder.GetRoot(), CString(c.root)) << i;
-        std::vector<std::u16string> paths;
-        for (BOOL more = TRUE; more;) {
-            more = finder.FindNextFile();
-            paths.push_back(finder.GetFilePath().str());
-        }
-        EXPECT_EQ(paths, c.paths) << i;
+        ASSERT_TRUE(finder.FindFile(pattern)) << CString(want).ToUtf8();
+        EXPECT_EQ(finder.GetRoot(), CString(want));
     }
-}
-
-TEST(FileFinder, ReadsOneEntryAheadReportsExtensionsFoldersAndFailures) {
-    wq::test::TempRoot root;
-    root.MakeFile("One/only.mp3", "12345");
+    // The result of FindNextFile says whether another entry follows; the one
+    // in hand after the last call is still valid.
     CFileFinder finder;
-    // Before the first FindNextFile nothing is reported.
-    ASSERT_TRUE(finder.FindFile(u"One\\*.*"));
-    EXPECT_EQ(finder.GetFileName(), CString());
-    EXPECT_FALSE(finder.MatchesMask(0xFFFFFFFF));
-    // A single entry: no further entry was read, but this one is valid.
-    EXPECT_FALSE(finder.FindNextFile());
+    ASSERT_TRUE(finder.FindFileNames(u"One\\*.*"));
+    EXPECT_TRUE(finder.FindNextFile());
     EXPECT_EQ(finder.GetFileName(), CString(u"only.mp3"));
-    EXPECT_EQ(finder.GetLength(), 5u);
-    EXPECT_EQ(finder.GetFilePath(), CString(u"One\\only.mp3"));
-    finder.Close();
-    // Closed: no further stepping, the last entry still readable.
+    EXPECT_FALSE(finder.IsDirectory());
     EXPECT_FALSE(finder.FindNextFile());
-    EXPECT_EQ(finder.GetFileName(), CString(u"only.mp3"));
-
-    for (const char* name : {"song.final.wma", "noext", "dotted.", "Song.Mp3"})
-        root.MakeFile(std::string("F/") + name);
-    root.MakeDir("F/Sub");
-    struct Expect {
-        std::u16string name;
-        std::u16string ext;
-        bool folder;
-    };
-    const std::vector<Expect> expected = {
-        {u"dotted.", u"", false},     {u"noext", u"", false}, {u"song.final.wma", u"WMA", false},
-        {u"Song.Mp3", u"MP3", false}, {u"Sub", u"", true},
-    };
-    ASSERT_TRUE(finder.FindFile(u"F\\*.*")) << "a closed finder searches again";
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(finder.FindNextFile() != FALSE, i + 1 < expected.size());
-        EXPECT_EQ(finder.GetFileName().str(), expected[i].name);
-        EXPECT_EQ(finder.GetFileExt().str(), expected[i].ext) << i;
-        EXPECT_EQ(finder.IsDirectory() != FALSE, expected[i].folder) << i;
-        EXPECT_EQ(finder.MatchesMask(FILE_ATTRIBUTE_DIRECTORY) != FALSE, expected[i].folder) << i;
-        EXPECT_FALSE(finder.IsDots());
-    }
-    // Nothing matches: false, no search open.
-    CFileFinder none;
-    EXPECT_FALSE(none.FindFile(u"F\\*.ogg"));
-    EXPECT_FALSE(none.FindNextFile());
-    EXPECT_FALSE(none.FindFile(u"Missing\\*.*"));
-    EXPECT_EQ(none.GetRoot(), CString(u"Missing"));
+    EXPECT_EQ(finder.GetFileName(), CString(u"Sub"));
+    EXPECT_TRUE(finder.IsDirectory());
+    for (const char16_t* none : {u"One\\*.ogg", u"Missing\\*.*"})
+        EXPECT_FALSE(finder.FindFile(none)) << CString(none).ToUtf8();
+    EXPECT_FALSE(finder.FindNextFile()) << "no search stays open";
 }
 
 }  // namespace
