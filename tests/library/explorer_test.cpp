@@ -100,7 +100,6 @@ TEST_F(ExplorerTest, FoldersFirstPreselectionPushedDownAndNextFile) {
     ASSERT_TRUE(explorer.LoadExplorer(u"\\Music", u"a.mp3"));
     EXPECT_EQ(explorer.GetCurItemIndex(), 3);
     EXPECT_EQ(explorer.GetCurFilePath(), CString(u"\\Music\\a.mp3"));
-    EXPECT_EQ(explorer.GetCurItemType(), 3);
     EXPECT_EQ(explorer.GetNextFileIndex(), 4);
     explorer.SetCurItemIndex(4);
     EXPECT_EQ(explorer.GetNextFileIndex(), 0) << "the last file has no next";
@@ -112,7 +111,6 @@ TEST_F(ExplorerTest, FoldersFirstPreselectionPushedDownAndNextFile) {
     ASSERT_TRUE(explorer.LoadExplorer(u"\\Music", u"C.WMA"));
     EXPECT_EQ(explorer.GetCurItemIndex(), 0);
     EXPECT_TRUE(explorer.IsCurItemFolder());
-    EXPECT_EQ(explorer.GetCurItemType(), -1);
     EXPECT_EQ(explorer.GetNextFileIndex(), 3);
 }
 
