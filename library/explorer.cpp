@@ -32,15 +32,6 @@ std::unordered_set<std::u16string> ToSet(const CStringArray& names) {
     return set;
 }
 
-// The characters after the last "." of a name, upper-cased; empty without a dot.
-CString ExtensionOf(const CString& name) {
-    const int dot = name.ReverseFind(u'.');
-    if (dot < 0) return CString();
-    CString ext = name.Mid(dot + 1);
-    ext.MakeUpper();
-    return ext;
-}
-
 bool InSet(const std::unordered_set<std::u16string>& set, const std::vector<bool>& lengths,
            const CString& name) {
     const auto length = static_cast<size_t>(name.GetLength());
@@ -157,7 +148,7 @@ bool CExplorer::LoadExplorer(const CString& strPath, const CString& strSelect) {
             folder.bFile = FALSE;
             continue;
         }
-        CString ext = ExtensionOf(name);
+        CString ext = CFileFinder::ExtensionOf(name);
         if ((ext != u"MP3" && ext != u"WMA") || IsHiddenFile(name)) continue;
         if (name == strSelect) fileSelect = static_cast<int>(m_arrItems.size() - firstRow);
         CExplorerItem& file = m_arrItems.emplace_back();

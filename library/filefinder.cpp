@@ -80,7 +80,10 @@ CString CFileFinder::GetFilePath() const {
 }
 
 CString CFileFinder::GetFileExt() const {
-    const CString name = GetFileName();
+    return ExtensionOf(GetFileName());
+}
+
+CString CFileFinder::ExtensionOf(const CString& name) {
     const int dot = name.ReverseFind(u'.');
     if (dot < 0) return CString();
     CString ext = name.Mid(dot + 1);

@@ -47,6 +47,9 @@ public:
     CString GetFilePath() const;
     // The characters after the name's last ".", upper case; empty without a dot.
     CString GetFileExt() const;
+    // The same for any name: the explorer filters a listing with it without
+    // copying each found name twice.
+    static CString ExtensionOf(const CString& name);
     CString GetRoot() const { return m_strRoot; }
     // Low 32 bits of the size; 0 without a found entry.
     DWORD GetLength() const;
