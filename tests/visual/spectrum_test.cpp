@@ -172,6 +172,7 @@ TEST(SpectrumSymmetric, FullBarFrom4To68WithCapsAndOddSpan28To40) {
     f.Set(kAll100);
     f.Frame();
     EXPECT_TRUE(f.BareRect()) << "nothing without visuals";
+    EXPECT_EQ(f.spectrum.GetPeak(0), 145) << "150 less 5: the basic marker starts there";
 }
 
 TEST(SpectrumWave, HeightsLeanTowardTheRightNeighbourShimmerUpwardAndLieFlatWithoutVisuals) {
