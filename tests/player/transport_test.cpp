@@ -208,6 +208,14 @@ TEST_F(TransportTest, FacesFollowTheModesAndTwelveEqualizerPressesCycleThePreset
     Command(IDC_BTN_PLAY);
     Command(IDC_BTN_STOP);
     EXPECT_TRUE(Shows(play, u"play"));
+    // Without repeat, Next after the last file stops, and Play says so.
+    Command(IDC_BTN_REPEAT);
+    Command(IDC_BTN_REPEAT);
+    DoubleTap(u"c.mp3");
+    ASSERT_TRUE(Shows(play, u"pause"));
+    Press(IDC_BTN_NEXT);
+    EXPECT_EQ(player->m_nPlayState, 2);
+    EXPECT_TRUE(Shows(play, u"play")) << "stopped at the end of the folder";
 }
 
 TEST_F(TransportTest, SlidersSeekAndScrollAndThePauseKeyToggles) {
