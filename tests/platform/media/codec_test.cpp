@@ -173,7 +173,6 @@ TEST(WavSink, TracksAppendToOneFileWhoseHeaderIsRightAfterEach) {
         std::string why;
         const auto out = ReadCapturedWav(path, &why);  // the capture is still open
         ASSERT_FALSE(out.empty()) << why;
-        EXPECT_EQ(out.size() / 2, static_cast<size_t>(wq::media::CapturedFrames()));
         EXPECT_EQ(frames, out.size() / 2);
     }
     wq::media::FinishAudioSink();
