@@ -99,22 +99,13 @@ TEST_F(DesktopAudioTest, SettingsFollowTheServerAndRequestsReachIt) {
     if (auto why = wq::test::PulseDaemon::Missing(); !why.empty()) GTEST_SKIP() << why;
     ASSERT_TRUE(daemon.Start());
     Connect(daemon.Address());
-    // The null output starts at full volume, unmuted, without ports.
+    // (The server's 50 % and its mute reaching the settings and the strip:
+    // DesktopStripTest.StripFollowsTheServerWithinASecond.) The null output
+    // starts at full volume, unmuted, without ports.
     ASSERT_TRUE(WaitFor([&] { return changes == 1; }, 3000));
-    EXPECT_EQ(Stored(u"Volume"), 11u);
-    EXPECT_EQ(Stored(u"Mute"), 0u);
     EXPECT_EQ(Stored(u"earphone", true), 0u);
-    ASSERT_TRUE(daemon.Pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
-    EXPECT_TRUE(WaitFor([&] { return Stored(u"Volume") == 6u && changes == 2; }, 1000))
-        << "round(5.5)";
-    // 52 % is level 6 too: nothing to write, no change announced; then mute.
-    ASSERT_TRUE(daemon.Pactl("set-sink-volume @DEFAULT_SINK@ 52%"));
-    ASSERT_TRUE(daemon.Pactl("set-sink-mute @DEFAULT_SINK@ 1"));
-    EXPECT_TRUE(WaitFor([&] { return Stored(u"Mute") == 1u; }, 1000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(changes, 3);
-
     // Requests: a level keeps the balance of the channels; mute off.
+    ASSERT_TRUE(daemon.Pactl("set-sink-mute @DEFAULT_SINK@ 1"));
     ASSERT_TRUE(daemon.Pactl("set-sink-volume @DEFAULT_SINK@ 40% 20%"));
     ASSERT_TRUE(WaitFor([&] { return Stored(u"Volume") == 4u; }, 1000));
     server->SetVolumeLevel(11);
@@ -160,7 +151,7 @@ TEST_F(DesktopAudioTest, AServerThatGoesAwayIsSaidOnceAndFoundAgain) {
 }
 
 // The key click through libcanberra into the private server: played to its
-// end with a theme that has the sound, refused without one; Play never waits.
+// end with a theme that has the sound; Play never waits.
 TEST_F(DesktopAudioTest, KeyClickPlaysTheThemeSoundWithoutWaiting) {
     wq::test::PulseDaemon daemon;
     if (auto why = wq::test::PulseDaemon::Missing(); !why.empty()) GTEST_SKIP() << why;
@@ -182,19 +173,9 @@ TEST_F(DesktopAudioTest, KeyClickPlaysTheThemeSoundWithoutWaiting) {
             << ca_strerror(click->LastOutcome());
         EXPECT_LT(click->Started(), 100) << "clicks asked for meanwhile merge";
     }
-    std::filesystem::remove(theme + "/button-pressed.wav");
-    {
-        auto click = wq::device::KeyClick::Start();
-        click->Play();
-        EXPECT_TRUE(WaitFor([&] { return click->LastOutcome() == CA_ERROR_NOTFOUND; }, 5000))
-            << ca_strerror(click->LastOutcome());
-    }
     unsetenv("PULSE_SERVER");
     unsetenv("CANBERRA_DRIVER");
     unsetenv("XDG_DATA_DIRS");
-    int said = 0;
-    for (const auto& line : Lines()) said += line.rfind("key click", 0) == 0;
-    EXPECT_EQ(said, 1);
 }
 
 }  // namespace

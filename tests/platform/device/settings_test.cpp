@@ -1,5 +1,5 @@
 // The settings calls of CCommon within one process (types, limits, absence);
-// the recorded device calls and message box, ParsePath and Dbg.
+// ParsePath and Dbg. (The recorded device calls are read by the player's tests.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/base/utf.h"
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
-#include "platform/device/messagedlg.h"
 #include "platform/device/settings_db.h"
 #include "tests/support/temp_root.h"
 
@@ -36,12 +34,6 @@ protected:
 };
 
 TEST_F(Settings, NumbersAndStringsRoundTripAndTypesDoNotMix) {
-    // The observer sees every accepted write in call order, a refused one never.
-    auto seen = std::make_shared<std::vector<std::u16string>>();
-    wq::device::SetSettingsWriteObserver([seen](const wq::device::SettingsWrite& w) {
-        seen->push_back(w.section + u"/" + w.key + u"=" +
-                        (w.type == REG_DWORD ? wq::Utf8ToUtf16(std::to_string(w.number)) : w.text));
-    });
     const DWORD big = 0xFFFFFFFEu;  // the whole 32-bit range survives
     ASSERT_EQ(CCommon::WriteINIFile(u"S", u"VOLUME", REG_DWORD, &big), 1);
     const char16_t path[] = u"SDMMC Card\\AUDIO\\노래.mp3";
@@ -68,10 +60,6 @@ TEST_F(Settings, NumbersAndStringsRoundTripAndTypesDoNotMix) {
     EXPECT_EQ(CCommon::WriteINIFile(u"S", u"K", REG_DWORD, nullptr), 0);
     EXPECT_EQ(CCommon::WriteINIFile(u"S", u"K", 7, &n), 0);
     EXPECT_EQ(CCommon::ReadINIFile(u"S", u"K", REG_DWORD, nullptr), 0);
-    wq::device::SetSettingsWriteObserver(nullptr);
-    EXPECT_EQ(*seen, (std::vector<std::u16string>{u"S/VOLUME=4294967294",
-                                                  u"S/PATH=SDMMC Card\\AUDIO\\노래.mp3",
-                                                  u"S/VOLUME=loud"}));
 }
 
 TEST_F(Settings, StringsStayWithinTheReadersTwoKilobyteBuffer) {
@@ -116,32 +104,6 @@ TEST_F(Settings, DefaultLocationsFollowTheDeviceRoot) {
     ASSERT_EQ(CCommon::WriteINIFile(u"WQAUDIO", u"REPEAT", REG_DWORD, &v), 1);
     ASSERT_TRUE(wq::device::FlushSettings(5000));
     EXPECT_TRUE(std::filesystem::exists(nand + "/.wqaudio/settings.db"));
-}
-
-// The codec answers only when one is installed (tests/platform/media drives
-// the real one); every call lands in the log in order either way. A box the
-// program installs is the player's tests' (shell_test.cpp). Before the log is
-// started nothing is kept: the player calls these on every track change.
-TEST(DeviceCalls, AreRecordedInOrderWithTheMessageBoxAndItsTextOnceTheLogIsStarted) {
-    CCommon::SetOutVolume(1);
-    CCommon::SetInterfaceEnable(0);
-    EXPECT_TRUE(wq::device::CallLog().empty());
-    wq::device::StartCallLog();
-    EXPECT_EQ(CCommon::Set3DControl(0, 3), FALSE) << "no codec installed";
-    CCommon::SetSpkOnOff(1);
-    CCommon::SetOutVolume(4369);
-    CCommon::PlayBtnSound();
-    CCommon::SetEarOutVolume(514);
-    CCommon::SetAuxOutMute(true);
-    const CString text(u"저장장치를 인식중 입니다.");
-    EXPECT_EQ(CMessageDlg::WQMessageBox(text, 7, nullptr), IDOK) << "no box installed";
-    const std::vector<wq::device::Call> expected = {
-        {"Set3DControl", {0, 3}, {}},   {"SetSpkOnOff", {1}, {}},
-        {"SetOutVolume", {4369}, {}},   {"PlayBtnSound", {}, {}},
-        {"SetEarOutVolume", {514}, {}}, {"SetAuxOutMute", {1}, {}},
-        {"WQMessageBox", {7, 0}, text},
-    };
-    EXPECT_EQ(wq::device::CallLog(), expected);
 }
 
 TEST(ParsePath, SplitsFolderNameAndExtension) {
