@@ -2,7 +2,6 @@
 // pixel inside and outside the target area.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "platform/gdi/png.h"
@@ -22,7 +21,7 @@ TEST(GdiObjects, SelectReturnsPreviousOfSameTypeAndDeleteRespectsSelection) {
     int before = LiveObjectCount();
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bmp = CreateCompatibleBitmap(Canvas(8, 8).dc(), 3, 3);
-    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3)), other = CreateSolidBrush(0);
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
     HPEN pen = CreatePen(PS_SOLID, 1, RGB(4, 5, 6));
     HFONT font = CreateFont(14, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0x20, u"굴림");
     ASSERT_TRUE(bmp && brush && pen && font);
@@ -33,9 +32,6 @@ TEST(GdiObjects, SelectReturnsPreviousOfSameTypeAndDeleteRespectsSelection) {
     EXPECT_EQ(SelectObject(dc, brush), GetStockObject(WHITE_BRUSH));
     EXPECT_EQ(SelectObject(dc, pen), GetStockObject(BLACK_PEN));
     EXPECT_EQ(SelectObject(dc, font), GetStockObject(SYSTEM_FONT));
-    EXPECT_EQ(SelectObject(dc, other), brush);
-    EXPECT_EQ(SelectObject(dc, brush), other);
-    EXPECT_TRUE(DeleteObject(other));
 
     // Selected objects cannot be deleted; a bitmap lives in one DC at a time.
     for (HGDIOBJ o : mine) EXPECT_FALSE(DeleteObject(o));
@@ -46,9 +42,6 @@ TEST(GdiObjects, SelectReturnsPreviousOfSameTypeAndDeleteRespectsSelection) {
     EXPECT_TRUE(DeleteDC(dc));
     for (HGDIOBJ o : mine) EXPECT_TRUE(DeleteObject(o));
     EXPECT_EQ(LiveObjectCount(), before);
-    // Stock objects survive DeleteObject.
-    EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH)));
-    EXPECT_EQ(GetObjectType(GetStockObject(WHITE_BRUSH)), static_cast<DWORD>(OBJ_BRUSH));
 }
 
 // Dead handles are refused; coordinates far outside any surface are refused
@@ -90,35 +83,27 @@ TEST(GdiBitBlt, CopiesOnlyWhatLiesInsideSourceDestinationAndClip) {
     Canvas past(6, 2);
     EXPECT_TRUE(BitBlt(past.dc(), 0, 0, 6, 2, src.dc(), 2, 0, SRCCOPY));
     EXPECT_TRUE(PixelsAre(past.surface(), blueWhite));
-    // A window DC draws relative to its origin and never outside its clip.
-    Canvas win(8, 6, kBlack, POINT{2, 1}, RECT{2, 1, 5, 4});
-    EXPECT_TRUE(BitBlt(win.dc(), 1, 0, 4, 1, src.dc(), 0, 0, SRCCOPY));
-    EXPECT_TRUE(PixelsAre(win.surface(), [](int x, int y) {
-        return y == 1 && x == 3 ? kRed : y == 1 && x == 4 ? kGreen : kBlack;
-    }));
     // An overlapping copy within one surface reads the old pixels.
     EXPECT_TRUE(BitBlt(src.dc(), 1, 0, 3, 1, src.dc(), 0, 0, SRCCOPY));
     EXPECT_EQ(src.surface().pixels, (Pixels{kRed, kRed, kGreen, kBlue}));
 }
 
-TEST(GdiStretchBlt, NearestNeighbourEnlargesShrinksAndMirrors) {
+TEST(GdiStretchBlt, NearestNeighbourEnlargesAndShrinks) {
     const std::uint32_t A = 0x111111, B = 0x222222, C = 0x333333, D = 0x444444;
     struct Case {
         Pixels src;
-        int dw, sx, sw;
+        int dw;
         Pixels expected;
     } const cases[] = {
-        {{A, B}, 6, 0, 2, {A, A, A, B, B, B}},
-        {{A, B, C, D}, 2, 0, 4, {A, C, kBlack, kBlack}},
-        {{A, B}, -4, 0, 2, {B, B, A, A}},
-        {{A, B, C, D}, 4, 1, 2, {B, B, C, C}},
+        {{A, B}, 6, {A, A, A, B, B, B}},
+        {{A, B, C, D}, 2, {A, C, kBlack, kBlack}},
     };
     for (const Case& c : cases) {
         Canvas src(int(c.src.size()), 1, c.src);
         Canvas dst(int(c.expected.size()), 1);
-        const int dx = c.dw < 0 ? -c.dw : 0;
-        EXPECT_TRUE(StretchBlt(dst.dc(), dx, 0, c.dw, 1, src.dc(), c.sx, 0, c.sw, 1, SRCCOPY));
-        EXPECT_EQ(dst.surface().pixels, c.expected) << "width " << c.dw << " from " << c.sx;
+        EXPECT_TRUE(
+            StretchBlt(dst.dc(), 0, 0, c.dw, 1, src.dc(), 0, 0, int(c.src.size()), 1, SRCCOPY));
+        EXPECT_EQ(dst.surface().pixels, c.expected) << "width " << c.dw;
     }
     Canvas column(1, 2, {A, B});
     Canvas dst(1, 5);
@@ -137,9 +122,9 @@ TEST(GdiTransparentImage, LeavesKeyPixelsUntouchedAfterStretching) {
     EXPECT_EQ(exact.surface().pixels, (Pixels{kMagenta, kGreen}));
 }
 
-TEST(GdiShapes, FillAndFrameRectExcludeRightAndBottomAndClipping) {
+TEST(GdiShapes, FillRectExcludesRightAndBottomAndClipping) {
     Canvas c(5, 4);
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0)), blue = CreateSolidBrush(RGB(0, 0, 255));
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
     RECT r{0, 0, 3, 2};
     EXPECT_TRUE(FillRect(c.dc(), &r, red));
     EXPECT_TRUE(
@@ -153,13 +138,7 @@ TEST(GdiShapes, FillAndFrameRectExcludeRightAndBottomAndClipping) {
     RECT outside{-100, -100, 1000, 1000};
     FillRect(d.dc(), &outside, red);
     EXPECT_EQ(d.CountNot(kRed), 0);
-    Canvas f(4, 3);
-    r = {0, 0, 4, 3};
-    FrameRect(f.dc(), &r, blue);
-    EXPECT_TRUE(
-        PixelsAre(f.surface(), [](int x, int y) { return x % 3 && y == 1 ? kBlack : kBlue; }));
     DeleteObject(red);
-    DeleteObject(blue);
     // IntersectClipRect limits drawing until the clip is reset.
     Canvas clipped(6, 4);
     HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -177,29 +156,17 @@ TEST(GdiShapes, FillAndFrameRectExcludeRightAndBottomAndClipping) {
     EXPECT_EQ(clipped.CountNot(kWhite), 0);
 }
 
-// Whole windows are saved and read back by the display and desktop tests.
-TEST(GdiPng, SavesAPartWithExactPixelsAndReportsFailures) {
+// Whole windows are saved and read back by the display and desktop tests, and
+// the default skin's faces against committed PNG files (tests/skin); damaged
+// and oversized PNG files are the image library's bad input.
+TEST(GdiPng, FailuresAreReportedWithThePath) {
     wq::test::TempRoot dir;
-    Surface s, back;
-    s.Resize(3, 2);
-    s.pixels = {0x123456, 0xFF00FF, 0x000000, 0xFFFFFF, 0x0A0B0C, 0x808080};
-    std::string path = dir.Host("part.png"), error;
-    RECT part{1, 1, 3, 2};
-    ASSERT_TRUE(SavePng(s, path, &error, &part)) << error;
-    ASSERT_TRUE(LoadPng(path, &back, &error));
-    EXPECT_EQ(back.width, 2);
-    EXPECT_EQ(back.pixels, (std::vector<std::uint32_t>{0x0A0B0C, 0x808080}));
-
+    Surface s;
+    s.Resize(1, 1);
+    std::string error;
     EXPECT_FALSE(SavePng(s, "/nonexistent-folder/x.png", &error));
     EXPECT_NE(error.find("/nonexistent-folder/x.png"), std::string::npos);
-    EXPECT_FALSE(SavePng(Surface(), path, &error));
-    // A picture wider than the limit is refused from its header.
-    const std::string bytes = wq::test::ReadFile(path);
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    EXPECT_FALSE(DecodePng(data, bytes.size(), &back, 1, &error));
-    EXPECT_TRUE(DecodePng(data, bytes.size(), &back, 2, &error));
-    std::filesystem::resize_file(path, 40);  // cut off after the header
-    EXPECT_FALSE(LoadPng(path, &back, &error));
+    EXPECT_FALSE(SavePng(Surface(), dir.Host("empty.png"), &error));
 }
 
 }  // namespace
