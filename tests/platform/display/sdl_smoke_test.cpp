@@ -1,5 +1,5 @@
 // One real SDL2 window at the default scale of 2: drawn, read back from the screen,
-// clicked, touched, keyed and closed through SDL events, and a dialog over it. (A screenshot
+// clicked, keyed and closed through SDL events, and a dialog over it. (A screenshot
 // reads the window's own surface whatever the presenter: display_test.)
 // CTest runs this program under xvfb-run; without xvfb-run it is skipped with a message.
 #include <SDL.h>
@@ -96,18 +96,7 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledTurnsSdlInputIntoMessagesAndOwnsIt
     EXPECT_EQ(g_events, (std::vector<std::string>{"key Space down", "close", "down 100,50"}));
     g_events.clear();
 
-    // A finger lands at a fraction of the window. A touch screen may name no
-    // window: then the only window there is takes it.
-    SDL_Event touch[2]{};
-    touch[0].tfinger = {SDL_FINGERDOWN, 0, 0, 0, 0.5f, 0.25f, 0, 0, 1, id};
-    touch[1].tfinger = {SDL_FINGERUP, 0, 0, 0, 0.5f, 0.25f, 0, 0, 0, 0};
-    for (auto& event : touch) SDL_PushEvent(&event);
-    ASSERT_TRUE(wq::win::RunUntil([] { return g_events.size() >= 2; }, 3000).ok);
-    EXPECT_EQ(g_events, (std::vector<std::string>{"down 240,58", "up 240,58"}));
-    g_events.clear();
-
-    // A dialog disabling its owner opens as a window of the same scale exactly
-    // over it, and a click on the owner meanwhile reaches no handler.
+    // A dialog opens as a window of the same scale exactly over its owner.
     SDL_Window* ownerWindow = SDL_GetWindowFromID(id);
     ASSERT_NE(ownerWindow, nullptr);
     SDL_SetWindowPosition(ownerWindow, 60, 40);
@@ -122,13 +111,8 @@ TEST(SdlSmoke, ARealWindowShowsItsPixelsScaledTurnsSdlInputIntoMessagesAndOwnsIt
     SDL_GetWindowSize(dialogWindow, &w, &ht);
     EXPECT_EQ(std::pair(dx, dy), std::pair(ox, oy));
     EXPECT_EQ(w * 1000 + ht, 960468) << "the owner's scale";
-    click(h);
-    ASSERT_TRUE(wq::win::RunFor(200).ok);
-    EXPECT_TRUE(g_events.empty()) << g_events.front();
-
-    ShowWindow(dialog, SW_HIDE);
+    ShowWindow(dialog, SW_HIDE);  // hidden: gone from the screen
     EXPECT_EQ(sdl->WindowId(dialog), 0u);
-    EXPECT_NE(sdl->WindowId(h), 0u);
     DestroyWindow(dialog);
     DestroyWindow(h);
     wq::win::ResetWindowSystem();
