@@ -232,12 +232,8 @@ TEST_F(DialogTest, ARegisteredResourceGivesItsSizeInDialogUnitsAndHiddenControls
         EXPECT_EQ(rc.Width(), MulDiv(r.cx, LOWORD(units), 4)) << r.id;
         EXPECT_EQ(rc.Height(), MulDiv(r.cy, HIWORD(units), 8)) << r.id;
     }
-    // An id has one table; an id nobody registered makes no dialog.
-    const wq::win::DialogResource other{kMain, 10, 10, kPopup, 0, u"", u"System", 8, {}};
-    EXPECT_FALSE(wq::win::RegisterDialogResource(other));
-    EXPECT_EQ(wq::win::FindDialogResource(kMain), &kResources[0]);
+    // An id nobody registered makes no dialog.
     EXPECT_EQ(TestDlg(903, &log, "None").DoModal(), -1);
-    EXPECT_FALSE(TestDlg(903, &log, "None").Create(903));
 }
 
 TEST_F(DialogTest, MessageMapsMatchCommandsByIdAndCodeRangesAndMessages) {

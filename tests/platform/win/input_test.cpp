@@ -87,13 +87,6 @@ TEST_F(InputTest, CaptureRoutesEverythingToTheCapturingWindowAndMovesMerge) {
            {a, WM_MOUSEMOVE, 3, 3}});
     EXPECT_EQ(Join(log), "A:down 50,50 | A:mousemove 210,20 | A:up -30,5 | A:mousemove 3,3");
     EXPECT_EQ(::GetCapture(), a.m_hWnd);
-    // Disabling another window keeps the capture; disabling the capturing one ends it.
-    ::EnableWindow(b, FALSE);
-    EXPECT_EQ(::GetCapture(), a.m_hWnd);
-    ::EnableWindow(a, FALSE);
-    EXPECT_EQ(::GetCapture(), nullptr);
-    ::EnableWindow(a, TRUE);
-    ::SetCapture(a);
     a.DestroyWindow();
     EXPECT_EQ(::GetCapture(), nullptr);
 }
@@ -109,9 +102,6 @@ TEST_F(InputTest, FindWindowMatchesWholeTopLevelNamesIgnoringCaseNeverChildren) 
     EXPECT_EQ(::FindWindow(nullptr, u"WQAudi"), nullptr);
     EXPECT_EQ(::FindWindow(nullptr, u"WQChild"), nullptr);
     EXPECT_EQ(::FindWindow(nullptr, u"wqhidden"), b.m_hWnd);
-    b.SetWindowText(u"ΟΔΟΣ Straße");  // the rule of platform/base/casefold.h
-    EXPECT_EQ(::FindWindow(nullptr, u"οδος STRAßE"), b.m_hWnd);
-    EXPECT_EQ(::FindWindow(nullptr, u"ΟΔΟΣ STRASSE"), nullptr);
     a.DestroyWindow();
     EXPECT_EQ(::FindWindow(nullptr, u"WQAudio"), nullptr);
 }

@@ -1,8 +1,6 @@
 // Update regions, erasing, paint order, window DCs and their pixels.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "platform/gdi/gdi.h"
 #include "tests/platform/win/probe.h"
 
@@ -112,40 +110,6 @@ TEST_F(PaintTest, HiddenWindowsCollectNothingUpdateWindowPaintsAtOnceResizingRep
     EXPECT_TRUE(::MoveWindow(top, 0, 0, 130, 70, FALSE));
     wq::win::PumpPending();
     EXPECT_EQ(Count(log, "P:paint"), 0) << Join(log);
-}
-
-// Validating shrinks the update box only by a band that covers it across; a
-// band that reaches an edge exactly still counts, one that stops short of it
-// leaves the box whole.
-TEST_F(PaintTest, ValidateRectShrinksTheUpdateBoxOnlyByBandsThatSpanIt) {
-    struct Case {
-        RECT validated, left;
-    } const cases[] = {
-        {{10, 10, 50, 40}, {}},                // exactly the box
-        {{10, 10, 50, 20}, {10, 20, 50, 40}},  // its top band
-        {{0, 30, 60, 40}, {10, 10, 50, 30}},   // its bottom band, wider
-        {{10, 10, 30, 40}, {30, 10, 50, 40}},  // its left band
-        {{40, 0, 50, 40}, {10, 10, 40, 40}},   // its right band, taller
-        {{11, 10, 50, 20}, {10, 10, 50, 40}},  // short of the left edge
-        {{10, 10, 49, 20}, {10, 10, 50, 40}},  // short of the right edge
-        {{10, 11, 30, 40}, {10, 10, 50, 40}},  // short of the top edge
-        {{0, 0, 10, 40}, {10, 10, 50, 40}},    // touching, outside
-        {{20, 20, 30, 30}, {10, 10, 50, 40}},  // a hole cannot be kept
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.validated.left << "," << c.validated.top << ","
-                                        << c.validated.right << "," << c.validated.bottom);
-        ::ValidateRect(top, nullptr);
-        Invalidate(top, {10, 10, 50, 40}, TRUE);
-        ::ValidateRect(top, &c.validated);
-        RECT u{};
-        EXPECT_EQ(::GetUpdateRect(top, &u, FALSE), c.left.right > c.left.left ? TRUE : FALSE);
-        EXPECT_EQ(std::tie(u.left, u.top, u.right, u.bottom),
-                  std::tie(c.left.left, c.left.top, c.left.right, c.left.bottom));
-    }
-    ::ValidateRect(top, nullptr);
-    wq::win::PumpPending();
-    EXPECT_EQ(Count(log, "P:paint"), 0);
 }
 
 }  // namespace

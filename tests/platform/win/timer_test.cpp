@@ -63,23 +63,4 @@ TEST_F(TimerTest, KillTimerDropsATickThatIsAlreadyDueAndZeroMillisecondsIsOne) {
     EXPECT_EQ(ticks, (std::vector<DWORD>{now + 1}));
 }
 
-// Timers without a window get ids of their own, run their procedure, and
-// killing one leaves the other and the window's timer with the same id alone.
-TEST_F(TimerTest, ThreadTimersGetFreeIdsAndAreKilledOneByOne) {
-    static std::vector<UINT_PTR>* fired;
-    std::vector<UINT_PTR> ids;
-    fired = &ids;
-    const TIMERPROC proc = [](HWND, UINT, UINT_PTR id, DWORD) { fired->push_back(id); };
-    ::SetTimer(w, 1, 250, nullptr);
-    const UINT_PTR first = ::SetTimer(nullptr, 0, 100, proc);
-    const UINT_PTR second = ::SetTimer(nullptr, 0, 100, proc);
-    EXPECT_EQ(first, 1u);
-    EXPECT_EQ(second, 2u);
-    EXPECT_EQ(::KillTimer(nullptr, first), TRUE);
-    RunTo(1, 1000);  // at 250 ms, after the thread timer's ticks at 100 and 200
-    EXPECT_EQ(ids, (std::vector<UINT_PTR>{second, second}));
-    EXPECT_EQ(::KillTimer(nullptr, second), TRUE);
-    EXPECT_EQ(::KillTimer(nullptr, second), FALSE);
-}
-
 }  // namespace
