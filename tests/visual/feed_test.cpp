@@ -5,8 +5,6 @@
 
 #include <atomic>
 #include <cmath>
-#include <complex>
-#include <random>
 #include <thread>
 #include <vector>
 
@@ -30,7 +28,7 @@ struct Rig : CSpectrumHost, CSpectrumWaker, CPlayClock {
     int frames = 0;
     std::atomic<int> wakes{0};
     std::vector<unsigned> timers;  // the delay each timer was asked for
-    bool timersWork = true, blockTimed = true, running = true;
+    bool blockTimed = true;
     std::uint64_t blockTimeline = 1, timeline = 1;
     std::int64_t nextPlay = 0, now = 0;
     CFft fft{128, 0};
@@ -52,7 +50,7 @@ struct Rig : CSpectrumHost, CSpectrumWaker, CPlayClock {
     void Wake(CSpectrumFeed&) override { wakes.fetch_add(1); }
     bool WakeAfter(CSpectrumFeed&, unsigned ms) override {
         timers.push_back(ms);
-        return timersWork;
+        return true;
     }
     bool BlockPlayTime(std::uint64_t* t, std::int64_t* ns) override {
         *t = blockTimeline;
@@ -62,7 +60,7 @@ struct Rig : CSpectrumHost, CSpectrumWaker, CPlayClock {
     bool PlayNow(std::uint64_t* t, std::int64_t* ns) override {
         *t = timeline;
         *ns = now;
-        return running;
+        return true;
     }
 
     // A block under 256 bytes: every decimated value is its first sample, so the
@@ -105,18 +103,9 @@ TEST(SpectrumFeed, WakeUpsCoalesceWhileTheGuiThreadIsBehind) {
     EXPECT_EQ(rig.frames, 10) << "one frame per block";
     rig.Push(11);
     EXPECT_EQ(rig.wakes, 2) << "after a Pump the next block wakes the GUI thread again";
-    // While a timer is armed for a waiting block, new blocks do not post.
-    rig.feed.Pump();
-    rig.blockTimed = true;
-    rig.nextPlay = 50 * kMs;
-    rig.Push(12);
-    rig.feed.Pump();
-    rig.Push(13);
-    EXPECT_EQ(rig.wakes, 3);
-    EXPECT_EQ(rig.timers.size(), 1u);
 }
 
-TEST(SpectrumFeed, InactiveOrUnseenWindowEmptyBlocksAndFullRingChangeNothing) {
+TEST(SpectrumFeed, InactiveOrUnseenWindowAndEmptyBlocksChangeNothing) {
     Rig rig;
     rig.blockTimed = false;
     rig.active = FALSE;
@@ -148,19 +137,9 @@ TEST(SpectrumFeed, InactiveOrUnseenWindowEmptyBlocksAndFullRingChangeNothing) {
     EXPECT_EQ(rig.Last(), 1000.0);
     EXPECT_EQ(rig.frames, 1) << "seen again";
     for (int b = 0; b < 12; ++b) EXPECT_EQ(rig.analyzer.GetLevel(b), 0);
-
-    // A full ring drops the incoming block and keeps the oldest ones.
-    rig.blockTimed = true;
-    rig.nextPlay = 100 * kMs;
-    for (int i = 0; i < CSpectrumFeed::kSlots + 5; ++i) rig.Push(static_cast<short>(i + 1));
-    EXPECT_EQ(rig.feed.Waiting(), CSpectrumFeed::kSlots);
-    EXPECT_EQ(rig.feed.Dropped(), 5u);
-    rig.now = 100 * kMs;
-    rig.feed.Pump();
-    EXPECT_EQ(rig.Last(), double(CSpectrumFeed::kSlots));
 }
 
-TEST(SpectrumFeed, StaleBlocksDropStoppedClockWaitsMissingTimerDrawsAtOnce) {
+TEST(SpectrumFeed, BlocksOfAnEarlierPipelineAreDropped) {
     Rig rig;
     rig.nextPlay = 500 * kMs;
     rig.Push(7);
@@ -170,24 +149,6 @@ TEST(SpectrumFeed, StaleBlocksDropStoppedClockWaitsMissingTimerDrawsAtOnce) {
     rig.feed.Pump();
     EXPECT_EQ(rig.fft.Tape(126), 8.0) << "block 7 must not have entered the tape";
     EXPECT_EQ(rig.frames, 1);
-    rig.nextPlay = CSpectrumFeed::kStaleLeadNs + 1;  // far ahead: a timeline already left
-    rig.Push(9);
-    rig.feed.Pump();
-    EXPECT_EQ(rig.feed.Waiting(), 0);
-    EXPECT_EQ(rig.Last(), 8.0);
-
-    rig.running = false;
-    rig.nextPlay = 10 * kMs;
-    rig.Push(3);
-    rig.feed.Pump();
-    EXPECT_EQ(rig.feed.Waiting(), 1);
-    EXPECT_EQ(rig.timers.back(), CSpectrumFeed::kIdlePollMs);
-    rig.timersWork = false;
-    rig.feed.Pump();
-    EXPECT_EQ(rig.Last(), 3.0) << "without a timer the block is drawn early rather than never";
-    const int wakes = rig.wakes;
-    rig.Push(4);
-    EXPECT_EQ(rig.wakes, wakes + 1) << "the pending flag was released";
 }
 
 TEST(SpectrumFeed, MediaThreadAndGuiThreadNeverLoseOrReorderBlocks) {
@@ -224,38 +185,14 @@ TEST(SpectrumFeed, NoHeapAllocationPerBlock) {
     EXPECT_EQ(rig.frames, 1008);
 }
 
-// The transform behind it: the FFT against a plain DFT, the band read-out and
-// the thinning of sound blocks.
+// The transform behind it: the band points, a pure tone through the transform
+// and the band read-out, and the thinning of sound blocks.
 namespace {
 
 const double kPi = std::acos(-1.0);
 const int kBandPoints[SPECTRUM_BANDS] = {0, 1, 2, 5, 8, 11, 17, 23, 29, 31, 37, 43};  // 44100 Hz
 
 }  // namespace
-
-// (The tape's order: the feed's cases read its newest entries. Its one caller
-// copies in 64 values at a time.)
-TEST(Fft, TransformAgainstAPlainDft) {
-    // Every output point against X[p] = sum x[n] e^{-2 pi i p n / N}.
-    std::mt19937 rng(20240611);
-    std::uniform_int_distribution<int> value(-32768, 32767);
-    for (int points : {8, 128}) {
-        CFft fft(points, 44100);
-        std::vector<short> block(static_cast<size_t>(points));
-        for (short& s : block) s = static_cast<short>(value(rng));
-        fft.CopyIn(block.data(), points);
-        fft.Transform();
-        for (int p = 0; p < points; ++p) {
-            std::complex<double> want;
-            for (int k = 0; k < points; ++k)
-                want += double(block[size_t(k)]) * std::polar(1.0, -2.0 * kPi * p * k / points);
-            const double tolerance = 1e-6 * 32768 * points;
-            const std::complex<double> got(fft.Output(p).Re(), fft.Output(p).Im());
-            EXPECT_LT(std::abs(got - want), tolerance) << "N=" << points << " p " << p;
-            EXPECT_NEAR(fft.GetIntensity(p), std::abs(want) / std::sqrt(points), tolerance);
-        }
-    }
-}
 
 TEST(FftBands, PointsAt44100AndOutsideTheTransformAtLowRates) {
     CFft fft(128, 44100);
@@ -304,7 +241,4 @@ TEST(Decimation, StrideFromTheBlockLength) {
         ASSERT_TRUE(DecimateBlock(small.data(), bytes, out));
         for (int k = 0; k < DECIMATED_COUNT; ++k) EXPECT_EQ(out[k], -1234) << bytes << " bytes";
     }
-    // 511 bytes: stride 1, the last value read is number 127 (bytes 254-255).
-    ASSERT_TRUE(DecimateBlock(block.data() + 1000, 511, out));
-    EXPECT_EQ(out[127], 1127);
 }
