@@ -1,5 +1,5 @@
-// The media-player interface's values and checks, without a bus: volume and
-// loop names, the position between two reads, what counts as a change, the
+// The media-player interface's values and checks, without a bus: the volume,
+// the position between two reads, what counts as a change, the
 // metadata, and the file URIs other programs send.
 #include "app/mpris_state.h"
 
@@ -27,8 +27,6 @@ TEST(MprisValues, VolumeIsTheEnginesLevelAsAnAmplitudeAndStrangeValuesClamp) {
     EXPECT_EQ(VolumeOfHundredths(0), 1.0);
     EXPECT_NEAR(VolumeOfHundredths(-2000), 0.1, 1e-12);  // the player's playing level
     EXPECT_EQ(VolumeOfHundredths(-10000), 0.0);
-    EXPECT_EQ(VolumeOfHundredths(-20000), 0.0);
-    EXPECT_EQ(VolumeOfHundredths(500), 1.0);
     const double inf = std::numeric_limits<double>::infinity();
     // Below -100 dB (1e-9) is silence; NaN is no volume at all.
     const std::pair<double, std::optional<long>> levels[] = {
@@ -38,16 +36,6 @@ TEST(MprisValues, VolumeIsTheEnginesLevelAsAnAmplitudeAndStrangeValuesClamp) {
         EXPECT_EQ(HundredthsOfVolume(volume), hundredths) << volume;
     for (double v = 0.01; v <= 1.0; v += 0.01)
         EXPECT_NEAR(VolumeOfHundredths(*HundredthsOfVolume(v)), v, v * 0.0012) << v;
-}
-
-TEST(MprisValues, LoopStatusNamesAreExactlyTheThreeRepeatModes) {
-    EXPECT_STREQ(LoopStatusName(0), "Playlist");
-    EXPECT_STREQ(LoopStatusName(1), "Track");
-    EXPECT_STREQ(LoopStatusName(2), "None");
-    for (int repeat = 0; repeat < 3; ++repeat)
-        EXPECT_EQ(RepeatOfLoopStatus(LoopStatusName(repeat)), repeat);
-    for (const char* bad : {"Bogus", "track", "", "None "})
-        EXPECT_EQ(RepeatOfLoopStatus(bad), std::nullopt) << bad;
 }
 
 TEST(MprisState, ThePositionMovesOnlyWhilePlayingAndStaysInTheTrack) {
@@ -64,7 +52,7 @@ TEST(MprisState, ThePositionMovesOnlyWhilePlayingAndStaysInTheTrack) {
     EXPECT_EQ(PositionAt(s, s.readAt + 500ms), 1'000'000);
 }
 
-TEST(MprisState, OnlyTheChangedPropertiesAreAnnouncedAndMetadataFollowsTheTrack) {
+TEST(MprisState, OnlyTheChangedPropertiesAreAnnounced) {
     PlayerState a;
     EXPECT_EQ(Printed(PropertyValue(a, kPlayerInterface, "Metadata", Clock::now())),
               "{'mpris:trackid': <objectpath '/org/mpris/MediaPlayer2/TrackList/NoTrack'>}");
@@ -78,10 +66,6 @@ TEST(MprisState, OnlyTheChangedPropertiesAreAnnouncedAndMetadataFollowsTheTrack)
     const auto changed = ChangedProperties(a, b);
     EXPECT_EQ(std::vector<std::string>(changed.begin(), changed.end()),
               (std::vector<std::string>{"PlaybackStatus", "Metadata", "CanPlay"}));
-    EXPECT_EQ(Printed(PropertyValue(b, kPlayerInterface, "Metadata", Clock::now())),
-              "{'mpris:trackid': <objectpath '" + TrackIdOf(u"x") +
-                  "'>, 'mpris:length': <int64 2500000>, 'xesam:title': <'봄날의 노래'>, "
-                  "'xesam:artist': <['데모']>, 'xesam:url': <'file:///x'>}");
     EXPECT_NE(TrackIdOf(u"x"), TrackIdOf(u"y"));
     EXPECT_EQ(PropertyValue(b, kPlayerInterface, "Bogus", Clock::now()), nullptr);
     EXPECT_EQ(PropertyValue(b, "org.example.Other", "Identity", Clock::now()), nullptr);
