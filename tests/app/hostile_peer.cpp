@@ -3,8 +3,6 @@
 //
 //   hostile_peer flood WINDOW COUNT   SendMessage with COUNT distinct names,
 //                                     128 calls in flight at a time
-//   hostile_peer huge WINDOW CHARS    one SendMessage whose name has CHARS
-//                                     characters
 //
 // Prints one line: how many calls were answered and, per D-Bus error name, how
 // many were refused ("answered 64 org.wqaudio.Error.TooManyNames 19936").
@@ -44,33 +42,27 @@ void OnAnswer(GObject* source, GAsyncResult* result, gpointer data) {
         g_free(name);
         g_error_free(error);
     }
-    ++f.finished;
+    if (++f.finished == f.count) g_main_loop_quit(f.loop);
     StartNext(f);
-    if (f.finished == f.count) g_main_loop_quit(f.loop);
 }
 
-void Call(Flood& f, const std::string& name) {
+void StartNext(Flood& f) {
+    if (f.started >= f.count) return;
+    const std::string name = "WQ:FLOOD:" + std::to_string(f.started++);
     g_dbus_connection_call(
         f.conn, f.dest.c_str(), f.path.c_str(), wq::ipc::kWindowInterface, "SendMessage",
         g_variant_new("(stx)", name.c_str(), guint64{0}, gint64{0}), G_VARIANT_TYPE("(x)"),
         G_DBUS_CALL_FLAGS_NO_AUTO_START, 20000, nullptr, OnAnswer, &f);
 }
 
-void StartNext(Flood& f) {
-    if (f.started >= f.count) return;
-    Call(f, "WQ:FLOOD:" + std::to_string(f.started++));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: hostile_peer flood|huge WINDOW N\n");
+    if (argc != 4 || std::string(argv[1]) != "flood") {
+        std::fprintf(stderr, "usage: hostile_peer flood WINDOW COUNT\n");
         return 2;
     }
-    const std::string mode = argv[1];
     const std::u16string window = wq::Utf8ToUtf16(argv[2]);
-    const long n = std::atol(argv[3]);
     GError* error = nullptr;
     Flood f;
     f.conn = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
@@ -82,13 +74,8 @@ int main(int argc, char** argv) {
     f.loop = g_main_loop_new(nullptr, FALSE);
     f.dest = wq::ipc::WindowBusName(window);
     f.path = wq::ipc::WindowObjectPath(window);
-    if (mode == "huge") {
-        f.count = 1;
-        Call(f, std::string(static_cast<size_t>(n), 'x'));
-    } else {
-        f.count = n;
-        for (int i = 0; i < 128; ++i) StartNext(f);
-    }
+    f.count = std::atol(argv[3]);
+    for (int i = 0; i < 128; ++i) StartNext(f);
     if (f.count > 0) g_main_loop_run(f.loop);
     std::printf("answered %ld", f.answered);
     for (const auto& [name, times] : f.refused) std::printf(" %s %ld", name.c_str(), times);
