@@ -1,6 +1,7 @@
 // The real program's media-player interface against a plain GDBus client on
 // a private bus: calls with wrong signatures and out-of-range values get an
-// error or are ignored and leave the player's state in range.
+// error or are ignored and leave the player's state in range, and a burst of
+// a thousand calls leaves the GUI answering.
 // (tests/app/desktop_test.py drives the same interface with playerctl.)
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -20,6 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using wq::ipc::test::Client;
+using Clock = std::chrono::steady_clock;
 
 constexpr const char* kDest = "org.mpris.MediaPlayer2.wqaudio";
 constexpr const char* kPath = "/org/mpris/MediaPlayer2";
@@ -173,6 +175,49 @@ TEST_F(MprisProgram, OutOfRangeValuesAreClampedOrRefusedAndTheStateStaysInRange)
         EXPECT_EQ(Player("OpenUri", g_variant_new("(s)", uri.c_str())), kInvalid) << uri;
     EXPECT_NE(Get("Metadata").find("02%20Two.mp3"), std::string::npos);
     EXPECT_EQ(Get("PlaybackStatus"), "<'Playing'>");
+}
+
+TEST_F(MprisProgram, AThousandCallsInABurstLeaveTheGuiAnswering) {
+    Client flood;
+    const char* methods[] = {"PlayPause", "Next", "Previous", "Stop", "Play"};
+    for (int i = 0; i < 1000; ++i) {
+        if (i % 4 == 3)
+            flood.Start(
+                kDest, kPath, kProps, "Set",
+                g_variant_new("(ssv)", kPlayer, "Volume", g_variant_new_double(i / 1000.0)));
+        else if (i % 4 == 2)
+            flood.Start(kDest, kPath, kPlayer, "Seek", g_variant_new("(x)", gint64{i} * 1000));
+        else
+            flood.Start(kDest, kPath, kPlayer, methods[i % 5]);
+    }
+    // Meanwhile another program's question waits only for the bus thread to
+    // work through the calls ahead of it, each answered or refused at once:
+    // the bus thread never waits for the GUI thread.
+    const auto started = Clock::now();
+    EXPECT_NE(Get("PlaybackStatus").find('<'), std::string::npos);
+    EXPECT_LT(Clock::now() - started, 10s);
+
+    ASSERT_TRUE(flood.Pump([&] { return flood.AllAnswered(); }, 60s));
+    int done = 0, busy = 0;
+    for (const std::string& a : flood.Answers()) {
+        done += a == "()";
+        busy += a == "org.wqaudio.Error.Busy";
+    }
+    EXPECT_EQ(done + busy, 1000) << "every call answered, none failed otherwise";
+    // Only a few calls at a time reach the GUI thread; it answers the window's
+    // state and the next command within a moment.
+    EXPECT_GT(busy, 500) << "a track change alone holds the GUI thread for 50 ms";
+    const auto asked = Clock::now();
+    EXPECT_EQ(client
+                  .Call("org.wqaudio.Window.wqaudio", "/org/wqaudio/Automation",
+                        "org.wqaudio.Automation", "State", g_variant_new("(s)", "WQAudio"))
+                  .rfind("('{", 0),
+              0u);
+    EXPECT_LT(Clock::now() - asked, 1s);
+    const auto stop = Clock::now();
+    EXPECT_EQ(Player("Stop"), "()");
+    EXPECT_LT(Clock::now() - stop, 1s);
+    EXPECT_EQ(Get("PlaybackStatus"), "<'Stopped'>");
 }
 
 }  // namespace
