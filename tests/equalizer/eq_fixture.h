@@ -11,7 +11,6 @@
 #include <string>
 
 #include "equalizer/wqequalizerdlg.h"
-#include "graphics/imageobj.h"
 #include "graphics/scrolltext.h"
 #include "platform/device/common.h"
 #include "platform/device/hooks.h"
@@ -22,6 +21,7 @@
 #include "platform/win/afxwin.h"
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
+#include "tests/graphics/shows_picture.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/settings_journal.h"
 #include "tests/support/temp_root.h"
@@ -88,32 +88,12 @@ protected:
             return ::testing::AssertionFailure() << "applied before the value was stored";
         return ::testing::AssertionSuccess();
     }
-    // True when the window shows the picture at device path `path` drawn
-    // opaquely at `at`, compared inside `only` (window coordinates).
-    ::testing::AssertionResult ShowsPicture(const std::u16string& path, POINT at,
-                                            const CRect& only = CRect(0, 0, 480, 234)) {
-        CImageObject picture;
-        if (!picture.Load(path.c_str())) return ::testing::AssertionFailure() << "no picture";
-        wq::gdi::Surface pixels;
-        pixels.Resize(picture.GetWidth(), picture.GetHeight());
-        HDC dc =
-            wq::gdi::CreateSurfaceDC(&pixels, POINT{}, RECT{0, 0, pixels.width, pixels.height});
-        picture.Draw(dc, 0, 0);
-        wq::gdi::DeleteSurfaceDC(dc);
-        dlg.UpdateWindow();
-        const wq::gdi::Surface& screen = *wq::win::GetWindowSurface(dlg.m_hWnd);
-        for (int y = 0; y < pixels.height; ++y)
-            for (int x = 0; x < pixels.width; ++x)
-                if (only.PtInRect(CPoint(at.x + x, at.y + y)) &&
-                    screen.At(at.x + x, at.y + y) != pixels.At(x, y))
-                    return ::testing::AssertionFailure()
-                           << "pixel (" << x << "," << y << ") differs";
-        return ::testing::AssertionSuccess();
-    }
     ::testing::AssertionResult ShowsFrequency(int band, int step) {
         const char16_t* name = CWQEqualizerDlg::FrequencyPicture(band, step);
         if (!name) return ::testing::AssertionFailure() << "no such step";
-        return ShowsPicture(u"\\NAND Flash\\skin\\WQAudio\\img\\" + std::u16string(name),
+        dlg.UpdateWindow();
+        return ShowsPicture(dlg.m_hWnd,
+                            u"\\NAND Flash\\skin\\WQAudio\\img\\" + std::u16string(name),
                             Area(CWQEqualizerDlg::IDC_EQ_FREQ_AREA + band).TopLeft());
     }
 

@@ -116,7 +116,8 @@ TEST_F(WindowTest, FrequencyArrowsStepThroughThePicturesWrapAndSaveAStepWithoutP
     EXPECT_FALSE(dlg.m_imgBand[0].IsLoaded());
     EXPECT_TRUE(OneWriteThenApply(1, "HZ BAND10", 2));
     dlg.Invalidate(FALSE);
-    EXPECT_TRUE(ShowsPicture(Eq::kFallbackPicture, POINT{}, Area(2201)));
+    dlg.UpdateWindow();
+    EXPECT_TRUE(ShowsPicture(dlg.m_hWnd, Eq::kFallbackPicture, Area(2201).TopLeft(), Area(2201)));
 }
 
 // Gains stop at their ends, the wide flag toggles its face, 3D wraps both ways.
@@ -241,7 +242,7 @@ TEST_F(WindowTest, WithoutItsTemplateTheWindowShowsItsPictureIgnoresThePenAndSti
     std::filesystem::remove(root.Host("NAND Flash/skin/WQAudio/WQEqualizer.TPL"));
     Open(0);
     EXPECT_EQ(dlg.m_pSkinManager, nullptr);
-    EXPECT_TRUE(ShowsPicture(Eq::kFallbackPicture, POINT{}));
+    EXPECT_TRUE(ShowsPicture(dlg.m_hWnd, Eq::kFallbackPicture, POINT{}));
     for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP})
         wq::win::QueueMouseInput(dlg.m_hWnd, msg, POINT{440, 209});  // where RESET would be
     wq::win::PumpPending();

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "app/messagebox.h"
-#include "graphics/imageobj.h"
 #include "graphics/scrolltext.h"
 #include "library/explorer.h"
 #include "platform/base/utf.h"
@@ -33,33 +32,13 @@
 #include "platform/win/testing.h"
 #include "platform/win/winapi.h"
 #include "player/wqaudiodlg.h"
+#include "tests/graphics/shows_picture.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_root.h"
 #include "trackinfo/playtimewnd.h"
 
 // The card's music folder, where the fixture puts a.mp3, b.mp3, c.mp3 and Live.
 inline const std::u16string kCard = u"SDMMC Card\\AUDIO\\";
-
-// True when every opaque (not magenta) pixel of the picture `path`, or of its
-// part `from`, shows at `at` in `window`.
-inline ::testing::AssertionResult ShowsPicture(HWND window, const CString& path, POINT at,
-                                               CRect from = CRect()) {
-    CImageObject picture;
-    if (!picture.Load(path)) return ::testing::AssertionFailure() << "no picture";
-    if (from.IsRectEmpty()) from = CRect(0, 0, picture.GetWidth(), picture.GetHeight());
-    wq::gdi::Surface pixels;
-    pixels.Resize(picture.GetWidth(), picture.GetHeight());
-    HDC dc = wq::gdi::CreateSurfaceDC(&pixels, POINT{}, RECT{0, 0, pixels.width, pixels.height});
-    picture.Draw(dc, 0, 0);
-    wq::gdi::DeleteSurfaceDC(dc);
-    const wq::gdi::Surface& screen = *wq::win::GetWindowSurface(window);
-    for (int y = from.top; y < from.bottom; ++y)
-        for (int x = from.left; x < from.right; ++x)
-            if (pixels.At(x, y) != 0xFF00FF &&
-                screen.At(at.x + x - from.left, at.y + y - from.top) != pixels.At(x, y))
-                return ::testing::AssertionFailure() << "pixel (" << x << "," << y << ") differs";
-    return ::testing::AssertionSuccess();
-}
 
 // What the test graphs answer and record. The player keeps one graph at a
 // time; PositionMs() is that graph's position (-1 when there is none).
