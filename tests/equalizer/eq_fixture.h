@@ -66,7 +66,6 @@ protected:
         if (!CCommon::ReadINIFile(u"WQEQUALIZER", key, REG_DWORD, &v)) return absent;
         return static_cast<int>(v);
     }
-    static CString Key(UINT item, int preset) { return CWQEqualizerDlg::KeyOf(item, preset); }
     CRect Area(UINT id) const { return dlg.m_pSkinManager->GetCustom(id)->GetRect(); }
     // The text of band 0..4's read-out, or of the 3D read-out for 5.
     std::u16string LabelText(int band) const {
