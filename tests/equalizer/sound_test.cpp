@@ -77,25 +77,17 @@ TEST_F(SoundTest, Band1RaisedByTwelveDecibelsIsHeardWithinASecondAndResetUndoesI
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
                                      IID_IGraphBuilder, graph.PutVoid()));
     wq::media::ComPtr<IMediaControl> control;
-    wq::media::ComPtr<IMediaEvent> events;
     graph->QueryInterface(IID_IMediaControl, control.PutVoid());
-    graph->QueryInterface(IID_IMediaEvent, events.PutVoid());
     ASSERT_EQ(S_OK, graph->RenderFile(u"SDMMC Card\\AUDIO\\two.mp3", nullptr));
     control->Run();
 
     WaitForFrames(kRate);
     const long long boostAt = wq::media::CapturedFrames();
     for (int i = 0; i < 12; ++i) Command(2055);  // band 1 "+": 0 dB to +12 dB
-    EXPECT_EQ(dlg.GetBandGain(0), 24);
     WaitForFrames(boostAt + kRate * 6 / 5);
     const long long resetAt = wq::media::CapturedFrames();
-    Command(2040);
-    EXPECT_EQ(dlg.GetBandGain(0), 12);
-    LONG code = 0;
-    LONG_PTR p1 = 0, p2 = 0;
-    while (events->GetEvent(&code, &p1, &p2, 5000) == S_OK && code != EC_COMPLETE) {
-    }
-    EXPECT_EQ(code, EC_COMPLETE);
+    Command(2040);  // RESET
+    WaitForFrames(resetAt + kRate * 6 / 5);
     control->Stop();
     wq::media::FinishAudioSink();
 
