@@ -165,22 +165,6 @@ private:
     DWORD m_runStartTick = 0;
 };
 
-// The launcher "WQMain"; `atTimer` runs at timer 77, inside whatever loop pumps.
-class LauncherWindow : public wq::test::MessageRecorder {
-public:
-    LauncherWindow() : MessageRecorder(u"WQMain") {}
-    std::function<void()> atTimer;
-
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg != WM_TIMER || wParam != 77)
-            return MessageRecorder::WindowProc(msg, wParam, lParam);
-        KillTimer(77);
-        atTimer();
-        return 0;
-    }
-};
-
 class PlayerTest : public ::testing::Test {
 protected:
     // Three tracks and a sub-folder on the card, an empty USB disk and the
@@ -237,7 +221,7 @@ protected:
         Run(400);
     }
     void StartLauncher() {
-        launcher = std::make_unique<LauncherWindow>();
+        launcher = std::make_unique<wq::test::MessageRecorder>(u"WQMain");
         ASSERT_TRUE(launcher->m_hWnd);
     }
     void StopPlayer() {
@@ -303,7 +287,7 @@ protected:
     wq::test::TempRoot root;
     wq::win::TestSession session;
     GraphWorld graphs;
-    std::unique_ptr<LauncherWindow> launcher;
+    std::unique_ptr<wq::test::MessageRecorder> launcher;
     std::unique_ptr<CWQAudioDlg> player;
 
 private:
