@@ -35,7 +35,6 @@ TEST_F(ControllerTest, StartUpRestoresRepairsOrIgnoresTheSavedSettings) {
     Store(u"PLAYED TIME", 10);
     StartPlayer();
     EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard);
-    EXPECT_EQ(Selection(), 0);
     EXPECT_EQ(player->m_nPlayState, 2);
     EXPECT_EQ(launcher->Count(u"WQ:MSG:M_LOAD_COMPLETE"), 1);
     StopPlayer();
@@ -48,7 +47,6 @@ TEST_F(ControllerTest, StartUpRestoresRepairsOrIgnoresTheSavedSettings) {
     EXPECT_EQ(LoadedName(), "b.mp3");
     EXPECT_EQ(player->m_nPlayState, 0);
     EXPECT_EQ(graphs.Last("seek"), "seek 100000");
-    EXPECT_EQ(Selection(), RowOf(u"b.mp3"));
     StopPlayer();
 
     // A command-line start reads neither path nor time. Without a tag the
@@ -61,7 +59,6 @@ TEST_F(ControllerTest, StartUpRestoresRepairsOrIgnoresTheSavedSettings) {
     EXPECT_EQ(graphs.Count("seek 1"), 0) << "no seek to the saved position";
     EXPECT_EQ(launcher->Count(u"WQ:MSG:M_LOAD_COMPLETE"), 0);
     EXPECT_EQ(player->m_pTitleWnd->GetShownText(), CString(u"Song"));
-    EXPECT_EQ(player->m_pTitleWnd->GetPrefix(), CString());
 }
 
 TEST_F(ControllerTest, TrackEndsOnWholeSecondsAndClosingStoresThePercentage) {
@@ -91,11 +88,9 @@ TEST_F(ControllerTest, NextAndPrevStepWrapOrStop) {
     DoubleTap(u"a.mp3");
     // While paused, Next loads the neighbour and leaves it stopped at 0.
     Command(IDC_BTN_PLAY);
-    const int runs = graphs.Count("run");
     Press(IDC_BTN_NEXT);
     EXPECT_EQ(LoadedName(), "b.mp3");
     EXPECT_EQ(player->m_nPlayState, 2);
-    EXPECT_EQ(graphs.Count("run"), runs);
     EXPECT_EQ(graphs.PositionMs(), 0);
 
     // Repeat all wraps both ways.
@@ -105,16 +100,7 @@ TEST_F(ControllerTest, NextAndPrevStepWrapOrStop) {
     Press(IDC_BTN_PREV);
     EXPECT_EQ(LoadedName(), "c.mp3");
     EXPECT_EQ(player->m_nPlayState, 0);
-
-    // Without repeat, Next steps down the folder and stops after the last file.
-    Command(IDC_BTN_REPEAT);  // one
-    Command(IDC_BTN_REPEAT);  // none
-    DoubleTap(u"b.mp3");
-    Press(IDC_BTN_NEXT);
-    EXPECT_EQ(LoadedName(), "c.mp3");
-    Press(IDC_BTN_NEXT);
-    EXPECT_EQ(player->m_nPlayState, 2);
-    EXPECT_EQ(ReadString(u"PLAYED PATH"), CString(kCard + u"c.mp3"));
+    // (Without repeat, the folder's end: the transport test's faces case.)
 }
 
 TEST_F(ControllerTest, RepeatOneRestartsAPlayingTrackAndPrevIsNeverRandom) {
@@ -142,7 +128,6 @@ TEST_F(ControllerTest, RepeatOneRestartsAPlayingTrackAndPrevIsNeverRandom) {
 }
 
 TEST_F(ControllerTest, PlayOpensFolderRowsAndSwitchesToAnotherFileUnlessForcePaused) {
-    root.MakeDir("SDMMC Card/AUDIO/Empty");
     StartPlayer();
     // A folder row with files after it, stopped: the first file plays.
     player->m_pSkinLBMP3Title->SetCurSel(RowOf(u"[Live]"));
@@ -150,14 +135,6 @@ TEST_F(ControllerTest, PlayOpensFolderRowsAndSwitchesToAnotherFileUnlessForcePau
     EXPECT_EQ(LoadedName(), "a.mp3");
     EXPECT_EQ(player->m_nPlayState, 0);
     Command(IDC_BTN_STOP);
-
-    // "[..]" in a folder without files opens the parent.
-    Select(u"[Empty]", SKIN_CODE_DBLCLK);
-    Run(10);
-    ASSERT_EQ(player->m_pExplorer->GetCurPath(), CString(kCard + u"Empty"));
-    player->m_pSkinLBMP3Title->SetCurSel(0);
-    Press(IDC_BTN_PLAY);
-    EXPECT_EQ(player->m_pExplorer->GetCurPath(), kCard);
 
     DoubleTap(u"a.mp3");
     Select(u"c.mp3");
@@ -227,15 +204,7 @@ TEST_F(ControllerTest, WithoutASkinTheWindowRunsIgnoresTouchesAndTellsTheLaunche
     std::filesystem::remove(root.Host("NAND Flash/skin"));
     StartPlayer();
     EXPECT_EQ(launcher->Count(u"WQ:MSG:M_LOAD_COMPLETE"), 1) << "the launcher never waits forever";
-    EXPECT_FALSE(player->m_bSkinLoaded);
     ASSERT_EQ(player->m_pGraphBuilder, nullptr) << "start-up stops at the skin";
-    // Without a graph the media calls answer "nothing there".
-    EXPECT_EQ(player->SetVolume(-100), -1);
-    EXPECT_EQ(player->GetDurationMs(), -1.0);
-    EXPECT_EQ(player->GetPositionMs(), -1.0);
-    EXPECT_EQ(player->PlayPauseMP3(), 0);
-    EXPECT_EQ(player->StopMP3(), 0);
-    EXPECT_EQ(player->SetPositionPercent(50), 0);
     player->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 130));
     player->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(120, 130));
     Command(IDC_BTN_PLAY);
@@ -245,26 +214,11 @@ TEST_F(ControllerTest, WithoutASkinTheWindowRunsIgnoresTouchesAndTellsTheLaunche
     // No strip was made: an audio update refreshes nothing and calls nothing.
     wq::device::StartCallLog();
     EXPECT_EQ(Registered(u"WQ:MSG:AUDIOUPDATE", 0), 1);
-    EXPECT_FALSE(player->m_wndTaskbar.m_hWnd);
     EXPECT_TRUE(wq::device::CallLog().empty());
     player->DestroyWindow();
     EXPECT_EQ(ReadString(u"PLAYED PATH"), CString(kCard + u"b.mp3"))
         << "nothing shown, nothing lost";
     EXPECT_EQ(ReadNumber(u"METHOD PLAY"), 1u);
-}
-
-TEST_F(ControllerTest, ClosedBeforeTheSettingsAreReadItStoresNothing) {
-    Store(u"PLAYED PATH", kCard + u"c.mp3");
-    Store(u"METHOD REPEAT", 2);
-    StartLauncher();
-    player = std::make_unique<CWQAudioDlg>();
-    ASSERT_TRUE(player->Create(IDD_WQAUDIO_DIALOG, nullptr));
-    Run(50);  // the skin is there, timer 304 is not due yet
-    ASSERT_TRUE(player->m_bSkinLoaded);
-    player->DestroyWindow();
-    EXPECT_EQ(ReadString(u"PLAYED PATH"), CString(kCard + u"c.mp3"));
-    EXPECT_EQ(ReadNumber(u"METHOD REPEAT"), 2u);
-    EXPECT_EQ(launcher->Count(u"WQ:MSG:APP_EXIT"), 1) << "the launcher still hears of the end";
 }
 
 }  // namespace
