@@ -91,6 +91,7 @@ TEST_F(StateTest, TimeAndInformationOnScreenFollowLoadPlayAndStop) {
     Press(IDC_BTN_STOP);
     Run(100);
     EXPECT_EQ(player->m_pTimeWnd->GetElapsed().GetTotalSeconds(), 0);
+    EXPECT_EQ(graphs.PositionMs(), 0) << "the track plays on after Stop";
     showsWhatItHolds(player->m_pTimeWnd, "after Stop");
 
     // Opening a folder while a track plays stops it and clears what it showed.
