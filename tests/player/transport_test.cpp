@@ -37,6 +37,11 @@ TEST_F(TransportTest, PlayRetriesFailedLoadsAndKeepsTheForcePausedTrackOnFolderR
     EXPECT_GE(tries, 2);
     Run(1000);
     EXPECT_EQ(graphs.Count(render), tries) << "retried without end";
+    // Stop while a retry is due ends the retrying.
+    DoubleTap(u"c.mp3");
+    Command(IDC_BTN_STOP);
+    Run(1000);
+    EXPECT_EQ(graphs.Count(render), tries + 1) << "retried after Stop";
     graphs.failing.clear();
     // Stopped after them, Play resumes the track that was loaded last.
     Press(IDC_BTN_PLAY, 200);
