@@ -107,11 +107,13 @@ TEST_F(ControllerTest, RepeatOneRestartsAPlayingTrackAndPrevIsNeverRandom) {
     Store(u"METHOD REPEAT", 1);
     StartPlayer();
     DoubleTap(u"b.mp3");
-    Run(1500);
-    Press(IDC_BTN_NEXT);
-    EXPECT_EQ(LoadedName(), "b.mp3");
-    EXPECT_EQ(player->m_nPlayState, 0);
-    EXPECT_LT(graphs.PositionMs(), 100);
+    for (UINT button : {IDC_BTN_NEXT, IDC_BTN_PREV}) {
+        Run(1500);
+        Press(button);
+        EXPECT_EQ(LoadedName(), "b.mp3") << button;
+        EXPECT_EQ(player->m_nPlayState, 0) << button;
+        EXPECT_LT(graphs.PositionMs(), 100) << button;
+    }
 
     // Stopped: Next leaves it stopped.
     Command(IDC_BTN_STOP);
