@@ -204,9 +204,18 @@ TEST_F(SkinTest, ListKeepsItsRowsAndTheSelectionInViewAndThePenSelectsAndScrolls
     EXPECT_TRUE(Take().empty()) << "the program's own calls notify nobody";
 
     for (const char16_t* s : {u"one", u"two", u"three", u"four", u"five"}) list->AddString(s);
-    // Rows are 19 px from y = 60 in the owner.
+    // Rows are 19 px from y = 60 in the owner; a tapped row is shown selected
+    // at once.
+    auto rowPixels = [&](int row) {
+        std::vector<std::uint32_t> pixels;
+        for (int x = 10; x < 110; ++x) pixels.push_back(Pixel(x, 60 + 19 * row + 9));
+        return pixels;
+    };
+    wq::win::PumpPending();
+    const auto unselected = rowPixels(1);
     Tap(50, 60 + 19 + 5);
     EXPECT_EQ(list->GetCurSel(), 1);
+    EXPECT_NE(rowPixels(1), unselected);
     EXPECT_EQ(Take(), (Commands{{300, 100}}));
     Run(CSkinListBox::kDoubleTapMs - 1);
     Tap(50, 60 + 19 + 10);
