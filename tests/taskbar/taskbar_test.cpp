@@ -188,6 +188,7 @@ TEST_F(TaskbarTest, IconFollowsTheOutputAndThePenAndATapAsksWQVol) {
     // Without a "WQVol" a tap only clicks.
     Pen(WM_LBUTTONDOWN, 450, 5);
     Pen(WM_LBUTTONUP, 450, 5);
+    EXPECT_TRUE(ShowsExactly(Expected(3, false, {{8, 33}, {1, 41}}))) << "still pressed";
     ASSERT_EQ(wq::device::CallLog().size(), 1u);
     EXPECT_EQ(wq::device::CallLog()[0].name, "PlayBtnSound");
     EXPECT_EQ(::GetCapture(), nullptr);
