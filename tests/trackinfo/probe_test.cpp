@@ -30,7 +30,7 @@ TEST(Probe, PrintsOneJsonObjectPerFile) {
     ASSERT_TRUE(MakeMp3(song, "-b 64 -m m --resample 22.05 -t"));
     // "노래" in CP949, and text that JSON must escape.
     std::ofstream(song, std::ios::binary | std::ios::app)
-        << Id3v1Tag("\xB3\xEB\xB7\xA1 \"q\" \\ \x01", "Art");
+        << Id3v1Tag("\xB3\xEB\xB7\xA1 \"q\" \\ \x01", "Art", "Alb", "1999", "Com", 7, 17);
     // Not UTF-8, with a quote, and a character beyond the 16-bit range (a surrogate pair).
     const std::string odd = dir.MakeFile("odd\xFF name\" \xF0\x9F\x8E\xB5.mp3", "\xFF\xFB\x90\x64");
     const std::string missing = dir.Host("missing.mp3");
@@ -53,7 +53,7 @@ TEST(Probe, PrintsOneJsonObjectPerFile) {
         "path,open,flags,title,artist,album,year,comment,track,genre,version,layer,protection,"
         "bitrate,samplerate,channel_mode,emphasis,copyright,original,mpeg_audio";
     const std::string want[] = {
-        R"(, 1, 3, "\ub178\ub798 \"q\" \\ \u0001", "Art", "", "", "", 0, 255, )"
+        R"(, 1, 3, "\ub178\ub798 \"q\" \\ \u0001", "Art", "Alb", "1999", "Com", 7, 17, )"
         R"(2, 3, 1, 64, 22050, 3, 0, 0, 1, true])",
         R"(, 1, 2, "", "", "", "", "", 0, 255, 3, 3, 1, 128, 44100, 1, 0, 0, 1, true])",
         R"(, 0, 0, "", "", "", "", "", 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, false])",
