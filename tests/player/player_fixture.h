@@ -188,6 +188,17 @@ protected:
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
     }
     void TearDown() override {
+        if (player && player->m_hWnd) {
+            // Painting the player and every control on it again gives back
+            // every drawing context the paint took.
+            auto repaint = [&] {
+                player->Invalidate(TRUE);
+                Run(10);
+                return wq::gdi::LiveDCCount();
+            };
+            const int dcs = repaint();
+            EXPECT_EQ(repaint(), dcs);
+        }
         StopPlayer();
         CoUninitialize();
         wq::media::RegisterClass(CLSID_FilterGraph, m_realGraph);
