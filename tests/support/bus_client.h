@@ -1,7 +1,7 @@
 // A plain GDBus client for tests: another program on the test's private bus
-// (DBUS_SESSION_BUS_ADDRESS) that calls methods, in turn or many at once, and
-// listens to signals. Replies come back printed by GVariant, errors as their
-// D-Bus error name, so tests compare exact answers.
+// (DBUS_SESSION_BUS_ADDRESS) that calls methods, in turn or many at once.
+// Replies come back printed by GVariant, errors as their D-Bus error name, so
+// tests compare exact answers.
 #pragma once
 
 #include <gio/gio.h>
@@ -27,7 +27,6 @@ public:
             nullptr, nullptr, nullptr);
     }
     ~Client() {
-        for (guint id : m_subscriptions) g_dbus_connection_signal_unsubscribe(m_conn, id);
         if (m_conn) {
             g_dbus_connection_close_sync(m_conn, nullptr, nullptr);
             g_object_unref(m_conn);
@@ -72,21 +71,6 @@ public:
     const std::vector<std::string>& Answers() const { return m_answers; }
     bool AllAnswered() const { return m_answers.size() == m_started; }
 
-    // Records every signal from `sender` as "Interface.Member <args>".
-    void Listen(const std::string& sender) {
-        m_subscriptions.push_back(g_dbus_connection_signal_subscribe(
-            m_conn, sender.c_str(), nullptr, nullptr, nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
-            [](GDBusConnection*, const gchar*, const gchar*, const gchar* iface,
-               const gchar* member, GVariant* params, gpointer self) {
-                gchar* text = g_variant_print(params, TRUE);
-                static_cast<Client*>(self)->m_signals.push_back(std::string(iface) + "." + member +
-                                                                " " + text);
-                g_free(text);
-            },
-            this, nullptr));
-    }
-    const std::vector<std::string>& Signals() const { return m_signals; }
-
     // Runs this client's callbacks until `done` holds or `timeout` passes.
     bool Pump(const std::function<bool()>& done,
               std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
@@ -116,8 +100,7 @@ private:
 
     GMainContext* m_context = nullptr;
     GDBusConnection* m_conn = nullptr;
-    std::vector<guint> m_subscriptions;
-    std::vector<std::string> m_answers, m_signals;
+    std::vector<std::string> m_answers;
     size_t m_started = 0;
 };
 

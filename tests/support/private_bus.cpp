@@ -14,10 +14,25 @@ namespace {
 
 class PrivateBus : public ::testing::Environment {
 public:
+    // The daemon prints its address into a pipe; it ends with the test process.
     void SetUp() override {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        m_pid = fork();
+        ASSERT_GE(m_pid, 0);
+        if (m_pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            close(fds[0]);
+            const std::string printTo = "--print-address=" + std::to_string(fds[1]);
+            execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile",
+                   printTo.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
         std::string address;
-        m_pid = StartDaemon(&address);
-        ASSERT_GT(m_pid, 0) << "dbus-daemon did not start";
+        for (char c = 0; read(fds[0], &c, 1) == 1 && c != '\n';) address += c;
+        close(fds[0]);
+        ASSERT_FALSE(address.empty()) << "dbus-daemon did not start";
         setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
     }
     void TearDown() override {
@@ -34,26 +49,6 @@ private:
     ::testing::AddGlobalTestEnvironment(new PrivateBus);
 
 }  // namespace
-
-int StartDaemon(std::string* address) {
-    int fds[2];
-    if (pipe(fds) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        close(fds[0]);
-        const std::string printTo = "--print-address=" + std::to_string(fds[1]);
-        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile",
-               printTo.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    address->clear();
-    for (char c = 0; read(fds[0], &c, 1) == 1 && c != '\n';) *address += c;
-    close(fds[0]);
-    return address->empty() ? -1 : pid;
-}
 
 int RunCommand(const std::string& command, std::string* out) {
     FILE* pipe = popen(command.c_str(), "r");

@@ -8,10 +8,6 @@
 
 namespace wq::ipc::test {
 
-// Starts one more private dbus-daemon (stopped when the test process ends, or
-// by killing the returned pid) and gives its address; -1 when it fails.
-int StartDaemon(std::string* address);
-
 // Runs `command` through /bin/sh with the private bus in its environment,
 // returns its exit status and fills `out` with its standard output.
 int RunCommand(const std::string& command, std::string* out = nullptr);

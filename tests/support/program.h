@@ -102,8 +102,6 @@ public:
     }
 
     std::atomic<UINT> frontFlags{0};
-    std::atomic<int> foregroundLost{0};
-    void LostForeground() override { ++foregroundLost; }
 
     LRESULT Deliver(HWND hwnd, const Message& m) override {
         std::unique_lock lock(m_mutex);
