@@ -21,24 +21,18 @@ namespace {
 using wq::test::TempRoot;
 using Names = std::vector<std::u16string>;
 
-// Every entry a pattern delivers, in delivery order; closes the search.
-// With `namesOnly` through FindFirstFileNamesW.
-std::vector<WIN32_FIND_DATAW> ListAll(const std::u16string& pattern, bool namesOnly = false) {
-    std::vector<WIN32_FIND_DATAW> out;
+// The names a pattern delivers, in delivery order; closes the search. With
+// `namesOnly` through FindFirstFileNamesW (the explorer's walk).
+Names NamesOf(const std::u16string& pattern, bool namesOnly = false) {
+    Names names;
     WIN32_FIND_DATAW fd;
     HANDLE h = namesOnly ? FindFirstFileNamesW(pattern.c_str(), &fd)
                          : FindFirstFileW(pattern.c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    do out.push_back(fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(fd.cFileName);
     while (FindNextFileW(h, &fd));
     EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
     EXPECT_TRUE(FindClose(h));
-    return out;
-}
-
-Names NamesOf(const std::u16string& pattern, bool namesOnly = false) {
-    Names names;
-    for (const auto& f : ListAll(pattern, namesOnly)) names.push_back(f.cFileName);
     return names;
 }
 
@@ -53,9 +47,9 @@ std::string Read(HANDLE h, DWORD max) {
     return std::string(buf, n);
 }
 
-// Natural order without "." and "..", the record's fields, and the names-only
-// walk: the same entries and folder and hidden bits, links followed.
-TEST(Find, DeliversNaturalOrderWithoutDotsAndWithRecordFields) {
+// Natural order without "." and "..", links followed, by both walks (the
+// records' other fields: the explorer's tests read which entries are folders).
+TEST(Find, DeliversNaturalOrderWithoutDots) {
     TempRoot root;
     const std::string audio = root.MakeDir("SDMMC Card/AUDIO") + "/";
     for (const char* n : {"b.mp3", "a.mp3", "A10.mp3", "A2.mp3"})
@@ -65,29 +59,12 @@ TEST(Find, DeliversNaturalOrderWithoutDotsAndWithRecordFields) {
     std::filesystem::create_directory_symlink(audio + "Sub", audio + "Linked");
     std::filesystem::create_symlink(audio + "b.mp3", audio + "c.mp3");
 
-    const auto found = ListAll(u"SDMMC Card\\AUDIO\\*.*");
     const Names expected = {u".hidden", u"a.mp3", u"A2.mp3", u"A10.mp3",
                             u"b.mp3",   u"c.mp3", u"Linked", u"Sub"};
-    ASSERT_EQ(NamesOf(u"SDMMC Card\\AUDIO\\*.*"), expected);
-    EXPECT_TRUE(found[0].dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(found[1].dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN), 0u);
-    EXPECT_EQ(found[3].nFileSizeLow, 7u);  // "A10.mp3" holds its own name
-    EXPECT_EQ(found[5].nFileSizeLow, 5u);  // the linked file's size
-    EXPECT_EQ(found[7].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0x10u);
-    const auto names = ListAll(u"SDMMC Card\\AUDIO\\*.*", true);
-    ASSERT_EQ(names.size(), found.size());
-    for (size_t i = 0; i < found.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(std::u16string(names[i].cFileName), std::u16string(found[i].cFileName));
-        const DWORD kinds = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
-        EXPECT_EQ(names[i].dwFileAttributes & kinds, found[i].dwFileAttributes & kinds);
-    }
-    EXPECT_TRUE(names[6].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) << "a linked folder";
+    EXPECT_EQ(NamesOf(u"SDMMC Card\\AUDIO\\*.*"), expected);
+    EXPECT_EQ(NamesOf(u"SDMMC Card\\AUDIO\\*.*", true), expected);
     // Another spelling with a doubled separator.
     EXPECT_EQ(NamesOf(u"\\sdmmc card\\audio\\\\*.*"), expected);
-    // The root lists with or without its backslash.
-    EXPECT_EQ(NamesOf(u"\\*.*"), Names{u"SDMMC Card"});
-    EXPECT_EQ(NamesOf(u"*.*"), Names{u"SDMMC Card"});
 }
 
 // Missing folders, unmatched masks and bad arguments fail cleanly; special
@@ -103,25 +80,13 @@ TEST(Find, FailsCleanlyAndSkipsSpecialFilesBrokenLinksAndEntriesThatVanish) {
         EXPECT_EQ(FindFirstFileW(p, &fd), INVALID_HANDLE_VALUE);
     EXPECT_EQ(FindFirstFileW(nullptr, &fd), INVALID_HANDLE_VALUE);
     EXPECT_EQ(FindFirstFileW(u"A\\*.*", nullptr), INVALID_HANDLE_VALUE);
-    // Closed, made-up and foreign handles are refused, never followed.
-    HANDLE h = FindFirstFileW(u"A\\*.*", &fd);
-    HANDLE file = Open(u"A\\1.mp3");
-    DWORD n = 5;
-    EXPECT_FALSE(ReadFile(h, &fd, 1, &n, nullptr)) << "a search is not a file";
-    EXPECT_FALSE(FindNextFileW(file, &fd)) << "a file is not a search";
-    EXPECT_TRUE(FindClose(h));
-    EXPECT_TRUE(CloseHandle(file));
-    for (HANDLE dead : {h, file, reinterpret_cast<HANDLE>(0x1234)}) {
-        EXPECT_FALSE(FindNextFileW(dead, &fd));
-        EXPECT_FALSE(ReadFile(dead, &fd, 1, &n, nullptr));
-    }
     ASSERT_EQ(mkfifo(root.Host("A/fifo.mp3").c_str(), 0644), 0);
     std::filesystem::create_symlink(root.Host("A/nowhere"), root.Host("A/dangling.mp3"));
     std::filesystem::create_symlink("loop.mp3", root.Host("A/loop.mp3"));
     std::filesystem::create_symlink("/dev/null", root.Host("A/null.mp3"));
     EXPECT_EQ(NamesOf(u"A\\*.*"), (Names{u"1.mp3", u"2.mp3", u"3.mp3"}));
     EXPECT_EQ(NamesOf(u"A\\*.*", true), (Names{u"1.mp3", u"2.mp3", u"3.mp3"}));
-    h = FindFirstFileW(u"A\\*.*", &fd);
+    HANDLE h = FindFirstFileW(u"A\\*.*", &fd);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     std::filesystem::remove_all(root.Host("A"));  // the rest vanishes mid-walk
     EXPECT_FALSE(FindNextFileW(h, &fd));
