@@ -38,30 +38,21 @@ CString Formatted(const char16_t* fmt, ...) {
 }
 }  // namespace
 
-TEST(CString, FormatHandlesEveryConversionWithFlagsWidthAndPrecision) {
+// The conversions the program's texts and debug lines use, and bad formats.
+TEST(CString, FormatHandlesTheProgramsConversionsAndBadFormats) {
     const struct {
         CString got, want;
     } cases[] = {
         {Formatted(u"%d|%i|%d", -42, 7, INT_MIN), u"-42|7|-2147483648"},
-        {Formatted(u"%u|%u", 3000000000u, -1), u"3000000000|4294967295"},
-        {Formatted(u"%x|%X|%08x|%#x|%o", 0xBEEFu, 0xBEEFu, 0xABu, 255u, 8u),
-         u"beef|BEEF|000000ab|0xff|10"},
-        {Formatted(u"%ld|%lld|%llu|%lx", -5L, -9000000000LL, 18446744073709551615ULL, 0x1fL),
-         u"-5|-9000000000|18446744073709551615|1f"},
+        {Formatted(u"%u|%u|%x", 3000000000u, -1, 0xBEEFu), u"3000000000|4294967295|beef"},
         {Formatted(u"[%5d][%-5d][%+d][% d][%05d][%.3d]", 42, 42, 42, 42, -42, 7),
          u"[   42][42   ][+42][ 42][-0042][007]"},
-        {Formatted(u"[%*d][%-*d][%.*d]", 4, 1, 3, 2, 2, 3), u"[   1][2  ][03]"},
         {Formatted(u"%s|%ls|%S|%hs", u"\uC7AC\uC0DD", u"\u00e9", "\xea\xb3\xa1", "ok"),
          u"\uC7AC\uC0DD|\u00e9|\uACE1|ok"},
-        {Formatted(u"[%6s][%-6s][%.2s][%4.1s][%*s]", u"\uC7AC\uC0DD", u"ab", u"\uC7AC\uC0DDx",
-                   u"xyz", -3, u"a"),
-         u"[    \uC7AC\uC0DD][ab    ][\uC7AC\uC0DD][   x][a  ]"},
         {Formatted(u"%s|%S", static_cast<const char16_t*>(nullptr),
                    static_cast<const char*>(nullptr)),
          u"(null)|(null)"},
-        {Formatted(u"%c%c|%3c|%-3c|", u'A', u'\uD55C', u'x', u'y'), u"A\uD55C|  x|y  |"},
         {Formatted(u"100%% %d%%", 5), u"100% 5%"},
-        {Formatted(u"%.2f|%g", 2.345, 0.5), u"2.35|0.5"},
         {Formatted(u"%0300d", 1), CString(u'0', 299) + u"1"},  // longer than any fixed buffer
         {Formatted(u"%q|%d", 3), u"q|3"},  // an unknown conversion takes no argument
         {Formatted(u"end %"), u"end "},
