@@ -1,8 +1,6 @@
 // The player with its equalizer and pattern windows: "Set EQ" opens the
-// pattern window modally, the preset badge opens the equalizer on the current
-// preset (a fresh device has the presets' defaults), the close key closes one
-// window per press, and the player's close ends them all.
-#include "platform/skin/skinmanager.h"
+// pattern window modally and the close key closes one window per press. (The
+// preset badge opening the equalizer on the playing preset: app_end_to_end.)
 #include "platform/win/app.h"
 #include "tests/player/player_fixture.h"
 #include "tests/support/step_runner.h"
@@ -51,30 +49,6 @@ TEST_F(EqWindowsTest, SetEqOpensThePatternWindowModallyAndItsChoiceReachesThePla
     EXPECT_TRUE(player->IsWindowEnabled());
 }
 
-TEST_F(EqWindowsTest, TheBadgeOpensTheEqualizerOnThePlayingPreset) {
-    Command(IDC_BTN_EQUALIZER);  // ROCK
-    Run(800);
-    ASSERT_EQ(player->m_nEqualizer, 1);
-    wq::device::StartCallLog();
-
-    CWQEqualizerDlg& eq = player->m_dlgEqualizer;
-    bool opened = false;
-    steps.Start({[&] {
-                     ASSERT_EQ(Open(u"WQEqualizer"), &eq);
-                     opened = true;
-                     // Start-up stored every preset's factory values: ROCK's band 2 is +3 dB.
-                     EXPECT_EQ(eq.GetBandGain(1), 15) << "ROCK's own values, not zeros";
-                     eq.SendMessage(WM_COMMAND, MAKEWPARAM(2057, 0), 0);  // band 2 "+"
-                 },
-                 [&] { eq.SendMessage(WM_COMMAND, MAKEWPARAM(2009, 0), 0); }});
-    Tap(player->m_hWnd, player->m_rcEqImage.CenterPoint());
-    EXPECT_TRUE(opened) << wq::win::WatchdogMessage();
-    EXPECT_EQ(ReadNumber(u"DB BAND21", u"WQEQUALIZER"), 8u);
-    const auto calls = wq::device::CallLog();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back(), (wq::device::Call{"Set3DControl", {0, 1}, {}}));
-}
-
 TEST_F(EqWindowsTest, TheCloseKeyClosesOneWindowPerPressAndTheStripsFollowTheAudio) {
     CWQEqualizerDlg& eq = player->m_dlgEqualizer;
     int stripState = -1;
@@ -95,27 +69,11 @@ TEST_F(EqWindowsTest, TheCloseKeyClosesOneWindowPerPressAndTheStripsFollowTheAud
     Command(IDC_OPEN_EQUALIZER);
     EXPECT_TRUE(steps.Done()) << wq::win::WatchdogMessage();
     EXPECT_EQ(stripState, CTaskbarWnd::OUTPUT_SPEAKER_MUTED);
-    EXPECT_EQ(eq.m_wndTaskbar.m_hWnd, nullptr);
     EXPECT_TRUE(equalizerStayed);
     EXPECT_EQ(Open(u"WQEqualizer"), nullptr);
     EXPECT_TRUE(player->IsWindowVisible());
     KeyDown(128);
     EXPECT_FALSE(player->IsWindowVisible()) << "the third press closes the player";
-}
-
-TEST_F(EqWindowsTest, ThePlayersCloseEndsBothWindows) {
-    CWQEqualizerDlg& eq = player->m_dlgEqualizer;
-    bool bothOpen = false;
-    steps.Start({[&] { eq.SendMessage(WM_COMMAND, MAKEWPARAM(2049, 0), 0); },
-                 [&] {
-                     bothOpen = eq.m_pSkinManager && eq.m_dlgPattern.m_pSkinManager;
-                     player->SendMessage(WM_CLOSE, 0, 0);
-                 }});
-    Command(IDC_OPEN_EQUALIZER);
-    EXPECT_TRUE(bothOpen) << wq::win::WatchdogMessage();
-    EXPECT_EQ(eq.m_hWnd, nullptr);
-    EXPECT_EQ(eq.m_dlgPattern.m_hWnd, nullptr);
-    EXPECT_FALSE(player->IsWindowVisible());
 }
 
 }  // namespace
