@@ -11,7 +11,6 @@ namespace {
 using StateTest = PlayerTest;
 
 TEST_F(StateTest, InformationControlsShowTheSkinBehindThem) {
-    graphs.failing.insert(kCard + u"b.mp3");
     StartPlayer();
     // The skin alone, drawn off screen, is what the empty parts must show.
     const CSize face = player->m_pSkinManager->GetFaceSize();
@@ -27,24 +26,18 @@ TEST_F(StateTest, InformationControlsShowTheSkinBehindThem) {
         player->ScreenToClient(&rc);
         return rc;
     };
-    auto differing = [&](const CRect& rc) {
-        int n = 0;
-        for (int y = rc.top; y < rc.bottom; ++y)
-            for (int x = rc.left; x < rc.right; ++x) n += screen->At(x, y) != skin.At(x, y);
-        return n;
-    };
-    // A title is drawn on the skin, and once cleared (a failed load) leaves
-    // the skin, not its old letters.
+    // A title is drawn on the skin. (Each paint wiping the old letters: the
+    // scrolling text's own cases.)
     DoubleTap(u"a.mp3");
     Run(100);
     const CRect title = rectOf(player->m_pTitleWnd);
-    EXPECT_GT(differing(title), 0) << "the title is drawn";
+    int differing = 0;
+    for (int y = title.top; y < title.bottom; ++y)
+        for (int x = title.left; x < title.right; ++x)
+            differing += screen->At(x, y) != skin.At(x, y);
+    EXPECT_GT(differing, 0) << "the title is drawn";
     for (const CPoint p : {title.TopLeft(), CPoint(title.right - 1, title.bottom - 1)})
         EXPECT_EQ(screen->At(p.x, p.y), skin.At(p.x, p.y)) << "the letters stand on the skin";
-    DoubleTap(u"b.mp3");
-    Run(100);
-    ASSERT_EQ(player->m_pTitleWnd->GetShownText(), CString());
-    EXPECT_EQ(differing(title), 0) << "letters of the old title are left";
     CWnd* const controls[] = {player->m_pPathWnd, player->m_pInfoWnd, player->m_pTimeWnd};
     for (CWnd* control : controls) {
         const CRect rc = rectOf(control);
