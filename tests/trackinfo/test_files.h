@@ -23,10 +23,6 @@ using namespace std::string_literals;
 inline CString Wide(const std::string& utf8) {
     return CString(Utf8ToUtf16(utf8));
 }
-inline HANDLE OpenRead(const std::string& path) {
-    return CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                       nullptr);
-}
 
 // Host paths and no open delay; settings restored afterwards.
 class HostFiles : public ::testing::Test {
