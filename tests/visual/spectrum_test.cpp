@@ -140,11 +140,6 @@ TEST(SpectrumSymmetric, FullBarFrom4To68WithCapsAndOddSpan28To40) {
     EXPECT_EQ(f.Column(28, 20, 50),
               Repeat('b', 5) + Repeat('p', 4) + Repeat('B', 11) + Repeat('p', 4) + Repeat('b', 6));
     EXPECT_EQ(f.At(28, 29), BarRow(53)) << "the last 12 picture rows: 52..63";
-    f.ready = FALSE;
-    f.Set(kAll100);
-    f.Frame();
-    EXPECT_TRUE(f.BareRect()) << "nothing without visuals";
-    EXPECT_EQ(f.spectrum.GetPeak(0), 145) << "150 less 5: the basic marker starts there";
 }
 
 TEST(SpectrumWave, LiesFlatWithItsOrangeDotsWithoutVisuals) {
@@ -175,11 +170,6 @@ TEST(SpectrumFrame, BackgroundOnlyForUnknownPatternAndWhilePaused) {
     EXPECT_TRUE(f.BareRect());
     EXPECT_EQ(f.surface.At(5, 5), kScribble) << "nothing outside the rectangle";
     EXPECT_EQ(f.spectrum.GetLevel(0), 150);
-    f.playing = TRUE;
-    f.Frame();
-    // RestoreBackground wipes the bars.
-    f.spectrum.RestoreBackground(f.dc, kRect);
-    EXPECT_TRUE(f.BareRect());
 }
 
 TEST(SpectrumFrame, FramesAllocateNothingAndTheAnalyserReleasesAll) {
