@@ -119,11 +119,6 @@ TEST_F(ScrollTextTest, ShortTextIsComposedCentredAndNeverScrolls) {
     EXPECT_TRUE(yellow) << "drawn in the text colour";
     ASSERT_TRUE(wq::win::RunFor(2000).ok);
     EXPECT_EQ(InkColumns(), std::make_pair(first, last)) << "it never scrolls";
-    // Format 0 (the explorer's left alignment) starts at the left edge.
-    text.SetFormat(0);
-    text.SetText(u"Song");
-    wq::win::PumpPending();
-    EXPECT_LE(InkColumns().first, 2);
 }
 
 TEST_F(ScrollTextTest, WideTextScrollsReentersAndRestartsWithSetText) {
