@@ -34,8 +34,6 @@ TEST(MprisValues, VolumeIsTheEnginesLevelAsAnAmplitudeAndStrangeValuesClamp) {
         {-1.0, -10000}, {-inf, -10000}, {1e-9, -10000}, {std::nan(""), std::nullopt}};
     for (const auto& [volume, hundredths] : levels)
         EXPECT_EQ(HundredthsOfVolume(volume), hundredths) << volume;
-    for (double v = 0.01; v <= 1.0; v += 0.01)
-        EXPECT_NEAR(VolumeOfHundredths(*HundredthsOfVolume(v)), v, v * 0.0012) << v;
 }
 
 TEST(MprisState, ThePositionMovesOnlyWhilePlayingAndStaysInTheTrack) {
@@ -74,7 +72,6 @@ TEST(MprisState, OnlyTheChangedPropertiesAreAnnounced) {
 TEST(MprisUris, OnlyLocalFileUrisOfSaneSizeGiveAPath) {
     std::string why;
     EXPECT_EQ(HostPathOfUri("file:///tmp/a%20b%EB%B4%84.mp3", &why), "/tmp/a b봄.mp3");
-    EXPECT_EQ(HostPathOfUri("FILE:///x.mp3", &why), "/x.mp3");
     EXPECT_EQ(HostPathOfUri("file://localhost/x.mp3", &why), "/x.mp3");
     const std::pair<std::string, std::string> refused[] = {
         {"file://elsewhere/x.mp3", "another machine (elsewhere)"},
