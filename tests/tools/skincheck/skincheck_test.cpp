@@ -122,7 +122,6 @@ TEST_F(SkinCheckTest, CommandLineExitCodesAndRender) {
     EXPECT_EQ(run(in + "'\\skin\\bad.tpl'"), 1);
     EXPECT_EQ(run(in + "'\\skin\\none.tpl'"), 1);
     EXPECT_EQ(run("--window bogus '" + root.Path() + "/skin/bad.tpl'"), 2);
-    EXPECT_EQ(run(""), 2);
 
     wq::gdi::Surface s;
     std::string error;

@@ -8,8 +8,6 @@
 namespace wq::ipc::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 std::string Wqctl(const std::string& args) {
     std::string out;
     RunCommand(WQCTL_PATH " " + args + " 2>/dev/null", &out);
@@ -63,13 +61,6 @@ TEST(WqctlCommands, FindSendPostRaiseTheLaunchersShortcutsAndTheirFailures) {
         EXPECT_EQ(Status(args), 2) << "wqctl " << args;
     EXPECT_EQ(Status("find WQAudi"), 1);
     EXPECT_EQ(Status("send Nobody WM_CLOSE"), 1);
-
-    // A hung player: wqctl gives up after its timeout and says so.
-    player.Freeze();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Status("--timeout 300 send WQAudio WM_CLOSE"), 1);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
-    player.Release();
 }
 
 }  // namespace
