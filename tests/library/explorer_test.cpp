@@ -86,7 +86,12 @@ TEST_F(ExplorerTest, FoldersFirstPreselectionPushedDownAndNextFile) {
     Folder("Music/B");
     File("Music/c.wma");
     Folder("Music/D");
+    wq::device::StartCallLog();
     ASSERT_TRUE(explorer.LoadExplorer(u"\\Music", u""));
+    std::vector<std::int64_t> lock;  // the device's input, locked while the folder is read
+    for (const auto& call : wq::device::CallLog())
+        if (call.name == "SetInterfaceEnable") lock.push_back(call.args.at(0));
+    EXPECT_EQ(lock, (std::vector<std::int64_t>{0, 1}));
     EXPECT_EQ(Rows(), (Rows_t{u"[..]", u"[B]", u"[D]", u"a.mp3", u"c.wma"}));
     EXPECT_EQ(explorer.GetFolderCount(), 3);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(list->GetItemColor(i), i < 3 ? 0x00FFFFu : 0u) << i;
