@@ -38,7 +38,18 @@ protected:
         codec->next = wq::device::SetCodecBackend(codec);
     }
     void TearDown() override {
-        if (dlg.m_hWnd) dlg.DestroyWindow();
+        if (dlg.m_hWnd) {
+            // Painting the window and its controls again gives back every
+            // drawing context the paint took.
+            auto repaint = [&] {
+                dlg.Invalidate(TRUE);
+                Run(10);
+                return wq::gdi::LiveDCCount();
+            };
+            const int dcs = repaint();
+            EXPECT_EQ(repaint(), dcs);
+            dlg.DestroyWindow();
+        }
         if (codec) wq::device::SetCodecBackend(codec->next);
         codec.reset();
         journal.reset();
