@@ -42,6 +42,15 @@ TEST(BusFind, WholeNamesIgnoringCaseThatFollowTheWindowsLife) {
     EXPECT_NE(b.Find(u"οδος STRAßE"), 0u);
     EXPECT_EQ(b.Find(u"ΟΔΟΣ STRASSE"), 0u);
     a.Withdraw(5);
+
+    // A name held by a program that goes away is free for the next one.
+    {
+        Program c;
+        c.Publish(9, u"WQAudio");
+        a.Publish(4, u"WQAudio");  // queued behind c
+        EXPECT_EQ(b.bus()->OwnerOf(b.Find(u"WQAudio")), c.bus()->UniqueName());
+    }
+    EXPECT_EQ(b.bus()->OwnerOf(b.Find(u"WQAudio")), a.bus()->UniqueName());
 }
 
 TEST(BusSend, ReturnsTheHandlersResultFromTheReceiversThread) {

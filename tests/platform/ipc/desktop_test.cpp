@@ -1,7 +1,6 @@
 // The desktop bus under the real window system: FindWindow, SendMessage,
 // PostMessage and SetForegroundWindow reach another program (wqctl), and
 // other programs reach this program's window procedures and automation.
-// (The automation's state of a window: the end-to-end tests read the player's.)
 #include "platform/ipc/desktop.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +11,9 @@
 #include <thread>
 
 #include "platform/device/hooks.h"
+#include "platform/ipc/skin_state.h"
+#include "platform/ipc/state.h"
+#include "platform/skin/skinlistbox.h"
 #include "platform/skin/skinslider.h"
 #include "platform/win/remote.h"
 #include "platform/win/testing.h"
@@ -121,7 +123,7 @@ TEST_F(DesktopTest, OtherProgramsReachTheWindowProcedureByName) {
     DestroyWindow(other);
 }
 
-TEST_F(DesktopTest, AutomationTapsAndDragsASkinnedWindow) {
+TEST_F(DesktopTest, AutomationTapsDragsAndReadsASkinnedWindow) {
     skintest::TempRoot root;
     for (auto [face, w, h] : std::initializer_list<std::tuple<const char*, int, int>>{
              {"bg", 200, 120}, {"n", 30, 20}, {"p", 30, 20}, {"thumb", 10, 10}})
@@ -129,12 +131,17 @@ TEST_F(DesktopTest, AutomationTapsAndDragsASkinnedWindow) {
     root.Write("skin/test.tpl",
                "wqskin 1\nface 200 120\nbackground img\\bg.bmp\n"
                "button 100 10 10 30 20 normal=img\\n.bmp pressed=img\\p.bmp\n"
-               "slider 200 horizontal 10 40 110 10 thumb=img\\thumb.bmp\n");
+               "slider 200 horizontal 10 40 110 10 thumb=img\\thumb.bmp\n"
+               "list 300 10 60 100 57 rowheight=19\n"
+               "custom 400 130 60 40 30\n");
     skintest::OwnerWnd owner;
     ASSERT_TRUE(owner.CreateOwner(200, 120));
     SetWindowTextW(owner.m_hWnd, u"WQAudio");
     owner.skin = std::make_unique<CSkinManager>(&owner);
     ASSERT_TRUE(owner.skin->Load(u"\\skin\\test.tpl"));
+    SetControlLister([&](HWND h) {
+        return h == owner.m_hWnd ? ListSkinControls(*owner.skin) : std::vector<ControlState>{};
+    });
 
     EXPECT_EQ(Wqctl("tap 20 15"), "");
     EXPECT_TRUE(owner.commands.empty()) << "automation is off until enabled";
@@ -147,6 +154,18 @@ TEST_F(DesktopTest, AutomationTapsAndDragsASkinnedWindow) {
     EXPECT_EQ(owner.commands.front(), (skintest::Command{200, 200}));  // dragging
     EXPECT_EQ(owner.commands.back(), (skintest::Command{200, 100}));   // set at the pen's release
     EXPECT_GT(owner.skin->GetSlider(200)->GetPos(), 50);
+    CSkinListBox* list = owner.skin->GetList(300);
+    list->AddString(u"[..]");
+    list->AddString(u"노래.mp3");
+    list->SetItemColor(1, RGB(255, 0, 0));
+    list->SetCurSel(1);
+    // (Names, rects, kinds, rows, the selection and slider positions are read
+    // by the end-to-end tests from the real player's state.)
+    const std::string json = Wqctl("state WQAudio");
+    EXPECT_NE(json.find(R"({"text":"노래.mp3","color":"#ff0000"}],"selection":1)"),
+              std::string::npos)
+        << json;
+    SetControlLister(nullptr);
 }
 
 TEST(DesktopAlone, WithoutASessionBusTheProgramRunsAloneAndSaysSoOnceThroughDbg) {
