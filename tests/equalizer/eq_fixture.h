@@ -21,9 +21,9 @@
 #include "platform/win/afxwin.h"
 #include "platform/win/presenter.h"
 #include "platform/win/testing.h"
-#include "tests/graphics/shows_picture.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/settings_journal.h"
+#include "tests/support/shows_picture.h"
 #include "tests/support/temp_root.h"
 
 class EqualizerTest : public ::testing::Test {

@@ -32,8 +32,8 @@
 #include "platform/win/testing.h"
 #include "platform/win/winapi.h"
 #include "player/wqaudiodlg.h"
-#include "tests/graphics/shows_picture.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/shows_picture.h"
 #include "tests/support/temp_root.h"
 #include "trackinfo/playtimewnd.h"
 
