@@ -118,7 +118,9 @@ TEST_F(ExplorerTest, FoldersFirstPreselectionPushedDownAndNextFile) {
 TEST_F(ExplorerTest, ListsOnlyPlayableFilesAndHidesSystemNames) {
     for (const char* f : {"Song.Mp3", "song.ogg", "clip.WMA", "notes.txt", "mp3", "WQAUDIO.LST"})
         File(std::string("M/") + f);
-    for (const char* d : {"Windows", "Recycled", "Windows2", "temp", "네트워크", "Program Files"})
+    // The shortest and the longest hidden names among them.
+    for (const char* d : {"Windows", "Recycled", "Windows2", "temp", "네트워크", "Program Files",
+                          "Documents and Settings"})
         Folder(std::string("M/") + d);
     ASSERT_TRUE(explorer.LoadExplorer(u"M", u""));
     EXPECT_EQ(Rows(), (Rows_t{u"[..]", u"[Windows2]", u"clip.WMA", u"Song.Mp3"}));
