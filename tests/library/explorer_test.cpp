@@ -96,6 +96,7 @@ TEST_F(ExplorerTest, FoldersFirstPreselectionPushedDownAndNextFile) {
     EXPECT_EQ(explorer.GetFolderCount(), 3);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(list->GetItemColor(i), i < 3 ? 0x00FFFFu : 0u) << i;
     EXPECT_EQ(label.GetText(), CString(u"\\Music"));
+    EXPECT_EQ(label.GetFormat(), 0u) << "the path line reads from the left, not centred";
 
     // a.mp3 is appended before B and D arrive; its row moves down twice.
     ASSERT_TRUE(explorer.LoadExplorer(u"\\Music", u"a.mp3"));
