@@ -6,7 +6,6 @@
 //   ipc_bench [SENDS] [POSTS]      (defaults 2000 and 20000)
 #include <gio/gio.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,33 +21,13 @@
 
 #include "platform/ipc/bus.h"
 #include "platform/ipc/inbox.h"
+#include "tests/support/dbus_daemon.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using wq::ipc::Bus;
 using wq::ipc::Message;
-
-pid_t StartDaemon() {
-    int fds[2];
-    if (pipe(fds) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        close(fds[0]);
-        const std::string printTo = "--print-address=" + std::to_string(fds[1]);
-        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile",
-               printTo.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string line;
-    char c = 0;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') line += c;
-    close(fds[0]);
-    setenv("DBUS_SESSION_BUS_ADDRESS", line.c_str(), 1);
-    return line.empty() ? -1 : pid;
-}
 
 // One program: a thread running an inbox, its bus, a handler answering 1.
 class Program : public wq::ipc::InboxHost {
@@ -101,7 +80,7 @@ void Report(const char* what, std::vector<double>& us) {
 int main(int argc, char** argv) {
     const int sends = argc > 1 ? std::atoi(argv[1]) : 2000;
     const int posts = argc > 2 ? std::atoi(argv[2]) : 20000;
-    const pid_t daemon = StartDaemon();
+    const pid_t daemon = wq::ipc::test::StartPrivateDbusDaemon();
     if (daemon < 0) {
         std::fprintf(stderr, "ipc_bench: dbus-daemon did not start\n");
         return 1;

@@ -2,38 +2,23 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/support/dbus_daemon.h"
+
 namespace wq::ipc::test {
 namespace {
 
 class PrivateBus : public ::testing::Environment {
 public:
-    // The daemon prints its address into a pipe; it ends with the test process.
+    // The daemon ends with the test process.
     void SetUp() override {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        m_pid = fork();
-        ASSERT_GE(m_pid, 0);
-        if (m_pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            close(fds[0]);
-            const std::string printTo = "--print-address=" + std::to_string(fds[1]);
-            execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile",
-                   printTo.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string address;
-        for (char c = 0; read(fds[0], &c, 1) == 1 && c != '\n';) address += c;
-        close(fds[0]);
-        ASSERT_FALSE(address.empty()) << "dbus-daemon did not start";
-        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+        m_pid = StartPrivateDbusDaemon();
+        ASSERT_GT(m_pid, 0) << "dbus-daemon did not start";
     }
     void TearDown() override {
         if (m_pid <= 0) return;
