@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     const long before = launcher.delivered;
     const auto t0 = Clock::now();
     player.Do([&] {
-        for (int i = 0; i < posts; ++i) player.bus()->Post(id, WM_USER, static_cast<WPARAM>(i), 0);
+        for (int i = 0; i < posts; ++i) player.bus()->Post(id, keydown, static_cast<WPARAM>(i), 0);
         return 0;
     });
     // Posts beyond the receiver's bound of waiting messages are dropped by
